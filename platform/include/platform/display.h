@@ -42,6 +42,12 @@ DisplayMode DesktopMode();
 // The modes the display reports, without duplicates.
 std::vector<DisplayMode> ReportedModes();
 
+// Exclusive full-screen cooperation: the window covers the whole desktop at the desktop's own
+// size (the desktop's real mode is never changed; PresentFrame scales the picture into it).
+// LeaveFullScreen gives the window back its created size. Both do nothing on the virtual display.
+void EnterFullScreen(HWND window);
+void LeaveFullScreen(HWND window);
+
 // Shows a frame: on the real display scaled to the window with its aspect ratio kept (black
 // bars), waiting for the display's refresh (paced by the mode's rate when the display gives no
 // vertical sync); on the virtual display handed to the callback.
