@@ -19,3 +19,8 @@ struct Billboard {
     int IsOnScreen(const Vector& position, const LightSet& lightSet);
     int Draw(RenderDevice& renderDevice);
 };
+
+// One flare of a scene drawn from lightSet, whose pass has set the view and projection: the
+// global billboard faces the viewer at position with the given scale and is drawn additively,
+// unless it lies outside the screen.
+void DrawFlare(const Vector& position, float scale, const LightSet& lightSet);
