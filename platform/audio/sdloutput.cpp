@@ -40,8 +40,10 @@ private:
 };
 
 void FillFromMix(void*, Uint8* stream, int length) {
-    // The device still holds about one buffer of earlier audio when it asks for the next.
-    Mix(stream, size_t(length), size_t(length), MonotonicNanoseconds());
+    // SDL asks for the next buffer as soon as the device has taken the last one, so the device
+    // then holds about two buffers of earlier audio (ALSA keeps two periods); SDL offers no
+    // exact figure, and the error is a fraction of a frame of the show.
+    Mix(stream, size_t(length), 2 * size_t(length), MonotonicNanoseconds());
 }
 
 bool OpenSdl(long frequency, std::string& error) {
