@@ -68,6 +68,8 @@ void SetMixFrequency(long frequency) {
 }
 
 HSTREAM AddStream(std::vector<int16_t>&& samples, bool loop) {
+    // A stream with no frame would end, and loop, without ever advancing.
+    if (samples.size() < 2) return 0;
     auto stream = std::make_unique<Stream>();
     stream->length = uint64_t(samples.size() / 2) * BytesPerFrame;
     stream->samples = std::move(samples);

@@ -20,7 +20,7 @@ int64_t MonotonicNanoseconds();
 void SetMixFrequency(long frequency);
 
 // Takes ownership of decoded samples (interleaved 16-bit stereo) and returns the stream's
-// handle, never 0.
+// handle; 0 when there is not one whole frame.
 HSTREAM AddStream(std::vector<int16_t>&& samples, bool loop);
 
 bool StreamExists(DWORD stream);

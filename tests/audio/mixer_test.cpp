@@ -161,6 +161,8 @@ TEST_F(Mixer, UnknownHandlesAreRefused) {
     audio::RemoveAllStreams();
     EXPECT_FALSE(audio::StreamExists(stream));
     EXPECT_EQ(audio::AddStream(Numbered(10), false) == stream, false) << "handles are not reused";
+    EXPECT_EQ(audio::AddStream({}, true), 0u) << "a looping stream without audio would never end a mix";
+    EXPECT_EQ(audio::AddStream({1}, true), 0u);
 }
 
 }  // namespace
