@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <thread>
 
@@ -96,21 +97,30 @@ void UseVirtualDisplay(DWORD width, DWORD height, PresentCallback onPresent) {
 
 bool IsVirtualDisplay() { return virtualDisplay.active; }
 
+// Without a display server to name, SDL's probing only adds its drivers' own complaints.
+bool DisplayServerNamed() {
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}) {
+        const char* value = getenv(variable);
+        if (value != nullptr && value[0] != '\0') return true;
+    }
+    return false;
+}
+
 bool OpenDisplay() {
     if (virtualDisplay.active) return true;
     if (displayState == DisplayState::Untried) {
+        const char* reason = nullptr;
         // A full-screen show must not minimise itself when a message box takes the focus.
         SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-            displayState = DisplayState::Open;
-        } else {
-            displayState = DisplayState::Missing;
+        if (!DisplayServerNamed()) reason = "DISPLAY is not set";
+        else if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) reason = SDL_GetError();
+        displayState = reason == nullptr ? DisplayState::Open : DisplayState::Missing;
+        if (reason != nullptr)
             fprintf(stderr,
                     "No display available (%s). To record the show without a display, use "
                     "heliotropic-capture, for example: heliotropic-capture --video heliotropic.mp4\n",
-                    SDL_GetError());
-        }
+                    reason);
     }
     return displayState == DisplayState::Open;
 }

@@ -32,5 +32,8 @@ void EnterExecutableFolder(const char* argument0) {
 
 int main(int argc, char** argv) {
     EnterExecutableFolder(argc > 0 ? argv[0] : nullptr);
-    return WinMain(reinterpret_cast<HINSTANCE>(&moduleTag), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    const int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&moduleTag), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    // The process ends as a Windows process does: threads the audio library still runs end with
+    // it, instead of static destructors running underneath them.
+    ExitProcess(static_cast<UINT>(exitCode));
 }
