@@ -129,6 +129,12 @@ struct Scene {
     Vector* positionSamples[MaxObjects];
     Vector* scaleSamples[MaxObjects];
     Vector* lightSamples[MaxLights];
+    // Elements in each sample array (0 when it is null); read samples through SampleAt.
+    DWORD eyeSampleLengths[MaxCameras];
+    DWORD targetSampleLengths[MaxCameras];
+    DWORD positionSampleLengths[MaxObjects];
+    DWORD scaleSampleLengths[MaxObjects];
+    DWORD lightSampleLengths[MaxLights];
     int32_t positionKeyCounts[MaxObjects];
     int32_t scaleKeyCounts[MaxObjects];
     int32_t lightKeyCounts[MaxLights];
@@ -147,6 +153,8 @@ struct Scene {
     void BuildIndexedMesh();
     void BuildFlatMesh();
     void ComputeObjectBounds();
+    // Frees the heap arrays, releases the vertex buffer and textures and zeroes the record.
+    void Free();
 
     // Drawing
     void EvaluateCamera(const LightSet& lightSet, int8_t camera, Vector& eye, Vector& target, DWORD frame);

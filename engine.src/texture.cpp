@@ -1,0 +1,232 @@
+#include "texture.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <jpeglib.h>
+
+#include "renderdevice.h"
+
+namespace {
+
+// libjpeg's standard error manager ends the process on a corrupt file; this one returns to
+// LoadJpeg instead, so a bad image only leaves its texture empty.
+struct JpegErrorManager {
+    jpeg_error_mgr standard;
+    jmp_buf recovery;
+    const char* path;
+};
+
+void ReportJpegMessage(j_common_ptr decoder) {
+    const JpegErrorManager* manager = reinterpret_cast<const JpegErrorManager*>(decoder->err);
+    char text[JMSG_LENGTH_MAX];
+    decoder->err->format_message(decoder, text);
+    fprintf(stderr, "%s: %s\n", manager->path, text);
+}
+
+void RecoverFromJpegError(j_common_ptr decoder) {
+    ReportJpegMessage(decoder);
+    longjmp(reinterpret_cast<JpegErrorManager*>(decoder->err)->recovery, 1);
+}
+
+HRESULT CALLBACK PickTextureFormat(LPDDPIXELFORMAT format, LPVOID context) {
+    if (format->dwFlags & (DDPF_LUMINANCE | DDPF_BUMPLUMINANCE | DDPF_BUMPDUDV)) return D3DENUMRET_OK;
+    if (format->dwFourCC != 0) return D3DENUMRET_OK;
+    if (format->dwRGBBitCount != 16) return D3DENUMRET_OK;
+    memcpy(context, format, sizeof(DDPIXELFORMAT));
+    return D3DENUMRET_CANCEL;
+}
+
+DWORD PowerOfTwoAtLeast(DWORD size) {
+    DWORD power = 1;
+    while (power < size && power < 0x80000000u) power *= 2;
+    return power;
+}
+
+}  // namespace
+
+int LoadJpeg(const char* fileName, Image* image) {
+    char path[200];
+    snprintf(path, sizeof path, "gfx//%s", fileName);
+
+    jpeg_decompress_struct decoder;
+    JpegErrorManager errors;
+    decoder.err = jpeg_std_error(&errors.standard);
+    errors.standard.error_exit = RecoverFromJpegError;
+    errors.standard.output_message = ReportJpegMessage;
+    errors.path = path;
+    jpeg_create_decompress(&decoder);
+
+    FILE* file = fopen(path, "rb");
+    if (!file) {
+        jpeg_destroy_decompress(&decoder);
+        return 0;
+    }
+    // Written after setjmp and read after a longjmp back to it, hence volatile.
+    unsigned char* volatile row = nullptr;
+    void* volatile pixels = nullptr;
+    if (setjmp(errors.recovery)) {
+        jpeg_destroy_decompress(&decoder);
+        fclose(file);
+        free(row);
+        free(pixels);
+        image->pixels = nullptr;
+        return 0;
+    }
+
+    jpeg_stdio_src(&decoder, file);
+    jpeg_read_header(&decoder, TRUE);
+    jpeg_start_decompress(&decoder);
+    const DWORD width = decoder.output_width;
+    const DWORD height = decoder.output_height;
+    if (decoder.output_components != 3) {
+        jpeg_destroy_decompress(&decoder);
+        fclose(file);
+        return 0;
+    }
+    pixels = malloc(static_cast<size_t>(width) * height * 4);
+    row = static_cast<unsigned char*>(malloc(static_cast<size_t>(width) * 3));
+    if (!pixels || !row) {
+        fprintf(stderr, "%s: not enough memory for %ux%u pixels\n", path, width, height);
+        longjmp(errors.recovery, 1);
+    }
+    DWORD* out = static_cast<DWORD*>(pixels);
+    while (decoder.output_scanline < decoder.output_height) {
+        const size_t y = decoder.output_scanline;
+        JSAMPROW rows[1] = {row};
+        jpeg_read_scanlines(&decoder, rows, 1);
+        for (DWORD x = 0; x < width; ++x)
+            out[y * width + x] = (static_cast<DWORD>(row[3 * x]) << 16) | (static_cast<DWORD>(row[3 * x + 1]) << 8) |
+                                 row[3 * x + 2];
+    }
+    jpeg_finish_decompress(&decoder);
+    jpeg_destroy_decompress(&decoder);
+    fclose(file);
+    free(row);
+    image->width = width;
+    image->height = height;
+    image->pixels = pixels;
+    return 1;
+}
+
+LPDIRECTDRAWSURFACE7 CreateTexture(LPDIRECT3DDEVICE7 device, DWORD width, DWORD height) {
+    D3DDEVICEDESC7 caps;
+    memset(&caps, 0, sizeof caps);
+    if (FAILED(device->GetCaps(&caps))) return nullptr;
+
+    DDSURFACEDESC2 description;
+    memset(&description, 0, sizeof description);
+    description.dwSize = DDSURFACEDESC2_WIN32_SIZE;
+    description.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
+    description.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
+    description.dwWidth = width;
+    description.dwHeight = height;
+    description.dwTextureStage = 0;
+    // Hardware devices manage their own texture memory; the others draw from system memory.
+    if (caps.deviceGUID == IID_IDirect3DHALDevice || caps.deviceGUID == IID_IDirect3DTnLHalDevice)
+        description.ddsCaps.dwCaps2 = DDSCAPS2_TEXTUREMANAGE;
+    else
+        description.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+
+    const DWORD textureCaps = caps.dpcTriCaps.dwTextureCaps;
+    if (textureCaps & D3DPTEXTURECAPS_POW2) {
+        description.dwWidth = PowerOfTwoAtLeast(description.dwWidth);
+        description.dwHeight = PowerOfTwoAtLeast(description.dwHeight);
+    }
+    if (textureCaps & D3DPTEXTURECAPS_SQUAREONLY) {
+        if (description.dwWidth > description.dwHeight)
+            description.dwHeight = description.dwWidth;
+        else
+            description.dwWidth = description.dwHeight;
+    }
+
+    // The driver's first 16-bit RGB format, alpha formats included.
+    device->EnumTextureFormats(PickTextureFormat, &description.ddpfPixelFormat);
+    if (description.ddpfPixelFormat.dwRGBBitCount == 0) return nullptr;
+
+    LPDIRECTDRAWSURFACE7 renderTarget = nullptr;
+    if (FAILED(device->GetRenderTarget(&renderTarget)) || !renderTarget) return nullptr;
+    LPDIRECTDRAW7 directDraw = nullptr;
+    const HRESULT found = renderTarget->GetDDInterface(reinterpret_cast<LPVOID*>(&directDraw));
+    renderTarget->Release();
+    if (FAILED(found) || !directDraw) return nullptr;
+    LPDIRECTDRAWSURFACE7 texture = nullptr;
+    const HRESULT created = directDraw->CreateSurface(&description, &texture, nullptr);
+    directDraw->Release();
+    return SUCCEEDED(created) ? texture : nullptr;
+}
+
+int CountBits(DWORD mask) {
+    int bits = 0;
+    for (; mask; mask >>= 1) bits += mask & 1;
+    return bits;
+}
+
+int PackImage16(const DDPIXELFORMAT& format, Image* image) {
+    if (format.dwRGBBitCount == 32) return 1;
+    if (format.dwRGBBitCount != 16) return 0;
+    // Only the masks' widths decide the layout, not where they sit.
+    const int bits = CountBits(format.dwRBitMask) + CountBits(format.dwGBitMask) + CountBits(format.dwBBitMask);
+    if (bits != 16 && bits != 15) return 0;
+
+    const size_t count = static_cast<size_t>(image->width) * image->height;
+    WORD* packed = static_cast<WORD*>(malloc(count * 2));
+    if (!packed && count) return 0;
+    const DWORD* source = static_cast<const DWORD*>(image->pixels);
+    for (size_t i = 0; i < count; ++i) {
+        const DWORD r = (source[i] >> 16) & 0xFF, g = (source[i] >> 8) & 0xFF, b = source[i] & 0xFF;
+        packed[i] = bits == 16 ? static_cast<WORD>(((r >> 3) << 11) + ((g >> 2) << 5) + (b >> 3))
+                               : static_cast<WORD>(((r >> 3) << 10) + ((g >> 3) << 5) + (b >> 3));
+    }
+    free(image->pixels);
+    image->pixels = packed;
+    return 1;
+}
+
+int UploadImage(LPDIRECTDRAWSURFACE7 texture, Image* image) {
+    LPDIRECTDRAW7 directDraw = nullptr;
+    if (FAILED(texture->GetDDInterface(reinterpret_cast<LPVOID*>(&directDraw))) || !directDraw) return 0;
+    DDSURFACEDESC2 description;
+    memset(&description, 0, sizeof description);
+    description.dwSize = DDSURFACEDESC2_WIN32_SIZE;
+    description.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
+    int result = 0;
+    LPDIRECTDRAWSURFACE7 staging = nullptr;
+    if (SUCCEEDED(texture->GetPixelFormat(&description.ddpfPixelFormat)) &&
+        PackImage16(description.ddpfPixelFormat, image)) {
+        description.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT;
+        description.dwWidth = image->width;
+        description.dwHeight = image->height;
+        description.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+        if (SUCCEEDED(directDraw->CreateSurface(&description, &staging, nullptr)) && staging) {
+            DDSURFACEDESC2 locked;
+            memset(&locked, 0, sizeof locked);
+            locked.dwSize = DDSURFACEDESC2_WIN32_SIZE;
+            if (SUCCEEDED(staging->Lock(nullptr, &locked, DDLOCK_WRITEONLY, nullptr))) {
+                const size_t bytesPerPixel = description.ddpfPixelFormat.dwRGBBitCount == 32 ? 4 : 2;
+                const size_t rowBytes = image->width * bytesPerPixel;
+                const unsigned char* source = static_cast<const unsigned char*>(image->pixels);
+                unsigned char* target = static_cast<unsigned char*>(locked.lpSurface);
+                for (DWORD y = 0; y < image->height; ++y)
+                    memcpy(target + static_cast<size_t>(y) * locked.lPitch, source + y * rowBytes, rowBytes);
+                staging->Unlock(nullptr);
+                // No rectangles: the picture is stretched over the whole texture.
+                result = SUCCEEDED(texture->Blt(nullptr, staging, nullptr, 0, nullptr));
+            }
+            staging->Release();
+        }
+    }
+    directDraw->Release();
+    return result;
+}
+
+void LoadTexture(const char* fileName, LPDIRECTDRAWSURFACE7* texture) {
+    Image image = {};
+    if (!LoadJpeg(fileName, &image)) return;
+    *texture = CreateTexture(renderDevice.device, image.width, image.height);
+    if (*texture) UploadImage(*texture, &image);
+    // Nothing reads an image after its upload.
+    free(image.pixels);
+}

@@ -1,0 +1,161 @@
+#include "scenewriter.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace testscene {
+
+void ByteWriter::U8(int value) { bytes.push_back(static_cast<unsigned char>(value)); }
+
+void ByteWriter::U16(int value) {
+    U8(value & 0xFF);
+    U8((value >> 8) & 0xFF);
+}
+
+void ByteWriter::I16(int value) { U16(static_cast<uint16_t>(static_cast<int16_t>(value))); }
+
+void ByteWriter::Float(float value) {
+    uint32_t bits;
+    memcpy(&bits, &value, 4);
+    for (int i = 0; i < 4; ++i) U8((bits >> (8 * i)) & 0xFF);
+}
+
+void ByteWriter::Vec(const Vector& value) {
+    Float(value.x);
+    Float(value.y);
+    Float(value.z);
+}
+
+void ByteWriter::Name(const std::string& name, int lengthByte) {
+    U8(lengthByte >= 0 ? lengthByte : static_cast<int>(name.size()));
+    for (size_t i = 0; i < 20; ++i) U8(i < name.size() ? name[i] : 0);
+}
+
+static TrackRecord Track(int tag, int subtype, int index, std::vector<Key> keys) {
+    TrackRecord track;
+    track.tag = tag;
+    track.subtype = subtype;
+    track.index = index;
+    track.keys = std::move(keys);
+    return track;
+}
+
+TrackRecord CameraEyeTrack(int camera, std::vector<Key> keys) { return Track(3, 0, camera, std::move(keys)); }
+TrackRecord CameraTargetTrack(int camera, std::vector<Key> keys) { return Track(2, 0, camera, std::move(keys)); }
+TrackRecord ObjectPositionTrack(int object, std::vector<Key> keys) { return Track(1, 1, object, std::move(keys)); }
+TrackRecord ObjectScaleTrack(int object, std::vector<Key> keys) { return Track(1, 3, object, std::move(keys)); }
+TrackRecord LightPositionTrack(int light, std::vector<Key> keys) { return Track(4, 0, light, std::move(keys)); }
+
+int TestScene::AddObject(const std::string& name, const std::vector<Vector>& vertices,
+                         const std::vector<std::array<int, 3>>& objectFaces, int material) {
+    ObjectRecord object;
+    object.name = name;
+    object.firstVertex = static_cast<int>(positions.size());
+    object.endVertex = object.firstVertex + static_cast<int>(vertices.size());
+    object.firstFace = static_cast<int>(faces.size());
+    object.endFace = object.firstFace + static_cast<int>(objectFaces.size());
+    object.material = material;
+    for (const Vector& v : vertices) {
+        positions.push_back(v);
+        textureCoordinates.push_back({0.0f, 0.0f});
+    }
+    for (const auto& face : objectFaces)
+        faces.push_back({face[0] + object.firstVertex, face[1] + object.firstVertex, face[2] + object.firstVertex});
+    objects.push_back(object);
+    return static_cast<int>(objects.size()) - 1;
+}
+
+int TestScene::AddBox(const std::string& name, const Vector& centre, const Vector& size, int material) {
+    std::vector<Vector> corners;
+    for (int i = 0; i < 8; ++i)
+        corners.push_back(Vector(centre.x + (i & 1 ? 0.5f : -0.5f) * size.x,
+                                 centre.y + (i & 2 ? 0.5f : -0.5f) * size.y,
+                                 centre.z + (i & 4 ? 0.5f : -0.5f) * size.z));
+    // Two triangles per side, wound clockwise seen from outside (the front face in Direct3D).
+    const std::vector<std::array<int, 3>> sides = {
+        {0, 2, 3}, {0, 3, 1}, {4, 5, 7}, {4, 7, 6}, {0, 4, 6}, {0, 6, 2},
+        {1, 3, 7}, {1, 7, 5}, {0, 1, 5}, {0, 5, 4}, {2, 6, 7}, {2, 7, 3},
+    };
+    return AddObject(name, corners, sides, material);
+}
+
+size_t TestScene::ObjectsOffset() const { return 9 + cameras.size() * 45; }
+
+size_t TestScene::LightsOffset() const {
+    return ObjectsOffset() + objects.size() * 30 + textures.size() * 21 + materials.size() * 58;
+}
+
+size_t TestScene::PositionsOffset() const {
+    const int lightCount = static_cast<int8_t>(lightCountByte >= 0 ? lightCountByte : static_cast<int>(lights.size()));
+    return LightsOffset() + (lightCount > 0 ? lightCount : 0) * 45;
+}
+
+size_t TestScene::FacesOffset() const { return PositionsOffset() + positions.size() * 20; }
+
+size_t TestScene::TracksOffset() const { return FacesOffset() + faces.size() * 6; }
+
+std::vector<unsigned char> TestScene::Bytes() const {
+    ByteWriter w;
+    w.U8(static_cast<int>(cameras.size()));
+    w.U16(static_cast<int>(positions.size()));
+    w.U16(static_cast<int>(faces.size()));
+    w.U8(static_cast<int>(objects.size()));
+    w.U8(static_cast<int>(textures.size()));
+    w.U8(static_cast<int>(materials.size()));
+    w.U8(lightCountByte >= 0 ? lightCountByte : static_cast<int>(lights.size()));
+    for (const CameraRecord& c : cameras) {
+        w.Name(c.name);
+        w.Vec(c.eye);
+        w.Vec(c.target);
+    }
+    for (const ObjectRecord& o : objects) {
+        w.Name(o.name);
+        w.U16(o.firstVertex);
+        w.U16(o.endVertex);
+        w.U16(o.firstFace);
+        w.U16(o.endFace);
+        w.U8(o.material);
+    }
+    for (const std::string& t : textures) w.Name(t);
+    for (const MaterialRecord& m : materials) {
+        w.Name(m.name);
+        w.Vec(m.ambient);
+        w.Vec(m.diffuse);
+        w.Vec(m.specular);
+        w.U8(m.texture);
+    }
+    for (const LightRecord& l : lights) {
+        w.Name(l.name);
+        w.Vec(l.position);
+        w.Vec(l.colour);
+    }
+    for (const Vector& p : positions) w.Vec(p);
+    for (size_t i = 0; i < positions.size(); ++i) {
+        const std::array<float, 2> uv = i < textureCoordinates.size() ? textureCoordinates[i] : std::array<float, 2>{};
+        w.Float(uv[0]);
+        w.Float(uv[1]);
+    }
+    for (const auto& f : faces)
+        for (int index : f) w.U16(index);
+    for (const TrackRecord& t : tracks) {
+        w.U8(t.tag);
+        if (t.tag == 1) w.I16(t.subtype);
+        w.I16(t.index);
+        w.I16(t.keyCount ? *t.keyCount : static_cast<int>(t.keys.size()));
+        for (const Key& k : t.keys) {
+            w.I16(k.frame);
+            w.Vec(k.value);
+        }
+    }
+    w.U8(0);
+    return w.bytes;
+}
+
+bool WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && written;
+}
+
+}  // namespace testscene
