@@ -1,0 +1,114 @@
+#include "direct3d.h"
+
+#include "com.h"
+#include "directdraw.h"
+#include "pixelformats.h"
+#include "surface.h"
+#include "tracedevice.h"
+#include "vertexbuffer.h"
+
+#include <new>
+#include <string>
+
+namespace ddraw {
+
+namespace {
+// A vertex buffer larger than this is refused instead of exhausting memory.
+constexpr DWORD MaxVertexCount = 1u << 22;
+
+DWORD RenderDepthBit(DWORD bitCount) {
+    switch (bitCount) {
+    case 16: return DDBD_16;
+    case 24: return DDBD_24;
+    case 32: return DDBD_32;
+    default: return 0;
+    }
+}
+}  // namespace
+
+const DeviceDriverRecord* FindDeviceRecord(const GUID& deviceGuid) {
+    for (const DeviceDriverRecord* const* record = deviceDrivers; *record != nullptr; ++record)
+        if (*(*record)->guid == deviceGuid) return *record;
+    return nullptr;
+}
+
+Direct3D::Direct3D(DirectDraw* owner) : owner(owner) { owner->AddRef(); }
+
+Direct3D::~Direct3D() { owner->Release(); }
+
+HRESULT Direct3D::QueryInterface(REFIID riid, LPVOID* object) {
+    if (object != nullptr && riid == IID_IDirectDraw7) return owner->QueryInterface(riid, object);
+    return AnswerQuery<IDirect3D7>(this, riid, IID_IDirect3D7, object);
+}
+
+ULONG Direct3D::AddRef() { return ++references; }
+
+ULONG Direct3D::Release() {
+    const ULONG left = --references;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT Direct3D::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, LPVOID context) {
+    if (callback == nullptr) return DDERR_INVALIDPARAMS;
+    for (const DeviceDriverRecord* const* record = deviceDrivers; *record != nullptr; ++record) {
+        D3DDEVICEDESC7 description = {};
+        (*record)->describe(&description);
+        description.deviceGUID = *(*record)->guid;
+        // The callback receives writable strings, as on Windows; it may not keep them.
+        std::string text = (*record)->description, name = (*record)->name;
+        if (callback(text.data(), name.data(), &description, context) == D3DENUMRET_CANCEL) break;
+    }
+    return D3D_OK;
+}
+
+HRESULT Direct3D::CreateDevice(REFCLSID deviceGuid, LPDIRECTDRAWSURFACE7 renderTarget, LPDIRECT3DDEVICE7* device) {
+    if (device == nullptr) return DDERR_INVALIDPARAMS;
+    *device = nullptr;
+    Surface* target = AsSurface(renderTarget);
+    if (target == nullptr || !(target->caps & DDSCAPS_3DDEVICE)) return DDERR_INVALIDPARAMS;
+    const DeviceDriverRecord* record = FindDeviceRecord(deviceGuid);
+    if (record == nullptr) return DDERR_NOTFOUND;
+    D3DDEVICEDESC7 description = {};
+    record->describe(&description);
+    if (!(description.dwDeviceRenderBitDepth & RenderDepthBit(target->memory.format.dwRGBBitCount)))
+        return DDERR_INVALIDPIXELFORMAT;
+    IDirect3DDevice7* inner = record->create(this, renderTarget);
+    if (inner == nullptr) return DDERR_GENERIC;
+    IDirect3DDevice7* traced = CreateTracingDevice(inner);
+    if (traced == nullptr) {
+        inner->Release();
+        return DDERR_OUTOFMEMORY;
+    }
+    *device = traced;
+    return D3D_OK;
+}
+
+HRESULT Direct3D::CreateVertexBuffer(LPD3DVERTEXBUFFERDESC description, LPDIRECT3DVERTEXBUFFER7* vertexBuffer,
+                                     DWORD flags) {
+    if (vertexBuffer == nullptr) return DDERR_INVALIDPARAMS;
+    *vertexBuffer = nullptr;
+    if (description == nullptr || description->dwSize != sizeof(D3DVERTEXBUFFERDESC)) return DDERR_INVALIDPARAMS;
+    if (VertexSize(description->dwFVF) == 0 || description->dwNumVertices == 0 ||
+        description->dwNumVertices > MaxVertexCount)
+        return D3DERR_VBUF_CREATE_FAILED;
+    try {
+        *vertexBuffer = new VertexBuffer(description->dwFVF, description->dwNumVertices);
+    } catch (const std::bad_alloc&) {
+        return DDERR_OUTOFMEMORY;
+    }
+    return D3D_OK;
+}
+
+HRESULT Direct3D::EnumZBufferFormats(REFCLSID deviceGuid, LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) {
+    if (callback == nullptr) return DDERR_INVALIDPARAMS;
+    const DeviceDriverRecord* record = FindDeviceRecord(deviceGuid);
+    if (record == nullptr) return DDERR_NOTFOUND;
+    for (const DDPIXELFORMAT* format = record->zBufferFormats; format->dwSize != 0; ++format) {
+        DDPIXELFORMAT offered = *format;
+        if (callback(&offered, context) == D3DENUMRET_CANCEL) break;
+    }
+    return D3D_OK;
+}
+
+}  // namespace ddraw

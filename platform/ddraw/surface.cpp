@@ -1,0 +1,203 @@
+#include "surface.h"
+
+#include "com.h"
+#include "directdraw.h"
+#include "pixelformats.h"
+#include "platform/display.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace ddraw {
+
+namespace {
+// Rows start on 16-byte boundaries so a device can work on them in whole vector registers.
+constexpr DWORD RowAlignment = 16;
+
+bool InsideOf(const RECT& rect, const SurfaceMemory& memory) {
+    return rect.left >= 0 && rect.top >= 0 && rect.left < rect.right && rect.top < rect.bottom &&
+           static_cast<DWORD>(rect.right) <= memory.width && static_cast<DWORD>(rect.bottom) <= memory.height;
+}
+
+RECT WholeOf(const SurfaceMemory& memory) {
+    return RECT{0, 0, static_cast<LONG>(memory.width), static_cast<LONG>(memory.height)};
+}
+
+// Nearest-pixel stretch, sampling the source at each destination pixel's centre.
+template <typename Pixel>
+void Stretch(const SurfaceMemory& source, const RECT& from, SurfaceMemory& destination, const RECT& to) {
+    const LONG fromWidth = from.right - from.left, fromHeight = from.bottom - from.top;
+    const LONG toWidth = to.right - to.left, toHeight = to.bottom - to.top;
+    std::vector<LONG> columns(static_cast<size_t>(toWidth));
+    for (LONG x = 0; x < toWidth; ++x)
+        columns[x] = from.left + static_cast<LONG>((int64_t(2 * x + 1) * fromWidth) / (2 * int64_t(toWidth)));
+    for (LONG y = 0; y < toHeight; ++y) {
+        const LONG sourceY = from.top + static_cast<LONG>((int64_t(2 * y + 1) * fromHeight) / (2 * int64_t(toHeight)));
+        const Pixel* sourceRow =
+            reinterpret_cast<const Pixel*>(static_cast<const uint8_t*>(source.pixels) + int64_t(sourceY) * source.pitch);
+        Pixel* row = reinterpret_cast<Pixel*>(static_cast<uint8_t*>(destination.pixels) +
+                                              int64_t(to.top + y) * destination.pitch) + to.left;
+        for (LONG x = 0; x < toWidth; ++x) row[x] = sourceRow[columns[x]];
+    }
+}
+}  // namespace
+
+Surface::Surface(DirectDraw* owner, DWORD caps, DWORD width, DWORD height, const DDPIXELFORMAT& format)
+    : caps(caps), owner(owner) {
+    owner->AddRef();
+    const DWORD rowBytes = width * BytesPerPixel(format);
+    const DWORD pitch = (rowBytes + RowAlignment - 1) / RowAlignment * RowAlignment;
+    memory = SurfaceMemory{nullptr, static_cast<LONG>(pitch), width, height, format};
+    try {
+        storage.assign(size_t(pitch) * height, 0);
+        memory.pixels = storage.data();
+    } catch (const std::bad_alloc&) {
+        // memory.pixels stays null: the creator reports the failure
+    }
+}
+
+Surface::~Surface() {
+    if (backBuffer) backBuffer->Release();
+    if (zBuffer) zBuffer->Release();
+    owner->Release();
+}
+
+Surface* AsSurface(IDirectDrawSurface7* surface) { return dynamic_cast<Surface*>(surface); }
+
+HRESULT Surface::QueryInterface(REFIID riid, LPVOID* object) {
+    return AnswerQuery<IDirectDrawSurface7>(this, riid, IID_IDirectDrawSurface7, object);
+}
+
+ULONG Surface::AddRef() { return ++references; }
+
+ULONG Surface::Release() {
+    const ULONG left = --references;
+    if (left == 0) delete this;
+    return left;
+}
+
+void Surface::AttachBackBuffer(Surface* back) { backBuffer = back; }
+
+HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 wanted, LPDIRECTDRAWSURFACE7* surface) {
+    if (wanted == nullptr || surface == nullptr) return DDERR_INVALIDPARAMS;
+    *surface = nullptr;
+    for (Surface* attached : {backBuffer, zBuffer}) {
+        if (attached != nullptr && wanted->dwCaps != 0 && (attached->caps & wanted->dwCaps) == wanted->dwCaps) {
+            attached->AddRef();
+            *surface = attached;
+            return DD_OK;
+        }
+    }
+    return DDERR_NOTFOUND;
+}
+
+HRESULT Surface::AddAttachedSurface(LPDIRECTDRAWSURFACE7 surface) {
+    Surface* attached = AsSurface(surface);
+    if (attached == nullptr || attached == this) return DDERR_INVALIDPARAMS;
+    // Only a z-buffer of the same size can be attached, and only one.
+    if (!(attached->caps & DDSCAPS_ZBUFFER) || (caps & DDSCAPS_ZBUFFER)) return DDERR_UNSUPPORTED;
+    if (attached->memory.width != memory.width || attached->memory.height != memory.height) return DDERR_INVALIDPARAMS;
+    if (zBuffer != nullptr) return DDERR_GENERIC;
+    attached->AddRef();
+    zBuffer = attached;
+    return DD_OK;
+}
+
+HRESULT Surface::GetSurfaceDesc(LPDDSURFACEDESC2 description) {
+    if (description == nullptr || !ValidDescriptionSize(description->dwSize)) return DDERR_INVALIDPARAMS;
+    const DWORD size = description->dwSize;
+    std::memset(description, 0, sizeof(DDSURFACEDESC2));
+    description->dwSize = size;
+    description->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+    description->dwWidth = memory.width;
+    description->dwHeight = memory.height;
+    description->lPitch = memory.pitch;
+    description->ddpfPixelFormat = memory.format;
+    description->ddsCaps.dwCaps = caps;
+    if (backBuffer) {
+        description->dwFlags |= DDSD_BACKBUFFERCOUNT;
+        description->dwBackBufferCount = 1;
+    }
+    return DD_OK;
+}
+
+HRESULT Surface::GetPixelFormat(LPDDPIXELFORMAT format) {
+    if (format == nullptr) return DDERR_INVALIDPARAMS;
+    *format = memory.format;
+    return DD_OK;
+}
+
+HRESULT Surface::GetDDInterface(LPVOID* directDraw) {
+    if (directDraw == nullptr) return DDERR_INVALIDPARAMS;
+    owner->AddRef();
+    *directDraw = static_cast<IDirectDraw7*>(owner);
+    return DD_OK;
+}
+
+HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 description, DWORD flags, HANDLE event) {
+    if (description == nullptr || !ValidDescriptionSize(description->dwSize)) return DDERR_INVALIDPARAMS;
+    const RECT area = rect ? *rect : WholeOf(memory);
+    if (!InsideOf(area, memory)) return DDERR_INVALIDPARAMS;
+    if (locked) return DDERR_SURFACEBUSY;
+    GetSurfaceDesc(description);
+    description->dwFlags |= DDSD_LPSURFACE;
+    description->lpSurface = static_cast<uint8_t*>(memory.pixels) + int64_t(area.top) * memory.pitch +
+                             area.left * BytesPerPixel(memory.format);
+    locked = true;
+    return DD_OK;
+}
+
+HRESULT Surface::Unlock(LPRECT rect) {
+    if (!locked) return DDERR_NOTLOCKED;
+    locked = false;
+    return DD_OK;
+}
+
+HRESULT Surface::Blt(LPRECT destinationRect, LPDIRECTDRAWSURFACE7 sourceInterface, LPRECT sourceRect, DWORD flags,
+                     LPDDBLTFX effects) {
+    Surface* source = AsSurface(sourceInterface);
+    if (source == nullptr) return DDERR_INVALIDPARAMS;  // colour fills and effects are not offered
+    const RECT to = destinationRect ? *destinationRect : WholeOf(memory);
+    const RECT from = sourceRect ? *sourceRect : WholeOf(source->memory);
+    if (!InsideOf(to, memory) || !InsideOf(from, source->memory)) return DDERR_INVALIDPARAMS;
+    if (locked || source->locked) return DDERR_SURFACEBUSY;
+    if ((memory.format.dwFlags & DDPF_ZBUFFER) || !SameFormat(memory.format, source->memory.format))
+        return DDERR_INVALIDPIXELFORMAT;
+    try {
+        if (BytesPerPixel(memory.format) == 2)
+            Stretch<uint16_t>(source->memory, from, memory, to);
+        else
+            Stretch<uint32_t>(source->memory, from, memory, to);
+    } catch (const std::bad_alloc&) {
+        return DDERR_OUTOFMEMORY;
+    }
+    return DD_OK;
+}
+
+HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 overrideSurface, DWORD flags) {
+    if (backBuffer == nullptr) return DDERR_NOTFLIPPABLE;
+    if (overrideSurface != nullptr && AsSurface(overrideSurface) != backBuffer) return DDERR_INVALIDPARAMS;
+    if (!owner->exclusive) return DDERR_NOEXCLUSIVEMODE;
+    if (locked || backBuffer->locked) return DDERR_SURFACEBUSY;
+    const SurfaceMemory& shown = backBuffer->memory;
+    platform::PresentFrame(owner->window, platform::FrameImage{shown.pixels, shown.pitch, shown.width, shown.height, shown.format},
+                           owner->mode.refreshRate);
+    // The presented picture becomes the front; devices find the new back buffer's memory
+    // through the same SurfaceMemory record.
+    std::swap(memory.pixels, backBuffer->memory.pixels);
+    storage.swap(backBuffer->storage);
+    return DD_OK;
+}
+
+}  // namespace ddraw
+
+SurfaceMemory* SurfaceMemoryOf(IDirectDrawSurface7* surface) {
+    ddraw::Surface* ours = ddraw::AsSurface(surface);
+    return ours ? &ours->memory : nullptr;
+}
+
+IDirectDrawSurface7* AttachedZBufferOf(IDirectDrawSurface7* surface) {
+    ddraw::Surface* ours = ddraw::AsSurface(surface);
+    return ours ? ours->zBuffer : nullptr;
+}

@@ -1,0 +1,63 @@
+// DirectDraw surfaces: primary flip chains, back buffers, z-buffers, textures and plain
+// off-screen surfaces, all in system memory.
+#pragma once
+
+#include "devicedriver.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ddraw {
+
+class DirectDraw;
+
+class Surface final : public IDirectDrawSurface7 {
+public:
+    // A surface of the given caps and format; its owner is kept alive while it lives.
+    Surface(DirectDraw* owner, DWORD caps, DWORD width, DWORD height, const DDPIXELFORMAT& format);
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+
+    HRESULT QueryInterface(REFIID riid, LPVOID* object) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+
+    HRESULT GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* surface) override;
+    HRESULT AddAttachedSurface(LPDIRECTDRAWSURFACE7 surface) override;
+    HRESULT GetSurfaceDesc(LPDDSURFACEDESC2 description) override;
+    HRESULT GetPixelFormat(LPDDPIXELFORMAT format) override;
+    HRESULT GetDDInterface(LPVOID* directDraw) override;
+    HRESULT Lock(LPRECT rect, LPDDSURFACEDESC2 description, DWORD flags, HANDLE event) override;
+    HRESULT Unlock(LPRECT rect) override;
+    HRESULT Blt(LPRECT destinationRect, LPDIRECTDRAWSURFACE7 source, LPRECT sourceRect, DWORD flags,
+                LPDDBLTFX effects) override;
+    HRESULT Flip(LPDIRECTDRAWSURFACE7 overrideSurface, DWORD flags) override;
+
+    // The front of a flip chain takes its back buffer (and its one reference).
+    void AttachBackBuffer(Surface* backBuffer);
+
+    SurfaceMemory memory;
+    DWORD caps;
+    Surface* zBuffer = nullptr;  // attached with AddAttachedSurface, one reference held
+    std::string name;            // the image file of a texture, empty when unknown
+
+private:
+    ~Surface();
+
+    DirectDraw* owner;
+    ULONG references = 1;
+    std::vector<uint8_t> storage;
+    Surface* backBuffer = nullptr;  // the front of a flip chain holds one reference
+    bool locked = false;
+};
+
+// Our surface behind an interface pointer, or null for one the core did not make.
+Surface* AsSurface(IDirectDrawSurface7* surface);
+
+// Accepts the Windows 32-bit record size as well as this build's own.
+inline bool ValidDescriptionSize(DWORD size) {
+    return size == DDSURFACEDESC2_WIN32_SIZE || size == sizeof(DDSURFACEDESC2);
+}
+
+}  // namespace ddraw

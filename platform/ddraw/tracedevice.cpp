@@ -1,0 +1,224 @@
+#include "tracedevice.h"
+
+#include "com.h"
+#include "tracecontrol.h"
+
+#include <cstring>
+#include <new>
+
+namespace ddraw {
+
+namespace {
+
+using platform::TraceArgument;
+using platform::TraceRecord;
+
+// Builds one record; only used while a sink is installed.
+class Record {
+public:
+    explicit Record(const char* call) { record.call = call; }
+    Record& Number(const char* name, double value) { return Numbers(name, &value, 1); }
+    Record& Numbers(const char* name, const double* values, size_t count) {
+        TraceArgument argument;
+        argument.name = name;
+        argument.numbers.assign(values, values + count);
+        record.arguments.push_back(std::move(argument));
+        return *this;
+    }
+    Record& Floats(const char* name, const float* values, size_t count) {
+        double converted[16];
+        for (size_t i = 0; i < count; ++i) converted[i] = values[i];
+        return Numbers(name, converted, count);
+    }
+    Record& Colour(const char* name, const D3DCOLORVALUE& colour) {
+        const float values[4] = {colour.r, colour.g, colour.b, colour.a};
+        return Floats(name, values, 4);
+    }
+    Record& Vector(const char* name, const D3DVECTOR& vector) {
+        const float values[3] = {vector.x, vector.y, vector.z};
+        return Floats(name, values, 3);
+    }
+    Record& Text(const char* name, const char* text) {
+        TraceArgument argument;
+        argument.name = name;
+        argument.kind = text ? TraceArgument::Text : TraceArgument::Null;
+        if (text) argument.text = text;
+        record.arguments.push_back(std::move(argument));
+        return *this;
+    }
+    Record& Vertices(DWORD vertexFormat, const void* vertices, DWORD count) {
+        TraceArgument argument;
+        argument.name = "vertices";
+        if (vertices != nullptr) {
+            // Every field of every vertex in order: floats as they are, colours as integers.
+            const uint8_t* at = static_cast<const uint8_t*>(vertices);
+            for (DWORD v = 0; v < count; ++v) {
+                auto floats = [&](int n) {
+                    for (int i = 0; i < n; ++i, at += 4) {
+                        float value;
+                        std::memcpy(&value, at, 4);
+                        argument.numbers.push_back(value);
+                    }
+                };
+                auto colour = [&] {
+                    DWORD value;
+                    std::memcpy(&value, at, 4);
+                    argument.numbers.push_back(value);
+                    at += 4;
+                };
+                floats((vertexFormat & D3DFVF_XYZRHW) ? 4 : 3);
+                if (vertexFormat & D3DFVF_NORMAL) floats(3);
+                if (vertexFormat & D3DFVF_DIFFUSE) colour();
+                if (vertexFormat & D3DFVF_SPECULAR) colour();
+                floats(2 * ((vertexFormat >> 8) & 0xF));
+            }
+        }
+        record.arguments.push_back(std::move(argument));
+        return *this;
+    }
+    ~Record() { Emit(record); }
+
+private:
+    TraceRecord record;
+};
+
+class TracingDevice final : public IDirect3DDevice7 {
+public:
+    explicit TracingDevice(IDirect3DDevice7* inner) : inner(inner) {}
+    TracingDevice(const TracingDevice&) = delete;
+    TracingDevice& operator=(const TracingDevice&) = delete;
+
+    HRESULT QueryInterface(REFIID riid, LPVOID* object) override {
+        return AnswerQuery<IDirect3DDevice7>(this, riid, IID_IDirect3DDevice7, object);
+    }
+    ULONG AddRef() override { return ++references; }
+    ULONG Release() override {
+        const ULONG left = --references;
+        if (left == 0) delete this;
+        return left;
+    }
+
+    HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
+        if (Tracing()) Record("GetCaps");
+        return inner->GetCaps(description);
+    }
+    HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) override {
+        if (Tracing()) Record("EnumTextureFormats");
+        return inner->EnumTextureFormats(callback, context);
+    }
+    HRESULT BeginScene() override {
+        if (Tracing()) Record("BeginScene");
+        return inner->BeginScene();
+    }
+    HRESULT EndScene() override {
+        if (Tracing()) Record("EndScene");
+        return inner->EndScene();
+    }
+    HRESULT SetRenderTarget(LPDIRECTDRAWSURFACE7 surface, DWORD flags) override {
+        if (Tracing()) Record("SetRenderTarget").Number("flags", flags);
+        return inner->SetRenderTarget(surface, flags);
+    }
+    HRESULT GetRenderTarget(LPDIRECTDRAWSURFACE7* surface) override {
+        if (Tracing()) Record("GetRenderTarget");
+        return inner->GetRenderTarget(surface);
+    }
+    HRESULT Clear(DWORD rectCount, LPD3DRECT rects, DWORD flags, D3DCOLOR colour, D3DVALUE z, DWORD stencil) override {
+        if (Tracing())
+            Record("Clear").Number("rectCount", rectCount).Number("flags", flags).Number("colour", colour).Number("z", z).Number("stencil", stencil);
+        if (!Rasterising()) return D3D_OK;
+        return inner->Clear(rectCount, rects, flags, colour, z, stencil);
+    }
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, LPD3DMATRIX matrix) override {
+        if (Tracing()) {
+            Record record("SetTransform");
+            record.Number("type", type);
+            if (matrix)
+                record.Floats("matrix", &matrix->_11, 16);
+            else
+                record.Text("matrix", nullptr);
+        }
+        return inner->SetTransform(type, matrix);
+    }
+    HRESULT SetViewport(LPD3DVIEWPORT7 viewport) override {
+        if (Tracing()) {
+            Record record("SetViewport");
+            if (viewport)
+                record.Number("x", viewport->dwX).Number("y", viewport->dwY).Number("width", viewport->dwWidth)
+                    .Number("height", viewport->dwHeight).Number("minZ", viewport->dvMinZ).Number("maxZ", viewport->dvMaxZ);
+        }
+        return inner->SetViewport(viewport);
+    }
+    HRESULT SetMaterial(LPD3DMATERIAL7 material) override {
+        if (Tracing()) {
+            Record record("SetMaterial");
+            if (material)
+                record.Colour("material.diffuse", material->dcvDiffuse).Colour("material.ambient", material->dcvAmbient)
+                    .Colour("material.specular", material->dcvSpecular).Colour("material.emissive", material->dcvEmissive)
+                    .Number("material.power", material->dvPower);
+        }
+        return inner->SetMaterial(material);
+    }
+    HRESULT SetLight(DWORD index, LPD3DLIGHT7 light) override {
+        if (Tracing()) {
+            Record record("SetLight");
+            record.Number("index", index);
+            if (light)
+                record.Number("light.type", light->dltType).Colour("light.diffuse", light->dcvDiffuse)
+                    .Colour("light.specular", light->dcvSpecular).Colour("light.ambient", light->dcvAmbient)
+                    .Vector("light.position", light->dvPosition).Vector("light.direction", light->dvDirection)
+                    .Number("light.range", light->dvRange).Number("light.falloff", light->dvFalloff)
+                    .Number("light.attenuation0", light->dvAttenuation0).Number("light.attenuation1", light->dvAttenuation1)
+                    .Number("light.attenuation2", light->dvAttenuation2).Number("light.theta", light->dvTheta)
+                    .Number("light.phi", light->dvPhi);
+        }
+        return inner->SetLight(index, light);
+    }
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
+        if (Tracing()) Record("SetRenderState").Number("state", state).Number("value", value);
+        return inner->SetRenderState(state, value);
+    }
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, DWORD vertexFormat, LPVOID vertices, DWORD vertexCount,
+                          DWORD flags) override {
+        if (Tracing())
+            Record("DrawPrimitive").Number("type", type).Number("vertexFormat", vertexFormat).Number("vertexCount", vertexCount)
+                .Number("flags", flags).Vertices(vertexFormat, vertices, vertexCount);
+        if (!Rasterising()) return D3D_OK;
+        return inner->DrawPrimitive(type, vertexFormat, vertices, vertexCount, flags);
+    }
+    HRESULT DrawIndexedPrimitiveVB(D3DPRIMITIVETYPE type, LPDIRECT3DVERTEXBUFFER7 vertexBuffer, DWORD startVertex,
+                                   DWORD vertexCount, LPWORD indices, DWORD indexCount, DWORD flags) override {
+        if (Tracing()) {
+            DWORD vertexFormat = 0;
+            VertexBufferMemoryOf(vertexBuffer, &vertexFormat, nullptr);
+            Record("DrawIndexedPrimitiveVB").Number("type", type).Number("vertexFormat", vertexFormat)
+                .Number("startVertex", startVertex).Number("vertexCount", vertexCount).Number("indexCount", indexCount)
+                .Number("flags", flags);
+        }
+        if (!Rasterising()) return D3D_OK;
+        return inner->DrawIndexedPrimitiveVB(type, vertexBuffer, startVertex, vertexCount, indices, indexCount, flags);
+    }
+    HRESULT SetTexture(DWORD stage, LPDIRECTDRAWSURFACE7 texture) override {
+        if (Tracing()) Record("SetTexture").Number("stage", stage).Text("texture", platform::TextureName(texture));
+        return inner->SetTexture(stage, texture);
+    }
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value) override {
+        if (Tracing()) Record("SetTextureStageState").Number("stage", stage).Number("state", state).Number("value", value);
+        return inner->SetTextureStageState(stage, state, value);
+    }
+    HRESULT LightEnable(DWORD index, BOOL enable) override {
+        if (Tracing()) Record("LightEnable").Number("index", index).Number("enable", enable);
+        return inner->LightEnable(index, enable);
+    }
+
+private:
+    ~TracingDevice() { inner->Release(); }
+
+    IDirect3DDevice7* inner;
+    ULONG references = 1;
+};
+
+}  // namespace
+
+IDirect3DDevice7* CreateTracingDevice(IDirect3DDevice7* inner) { return new (std::nothrow) TracingDevice(inner); }
+
+}  // namespace ddraw
