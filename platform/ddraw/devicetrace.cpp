@@ -2,9 +2,9 @@
 #include "platform/devicetrace.h"
 
 #include "surface.h"
-#include "texturenames.h"
 #include "tracecontrol.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -13,7 +13,6 @@ namespace ddraw {
 namespace {
 platform::TraceSink sink;
 bool rasterising = true;
-std::string openedFileName;
 }  // namespace
 
 bool Tracing() { return static_cast<bool>(sink); }
@@ -23,12 +22,6 @@ void Emit(const platform::TraceRecord& record) {
 }
 
 bool Rasterising() { return rasterising; }
-
-std::string TakeOpenedFileName() {
-    std::string name;
-    name.swap(openedFileName);
-    return name;
-}
 
 }  // namespace ddraw
 
@@ -57,9 +50,13 @@ std::string FormatTraceRecord(const TraceRecord& record) {
         case TraceArgument::Text: line += argument.text; break;
         case TraceArgument::Numbers:
             for (size_t i = 0; i < argument.numbers.size(); ++i) {
-                char number[32];
-                // %.9g keeps every float exactly; integers print without a fraction.
-                std::snprintf(number, sizeof number, "%.9g", argument.numbers[i]);
+                char number[40];
+                const double value = argument.numbers[i];
+                // Whole numbers (states, flags, colours) print in full; %.9g keeps every float.
+                if (value == std::trunc(value) && std::fabs(value) < 9.0e15)
+                    std::snprintf(number, sizeof number, "%.0f", value);
+                else
+                    std::snprintf(number, sizeof number, "%.9g", value);
                 if (i) line += ',';
                 line += number;
             }
@@ -67,14 +64,6 @@ std::string FormatTraceRecord(const TraceRecord& record) {
         }
     }
     return line;
-}
-
-void NoteFileOpenedForReading(const char* path) {
-    if (path == nullptr) return;
-    const char* base = path;
-    for (const char* c = path; *c; ++c)
-        if (*c == '/' || *c == '\\') base = c + 1;
-    ddraw::openedFileName = base;
 }
 
 const char* TextureName(IDirectDrawSurface7* texture) {

@@ -1,4 +1,6 @@
 // The interface and device identifiers of DirectDraw 7 and Direct3D 7.
+#include "com.h"
+
 #include <d3d.h>
 
 const GUID IID_IDirectDraw7 = {0x15e65ec0, 0x3b9c, 0x11d2, {0xb9, 0x2f, 0x00, 0x60, 0x97, 0x97, 0xea, 0x5b}};
