@@ -1,0 +1,93 @@
+// The command line: values, defaults, combinations and the messages for bad input.
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+bool Parse(std::vector<const char*> arguments, CaptureOptions& options, std::string& error) {
+    arguments.insert(arguments.begin(), "heliotropic-capture");
+    return ParseOptions(int(arguments.size()), arguments.data(), options, error);
+}
+
+TEST(CaptureOptions, DefaultsMatchTheDialogsFirstChoices) {
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({}, options, error));
+    EXPECT_EQ(options.width, 640u);
+    EXPECT_EQ(options.height, 480u);
+    EXPECT_EQ(options.bits, 16u);
+    EXPECT_EQ(options.rate.numerator, 60u);
+    EXPECT_TRUE(options.dithering && options.perspectiveCorrection && options.textureFiltering);
+    EXPECT_FALSE(options.Stills());
+}
+
+TEST(CaptureOptions, ReadsEveryOptionInBothSpellings) {
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--size", "160x120", "--bits=32", "--fps", "30000/1001", "--device", "Soft Device", "--no-dither",
+                       "--no-perspective", "--no-filtering", "--frames=out", "--trace", "t.jsonl", "--trace-frames",
+                       "-202--1", "--stats", "--until", "5000000", "--at", "9000000,4000000", "--at-seconds", "1.5"},
+                      options, error))
+        << error;
+    EXPECT_EQ(options.width, 160u);
+    EXPECT_EQ(options.height, 120u);
+    EXPECT_EQ(options.bits, 32u);
+    EXPECT_EQ(options.rate.denominator, 1001u);
+    EXPECT_EQ(options.device, "Soft Device");
+    EXPECT_FALSE(options.dithering || options.perspectiveCorrection || options.textureFiltering);
+    EXPECT_EQ(options.framesDir, "out");
+    EXPECT_EQ(options.traceFile, "t.jsonl");
+    EXPECT_EQ(options.traceFrames.first, -202);
+    EXPECT_EQ(options.traceFrames.last, -1);
+    EXPECT_TRUE(options.stats);
+    EXPECT_EQ(options.until, 5000000u);
+    // Stills come out in order, whichever option and order they were given in.
+    EXPECT_EQ(options.stills, (std::vector<uint64_t>{264600, 4000000, 9000000}));
+}
+
+TEST(CaptureOptions, FrameRangesTakeSignsOnEitherSide) {
+    FrameRange range;
+    std::string error;
+    ASSERT_TRUE(ParseFrameRange("100-200", range, error));
+    EXPECT_TRUE(range.Holds(100) && range.Holds(200) && !range.Holds(99) && !range.Holds(201));
+    ASSERT_TRUE(ParseFrameRange("-5", range, error));
+    EXPECT_TRUE(range.Holds(-5) && !range.Holds(-4) && !range.Holds(5));
+    ASSERT_TRUE(ParseFrameRange("-3-2", range, error));
+    EXPECT_TRUE(range.Holds(-3) && range.Holds(0) && range.Holds(2) && !range.Holds(3));
+    ASSERT_TRUE(ParseFrameRange("7000-", range, error));
+    EXPECT_TRUE(range.Holds(1000000) && !range.Holds(6999));
+    for (const char* bad : {"", "-", "5-3", "a-b", "1--", "--1", "1-2-3"}) EXPECT_FALSE(ParseFrameRange(bad, range, error)) << bad;
+}
+
+TEST(CaptureOptions, BadInputIsRefusedWithTheOptionNamed) {
+    struct Case {
+        std::vector<const char*> arguments;
+        const char* mentions;
+    };
+    const Case cases[] = {
+        {{"--size", "640"}, "size"},
+        {{"--size", "0x480"}, "size"},
+        {{"--size", "640x480x"}, "size"},
+        {{"--size", "99999x2"}, "size"},
+        {{"--bits", "24"}, "bits"},
+        {{"--fps", "0"}, "frame rate"},
+        {{"--at", "1,,2"}, "position"},
+        {{"--at-seconds", "x"}, "time"},
+        {{"--until"}, "--until"},
+        {{"--video", ""}, "--video"},
+        {{"--stats=yes"}, "--stats"},
+        {{"--whatever"}, "--whatever"},
+        {{"--at", "5", "--video", "a.mp4"}, "--video"},
+    };
+    for (const Case& c : cases) {
+        CaptureOptions options;
+        std::string error;
+        EXPECT_FALSE(Parse(c.arguments, options, error)) << c.mentions;
+        EXPECT_NE(error.find(c.mentions), std::string::npos) << error;
+    }
+}
+
+}  // namespace

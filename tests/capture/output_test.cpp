@@ -1,0 +1,95 @@
+// Frames to RGB and PNG files: every channel layout the display presents, and files that
+// cannot be written.
+#include "pixels.h"
+#include "pngfile.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+platform::FrameImage Frame(const void* pixels, LONG pitch, DWORD width, DWORD height, DWORD bits) {
+    platform::FrameImage frame{};
+    frame.pixels = pixels;
+    frame.pitch = pitch;
+    frame.width = width;
+    frame.height = height;
+    frame.format.dwSize = sizeof(DDPIXELFORMAT);
+    frame.format.dwFlags = DDPF_RGB;
+    frame.format.dwRGBBitCount = bits;
+    frame.format.dwRBitMask = bits == 16 ? 0xF800 : 0xFF0000;
+    frame.format.dwGBitMask = bits == 16 ? 0x07E0 : 0x00FF00;
+    frame.format.dwBBitMask = bits == 16 ? 0x001F : 0x0000FF;
+    return frame;
+}
+
+std::string TempPath(const char* name) { return ::testing::TempDir() + "capture_" + std::to_string(getpid()) + name; }
+
+TEST(FramePixels, SixteenBitChannelsWidenToFullRange) {
+    // White, red, green, blue, black, then a pitch wider than the row (padding must be skipped).
+    const uint16_t pixels[2][4] = {{0xFFFF, 0xF800, 0x07E0, 0x001F}, {0x0000, 0x8410, 0xBEEF, 0xBEEF}};
+    std::vector<uint8_t> rgb;
+    ASSERT_TRUE(ConvertToRgb(Frame(pixels, 8, 3, 2, 16), rgb));
+    ASSERT_EQ(rgb.size(), 18u);
+    const std::vector<uint8_t> firstRow = {255, 255, 255, 255, 0, 0, 0, 255, 0};
+    EXPECT_EQ(std::vector<uint8_t>(rgb.begin(), rgb.begin() + 9), firstRow);
+    // 0x0000 is black; 0x8410 is 10000 100000 10000: each channel's top bit only.
+    const std::vector<uint8_t> secondRow = {0, 0, 0, 0x84, 0x82, 0x84, 0xBD, 0xDF, 0x7B};
+    EXPECT_EQ(std::vector<uint8_t>(rgb.begin() + 9, rgb.end()), secondRow);
+}
+
+TEST(FramePixels, ThirtyTwoBitIgnoresTheUnusedByte) {
+    const uint32_t pixels[2] = {0xAB123456, 0x00FFFFFF};
+    std::vector<uint8_t> rgb;
+    ASSERT_TRUE(ConvertToRgb(Frame(pixels, 8, 2, 1, 32), rgb));
+    EXPECT_EQ(rgb, (std::vector<uint8_t>{0x12, 0x34, 0x56, 255, 255, 255}));
+}
+
+TEST(FramePixels, UnknownFormatsAreRefused) {
+    const uint32_t pixels[1] = {0};
+    std::vector<uint8_t> rgb;
+    platform::FrameImage frame = Frame(pixels, 4, 1, 1, 32);
+    frame.format.dwFlags = DDPF_ZBUFFER;
+    EXPECT_FALSE(ConvertToRgb(frame, rgb));
+    frame = Frame(pixels, 4, 1, 1, 24);
+    EXPECT_FALSE(ConvertToRgb(frame, rgb));
+    frame = Frame(nullptr, 4, 1, 1, 32);
+    EXPECT_FALSE(ConvertToRgb(frame, rgb));
+}
+
+TEST(PngFiles, ReadBackAsWritten) {
+    const unsigned width = 5, height = 3;
+    std::vector<uint8_t> rgb(width * height * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint8_t(i * 37 + 11);
+    const std::string path = TempPath("roundtrip.png");
+    std::string error;
+    ASSERT_TRUE(WritePng(path, rgb, width, height, error)) << error;
+
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
+    EXPECT_EQ(image.width, width);
+    EXPECT_EQ(image.height, height);
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> back(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, back.data(), 0, nullptr));
+    EXPECT_EQ(back, rgb);
+    std::remove(path.c_str());
+}
+
+TEST(PngFiles, FailuresAreReportedAndLeaveNoFile) {
+    std::vector<uint8_t> rgb(12, 0);
+    std::string error;
+    EXPECT_FALSE(WritePng(TempPath("no/such/folder/x.png"), rgb, 2, 2, error));
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+    const std::string shortPath = TempPath("short.png");
+    EXPECT_FALSE(WritePng(shortPath, rgb, 4, 4, error));
+    EXPECT_NE(access(shortPath.c_str(), F_OK), 0);
+}
+
+}  // namespace

@@ -1,0 +1,87 @@
+// The ffmpeg pipe on its own: frames and music in, an MP4 with a video and a looped sound track
+// of the picture's length out. Needs Debian's ffmpeg and ffprobe, as the tool does.
+#include "videoencoder.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+std::string Shell(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return output;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    pclose(pipe);
+    return output;
+}
+
+// "codec_type duration" per stream.
+std::string Streams(const std::string& file) {
+    return Shell("ffprobe -v error -show_entries stream=codec_type,duration -of csv=p=0 '" + file + "'");
+}
+
+double DurationOf(const std::string& streams, const std::string& type) {
+    const size_t at = streams.find(type + ",");
+    return at == std::string::npos ? -1.0 : std::atof(streams.c_str() + at + type.size() + 1);
+}
+
+class VideoPipe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ffmpeg = FindProgram("ffmpeg");
+        if (ffmpeg.empty()) GTEST_SKIP() << "ffmpeg is not installed";
+        folder = ::testing::TempDir() + "capture_video_" + std::to_string(getpid());
+        Shell("mkdir -p '" + folder + "'");
+        // Half a second of tone: shorter than the picture, so the track must loop as the show's music does.
+        music = folder + "/music.mp3";
+        Shell(ffmpeg + " -v error -y -f lavfi -i sine=frequency=440:duration=0.5 -ar 44100 -ac 2 '" + music + "'");
+    }
+    void TearDown() override {
+        if (!folder.empty()) Shell("rm -rf '" + folder + "'");
+    }
+    std::string ffmpeg, folder, music;
+};
+
+TEST_F(VideoPipe, PictureAndLoopedMusicOfTheSameLength) {
+    const std::string output = folder + "/show.mp4";
+    VideoEncoder video;
+    std::string error;
+    FrameRate rate;
+    rate.numerator = 30;
+    ASSERT_TRUE(video.Start(ffmpeg, output, music, 33, 25, rate, error)) << error;
+    std::vector<uint8_t> rgb(33 * 25 * 3);
+    for (int frame = 0; frame < 60; ++frame) {
+        for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint8_t(frame * 4 + i % 7);
+        ASSERT_TRUE(video.Write(rgb, error)) << error;
+    }
+    ASSERT_TRUE(video.Finish(error)) << error;
+    const std::string streams = Streams(output);
+    EXPECT_NEAR(DurationOf(streams, "video"), 2.0, 0.05) << streams;
+    EXPECT_NEAR(DurationOf(streams, "audio"), 2.0, 0.1) << streams;
+}
+
+TEST_F(VideoPipe, FfmpegFailingIsAFailure) {
+    VideoEncoder video;
+    std::string error;
+    FrameRate rate;
+    ASSERT_TRUE(video.Start(ffmpeg, folder + "/missing/folder/show.mp4", music, 16, 16, rate, error)) << error;
+    std::vector<uint8_t> rgb(16 * 16 * 3, 0);
+    bool written = true;
+    for (int frame = 0; frame < 200 && written; ++frame) written = video.Write(rgb, error);
+    EXPECT_FALSE(video.Finish(error));
+    EXPECT_NE(error.find("ffmpeg"), std::string::npos) << error;
+}
+
+TEST(VideoProgram, MissingProgramIsNotFound) {
+    EXPECT_EQ(FindProgram("no-such-program-heliotropic"), "");
+    EXPECT_NE(FindProgram("sh"), "");
+}
+
+}  // namespace

@@ -1,0 +1,187 @@
+#include "options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
+namespace {
+
+bool ParseUnsigned(const std::string& text, unsigned long limit, unsigned& value) {
+    if (text.empty() || text.size() > 9) return false;
+    for (char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    const unsigned long parsed = std::strtoul(text.c_str(), nullptr, 10);
+    if (parsed == 0 || parsed > limit) return false;
+    value = static_cast<unsigned>(parsed);
+    return true;
+}
+
+bool ParseSigned(const std::string& text, int64_t& value) {
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::string digits = negative ? text.substr(1) : text;
+    if (digits.empty() || digits.size() > 15) return false;
+    for (char c : digits)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    const int64_t magnitude = std::strtoll(digits.c_str(), nullptr, 10);
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+std::vector<std::string> SplitCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos) return parts;
+        start = comma + 1;
+    }
+}
+
+// Largest display side a capture accepts (the surfaces' own limit is about the same).
+constexpr unsigned long MaxSide = 8192;
+
+}  // namespace
+
+bool ParseFrameRange(const std::string& text, FrameRange& range, std::string& error) {
+    // The separator is the first '-' that follows a digit, so signs on either side are allowed.
+    size_t dash = std::string::npos;
+    for (size_t i = 1; i < text.size(); ++i)
+        if (text[i] == '-' && std::isdigit(static_cast<unsigned char>(text[i - 1]))) {
+            dash = i;
+            break;
+        }
+    FrameRange parsed;
+    bool ok;
+    if (dash == std::string::npos) {
+        ok = ParseSigned(text, parsed.first);
+        parsed.last = parsed.first;
+    } else {
+        const std::string last = text.substr(dash + 1);
+        ok = ParseSigned(text.substr(0, dash), parsed.first) && (last.empty() || ParseSigned(last, parsed.last));
+    }
+    if (!ok || parsed.first > parsed.last) {
+        error = "frame range '" + text + "' is not FIRST-LAST, FIRST- or FRAME (loading frames are negative)";
+        return false;
+    }
+    range = parsed;
+    return true;
+}
+
+bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        std::string value;
+        const size_t equals = option.find('=');
+        std::string name = option.substr(0, equals);
+        const bool takesValue = name == "--fps" || name == "--size" || name == "--bits" || name == "--device" ||
+                                name == "--frames" || name == "--video" || name == "--at" || name == "--at-seconds" ||
+                                name == "--trace" || name == "--trace-frames" || name == "--until";
+        if (takesValue) {
+            if (equals != std::string::npos) {
+                value = option.substr(equals + 1);
+            } else if (i + 1 < argc) {
+                value = argv[++i];
+            } else {
+                error = name + " needs a value";
+                return false;
+            }
+        } else if (equals != std::string::npos) {
+            error = name + " takes no value";
+            return false;
+        }
+
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+        } else if (name == "--fps") {
+            if (!ParseFrameRate(value, options.rate, error)) return false;
+        } else if (name == "--size") {
+            const size_t x = value.find('x');
+            if (x == std::string::npos || !ParseUnsigned(value.substr(0, x), MaxSide, options.width) ||
+                !ParseUnsigned(value.substr(x + 1), MaxSide, options.height)) {
+                error = "size '" + value + "' is not WIDTHxHEIGHT such as 640x480 (each side 1 to 8192)";
+                return false;
+            }
+        } else if (name == "--bits") {
+            if (value != "16" && value != "32") {
+                error = "bits '" + value + "' must be 16 or 32";
+                return false;
+            }
+            options.bits = value == "16" ? 16 : 32;
+        } else if (name == "--device") {
+            if (value.empty()) {
+                error = "--device needs the device's description";
+                return false;
+            }
+            options.device = value;
+        } else if (name == "--no-dither") {
+            options.dithering = false;
+        } else if (name == "--no-perspective") {
+            options.perspectiveCorrection = false;
+        } else if (name == "--no-filtering") {
+            options.textureFiltering = false;
+        } else if (name == "--frames") {
+            options.framesDir = value;
+        } else if (name == "--video") {
+            options.videoFile = value;
+        } else if (name == "--at" || name == "--at-seconds") {
+            for (const std::string& part : SplitCommas(value)) {
+                uint64_t position = 0;
+                const bool ok = name == "--at" ? ParsePosition(part, position, error) : ParseSeconds(part, position, error);
+                if (!ok) return false;
+                options.stills.push_back(position);
+            }
+        } else if (name == "--trace") {
+            options.traceFile = value;
+        } else if (name == "--trace-frames") {
+            if (!ParseFrameRange(value, options.traceFrames, error)) return false;
+        } else if (name == "--stats") {
+            options.stats = true;
+        } else if (name == "--until") {
+            if (!ParsePosition(value, options.until, error)) return false;
+        } else {
+            error = "unknown option '" + option + "' (see --help)";
+            return false;
+        }
+        if (takesValue && value.empty()) {
+            error = name + " needs a value";
+            return false;
+        }
+    }
+    std::sort(options.stills.begin(), options.stills.end());
+    options.stills.erase(std::unique(options.stills.begin(), options.stills.end()), options.stills.end());
+    if (options.Stills() && !options.videoFile.empty()) {
+        error = "--at and --video do not go together: a video holds every frame";
+        return false;
+    }
+    return true;
+}
+
+std::string UsageText() {
+    return R"(Usage: heliotropic-capture [options]
+
+Runs the show headless on a virtual display and a virtual music clock: each presented frame
+advances the music by exactly 1/fps seconds of audio, so captures are frame-exact and repeatable.
+
+Display mode and setup (chosen in the setup dialog, as a user would):
+  --size WxH            mode size (default 640x480; any size)
+  --bits 16|32          mode depth (default 16)
+  --device TEXT         the device with this description (default: the first one)
+  --no-dither --no-perspective --no-filtering
+                        untick the dialog's options
+  --fps RATE            frames per second of music (default 60; 50, 60000/1001, 29.97)
+
+Output (any together, except --at with --video):
+  --video FILE.mp4      the show as H.264 video with the music, through ffmpeg
+  --frames DIR          every show frame as DIR/frame_NNNNNN.png
+  --at POS[,POS...]     only the first frame at or past each music position (bytes), as
+                        pos_POSITION.png in the --frames folder (default: the current folder)
+  --at-seconds S[,S...] the same with positions in seconds of music
+  --trace FILE.jsonl    every Direct3D device call, one JSON object a line
+  --trace-frames A-B    only these frames in the trace (loading frames are negative)
+  --stats               per-frame render time and triangles, summary per segment
+  --until POS           stop at the first frame at or past this music position
+
+The show ends as it does live, at the last mark of its timeline. A progress line goes to stderr.
+)";
+}

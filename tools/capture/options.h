@@ -1,0 +1,46 @@
+// The capture tool's command line.
+#pragma once
+
+#include "musictime.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FrameRange {
+    int64_t first = INT64_MIN;
+    int64_t last = INT64_MAX;
+    bool Holds(int64_t frame) const { return frame >= first && frame <= last; }
+};
+
+struct CaptureOptions {
+    FrameRate rate;
+    unsigned width = 640;
+    unsigned height = 480;
+    unsigned bits = 16;
+    std::string device;  // empty: the dialog's first device
+    bool dithering = true;
+    bool perspectiveCorrection = true;
+    bool textureFiltering = true;
+
+    std::string framesDir;            // every show frame, or with stills: where the stills go
+    std::string videoFile;            // .mp4 through ffmpeg
+    std::vector<uint64_t> stills;     // music positions, ascending, without duplicates
+    std::string traceFile;            // JSON lines
+    FrameRange traceFrames;           // show frames are 0, 1, ...; loading frames negative
+    bool stats = false;
+    uint64_t until = UINT64_MAX;      // stop at the first frame at or past this position
+    bool help = false;
+
+    bool Stills() const { return !stills.empty(); }
+};
+
+// False with a message naming the offending option and value.
+bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error);
+
+// What --help prints.
+std::string UsageText();
+
+// "A-B", "A-" (to the end), "-B" is a single negative frame, "N"; A and B may be negative
+// ("-202--1" is the loading screen). False with a reason otherwise.
+bool ParseFrameRange(const std::string& text, FrameRange& range, std::string& error);
