@@ -13,7 +13,7 @@ class TraceTest : public DirectDrawTest {
 protected:
     void SetUp() override {
         DirectDrawTest::SetUp();
-        CreateFlipChain(640, 480, 16);
+        ASSERT_NO_FATAL_FAILURE(CreateFlipChain(640, 480, 16));
         CreateDevice();
         ASSERT_NE(device, nullptr);
         platform::SetTraceSink([this](const platform::TraceRecord& record) { records.push_back(record); });
