@@ -7,6 +7,8 @@
 #include "baked.h"
 #include "bake/music.h"
 
+using namespace bake;
+
 namespace {
 struct Decoded {
     bool ok = false;

@@ -5,6 +5,8 @@
 #include "music.h"
 #include "scenes.h"
 
+namespace bake {
+
 void BakeAll(const std::string& folder, bool quiet) {
     MakeDirectories(folder);
     Progress progress;
@@ -14,3 +16,5 @@ void BakeAll(const std::string& folder, bool quiet) {
     BakeScenes(folder + "/scenes", progress);
     BakeMusic(folder + "/music", progress);
 }
+
+}  // namespace bake

@@ -3,4 +3,8 @@
 
 #include <string>
 
+namespace bake {
+
 void BakeAll(const std::string& folder, bool quiet);
+
+}  // namespace bake

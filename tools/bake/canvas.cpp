@@ -10,6 +10,8 @@
 #include "output.h"
 #include "random.h"
 
+namespace bake {
+
 Rgb Mix(Rgb a, Rgb b, float t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
 
 Rgb Hsv(float hue, float saturation, float value) {
@@ -319,3 +321,5 @@ float Fbm(float x, float y, int octaves, uint32_t seed) {
     }
     return sum / total;
 }
+
+}  // namespace bake

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace bake {
+
 struct Rgb {
     float r = 0, g = 0, b = 0;
 };
@@ -81,3 +83,5 @@ std::string FontPath(const std::string& fileName);
 float ValueNoise(float x, float y, uint32_t seed);
 float Fbm(float x, float y, int octaves, uint32_t seed);
 float SmoothStep(float edge0, float edge1, float x);
+
+}  // namespace bake

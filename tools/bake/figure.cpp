@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace bake {
+
 namespace {
 constexpr float Pi = 3.14159265358979f;
 }
@@ -48,3 +50,5 @@ V3 WalkOffset(const BodyPart& part, float phase) {
     }
     return {0, lift, part.swing * stride};
 }
+
+}  // namespace bake

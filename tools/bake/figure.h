@@ -6,6 +6,8 @@
 
 #include "mesh.h"
 
+namespace bake {
+
 struct BodyPart {
     const char* name;
     V3 centre;
@@ -19,3 +21,5 @@ const std::vector<BodyPart>& BodyParts();
 Mesh BodyPartMesh(const BodyPart& part, int segments, int rings);
 // Offset of a part at a point of the walk cycle (phase in turns).
 V3 WalkOffset(const BodyPart& part, float phase);
+
+}  // namespace bake

@@ -5,6 +5,8 @@
 
 #include "random.h"
 
+namespace bake {
+
 namespace {
 constexpr float Pi = 3.14159265358979f;
 
@@ -447,3 +449,5 @@ void BakeImages(const std::string& folder, Progress& progress) {
         progress.Step("gfx/" + file.name);
     }
 }
+
+}  // namespace bake

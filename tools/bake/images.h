@@ -7,6 +7,8 @@
 #include "canvas.h"
 #include "output.h"
 
+namespace bake {
+
 struct ImageFile {
     std::string name;  // file name under gfx/
     int size;          // square, in pixels
@@ -17,3 +19,5 @@ std::vector<ImageFile> ImageFiles();
 // Draws one picture by its file name (both size variants of a picture share one design).
 Canvas DrawImage(const std::string& name, int size);
 void BakeImages(const std::string& folder, Progress& progress);
+
+}  // namespace bake

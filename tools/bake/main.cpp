@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     }
     auto start = std::chrono::steady_clock::now();
     try {
-        BakeAll(folder, quiet);
+        bake::BakeAll(folder, quiet);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "heliotropic-bake: %s\n", error.what());
         return 1;

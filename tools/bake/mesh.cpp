@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace bake {
+
 namespace {
 constexpr float Pi = 3.14159265358979f;
 }
@@ -214,3 +216,5 @@ Mesh Band(int segments, const std::function<V3(float)>& path, const std::functio
         uRepeat, 1);
     return mesh.MakeTwoSided();
 }
+
+}  // namespace bake

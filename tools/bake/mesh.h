@@ -9,6 +9,8 @@
 #include <functional>
 #include <vector>
 
+namespace bake {
+
 struct V3 {
     float x = 0, y = 0, z = 0;
 };
@@ -63,3 +65,5 @@ Mesh Beam(V3 a, V3 b, float radius, int sides);
 Mesh HeightField(float width, float depth, int columns, int rows, const std::function<float(float x, float z)>& height);
 // A flat band along a path; width across the band given by a side vector per parameter.
 Mesh Band(int segments, const std::function<V3(float t)>& path, const std::function<V3(float t)>& side, float uRepeat);
+
+}  // namespace bake

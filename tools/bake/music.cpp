@@ -9,6 +9,8 @@
 
 #include "synth.h"
 
+namespace bake {
+
 const std::vector<uint32_t>& TimelineMarks() {
     static const std::vector<uint32_t> marks = {
         3000000,  3900000,  5700000,  5850000,  6100000,  6640000,  7350000,  7800000,  8200000,  8700000,  8780000,
@@ -259,3 +261,5 @@ void BakeMusic(const std::string& folder, Progress& progress) {
     }
     progress.Step("music/clone.mp3");
 }
+
+}  // namespace bake

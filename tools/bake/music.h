@@ -8,6 +8,8 @@
 
 #include "output.h"
 
+namespace bake {
+
 constexpr int MusicSeconds = 252;
 constexpr int64_t MusicFrames = int64_t(MusicSeconds) * 44100;
 constexpr double BeatFrames = 81250.0 / 4.0;  // bytes of 16-bit stereo per beat / 4
@@ -17,3 +19,5 @@ const std::vector<uint32_t>& TimelineMarks();
 // The whole piece as interleaved 16-bit stereo.
 std::vector<int16_t> RenderMusic();
 void BakeMusic(const std::string& folder, Progress& progress);
+
+}  // namespace bake

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <sys/stat.h>
 
+namespace bake {
+
 void MakeDirectories(const std::string& path) {
     std::string partial;
     size_t start = 0;
@@ -42,3 +44,5 @@ void Progress::Step(const std::string& what) {
     ++done;
     if (!quiet) std::printf("[%3d/%3d] %s\n", done, total, what.c_str()), std::fflush(stdout);
 }
+
+}  // namespace bake

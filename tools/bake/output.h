@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace bake {
+
 struct BakeError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
@@ -21,3 +23,5 @@ struct Progress {
     bool quiet = false;
     void Step(const std::string& what);
 };
+
+}  // namespace bake

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace bake {
+
 class Random {
 public:
     explicit Random(uint64_t seed) : state(seed * 2862933555777941757ull + 3037000493ull) { Next(); }
@@ -34,3 +36,5 @@ inline uint32_t Hash3(int32_t x, int32_t y, uint32_t seed) {
     h ^= h >> 15;
     return h;
 }
+
+}  // namespace bake

@@ -6,6 +6,8 @@
 
 #include "output.h"
 
+namespace bake {
+
 namespace {
 constexpr int MaxCameras = 10, MaxTextures = 20, MaxMaterials = 20, MaxFileLights = 127, MaxObjects = 255;
 
@@ -167,3 +169,5 @@ std::vector<Key> KeysAlong(float endFrame, int count, const std::function<V3(flo
     }
     return keys;
 }
+
+}  // namespace bake

@@ -9,6 +9,8 @@
 
 #include "mesh.h"
 
+namespace bake {
+
 struct Key {
     float frame;  // in show frames, after the file's frame scale
     V3 value;
@@ -65,3 +67,5 @@ private:
 
 // Key helpers: a path sampled into keys every step frames from 0 to end (inclusive).
 std::vector<Key> KeysAlong(float endFrame, int count, const std::function<V3(float frame)>& path);
+
+}  // namespace bake

@@ -7,6 +7,8 @@
 #include "figure.h"
 #include "random.h"
 
+namespace bake {
+
 namespace {
 constexpr float Pi = 3.14159265358979f;
 const V3 White{1, 1, 1};
@@ -698,3 +700,5 @@ void BakeScenes(const std::string& folder, Progress& progress) {
         progress.Step("scenes/" + scene.FileName());
     }
 }
+
+}  // namespace bake

@@ -5,6 +5,8 @@
 
 #include "random.h"
 
+namespace bake {
+
 namespace {
 constexpr double TwoPi = 6.283185307179586;
 
@@ -285,3 +287,5 @@ void Reverb(const Stereo& send, Stereo& buffer, float wet, float roomSize) {
         }
     }
 }
+
+}  // namespace bake

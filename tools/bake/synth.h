@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace bake {
+
 constexpr int SampleRate = 44100;
 
 struct Stereo {
@@ -35,3 +37,5 @@ void LeadNote(Stereo& out, int64_t start, int64_t length, double frequency, floa
 void PingPongDelay(Stereo& buffer, int delayFrames, float feedback, float wet);
 // Adds the reverberation of the send buffer into the output buffer.
 void Reverb(const Stereo& send, Stereo& buffer, float wet, float roomSize);
+
+}  // namespace bake
