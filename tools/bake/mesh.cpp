@@ -195,14 +195,14 @@ Mesh Beam(V3 a, V3 b, float radius, int sides) {
                    [&](float s, float) { return around(s); }, 1, std::max(1.0f, length / 4));
 }
 
-Mesh HeightField(float width, float depth, int columns, int rows, const std::function<float(float, float)>& height) {
+Mesh HeightField(float width, float depth, int columns, int rows, const std::function<float(float, float)>& height, float tile) {
     return Surface(
         columns, rows,
         [&](float s, float t) {
             float x = (s - 0.5f) * width, z = (t - 0.5f) * depth;
             return V3{x, height(x, z), z};
         },
-        [](float, float) { return V3{0, 1, 0}; }, width / 16, depth / 16);
+        [](float, float) { return V3{0, 1, 0}; }, width / tile, depth / tile);
 }
 
 Mesh Band(int segments, const std::function<V3(float)>& path, const std::function<V3(float)>& side, float uRepeat) {

@@ -62,7 +62,9 @@ Mesh Lathe(const std::vector<std::array<float, 2>>& profile, int segments);
 // A thin prism from a to b, for beams and struts.
 Mesh Beam(V3 a, V3 b, float radius, int sides);
 // Terrain over x in [−width/2, width/2], z in [−depth/2, depth/2], facing up.
-Mesh HeightField(float width, float depth, int columns, int rows, const std::function<float(float x, float z)>& height);
+// The texture repeats every `tile` units.
+Mesh HeightField(float width, float depth, int columns, int rows, const std::function<float(float x, float z)>& height,
+                 float tile = 16);
 // A flat band along a path; width across the band given by a side vector per parameter.
 Mesh Band(int segments, const std::function<V3(float t)>& path, const std::function<V3(float t)>& side, float uRepeat);
 

@@ -61,12 +61,12 @@ SceneFile Etest2() {
                              return -0.6f * std::cos(x * 0.25f) * std::sin(z * 0.08f) - 0.02f * x * x;
                          }).Translate({0, 0, 100}),
                 floorMaterial);
-    // Gates from the farthest to the nearest.
-    for (int g = 11; g >= 0; --g) {
-        float z = g * 20.0f;
-        Mesh gate = Box({1.2f, 15, 1.2f}, 2).Translate({-8, 7.5f, 0});
-        gate.Append(Box({1.2f, 15, 1.2f}, 2).Translate({8, 7.5f, 0}));
-        gate.Append(Box({17.2f, 1.2f, 1.2f}, 2).Translate({0, 15.6f, 0}));
+    // Gates from the farthest to the nearest, wide and tall: the 130° lens makes them small.
+    for (int g = 13; g >= 0; --g) {
+        float z = g * 16.0f;
+        Mesh gate = Box({2.4f, 30, 2.4f}, 3).Translate({-17, 15, 0});
+        gate.Append(Box({2.4f, 30, 2.4f}, 3).Translate({17, 15, 0}));
+        gate.Append(Box({36.4f, 2.4f, 2.4f}, 3).Translate({0, 31.2f, 0}));
         gate.Translate({0, 0, z});
         int object = s.AddObject("Gate " + std::to_string(g), gate, gateMaterial);
         // Each gate breathes a little, one after the other, like a wave running down the hall.
@@ -75,17 +75,17 @@ SceneFile Etest2() {
                        return V3{k, k, k};
                    }));
         s.AddTrack(TrackKind::ObjectPosition, object, Periodic(end, 420, 8, [&](float phase) {
-                       return V3{0, 0.5f * std::sin((phase + g * 0.15f) * 2 * Pi), 0};
+                       return V3{0, 0.8f * std::sin((phase + g * 0.15f) * 2 * Pi), 0};
                    }));
     }
-    auto eye = [&](float t) { return V3{3 * std::sin(t * 2 * Pi), 6 + 2 * std::sin(t * Pi), -30 + 150 * t}; };
-    CameraPath(s, 0, end, 12, eye, [&](float t) { return V3{-2 * std::sin(t * 2 * Pi), 10 + 4 * t, 60 + 150 * t}; });
+    auto eye = [&](float t) { return V3{4 * std::sin(t * 2 * Pi), 9 + 3 * std::sin(t * Pi), -12 + 120 * t}; };
+    CameraPath(s, 0, end, 12, eye, [&](float t) { return V3{-3 * std::sin(t * 2 * Pi), 14 + 4 * t, 80 + 120 * t}; });
     int key = s.AddLight("Key light", {0, 10, -30}, White);
     s.AddTrack(TrackKind::Light, key, KeysAlong(end, 12, [&](float f) { return eye(f / end) + V3{0, 4, 0}; }));
-    int amber = s.AddLight("Amber", {-6, 4, 0}, {0.22f, 0.12f, 0.04f});
-    s.AddTrack(TrackKind::Light, amber, KeysAlong(end, 10, [&](float f) { return V3{-6, 4, 200 - 0.08f * f}; }));
-    int teal = s.AddLight("Teal", {6, 12, 200}, {0.03f, 0.12f, 0.16f});
-    s.AddTrack(TrackKind::Light, teal, KeysAlong(end, 10, [&](float f) { return V3{6, 12, 20 + 0.07f * f}; }));
+    int amber = s.AddLight("Amber", {-10, 4, 0}, {0.22f, 0.12f, 0.04f});
+    s.AddTrack(TrackKind::Light, amber, KeysAlong(end, 10, [&](float f) { return V3{-10, 4, 200 - 0.08f * f}; }));
+    int teal = s.AddLight("Teal", {10, 20, 200}, {0.03f, 0.12f, 0.16f});
+    s.AddTrack(TrackKind::Light, teal, KeysAlong(end, 10, [&](float f) { return V3{10, 20, 20 + 0.07f * f}; }));
     return s;
 }
 
@@ -100,8 +100,8 @@ SceneFile Bboxy() {
     int warm = s.AddMaterial("Warm box", {1.0f, 0.55f, 0.25f});
     Random random(101);
     for (int i = 0; i < 22; ++i) {
-        float angle = i * 2.4f, radius = 3 + 0.75f * i, y = random.Range(-8, 8);
-        float size = i == 0 ? 7.0f : random.Range(1.6f, 4.5f);
+        float angle = i * 2.4f, radius = 3 + 0.75f * i, y = random.Range(-9, 9);
+        float size = i == 0 ? 7.0f : random.Range(2.2f, 5.0f);
         V3 centre = i == 0 ? V3{0, 0, 0} : Polar(radius, angle, y);
         int material = i == 0 ? titled : (i % 3 == 0 ? titled : (i % 3 == 1 ? gridded : warm));
         int object = s.AddObject("Box " + std::to_string(i), Box({size, size, size}, 2).Translate(centre), material);
@@ -114,7 +114,7 @@ SceneFile Bboxy() {
                        return V3{k, k, k};
                    }));
     }
-    CameraPath(s, 0, end, 16, [](float t) { return Polar(42 - 10 * std::sin(t * Pi), t * 2.2f * Pi, 12 * std::cos(t * 3 * Pi)); },
+    CameraPath(s, 0, end, 16, [](float t) { return Polar(34 - 8 * std::sin(t * Pi), t * 2.2f * Pi, 10 * std::cos(t * 3 * Pi)); },
                [](float t) { return V3{0, 2 * std::sin(t * 4 * Pi), 0}; });
     for (int l = 0; l < 3; ++l) {
         int light = s.AddLight("Orbit light " + std::to_string(l), Polar(30, l * 2.1f, 20), White);
@@ -236,7 +236,7 @@ SceneFile Roki() {
     int glass = s.AddTexture("glass.jpg"), metal = s.AddTexture("metal.jpg"), marble = s.AddTexture("marble.jpg");
     int glassMaterial = s.AddMaterial("Glass", {0.5f, 0.8f, 1.0f}, glass);
     int towerMaterial = s.AddMaterial("Tower", {0.75f, 0.8f, 0.95f}, metal);
-    int groundMaterial = s.AddMaterial("Ground", {0.8f, 0.75f, 0.7f}, marble);
+    int groundMaterial = s.AddMaterial("Ground", {0.45f, 0.42f, 0.4f}, marble);
     int columnMaterial = s.AddMaterial("Column", {0.35f, 0.6f, 1.0f}, glass);
     int lampMaterial = s.AddMaterial("Lamp", {1.0f, 0.85f, 0.55f});
     int heraldMaterial = s.AddMaterial("Herald", {1.0f, 0.6f, 0.3f}, metal);
@@ -340,19 +340,19 @@ SceneFile Compe() {
     const char* names[] = {"Orbit", "Low", "Crane", "Wide", "Close", "Spiral"};
     for (const char* name : names) s.AddCamera(name, {0, 10, -40}, figure);
     int metal = s.AddTexture("metal.jpg"), marble = s.AddTexture("marble.jpg");
-    int floorMaterial = s.AddMaterial("Floor", {0.8f, 0.8f, 0.85f}, marble);
+    int floorMaterial = s.AddMaterial("Floor", {0.5f, 0.5f, 0.56f}, marble);
     int pillarMaterial = s.AddMaterial("Pillar", {0.9f, 0.8f, 0.7f}, metal);
     int crownMaterial = s.AddMaterial("Crown", {1.0f, 0.7f, 0.3f});
     int lampMaterial = s.AddMaterial("Lamp", {0.5f, 0.85f, 1.0f});
     int cubeMaterial = s.AddMaterial("Cube", {0.85f, 0.4f, 1.0f}, metal);
-    s.AddObject("Floor", Lathe({{0, -0.6f}, {34, -0.6f}, {34, 0}, {0, 0}}, 40).Translate({0, 0, 0}), floorMaterial);
+    s.AddObject("Floor", Lathe({{0, -0.6f}, {42, -0.6f}, {42, 0}, {0, 0}}, 40).Translate({0, 0, 0}), floorMaterial);
     for (int i = 0; i < 8; ++i) {
         float angle = i * 2 * Pi / 8;
         s.AddObject("Pillar " + std::to_string(i),
-                    Lathe({{0, 0}, {2.2f, 0}, {1.6f, 2}, {1.4f, 30}, {2.0f, 32}, {0, 32}}, 10).Translate(Polar(28, angle, 0)),
+                    Lathe({{0, 0}, {2.2f, 0}, {1.6f, 2}, {1.4f, 30}, {2.0f, 32}, {0, 32}}, 10).Translate(Polar(38, angle, 0)),
                     pillarMaterial);
     }
-    s.AddObject("Crown ring", Torus(28, 1.1f, 48, 6).Translate({0, 33, 0}), crownMaterial);
+    s.AddObject("Crown ring", Torus(38, 1.1f, 48, 6).Translate({0, 33, 0}), crownMaterial);
     for (int i = 0; i < 8; ++i) {
         float angle = (i + 0.5f) * 2 * Pi / 8;
         int lamp = s.AddObject("Lamp " + std::to_string(i), Sphere(1.4f, 12, 7).Translate(Polar(20, angle, 26)), lampMaterial);
@@ -371,12 +371,12 @@ SceneFile Compe() {
                        return V3{k, k, k};
                    }));
     }
-    around(s, 0, 40, 34, 10, 14, 0.6f, 0.0f, figure);
+    around(s, 0, 30, 26, 10, 14, 0.6f, 0.0f, figure);
     around(s, 1, 20, 24, 3, 4, -0.8f, 1.0f, {0, 10, 0});
     around(s, 2, 48, 40, 38, 30, 0.5f, 2.0f, {0, 4, 0});
     around(s, 3, 55, 45, 18, 24, 1.4f, 3.0f, {0, 12, 0});
     around(s, 4, 17, 19, 13, 12, 0.7f, 4.0f, {0, 12, 0});
-    around(s, 5, 26, 50, 2, 40, 1.2f, 5.0f, figure);
+    around(s, 5, 24, 34, 2, 40, 1.2f, 5.0f, figure);
     for (int i = 0; i < 4; ++i) {
         int light = s.AddLight("Stage light " + std::to_string(i), Polar(30, i * Pi / 2, 24), White);
         s.AddTrack(TrackKind::Light, light, Periodic(end, 900, 8, [&](float phase) {
@@ -591,7 +591,7 @@ SceneFile Cubik() {
 SceneFile Alien() {
     SceneFile s("alien_1.3d", 6.0f);
     int terrain = s.AddTexture("terrain.jpg"), sky = s.AddTexture("sky.jpg"), glass = s.AddTexture("glass.jpg");
-    int groundMaterial = s.AddMaterial("Ground", {0.85f, 0.8f, 1.0f}, terrain);
+    int groundMaterial = s.AddMaterial("Ground", {0.6f, 0.55f, 0.75f}, terrain);
     int skyMaterial = s.AddMaterial("Sky", {0.9f, 0.9f, 1.0f}, sky);
     int crystalMaterial = s.AddMaterial("Crystal", {0.5f, 1.0f, 0.9f}, glass);
     int archMaterial = s.AddMaterial("Arch", {1.0f, 0.5f, 0.8f});
@@ -602,7 +602,7 @@ SceneFile Alien() {
         return hills * SmoothStep(30, 90, d) - 2;
     };
     s.AddObject("Dome", Sphere(340, 18, 9).MakeTwoSided(), skyMaterial);
-    s.AddObject("Valley", HeightField(320, 320, 26, 26, height), groundMaterial);
+    s.AddObject("Valley", HeightField(320, 320, 26, 26, height, 80), groundMaterial);
     Random random(606);
     for (int i = 0; i < 14; ++i) {
         float angle = random.Range(0, 2 * Pi), radius = random.Range(35, 110);
