@@ -58,7 +58,7 @@ Surface::Surface(DirectDraw* owner, DWORD caps, DWORD width, DWORD height, const
 }
 
 Surface::~Surface() {
-    if (backBuffer) backBuffer->Release();
+    delete backBuffer;
     if (zBuffer) zBuffer->Release();
     owner->Release();
 }
@@ -72,12 +72,16 @@ HRESULT Surface::QueryInterface(REFIID riid, LPVOID* object) {
 ULONG Surface::AddRef() { return ++references; }
 
 ULONG Surface::Release() {
+    if (references == 0) return 0;
     const ULONG left = --references;
-    if (left == 0) delete this;
+    if (left == 0 && front == nullptr) delete this;
     return left;
 }
 
-void Surface::AttachBackBuffer(Surface* back) { backBuffer = back; }
+void Surface::AttachBackBuffer(Surface* back) {
+    backBuffer = back;
+    back->front = this;
+}
 
 HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 wanted, LPDIRECTDRAWSURFACE7* surface) {
     if (wanted == nullptr || surface == nullptr) return DDERR_INVALIDPARAMS;

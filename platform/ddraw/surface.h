@@ -34,7 +34,8 @@ public:
                 LPDDBLTFX effects) override;
     HRESULT Flip(LPDIRECTDRAWSURFACE7 overrideSurface, DWORD flags) override;
 
-    // The front of a flip chain takes its back buffer (and its one reference).
+    // The front of a flip chain owns its back buffer: as with DirectDraw, the whole chain goes
+    // when the front's last reference does, whatever references the back buffer still counts.
     void AttachBackBuffer(Surface* backBuffer);
 
     SurfaceMemory memory;
@@ -48,7 +49,8 @@ private:
     DirectDraw* owner;
     ULONG references = 1;
     std::vector<uint8_t> storage;
-    Surface* backBuffer = nullptr;  // the front of a flip chain holds one reference
+    Surface* backBuffer = nullptr;  // owned by the front of a flip chain
+    Surface* front = nullptr;       // set on a back buffer while its chain lives
     bool locked = false;
 };
 

@@ -101,8 +101,8 @@ TEST_F(DirectDrawTest, TheFlipChainIsInTheModesSizeAndFormat) {
     EXPECT_TRUE(description.ddsCaps.dwCaps & DDSCAPS_3DDEVICE);
     EXPECT_GE(description.lPitch, 1600);
 
-    primary->Release();
     backBuffer->Release();
+    primary->Release();
     ASSERT_EQ(directDraw->SetDisplayMode(640, 480, 32, 0, 0), DD_OK);
     DDSURFACEDESC2 chain = {};
     chain.dwSize = sizeof chain;
@@ -301,6 +301,21 @@ TEST_F(DirectDrawTest, ReferencesKeepObjectsAliveUntilTheLastRelease) {
     EXPECT_EQ(fromDirect3D, directDraw);
     fromDirect3D->Release();
     // The fixture's teardown checks that the last release of the DirectDraw object returns 0.
+}
+
+TEST_F(DirectDrawTest, AFlipChainGoesWithItsFrontWhateverTheBackBufferStillCounts) {
+    ASSERT_NO_FATAL_FAILURE(CreateFlipChain(640, 480, 16));
+    // The render device keeps one reference more than it gives back, as it did on Windows.
+    backBuffer->AddRef();
+    backBuffer->Release();
+    IDirectDrawSurface7* chain = primary;
+    primary = nullptr;
+    backBuffer = nullptr;
+    EXPECT_EQ(chain->Release(), 0u);
+    direct3D->Release();
+    direct3D = nullptr;
+    EXPECT_EQ(directDraw->Release(), 0u) << "the back buffer outlived its chain";
+    directDraw = nullptr;
 }
 
 }  // namespace
