@@ -1,0 +1,32 @@
+// Clipping: triangles that leave the near/far range or the guard band are cut down to the part
+// inside, in clip space for transformed vertices and in screen space for pre-transformed ones.
+// Inside the guard band the rasteriser's scissor does the rest, so most triangles are never cut.
+#pragma once
+
+#include "ddraw/software/vertexprocessing.h"
+
+namespace software {
+
+// Guard band in units of the viewport's half extent; keeps screen co-ordinates well inside the
+// rasteriser's fixed-point range for targets up to kMaxSurfaceSide.
+constexpr float kGuardBand = 4.0f;
+// Pre-transformed vertices must stay within this many pixels of the origin.
+constexpr float kScreenLimit = 16000.0f;
+
+constexpr int kClipPlaneCount = 7;    // near, far, four guard planes, w > 0
+constexpr int kScreenPlaneCount = 5;  // four screen limits, q >= 0
+// A triangle cut by every plane has at most this many corners.
+constexpr int kMaxClippedVertices = 3 + kClipPlaneCount;
+
+// Signed distance to a plane: >= 0 inside.
+float ClipDistance(const ClipVertex& v, int plane);
+float ScreenDistance(const ScreenVertex& v, int plane);
+
+// Cuts the triangle a, b, c by the planes set in outcodes; writes the polygon (in the same
+// winding) to out and returns its corner count (0 when nothing is left).
+int ClipTriangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, uint8_t outcodes,
+                 ClipVertex* out);
+int ClipScreenTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, uint8_t outcodes,
+                       ScreenVertex* out);
+
+}  // namespace software

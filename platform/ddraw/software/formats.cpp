@@ -1,0 +1,89 @@
+#include "ddraw/software/formats.h"
+
+namespace software {
+
+ColourFormat ColourFormatOf(const DDPIXELFORMAT& format) {
+    if (!(format.dwFlags & DDPF_RGB)) return ColourFormat::Unsupported;
+    if (format.dwRGBBitCount == 16 && format.dwRBitMask == 0xF800 && format.dwGBitMask == 0x07E0 &&
+        format.dwBBitMask == 0x001F)
+        return ColourFormat::R5G6B5;
+    if (format.dwRGBBitCount == 16 && format.dwRBitMask == 0x7C00 && format.dwGBitMask == 0x03E0 &&
+        format.dwBBitMask == 0x001F)
+        return ColourFormat::X1R5G5B5;
+    if (format.dwRGBBitCount == 32 && format.dwRBitMask == 0xFF0000 && format.dwGBitMask == 0xFF00 &&
+        format.dwBBitMask == 0xFF)
+        return ColourFormat::X8R8G8B8;
+    return ColourFormat::Unsupported;
+}
+
+DepthFormat DepthFormatOf(const DDPIXELFORMAT& format) {
+    if (!(format.dwFlags & DDPF_ZBUFFER)) return DepthFormat::Unsupported;
+    // A zero mask means "all bits of the depth" for callers that fill only the bit depth.
+    if (format.dwZBufferBitDepth == 16 && (format.dwZBitMask == 0xFFFF || format.dwZBitMask == 0))
+        return DepthFormat::Z16;
+    if (format.dwZBufferBitDepth == 32 && (format.dwZBitMask == 0xFFFFFFFF || format.dwZBitMask == 0))
+        return DepthFormat::Z32;
+    return DepthFormat::Unsupported;
+}
+
+int BytesPerPixel(ColourFormat format) {
+    switch (format) {
+    case ColourFormat::R5G6B5:
+    case ColourFormat::X1R5G5B5: return 2;
+    case ColourFormat::X8R8G8B8: return 4;
+    default: return 0;
+    }
+}
+
+static bool HasSaneLayout(const SurfaceMemory& memory, int bytesPerPixel, DWORD maxSide) {
+    return memory.pixels && memory.width >= 1 && memory.height >= 1 && memory.width <= maxSide &&
+           memory.height <= maxSide && memory.pitch >= (LONG)(memory.width * bytesPerPixel);
+}
+
+bool IsUsableColourSurface(const SurfaceMemory& memory, DWORD maxSide) {
+    int bytes = BytesPerPixel(ColourFormatOf(memory.format));
+    return bytes && HasSaneLayout(memory, bytes, maxSide);
+}
+
+bool IsUsableDepthSurface(const SurfaceMemory& memory) {
+    DepthFormat format = DepthFormatOf(memory.format);
+    if (format == DepthFormat::Unsupported) return false;
+    return HasSaneLayout(memory, format == DepthFormat::Z16 ? 2 : 4, kMaxSurfaceSide);
+}
+
+static constexpr DDPIXELFORMAT RgbFormat(DWORD flags, DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a) {
+    DDPIXELFORMAT format{};
+    format.dwSize = sizeof(DDPIXELFORMAT);
+    format.dwFlags = flags;
+    format.dwRGBBitCount = bits;
+    format.dwRBitMask = r;
+    format.dwGBitMask = g;
+    format.dwBBitMask = b;
+    format.dwRGBAlphaBitMask = a;
+    return format;
+}
+
+static constexpr DDPIXELFORMAT DepthFormatRecord(DWORD bits, DWORD mask) {
+    DDPIXELFORMAT format{};
+    format.dwSize = sizeof(DDPIXELFORMAT);
+    format.dwFlags = DDPF_ZBUFFER;
+    format.dwZBufferBitDepth = bits;
+    format.dwZBitMask = mask;
+    return format;
+}
+
+const DDPIXELFORMAT softwareTextureFormats[] = {
+    RgbFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F, 0),
+    RgbFormat(DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F, 0),
+    RgbFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x7C00, 0x03E0, 0x001F, 0x8000),
+    RgbFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF, 0),
+    DDPIXELFORMAT{},
+};
+
+const DDPIXELFORMAT softwareZBufferFormats[] = {
+    DepthFormatRecord(16, 0xFFFF),
+    DepthFormatRecord(32, 0xFFFFFFFF),
+    DDPIXELFORMAT{},
+};
+
+}  // namespace software

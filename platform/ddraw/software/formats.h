@@ -1,0 +1,31 @@
+// Pixel layouts the software device draws into, samples from and tests depth against.
+#pragma once
+
+#include <cstdint>
+
+#include "ddraw/devicedriver.h"
+
+namespace software {
+
+enum class ColourFormat : uint8_t { Unsupported, R5G6B5, X1R5G5B5, X8R8G8B8 };
+enum class DepthFormat : uint8_t { Unsupported, Z16, Z32 };
+
+// RGB layouts by their masks; an alpha bit or byte beside them is ignored.
+ColourFormat ColourFormatOf(const DDPIXELFORMAT& format);
+DepthFormat DepthFormatOf(const DDPIXELFORMAT& format);
+int BytesPerPixel(ColourFormat format);
+
+// Largest surface the device draws into or samples from, per side.
+constexpr DWORD kMaxSurfaceSide = 4096;
+constexpr DWORD kMaxTextureSide = 2048;
+
+// A colour surface the device can use: known layout, sane size, pitch and memory.
+bool IsUsableColourSurface(const SurfaceMemory& memory, DWORD maxSide);
+bool IsUsableDepthSurface(const SurfaceMemory& memory);
+
+// The formats as EnumTextureFormats and EnumZBufferFormats report them, each list ending with
+// a record of size 0.
+extern const DDPIXELFORMAT softwareTextureFormats[];
+extern const DDPIXELFORMAT softwareZBufferFormats[];
+
+}  // namespace software

@@ -1,0 +1,40 @@
+// Per-vertex lighting as Direct3D 7 defines it: emissive + material ambient x global ambient,
+// plus for every enabled light its attenuated ambient and diffuse terms; done in camera space.
+#pragma once
+
+#include <vector>
+
+#include <d3d.h>
+
+namespace software {
+
+// A light as one draw uses it: moved into camera space, ready for the vertex loop.
+struct PreparedLight {
+    bool directional;
+    float x, y, z;     // position, or the unit vector towards a directional light
+    float range;
+    float attenuation0, attenuation1, attenuation2;
+    float diffuse[3];
+    float ambient[3];
+};
+
+struct LightingSetup {
+    float base[3];  // emissive + material ambient x global ambient
+    float materialDiffuse[3];
+    float materialAmbient[3];
+    const PreparedLight* lights;
+    int lightCount;
+};
+
+// Lights must have been accepted by ValidateLight.
+void PrepareLight(const D3DLIGHT7& light, const D3DMATRIX& view, PreparedLight* prepared);
+// Whether the device can use the light, and the reason when it cannot.
+HRESULT ValidateLight(const D3DLIGHT7& light);
+void PrepareLighting(const D3DMATERIAL7& material, D3DCOLOR globalAmbient, LightingSetup* setup);
+
+// Colour of a vertex at camera-space position eye with transformed normal; diffuse, when not
+// null, replaces the material's diffuse colour. Channels come back clamped to 0..1.
+void LightVertex(const LightingSetup& setup, const float eye[3], const float normal[3], const float* diffuse,
+                 float colour[3]);
+
+}  // namespace software

@@ -1,0 +1,382 @@
+#include "ddraw/software/renderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace software {
+
+namespace {
+
+constexpr DWORD kMaxVertices = 1u << 20;
+constexpr DWORD kModulate = 4;           // D3DTOP_MODULATE
+constexpr DWORD kArgumentDiffuse = 0;    // D3DTA_DIFFUSE
+constexpr DWORD kArgumentCurrent = 1;    // D3DTA_CURRENT
+constexpr DWORD kArgumentTexture = 2;    // D3DTA_TEXTURE
+constexpr DWORD kFillSolid = 3;          // D3DFILL_SOLID
+constexpr DWORD kShadeGouraud = 2;       // D3DSHADE_GOURAUD
+
+D3DMATRIX Identity() {
+    D3DMATRIX m{};
+    m._11 = m._22 = m._33 = m._44 = 1.0f;
+    return m;
+}
+
+bool ToAddress(DWORD value, Address* address) {
+    switch (value) {
+    case D3DTADDRESS_WRAP: *address = Address::Wrap; return true;
+    case D3DTADDRESS_MIRROR: *address = Address::Mirror; return true;
+    case D3DTADDRESS_CLAMP: *address = Address::Clamp; return true;
+    default: return false;
+    }
+}
+
+bool ToFilter(DWORD value, Filter* filter) {
+    switch (value) {
+    case D3DTFG_POINT: *filter = Filter::Point; return true;
+    case D3DTFG_LINEAR: *filter = Filter::Linear; return true;
+    default: return false;
+    }
+}
+
+Blend ToBlend(bool enabled, DWORD destBlend) {
+    if (!enabled) return Blend::Replace;
+    switch (destBlend) {
+    case D3DBLEND_ONE: return Blend::Add;
+    case D3DBLEND_SRCCOLOR: return Blend::AddTimesSource;
+    case D3DBLEND_INVSRCCOLOR: return Blend::AddTimesInverseSource;
+    default: return Blend::Replace;
+    }
+}
+
+Cull ToCull(DWORD mode) {
+    switch (mode) {
+    case D3DCULL_CW: return Cull::Clockwise;
+    case D3DCULL_CCW: return Cull::CounterClockwise;
+    default: return Cull::None;
+    }
+}
+
+uint32_t PackClearColour(ColourFormat format, D3DCOLOR colour) {
+    uint32_t r = (colour >> 16) & 255, g = (colour >> 8) & 255, b = colour & 255;
+    switch (format) {
+    case ColourFormat::R5G6B5: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+    case ColourFormat::X1R5G5B5: return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    default: return colour & 0xFFFFFF;
+    }
+}
+
+void FillRect(const SurfaceMemory& memory, int bytesPerPixel, uint32_t value, const Scissor& rect) {
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        uint8_t* row = (uint8_t*)memory.pixels + (ptrdiff_t)y * memory.pitch;
+        if (bytesPerPixel == 2) {
+            uint16_t v = (uint16_t)value;
+            for (int x = rect.left; x < rect.right; ++x) std::memcpy(row + 2 * x, &v, 2);
+        } else {
+            for (int x = rect.left; x < rect.right; ++x) std::memcpy(row + 4 * x, &value, 4);
+        }
+    }
+}
+
+bool Intersect(const Scissor& a, const Scissor& b, Scissor* out) {
+    out->left = std::max(a.left, b.left);
+    out->top = std::max(a.top, b.top);
+    out->right = std::min(a.right, b.right);
+    out->bottom = std::min(a.bottom, b.bottom);
+    return out->left < out->right && out->top < out->bottom;
+}
+
+Scissor ViewportRect(const D3DVIEWPORT7& viewport, const SurfaceMemory& target) {
+    Scissor whole{0, 0, (int)target.width, (int)target.height};
+    int64_t right = (int64_t)viewport.dwX + viewport.dwWidth, bottom = (int64_t)viewport.dwY + viewport.dwHeight;
+    Scissor port{(int)std::min<int64_t>(viewport.dwX, kMaxSurfaceSide), (int)std::min<int64_t>(viewport.dwY, kMaxSurfaceSide),
+                 (int)std::min<int64_t>(right, kMaxSurfaceSide), (int)std::min<int64_t>(bottom, kMaxSurfaceSide)};
+    Scissor result;
+    if (!Intersect(whole, port, &result)) result = Scissor{0, 0, 0, 0};
+    return result;
+}
+
+}  // namespace
+
+Renderer::Renderer() : world(Identity()), view(Identity()), projection(Identity()), viewport{}, material{} {
+    std::memset(&transform, 0, sizeof transform);
+    std::memset(&setup, 0, sizeof setup);
+    std::memset(&context, 0, sizeof context);
+}
+
+HRESULT Renderer::SetRenderState(DWORD state, DWORD value) {
+    switch (state) {
+    case D3DRENDERSTATE_TEXTUREPERSPECTIVE: states.perspective = value != 0; return D3D_OK;
+    case D3DRENDERSTATE_ZENABLE:
+        if (value > D3DZB_TRUE) return DDERR_UNSUPPORTED;  // w-buffering
+        states.zEnable = value == D3DZB_TRUE;
+        return D3D_OK;
+    case D3DRENDERSTATE_FILLMODE: return value == kFillSolid ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DRENDERSTATE_SHADEMODE: return value == kShadeGouraud ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DRENDERSTATE_ZWRITEENABLE: states.zWrite = value != 0; return D3D_OK;
+    case D3DRENDERSTATE_ALPHATESTENABLE: return value == 0 ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DRENDERSTATE_SRCBLEND: return value == D3DBLEND_ONE ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DRENDERSTATE_DESTBLEND:
+        if (value < D3DBLEND_ZERO || value > D3DBLEND_INVSRCCOLOR) return DDERR_UNSUPPORTED;
+        states.destBlend = value;
+        return D3D_OK;
+    case D3DRENDERSTATE_CULLMODE:
+        if (value < D3DCULL_NONE || value > D3DCULL_CCW) return D3DERR_INVALIDCALL;
+        states.cull = value;
+        return D3D_OK;
+    case D3DRENDERSTATE_ZFUNC: return value == D3DCMP_LESSEQUAL ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DRENDERSTATE_DITHERENABLE: states.dither = value != 0; return D3D_OK;
+    case D3DRENDERSTATE_ALPHABLENDENABLE: states.alphaBlend = value != 0; return D3D_OK;
+    case D3DRENDERSTATE_FOGENABLE:
+    case D3DRENDERSTATE_SPECULARENABLE: return value == 0 ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DRENDERSTATE_CLIPPING:    // clipping is always done
+    case D3DRENDERSTATE_EXTENTS:     // no extents are kept
+    case D3DRENDERSTATE_LOCALVIEWER: // only matters for specular lighting
+        return D3D_OK;
+    case D3DRENDERSTATE_LIGHTING: states.lighting = value != 0; return D3D_OK;
+    case D3DRENDERSTATE_AMBIENT: states.ambient = value; return D3D_OK;
+    case D3DRENDERSTATE_COLORVERTEX: states.colourVertex = value != 0; return D3D_OK;
+    case D3DRENDERSTATE_NORMALIZENORMALS: states.normalize = value != 0; return D3D_OK;
+    default: return D3DERR_INVALIDCALL;
+    }
+}
+
+HRESULT Renderer::SetTextureStageState(DWORD stage, DWORD state, DWORD value) {
+    if (stage >= 8) return D3DERR_INVALIDCALL;
+    if (stage != 0) return DDERR_UNSUPPORTED;  // one texture stage
+    switch (state) {
+    case D3DTSS_COLOROP: return value == kModulate ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DTSS_COLORARG1: return value == kArgumentTexture ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DTSS_COLORARG2:
+        return value == kArgumentCurrent || value == kArgumentDiffuse ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DTSS_ALPHAOP:
+    case D3DTSS_ALPHAARG1:
+    case D3DTSS_ALPHAARG2:   // alpha never reaches the picture: blending uses colours only
+    case D3DTSS_BORDERCOLOR: // no border addressing
+    case D3DTSS_MIPFILTER:   // textures have no mipmaps
+        return D3D_OK;
+    case D3DTSS_TEXCOORDINDEX: return value == 0 ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DTSS_ADDRESS: {
+        Address address;
+        if (!ToAddress(value, &address)) return DDERR_UNSUPPORTED;
+        states.addressU = states.addressV = address;
+        return D3D_OK;
+    }
+    case D3DTSS_ADDRESSU: return ToAddress(value, &states.addressU) ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DTSS_ADDRESSV: return ToAddress(value, &states.addressV) ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DTSS_MAGFILTER: return ToFilter(value, &states.magFilter) ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DTSS_MINFILTER: return ToFilter(value, &states.minFilter) ? D3D_OK : DDERR_UNSUPPORTED;
+    default: return D3DERR_INVALIDCALL;
+    }
+}
+
+HRESULT Renderer::SetTransform(DWORD which, const D3DMATRIX& matrix) {
+    switch (which) {
+    case D3DTRANSFORMSTATE_WORLD: world = matrix; return D3D_OK;
+    case D3DTRANSFORMSTATE_VIEW: view = matrix; return D3D_OK;
+    case D3DTRANSFORMSTATE_PROJECTION: projection = matrix; return D3D_OK;
+    default: return D3DERR_INVALIDCALL;
+    }
+}
+
+HRESULT Renderer::SetViewport(const D3DVIEWPORT7& port, DWORD targetWidth, DWORD targetHeight) {
+    if ((uint64_t)port.dwX + port.dwWidth > targetWidth || (uint64_t)port.dwY + port.dwHeight > targetHeight)
+        return D3DERR_INVALIDCALL;
+    if (!(port.dvMinZ >= 0.0f && port.dvMinZ <= 1.0f && port.dvMaxZ >= 0.0f && port.dvMaxZ <= 1.0f))
+        return D3DERR_INVALIDCALL;
+    viewport = port;
+    return D3D_OK;
+}
+
+void Renderer::SetMaterial(const D3DMATERIAL7& m) { material = m; }
+
+HRESULT Renderer::SetLight(DWORD index, const D3DLIGHT7& light) {
+    if (index >= kMaxLightSlots) return D3DERR_INVALIDCALL;
+    HRESULT result = ValidateLight(light);
+    if (FAILED(result)) return result;
+    if (index >= lights.size()) lights.resize(index + 1, LightSlot{D3DLIGHT7{}, false, false});
+    lights[index].light = light;
+    lights[index].set = true;
+    return D3D_OK;
+}
+
+HRESULT Renderer::LightEnable(DWORD index, bool enable) {
+    if (index >= kMaxLightSlots) return D3DERR_INVALIDCALL;
+    if (index >= lights.size()) {
+        if (!enable) return D3D_OK;
+        lights.resize(index + 1, LightSlot{D3DLIGHT7{}, false, false});
+    }
+    LightSlot& slot = lights[index];
+    if (enable && !slot.set) {
+        slot.light = D3DLIGHT7{};
+        slot.light.dltType = D3DLIGHT_DIRECTIONAL;
+        slot.light.dcvDiffuse = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 0.0f};
+        slot.light.dvDirection = D3DVECTOR{0.0f, 0.0f, 1.0f};
+        slot.set = true;
+    }
+    slot.enabled = enable;
+    return D3D_OK;
+}
+
+HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT* rects, DWORD flags,
+                        D3DCOLOR colour, float z) {
+    if (flags & ~(DWORD)(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) return D3DERR_INVALIDCALL;  // no stencil
+    if (rectCount && !rects) return D3DERR_INVALIDCALL;
+    if (!surfaces.colour || !IsUsableColourSurface(*surfaces.colour, kMaxSurfaceSide)) return D3DERR_INVALIDCALL;
+    const SurfaceMemory& target = *surfaces.colour;
+    const bool clearDepth = flags & D3DCLEAR_ZBUFFER;
+    if (clearDepth && (!surfaces.depth || !IsUsableDepthSurface(*surfaces.depth) ||
+                       surfaces.depth->width < target.width || surfaces.depth->height < target.height))
+        return D3DERR_INVALIDCALL;
+    if (!(z >= 0.0f)) z = 0.0f;  // NaN too
+    if (z > 1.0f) z = 1.0f;
+
+    ColourFormat format = ColourFormatOf(target.format);
+    uint32_t packed = PackClearColour(format, colour);
+    DepthFormat depthFormat = clearDepth ? DepthFormatOf(surfaces.depth->format) : DepthFormat::Unsupported;
+    uint32_t depthValue = depthFormat == DepthFormat::Z16 ? (uint32_t)std::floor(z * 65535.0 + 0.5)
+                                                          : (uint32_t)std::floor(z * 4294967295.0 + 0.5);
+    Scissor port = ViewportRect(viewport, target);
+    for (DWORD i = 0; i < (rectCount ? rectCount : 1); ++i) {
+        Scissor rect = port;
+        if (rectCount) {
+            Scissor wanted{rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2};
+            if (!Intersect(port, wanted, &rect)) continue;
+        }
+        if (rect.left >= rect.right || rect.top >= rect.bottom) continue;
+        if (flags & D3DCLEAR_TARGET) FillRect(target, BytesPerPixel(format), packed, rect);
+        if (clearDepth) FillRect(*surfaces.depth, depthFormat == DepthFormat::Z16 ? 2 : 4, depthValue, rect);
+    }
+    return D3D_OK;
+}
+
+HRESULT Renderer::DrawPrimitive(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD vertexFormat,
+                                const void* vertices, DWORD vertexCount) {
+    return Draw(surfaces, type, vertexFormat, vertices, vertexCount, nullptr, 0);
+}
+
+HRESULT Renderer::DrawIndexedPrimitive(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD vertexFormat,
+                                       const void* vertices, DWORD vertexCount, const WORD* indices,
+                                       DWORD indexCount) {
+    if (!indices) return indexCount ? D3DERR_INVALIDCALL : D3D_OK;
+    for (DWORD i = 0; i < indexCount; ++i)
+        if (indices[i] >= vertexCount) return D3DERR_INVALIDCALL;
+    return Draw(surfaces, type, vertexFormat, vertices, vertexCount, indices, indexCount);
+}
+
+HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
+    if (!surfaces.colour) return D3DERR_INVALIDCALL;
+    const SurfaceMemory& target = *surfaces.colour;
+    if (ColourFormatOf(target.format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
+    if (!IsUsableColourSurface(target, kMaxSurfaceSide)) return D3DERR_INVALIDCALL;
+
+    const SurfaceMemory* depth = states.zEnable ? surfaces.depth : nullptr;
+    if (depth && (!IsUsableDepthSurface(*depth) || depth->width < target.width || depth->height < target.height))
+        return D3DERR_INVALIDCALL;
+    const SurfaceMemory* texture = surfaces.texture;
+    if (texture && !IsUsableColourSurface(*texture, kMaxTextureSide)) return D3DERR_INVALIDCALL;
+
+    context.colour = (uint8_t*)target.pixels;
+    context.colourPitch = target.pitch;
+    DepthFormat depthFormat = depth ? DepthFormatOf(depth->format) : DepthFormat::Unsupported;
+    context.depth = depth ? (uint8_t*)depth->pixels : nullptr;
+    context.depthPitch = depth ? depth->pitch : 0;
+    context.depthStage = SelectDepthStage(depthFormat, depth != nullptr, states.zWrite);
+    context.outputStage = SelectOutputStage(ColourFormatOf(target.format), states.dither,
+                                            ToBlend(states.alphaBlend, states.destBlend));
+
+    setup.scissor = ViewportRect(viewport, target);
+    setup.cull = ToCull(states.cull);
+    setup.perspective = states.perspective;
+    setup.depthScale = depthFormat == DepthFormat::Z32 ? 4294967295.0 : 65535.0;
+    setup.filterPerTriangle = false;
+    if (texture) {
+        ColourFormat format = ColourFormatOf(texture->format);
+        context.texels = (const uint8_t*)texture->pixels;
+        context.texelPitch = texture->pitch;
+        context.textureWidth = (int)texture->width;
+        context.textureHeight = (int)texture->height;
+        setup.magnify = SelectShadeStage(format, states.magFilter, states.addressU, states.addressV, states.perspective);
+        setup.minify = SelectShadeStage(format, states.minFilter, states.addressU, states.addressV, states.perspective);
+        setup.filterPerTriangle = setup.magnify != setup.minify;
+        setup.texelsPerUnitArea = (double)texture->width * texture->height;
+        context.shadeStage = setup.magnify;
+    } else {
+        context.texels = nullptr;
+        context.shadeStage = SelectShadeStage(ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap,
+                                              false);
+    }
+    return D3D_OK;
+}
+
+HRESULT Renderer::Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD vertexFormat, const void* vertices,
+                       DWORD vertexCount, const WORD* indices, DWORD indexCount) {
+    if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN) return D3DERR_INVALIDCALL;
+    if (type != D3DPT_TRIANGLELIST) return DDERR_UNSUPPORTED;
+    VertexLayout layout;
+    if (!DescribeVertexFormat(vertexFormat, &layout)) return D3DERR_INVALIDCALL;
+    if (vertexCount > kMaxVertices || (vertexCount && !vertices)) return D3DERR_INVALIDCALL;
+    HRESULT result = PrepareDraw(surfaces);
+    if (FAILED(result)) return result;
+    const DWORD triangles = (indices ? indexCount : vertexCount) / 3;
+    if (!triangles) return D3D_OK;
+
+    if (clipVertices.size() < vertexCount) {
+        clipVertices.resize(vertexCount);
+        screenVertices.resize(vertexCount);
+        outcodes.resize(vertexCount);
+    }
+    const uint8_t* data = (const uint8_t*)vertices;
+    if (layout.transformed) {
+        ProcessTransformedVertices(layout, data, vertexCount, screenVertices.data(), outcodes.data());
+    } else {
+        PrepareTransform(world, view, projection, &transform);
+        transform.normalize = states.normalize;
+        transform.lighting = states.lighting;
+        transform.colourVertex = states.colourVertex;
+        transform.viewport = ViewportMapping{(float)viewport.dwX,  (float)viewport.dwY,
+                                             (float)viewport.dwWidth * 0.5f, (float)viewport.dwHeight * 0.5f,
+                                             viewport.dvMinZ,      viewport.dvMaxZ - viewport.dvMinZ};
+        if (states.lighting) {
+            preparedLights.clear();
+            for (const LightSlot& slot : lights) {
+                if (!slot.enabled) continue;
+                preparedLights.emplace_back();
+                PrepareLight(slot.light, view, &preparedLights.back());
+            }
+            PrepareLighting(material, states.ambient, &transform.lightingSetup);
+            transform.lightingSetup.lights = preparedLights.data();
+            transform.lightingSetup.lightCount = (int)preparedLights.size();
+        }
+        ProcessVertices(transform, layout, data, vertexCount, clipVertices.data(), screenVertices.data(),
+                        outcodes.data());
+    }
+    for (DWORD t = 0; t < triangles; ++t) {
+        if (indices)
+            DrawTriangle(indices[3 * t], indices[3 * t + 1], indices[3 * t + 2], layout.transformed);
+        else
+            DrawTriangle(3 * t, 3 * t + 1, 3 * t + 2, layout.transformed);
+    }
+    return D3D_OK;
+}
+
+void Renderer::DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2, bool transformed) {
+    uint8_t c0 = outcodes[i0], c1 = outcodes[i1], c2 = outcodes[i2];
+    if (!(c0 | c1 | c2)) {
+        SetUpTriangle(setup, context, screenVertices[i0], screenVertices[i1], screenVertices[i2]);
+        return;
+    }
+    if (c0 & c1 & c2) return;  // wholly outside one plane
+    ScreenVertex polygon[kMaxClippedVertices];
+    int count;
+    if (transformed) {
+        count = ClipScreenTriangle(screenVertices[i0], screenVertices[i1], screenVertices[i2], c0 | c1 | c2, polygon);
+    } else {
+        ClipVertex clipped[kMaxClippedVertices];
+        count = ClipTriangle(clipVertices[i0], clipVertices[i1], clipVertices[i2], c0 | c1 | c2, clipped);
+        for (int i = 0; i < count; ++i) polygon[i] = MapToScreen(clipped[i], transform.viewport);
+    }
+    for (int i = 1; i + 1 < count; ++i) SetUpTriangle(setup, context, polygon[0], polygon[i], polygon[i + 1]);
+}
+
+}  // namespace software

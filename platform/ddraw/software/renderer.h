@@ -1,0 +1,90 @@
+// The software pipeline without COM: render state, transforms, lights and material, and the
+// draw and clear operations on plain surface memory. The IDirect3DDevice7 object wraps it;
+// tests drive it directly.
+#pragma once
+
+#include <vector>
+
+#include "ddraw/software/clipping.h"
+#include "ddraw/software/setup.h"
+
+namespace software {
+
+// The memory a draw or clear works on, resolved by the caller; depth and texture may be null.
+struct Surfaces {
+    const SurfaceMemory* colour;
+    const SurfaceMemory* depth;
+    const SurfaceMemory* texture;
+};
+
+// Light slots a device accepts; Direct3D 7 programs use small indices.
+constexpr DWORD kMaxLightSlots = 4096;
+
+class Renderer {
+public:
+    Renderer();
+
+    HRESULT SetRenderState(DWORD state, DWORD value);
+    HRESULT SetTextureStageState(DWORD stage, DWORD state, DWORD value);
+    HRESULT SetTransform(DWORD which, const D3DMATRIX& matrix);
+    // The viewport must lie inside a target of the given size.
+    HRESULT SetViewport(const D3DVIEWPORT7& viewport, DWORD targetWidth, DWORD targetHeight);
+    const D3DVIEWPORT7& Viewport() const { return viewport; }
+    void SetMaterial(const D3DMATERIAL7& material);
+    HRESULT SetLight(DWORD index, const D3DLIGHT7& light);
+    // Enabling a slot that was never set gives it Direct3D's default white directional light.
+    HRESULT LightEnable(DWORD index, bool enable);
+
+    HRESULT Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR colour,
+                  float z);
+    HRESULT DrawPrimitive(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD vertexFormat, const void* vertices,
+                          DWORD vertexCount);
+    // Indices count from the first of the vertexCount vertices given.
+    HRESULT DrawIndexedPrimitive(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD vertexFormat,
+                                 const void* vertices, DWORD vertexCount, const WORD* indices, DWORD indexCount);
+
+private:
+    struct States {
+        bool perspective = true;
+        bool zEnable = false;
+        bool zWrite = true;
+        bool alphaBlend = false;
+        bool dither = false;
+        bool lighting = true;
+        bool colourVertex = true;
+        bool normalize = false;
+        DWORD destBlend = D3DBLEND_ZERO;
+        DWORD cull = D3DCULL_CCW;
+        D3DCOLOR ambient = 0;
+        Address addressU = Address::Wrap, addressV = Address::Wrap;
+        Filter magFilter = Filter::Point, minFilter = Filter::Point;
+    };
+    struct LightSlot {
+        D3DLIGHT7 light;
+        bool set;
+        bool enabled;
+    };
+
+    // indices null: consecutive vertices.
+    HRESULT Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD vertexFormat, const void* vertices,
+                 DWORD vertexCount, const WORD* indices, DWORD indexCount);
+    HRESULT PrepareDraw(const Surfaces& surfaces);
+    void DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2, bool transformed);
+
+    States states;
+    D3DMATRIX world, view, projection;
+    D3DVIEWPORT7 viewport;
+    D3DMATERIAL7 material;
+    std::vector<LightSlot> lights;
+
+    // Per draw, kept between draws so the frame loop allocates nothing.
+    std::vector<PreparedLight> preparedLights;
+    std::vector<ClipVertex> clipVertices;
+    std::vector<ScreenVertex> screenVertices;
+    std::vector<uint8_t> outcodes;
+    VertexTransform transform;
+    TriangleSetup setup;
+    SpanContext context;
+};
+
+}  // namespace software

@@ -1,0 +1,113 @@
+#include "ddraw/software/setup.h"
+
+#include <cmath>
+
+namespace software {
+
+namespace {
+
+bool IsFinite(const ScreenVertex& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.q) &&
+           std::isfinite(v.r) && std::isfinite(v.g) && std::isfinite(v.b);
+}
+
+int32_t Snap(float coordinate) { return (int32_t)std::floor((double)coordinate * kSubpixelScale + 0.5); }
+
+// Conversion to fixed point that stays defined for any double; steep gradients are limited
+// so that stepping across the largest target cannot overflow.
+int64_t ToFixed(double value, double limit) {
+    if (!(value > -limit)) value = -limit;
+    if (!(value < limit)) value = limit;
+    return (int64_t)std::floor(value + 0.5);
+}
+
+struct Geometry {
+    double ex1, ey1, ex2, ey2;  // corners 1 and 2 relative to corner 0, in pixels
+    double area;                // twice the area, in pixels squared
+    double rx, ry;              // reference pixel relative to corner 0
+};
+
+struct Gradient {
+    double atReference, dx, dy;
+};
+
+Gradient GradientOf(const Geometry& g, double a0, double a1, double a2) {
+    double d1 = a1 - a0, d2 = a2 - a0;
+    Gradient result;
+    result.dx = (d1 * g.ey2 - d2 * g.ey1) / g.area;
+    result.dy = (d2 * g.ex1 - d1 * g.ex2) / g.area;
+    result.atReference = a0 + result.dx * g.rx + result.dy * g.ry;
+    return result;
+}
+
+FixedPlane FixedPlaneOf(const Geometry& g, double a0, double a1, double a2, double scale) {
+    constexpr double kValueLimit = 4611686018427387904.0;  // 2^62
+    constexpr double kGradientLimit = 281474976710656.0;   // 2^48
+    Gradient gradient = GradientOf(g, a0, a1, a2);
+    return FixedPlane{ToFixed(gradient.atReference * scale, kValueLimit), ToFixed(gradient.dx * scale, kGradientLimit),
+                      ToFixed(gradient.dy * scale, kGradientLimit)};
+}
+
+FloatPlane FloatPlaneOf(const Geometry& g, double a0, double a1, double a2) {
+    Gradient gradient = GradientOf(g, a0, a1, a2);
+    return FloatPlane{(float)gradient.atReference, (float)gradient.dx, (float)gradient.dy};
+}
+
+}  // namespace
+
+void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const ScreenVertex& a, const ScreenVertex& b,
+                   const ScreenVertex& c) {
+    if (!IsFinite(a) || !IsFinite(b) || !IsFinite(c)) return;
+    const ScreenVertex* v[3] = {&a, &b, &c};
+    int32_t x[3], y[3];
+    for (int i = 0; i < 3; ++i) {
+        x[i] = Snap(v[i]->x);
+        y[i] = Snap(v[i]->y);
+    }
+    int64_t area = (int64_t)(x[1] - x[0]) * (y[2] - y[0]) - (int64_t)(x[2] - x[0]) * (y[1] - y[0]);
+    if (area == 0) return;
+    if (setup.cull == Cull::Clockwise && area > 0) return;
+    if (setup.cull == Cull::CounterClockwise && area < 0) return;
+    if (area < 0) {
+        std::swap(v[1], v[2]);
+        std::swap(x[1], x[2]);
+        std::swap(y[1], y[2]);
+        area = -area;
+    }
+
+    context.referenceX = x[0] >> kSubpixelBits;
+    context.referenceY = y[0] >> kSubpixelBits;
+    Geometry g;
+    g.ex1 = (double)(x[1] - x[0]) / kSubpixelScale;
+    g.ey1 = (double)(y[1] - y[0]) / kSubpixelScale;
+    g.ex2 = (double)(x[2] - x[0]) / kSubpixelScale;
+    g.ey2 = (double)(y[2] - y[0]) / kSubpixelScale;
+    g.area = (double)area / (kSubpixelScale * kSubpixelScale);
+    g.rx = context.referenceX - (double)x[0] / kSubpixelScale;
+    g.ry = context.referenceY - (double)y[0] / kSubpixelScale;
+
+    const ScreenVertex &p0 = *v[0], &p1 = *v[1], &p2 = *v[2];
+    const double colourScale = 1 << kColourFraction;
+    context.z = FixedPlaneOf(g, p0.z, p1.z, p2.z, setup.depthScale * (1 << kDepthFraction));
+    context.red = FixedPlaneOf(g, p0.r, p1.r, p2.r, colourScale);
+    context.green = FixedPlaneOf(g, p0.g, p1.g, p2.g, colourScale);
+    context.blue = FixedPlaneOf(g, p0.b, p1.b, p2.b, colourScale);
+    if (setup.perspective) {
+        context.s = FloatPlaneOf(g, p0.s, p1.s, p2.s);
+        context.t = FloatPlaneOf(g, p0.t, p1.t, p2.t);
+        context.q = FloatPlaneOf(g, p0.q, p1.q, p2.q);
+    } else {
+        context.s = FloatPlaneOf(g, p0.u, p1.u, p2.u);
+        context.t = FloatPlaneOf(g, p0.v, p1.v, p2.v);
+        context.q = FloatPlane{1.0f, 0.0f, 0.0f};
+    }
+    if (setup.filterPerTriangle) {
+        double texelArea = std::fabs(((double)p1.u - p0.u) * ((double)p2.v - p0.v) -
+                                     ((double)p2.u - p0.u) * ((double)p1.v - p0.v)) *
+                           setup.texelsPerUnitArea;
+        context.shadeStage = texelArea > g.area ? setup.minify : setup.magnify;
+    }
+    RasteriseTriangle(context, x, y, setup.scissor);
+}
+
+}  // namespace software

@@ -1,0 +1,28 @@
+// Triangle setup: snaps corners to the subpixel grid, culls by winding, and turns the corner
+// attributes into the planes the pixel stages step through.
+#pragma once
+
+#include "ddraw/software/rasteriser.h"
+#include "ddraw/software/vertexprocessing.h"
+
+namespace software {
+
+// Which screen winding is discarded (y down: clockwise has positive area).
+enum class Cull : uint8_t { None, Clockwise, CounterClockwise };
+
+struct TriangleSetup {
+    Scissor scissor;
+    Cull cull;
+    bool perspective;
+    double depthScale;  // the depth buffer's largest value
+    // With different minification and magnification filters the choice is made per triangle
+    // from its texel-to-pixel area ratio.
+    bool filterPerTriangle;
+    ShadeStage magnify, minify;
+    double texelsPerUnitArea;  // texture width x height
+};
+
+void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const ScreenVertex& a, const ScreenVertex& b,
+                   const ScreenVertex& c);
+
+}  // namespace software

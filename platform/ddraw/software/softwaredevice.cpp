@@ -1,0 +1,271 @@
+// The software device as Direct3D 7 programs see it: an IDirect3DDevice7 over the software
+// pipeline, and the device table's record for it.
+#include "ddraw/devicedriver.h"
+#include "ddraw/software/renderer.h"
+
+extern const DeviceDriverRecord softwareDeviceRecord;
+
+namespace software {
+
+namespace {
+
+void DescribeSoftwareDevice(D3DDEVICEDESC7* description);
+
+// Direct3D 7 capability bits this device reports beyond those the platform headers name.
+constexpr DWORD kDevCapsFloatTlVertex = 0x00000001;
+constexpr DWORD kDevCapsExecuteSystemMemory = 0x00000010;
+constexpr DWORD kDevCapsTlVertexSystemMemory = 0x00000040;
+constexpr DWORD kDevCapsTextureSystemMemory = 0x00000100;
+constexpr DWORD kDevCapsDrawPrimTlVertex = 0x00000400;
+constexpr DWORD kMiscCapsCullNone = 0x00000010;
+constexpr DWORD kMiscCapsCullCw = 0x00000020;
+constexpr DWORD kMiscCapsCullCcw = 0x00000040;
+constexpr DWORD kFilterCapsMinPoint = 0x00000100;
+constexpr DWORD kFilterCapsMinLinear = 0x00000200;
+constexpr DWORD kFilterCapsMagPoint = 0x01000000;
+constexpr DWORD kFilterCapsMagLinear = 0x02000000;
+constexpr DWORD kTextureOpCapsModulate = 0x00000008;
+constexpr DWORD kVertexCapsDirectionalLights = 0x00000008;
+constexpr DWORD kVertexCapsPositionalLights = 0x00000010;
+
+template <class T>
+void Replace(T*& slot, T* value) {
+    if (value) value->AddRef();
+    if (slot) slot->Release();
+    slot = value;
+}
+
+class SoftwareDevice final : public IDirect3DDevice7 {
+public:
+    // Binds the render target; null when the surface cannot be drawn into.
+    static SoftwareDevice* Create(IDirectDrawSurface7* renderTarget) {
+        SoftwareDevice* device = new SoftwareDevice();
+        if (FAILED(device->Bind(renderTarget))) {
+            device->Release();
+            return nullptr;
+        }
+        device->renderer.SetRenderState(D3DRENDERSTATE_ZENABLE, device->depthSurface ? D3DZB_TRUE : D3DZB_FALSE);
+        return device;
+    }
+
+    HRESULT QueryInterface(REFIID riid, LPVOID* object) override {
+        if (!object) return E_POINTER;
+        if (riid == IID_IDirect3DDevice7) {
+            AddRef();
+            *object = static_cast<IDirect3DDevice7*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++references; }
+    ULONG Release() override {
+        ULONG left = --references;
+        if (!left) delete this;
+        return left;
+    }
+
+    HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
+        if (!description) return DDERR_INVALIDPARAMS;
+        DescribeSoftwareDevice(description);
+        return D3D_OK;
+    }
+
+    HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) override {
+        if (!callback) return DDERR_INVALIDPARAMS;
+        for (const DDPIXELFORMAT* format = softwareTextureFormats; format->dwSize; ++format) {
+            DDPIXELFORMAT copy = *format;  // callers may scribble on what they are given
+            if (callback(&copy, context) == D3DENUMRET_CANCEL) break;
+        }
+        return D3D_OK;
+    }
+
+    HRESULT BeginScene() override {
+        if (inScene) return D3DERR_SCENE_IN_SCENE;
+        inScene = true;
+        return D3D_OK;
+    }
+    HRESULT EndScene() override {
+        if (!inScene) return D3DERR_SCENE_NOT_IN_SCENE;
+        inScene = false;
+        return D3D_OK;
+    }
+
+    HRESULT SetRenderTarget(LPDIRECTDRAWSURFACE7 surface, DWORD flags) override { return Bind(surface); }
+    HRESULT GetRenderTarget(LPDIRECTDRAWSURFACE7* surface) override {
+        if (!surface) return DDERR_INVALIDPARAMS;
+        *surface = target;
+        target->AddRef();
+        return D3D_OK;
+    }
+
+    HRESULT Clear(DWORD rectCount, LPD3DRECT rects, DWORD flags, D3DCOLOR colour, D3DVALUE z, DWORD) override {
+        Surfaces surfaces;
+        HRESULT result = Resolve(&surfaces);
+        if (FAILED(result)) return result;
+        return renderer.Clear(surfaces, rectCount, rects, flags, colour, z);
+    }
+
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, LPD3DMATRIX matrix) override {
+        if (!matrix) return DDERR_INVALIDPARAMS;
+        return renderer.SetTransform(type, *matrix);
+    }
+    HRESULT SetViewport(LPD3DVIEWPORT7 viewport) override {
+        if (!viewport) return DDERR_INVALIDPARAMS;
+        const SurfaceMemory* memory = SurfaceMemoryOf(target);
+        if (!memory) return DDERR_SURFACELOST;
+        return renderer.SetViewport(*viewport, memory->width, memory->height);
+    }
+    HRESULT SetMaterial(LPD3DMATERIAL7 material) override {
+        if (!material) return DDERR_INVALIDPARAMS;
+        renderer.SetMaterial(*material);
+        return D3D_OK;
+    }
+    HRESULT SetLight(DWORD index, LPD3DLIGHT7 light) override {
+        if (!light) return DDERR_INVALIDPARAMS;
+        return renderer.SetLight(index, *light);
+    }
+    HRESULT LightEnable(DWORD index, BOOL enable) override { return renderer.LightEnable(index, enable != FALSE); }
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
+        return renderer.SetRenderState(state, value);
+    }
+
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, DWORD vertexFormat, LPVOID vertices, DWORD vertexCount,
+                          DWORD flags) override {
+        if (!inScene) return D3DERR_SCENE_NOT_IN_SCENE;
+        Surfaces surfaces;
+        HRESULT result = Resolve(&surfaces);
+        if (FAILED(result)) return result;
+        return renderer.DrawPrimitive(surfaces, type, vertexFormat, vertices, vertexCount);
+    }
+
+    HRESULT DrawIndexedPrimitiveVB(D3DPRIMITIVETYPE type, LPDIRECT3DVERTEXBUFFER7 vertexBuffer, DWORD startVertex,
+                                   DWORD vertexCount, LPWORD indices, DWORD indexCount, DWORD flags) override {
+        if (!inScene) return D3DERR_SCENE_NOT_IN_SCENE;
+        if (!vertexBuffer) return DDERR_INVALIDPARAMS;
+        DWORD vertexFormat = 0, bufferCount = 0;
+        const uint8_t* memory = (const uint8_t*)VertexBufferMemoryOf(vertexBuffer, &vertexFormat, &bufferCount);
+        VertexLayout layout;
+        if (!memory || !DescribeVertexFormat(vertexFormat, &layout)) return DDERR_INVALIDPARAMS;
+        if ((uint64_t)startVertex + vertexCount > bufferCount) return DDERR_INVALIDPARAMS;
+        Surfaces surfaces;
+        HRESULT result = Resolve(&surfaces);
+        if (FAILED(result)) return result;
+        return renderer.DrawIndexedPrimitive(surfaces, type, vertexFormat, memory + (size_t)startVertex * layout.stride,
+                                             vertexCount, indices, indexCount);
+    }
+
+    HRESULT SetTexture(DWORD stage, LPDIRECTDRAWSURFACE7 surface) override {
+        if (stage >= 8) return DDERR_INVALIDPARAMS;
+        if (stage != 0) return surface ? DDERR_UNSUPPORTED : D3D_OK;  // one texture stage
+        if (surface) {
+            const SurfaceMemory* memory = SurfaceMemoryOf(surface);
+            if (!memory) return DDERR_INVALIDPARAMS;
+            if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
+            if (!IsUsableColourSurface(*memory, kMaxTextureSide)) return DDERR_INVALIDPARAMS;
+        }
+        Replace(texture, surface);
+        return D3D_OK;
+    }
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value) override {
+        return renderer.SetTextureStageState(stage, state, value);
+    }
+
+private:
+    SoftwareDevice() = default;
+    ~SoftwareDevice() {
+        Replace(texture, (IDirectDrawSurface7*)nullptr);
+        Replace(depthSurface, (IDirectDrawSurface7*)nullptr);
+        Replace(target, (IDirectDrawSurface7*)nullptr);
+    }
+
+    // Makes surface the render target, with the z-buffer attached to it at this moment; the
+    // viewport then covers the whole target.
+    HRESULT Bind(IDirectDrawSurface7* surface) {
+        if (!surface) return DDERR_INVALIDPARAMS;
+        const SurfaceMemory* memory = SurfaceMemoryOf(surface);
+        if (!memory) return DDERR_INVALIDPARAMS;
+        if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
+        if (!IsUsableColourSurface(*memory, kMaxSurfaceSide)) return DDERR_INVALIDPARAMS;
+        IDirectDrawSurface7* depth = AttachedZBufferOf(surface);
+        if (depth) {
+            const SurfaceMemory* depthMemory = SurfaceMemoryOf(depth);
+            if (!depthMemory || !IsUsableDepthSurface(*depthMemory)) return DDERR_INVALIDPIXELFORMAT;
+            if (depthMemory->width < memory->width || depthMemory->height < memory->height) return DDERR_INVALIDPARAMS;
+        }
+        D3DVIEWPORT7 whole{0, 0, memory->width, memory->height, 0.0f, 1.0f};
+        renderer.SetViewport(whole, memory->width, memory->height);
+        Replace(target, surface);
+        Replace(depthSurface, depth);
+        return D3D_OK;
+    }
+
+    // The memory behind the bound surfaces now (a flip may have swapped it since the last call).
+    HRESULT Resolve(Surfaces* surfaces) {
+        surfaces->colour = SurfaceMemoryOf(target);
+        surfaces->depth = depthSurface ? SurfaceMemoryOf(depthSurface) : nullptr;
+        surfaces->texture = texture ? SurfaceMemoryOf(texture) : nullptr;
+        if (!surfaces->colour || (depthSurface && !surfaces->depth) || (texture && !surfaces->texture))
+            return DDERR_SURFACELOST;
+        return D3D_OK;
+    }
+
+    ULONG references = 1;
+    bool inScene = false;
+    IDirectDrawSurface7* target = nullptr;
+    IDirectDrawSurface7* depthSurface = nullptr;
+    IDirectDrawSurface7* texture = nullptr;
+    Renderer renderer;
+};
+
+void DescribeSoftwareDevice(D3DDEVICEDESC7* d) {
+    *d = D3DDEVICEDESC7{};
+    d->dwDevCaps = kDevCapsFloatTlVertex | kDevCapsExecuteSystemMemory | kDevCapsTlVertexSystemMemory |
+                   kDevCapsTextureSystemMemory | kDevCapsDrawPrimTlVertex;
+    d->dpcLineCaps.dwSize = sizeof(D3DPRIMCAPS);  // lines are not drawn
+    D3DPRIMCAPS& t = d->dpcTriCaps;
+    t.dwSize = sizeof(D3DPRIMCAPS);
+    t.dwMiscCaps = kMiscCapsCullNone | kMiscCapsCullCw | kMiscCapsCullCcw;
+    t.dwRasterCaps = D3DPRASTERCAPS_DITHER | D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_SUBPIXEL;
+    t.dwZCmpCaps = D3DPCMPCAPS_LESSEQUAL;
+    t.dwSrcBlendCaps = D3DPBLENDCAPS_ONE;
+    t.dwDestBlendCaps = D3DPBLENDCAPS_ZERO | D3DPBLENDCAPS_ONE | D3DPBLENDCAPS_SRCCOLOR | D3DPBLENDCAPS_INVSRCCOLOR;
+    t.dwShadeCaps = D3DPSHADECAPS_COLORGOURAUDRGB;
+    t.dwTextureCaps = D3DPTEXTURECAPS_PERSPECTIVE;
+    t.dwTextureFilterCaps = D3DPTFILTERCAPS_NEAREST | D3DPTFILTERCAPS_LINEAR | kFilterCapsMinPoint |
+                            kFilterCapsMinLinear | kFilterCapsMagPoint | kFilterCapsMagLinear;
+    t.dwTextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP;
+    d->dwDeviceRenderBitDepth = DDBD_16 | DDBD_32;
+    d->dwDeviceZBufferBitDepth = DDBD_16 | DDBD_32;
+    d->dwMinTextureWidth = d->dwMinTextureHeight = 1;
+    d->dwMaxTextureWidth = d->dwMaxTextureHeight = kMaxTextureSide;
+    d->dwMaxTextureRepeat = 32768;
+    d->dwMaxTextureAspectRatio = kMaxTextureSide;
+    d->dwMaxAnisotropy = 1;
+    d->dwFVFCaps = 1;  // one set of texture co-ordinates
+    d->dwTextureOpCaps = kTextureOpCapsModulate;
+    d->wMaxTextureBlendStages = 1;
+    d->wMaxSimultaneousTextures = 1;
+    d->dwMaxActiveLights = kMaxLightSlots;
+    d->dvMaxVertexW = 1e10f;
+    d->deviceGUID = IID_IDirect3DRGBDevice;
+    d->dwVertexProcessingCaps = kVertexCapsDirectionalLights | kVertexCapsPositionalLights;
+}
+
+IDirect3DDevice7* CreateSoftwareDevice(IDirect3D7*, IDirectDrawSurface7* renderTarget) {
+    return SoftwareDevice::Create(renderTarget);
+}
+
+}  // namespace
+
+}  // namespace software
+
+extern const DeviceDriverRecord softwareDeviceRecord = {
+    "RGB Emulation",
+    "RGB Emulation",
+    &IID_IDirect3DRGBDevice,
+    software::DescribeSoftwareDevice,
+    software::softwareTextureFormats,
+    software::softwareZBufferFormats,
+    software::CreateSoftwareDevice,
+};

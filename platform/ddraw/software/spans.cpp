@@ -1,0 +1,228 @@
+#include "ddraw/software/spans.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "ddraw/software/texturesampling.h"
+
+namespace software {
+
+namespace {
+
+constexpr int kChunk = 64;
+
+// ---- depth ----
+
+int NoDepth(const SpanContext&, int, int, int n, uint8_t* mask) {
+    std::memset(mask, 1, n);
+    return n;
+}
+
+template <typename Z, bool kWrite>
+int LessEqualDepth(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
+    uint8_t* row = c.depth + y * c.depthPitch + x * (ptrdiff_t)sizeof(Z);
+    const int64_t zMax = std::numeric_limits<Z>::max();
+    const int64_t dz = c.z.dx;
+    int64_t z = c.z.At(x - c.referenceX, y - c.referenceY);
+    int passed = 0;
+    for (int i = 0; i < n; ++i, z += dz) {
+        int64_t value = (z + (1 << (kDepthFraction - 1))) >> kDepthFraction;
+        value = value < 0 ? 0 : (value > zMax ? zMax : value);
+        Z stored;
+        std::memcpy(&stored, row + i * sizeof(Z), sizeof(Z));
+        bool pass = value <= (int64_t)stored;
+        mask[i] = pass;
+        passed += pass;
+        if (kWrite && pass) {
+            Z written = (Z)value;
+            std::memcpy(row + i * sizeof(Z), &written, sizeof(Z));
+        }
+    }
+    return passed;
+}
+
+// ---- shading ----
+
+inline uint32_t Channel(int64_t value) {
+    int64_t c = (value + (1 << (kColourFraction - 1))) >> kColourFraction;
+    return (uint32_t)(c < 0 ? 0 : (c > 255 ? 255 : c));
+}
+
+// a * b / 255, rounded to nearest, for a and b in 0..255.
+inline uint32_t MultiplyUnit(uint32_t a, uint32_t b) {
+    uint32_t p = a * b + 128;
+    return (p + (p >> 8)) >> 8;
+}
+
+inline uint32_t Modulate(uint32_t texel, uint32_t r, uint32_t g, uint32_t b) {
+    return PackRgb(MultiplyUnit((texel >> 16) & 255, r), MultiplyUnit((texel >> 8) & 255, g),
+                   MultiplyUnit(texel & 255, b));
+}
+
+void ShadeUntextured(const SpanContext& c, int y, int x, int n, uint32_t* out) {
+    const int column = x - c.referenceX, row = y - c.referenceY;
+    int64_t r = c.red.At(column, row), g = c.green.At(column, row), b = c.blue.At(column, row);
+    for (int i = 0; i < n; ++i, r += c.red.dx, g += c.green.dx, b += c.blue.dx)
+        out[i] = PackRgb(Channel(r), Channel(g), Channel(b));
+}
+
+template <class S, bool kPerspective>
+void ShadeTextured(const SpanContext& c, int y, int x, int n, uint32_t* out) {
+    const int column = x - c.referenceX, row = y - c.referenceY;
+    int64_t r = c.red.At(column, row), g = c.green.At(column, row), b = c.blue.At(column, row);
+    const float rowS = c.s.at + c.s.dy * (float)row;
+    const float rowT = c.t.at + c.t.dy * (float)row;
+    const float rowQ = c.q.at + c.q.dy * (float)row;
+    for (int i = 0; i < n; ++i, r += c.red.dx, g += c.green.dx, b += c.blue.dx) {
+        const float offset = (float)(column + i);
+        float u = rowS + c.s.dx * offset;
+        float v = rowT + c.t.dx * offset;
+        if (kPerspective) {
+            float w = 1.0f / (rowQ + c.q.dx * offset);
+            u = u * w;
+            v = v * w;
+        }
+        out[i] = Modulate(S::Sample(c, u, v), Channel(r), Channel(g), Channel(b));
+    }
+}
+
+// ---- output ----
+
+// Ordered dither thresholds, 0..15.
+constexpr uint8_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
+template <ColourFormat F, bool kDither>
+inline void StorePixel(uint8_t* row, int x, int y, uint32_t colour) {
+    uint32_t r = (colour >> 16) & 255, g = (colour >> 8) & 255, b = colour & 255;
+    if (F == ColourFormat::X8R8G8B8) {
+        std::memcpy(row + 4 * x, &colour, 4);
+        return;
+    }
+    uint32_t d = kDither ? kBayer[y & 3][x & 3] : 0;
+    uint32_t five = d >> 1;
+    uint32_t r5 = std::min<uint32_t>((r + five) >> 3, 31);
+    uint32_t b5 = std::min<uint32_t>((b + five) >> 3, 31);
+    uint16_t p;
+    if (F == ColourFormat::R5G6B5) {
+        uint32_t g6 = std::min<uint32_t>((g + (d >> 2)) >> 2, 63);
+        p = (uint16_t)((r5 << 11) | (g6 << 5) | b5);
+    } else {
+        uint32_t g5 = std::min<uint32_t>((g + five) >> 3, 31);
+        p = (uint16_t)((r5 << 10) | (g5 << 5) | b5);
+    }
+    std::memcpy(row + 2 * x, &p, 2);
+}
+
+template <Blend B>
+inline uint32_t Combine(uint32_t s, uint32_t d) {
+    if (B == Blend::Replace) return s;
+    uint32_t result = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        uint32_t sc = (s >> shift) & 255, dc = (d >> shift) & 255, value;
+        if (B == Blend::Add)
+            value = sc + dc;
+        else if (B == Blend::AddTimesSource)
+            value = sc + MultiplyUnit(dc, sc);
+        else
+            value = sc + MultiplyUnit(dc, 255 - sc);
+        result |= std::min<uint32_t>(value, 255) << shift;
+    }
+    return result;
+}
+
+template <ColourFormat F, bool kDither, Blend B>
+void Output(const SpanContext& c, int y, int x, int n, const uint32_t* colour, const uint8_t* mask) {
+    uint8_t* row = c.colour + y * c.colourPitch;
+    for (int i = 0; i < n; ++i) {
+        if (!mask[i]) continue;
+        uint32_t value = colour[i];
+        if (B != Blend::Replace) value = Combine<B>(value, LoadPixel<F>(row, x + i));
+        StorePixel<F, kDither>(row, x + i, y, value);
+    }
+}
+
+// ---- selection ----
+
+template <ColourFormat F, Filter K, Address U, Address V>
+ShadeStage SelectPerspective(bool perspective) {
+    return perspective ? ShadeTextured<Sampler<F, K, U, V>, true> : ShadeTextured<Sampler<F, K, U, V>, false>;
+}
+
+template <ColourFormat F, Filter K, Address U>
+ShadeStage SelectAddressV(Address v, bool perspective) {
+    switch (v) {
+    case Address::Wrap: return SelectPerspective<F, K, U, Address::Wrap>(perspective);
+    case Address::Mirror: return SelectPerspective<F, K, U, Address::Mirror>(perspective);
+    default: return SelectPerspective<F, K, U, Address::Clamp>(perspective);
+    }
+}
+
+template <ColourFormat F, Filter K>
+ShadeStage SelectAddressU(Address u, Address v, bool perspective) {
+    switch (u) {
+    case Address::Wrap: return SelectAddressV<F, K, Address::Wrap>(v, perspective);
+    case Address::Mirror: return SelectAddressV<F, K, Address::Mirror>(v, perspective);
+    default: return SelectAddressV<F, K, Address::Clamp>(v, perspective);
+    }
+}
+
+template <ColourFormat F>
+ShadeStage SelectFilter(Filter filter, Address u, Address v, bool perspective) {
+    return filter == Filter::Point ? SelectAddressU<F, Filter::Point>(u, v, perspective)
+                                   : SelectAddressU<F, Filter::Linear>(u, v, perspective);
+}
+
+template <ColourFormat F, bool kDither>
+OutputStage SelectBlend(Blend blend) {
+    switch (blend) {
+    case Blend::Replace: return Output<F, kDither, Blend::Replace>;
+    case Blend::Add: return Output<F, kDither, Blend::Add>;
+    case Blend::AddTimesSource: return Output<F, kDither, Blend::AddTimesSource>;
+    default: return Output<F, kDither, Blend::AddTimesInverseSource>;
+    }
+}
+
+}  // namespace
+
+DepthStage SelectDepthStage(DepthFormat format, bool test, bool write) {
+    if (!test || format == DepthFormat::Unsupported) return NoDepth;
+    if (format == DepthFormat::Z16) return write ? LessEqualDepth<uint16_t, true> : LessEqualDepth<uint16_t, false>;
+    return write ? LessEqualDepth<uint32_t, true> : LessEqualDepth<uint32_t, false>;
+}
+
+ShadeStage SelectShadeStage(ColourFormat textureFormat, Filter filter, Address addressU, Address addressV,
+                            bool perspective) {
+    switch (textureFormat) {
+    case ColourFormat::R5G6B5: return SelectFilter<ColourFormat::R5G6B5>(filter, addressU, addressV, perspective);
+    case ColourFormat::X1R5G5B5:
+        return SelectFilter<ColourFormat::X1R5G5B5>(filter, addressU, addressV, perspective);
+    case ColourFormat::X8R8G8B8:
+        return SelectFilter<ColourFormat::X8R8G8B8>(filter, addressU, addressV, perspective);
+    default: return ShadeUntextured;
+    }
+}
+
+OutputStage SelectOutputStage(ColourFormat target, bool dither, Blend blend) {
+    switch (target) {
+    case ColourFormat::R5G6B5:
+        return dither ? SelectBlend<ColourFormat::R5G6B5, true>(blend) : SelectBlend<ColourFormat::R5G6B5, false>(blend);
+    case ColourFormat::X1R5G5B5:
+        return dither ? SelectBlend<ColourFormat::X1R5G5B5, true>(blend)
+                      : SelectBlend<ColourFormat::X1R5G5B5, false>(blend);
+    default: return SelectBlend<ColourFormat::X8R8G8B8, false>(blend);
+    }
+}
+
+void DrawSpan(const SpanContext& context, int y, int x0, int x1) {
+    uint8_t mask[kChunk];
+    uint32_t colour[kChunk];
+    for (int x = x0; x <= x1; x += kChunk) {
+        int n = std::min(kChunk, x1 - x + 1);
+        if (!context.depthStage(context, y, x, n, mask)) continue;
+        context.shadeStage(context, y, x, n, colour);
+        context.outputStage(context, y, x, n, colour, mask);
+    }
+}
+
+}  // namespace software

@@ -1,0 +1,122 @@
+// Texture sampling: texel fetch per layout, address modes, point and bilinear filtering.
+// Texel centres sit at half-integer texel coordinates; every step is exact or in a fixed order
+// of single-precision operations, so a sample never depends on the machine.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "ddraw/software/spans.h"
+
+namespace software {
+
+inline uint32_t PackRgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+inline uint32_t Expand5(uint32_t c) { return (c << 3) | (c >> 2); }
+inline uint32_t Expand6(uint32_t c) { return (c << 2) | (c >> 4); }
+
+// A texel or target pixel of the layout as 0x00RRGGBB, 8 bits per channel.
+template <ColourFormat F>
+inline uint32_t LoadPixel(const uint8_t* row, int x);
+
+template <>
+inline uint32_t LoadPixel<ColourFormat::R5G6B5>(const uint8_t* row, int x) {
+    uint16_t p;
+    std::memcpy(&p, row + 2 * x, 2);
+    return PackRgb(Expand5(p >> 11), Expand6((p >> 5) & 63), Expand5(p & 31));
+}
+
+template <>
+inline uint32_t LoadPixel<ColourFormat::X1R5G5B5>(const uint8_t* row, int x) {
+    uint16_t p;
+    std::memcpy(&p, row + 2 * x, 2);
+    return PackRgb(Expand5((p >> 10) & 31), Expand5((p >> 5) & 31), Expand5(p & 31));
+}
+
+template <>
+inline uint32_t LoadPixel<ColourFormat::X8R8G8B8>(const uint8_t* row, int x) {
+    uint32_t p;
+    std::memcpy(&p, row + 4 * x, 4);
+    return p & 0xFFFFFF;
+}
+
+// Keeps a co-ordinate where the integer conversions below are defined; NaN goes to the limit.
+inline float Sanitise(float u) {
+    constexpr float kLimit = 4194304.0f;
+    u = u < kLimit ? u : kLimit;
+    return u > -kLimit ? u : -kLimit;
+}
+
+inline float Floor(float u) {
+    float f = (float)(int32_t)u;
+    return f > u ? f - 1.0f : f;
+}
+
+// Brings a texture co-ordinate into 0..1 for the address mode.
+template <Address A>
+inline float Reduce(float u);
+
+template <>
+inline float Reduce<Address::Wrap>(float u) {
+    u = Sanitise(u);
+    return u - Floor(u);
+}
+
+template <>
+inline float Reduce<Address::Mirror>(float u) {
+    u = Sanitise(u);
+    u = u - 2.0f * Floor(u * 0.5f);
+    return u > 1.0f ? 2.0f - u : u;
+}
+
+template <>
+inline float Reduce<Address::Clamp>(float u) {
+    u = u > 0.0f ? u : 0.0f;  // NaN becomes 0
+    return u < 1.0f ? u : 1.0f;
+}
+
+// A texel index one step outside 0..size-1, brought back in by the address mode.
+template <Address A>
+inline int FixIndex(int i, int size) {
+    if (A == Address::Wrap) {
+        i = i < 0 ? i + size : i;
+        return i >= size ? i - size : i;
+    }
+    i = i < 0 ? 0 : i;
+    return i >= size ? size - 1 : i;
+}
+
+template <ColourFormat F, Filter K, Address U, Address V>
+struct Sampler {
+    static uint32_t Sample(const SpanContext& c, float u, float v) {
+        const int w = c.textureWidth, h = c.textureHeight;
+        u = Reduce<U>(u);
+        v = Reduce<V>(v);
+        if (K == Filter::Point) {
+            int i = FixIndex<U>((int)(u * (float)w), w);
+            int j = FixIndex<V>((int)(v * (float)h), h);
+            return LoadPixel<F>(c.texels + j * c.texelPitch, i);
+        }
+        // Both products are at least -0.5 texel, so truncation after the +256 offset is floor.
+        int xf = (int)(u * (float)(w * 256) + 128.0f) - 256;
+        int yf = (int)(v * (float)(h * 256) + 128.0f) - 256;
+        int i0 = xf >> 8, j0 = yf >> 8;
+        uint32_t fx = xf & 255, fy = yf & 255;
+        int i1 = FixIndex<U>(i0 + 1, w), j1 = FixIndex<V>(j0 + 1, h);
+        i0 = FixIndex<U>(i0, w);
+        j0 = FixIndex<V>(j0, h);
+        const uint8_t* row0 = c.texels + j0 * c.texelPitch;
+        const uint8_t* row1 = c.texels + j1 * c.texelPitch;
+        uint32_t c00 = LoadPixel<F>(row0, i0), c10 = LoadPixel<F>(row0, i1);
+        uint32_t c01 = LoadPixel<F>(row1, i0), c11 = LoadPixel<F>(row1, i1);
+        uint32_t w00 = (256 - fx) * (256 - fy), w10 = fx * (256 - fy), w01 = (256 - fx) * fy, w11 = fx * fy;
+        uint32_t result = 0;
+        for (int shift = 0; shift <= 16; shift += 8) {
+            uint32_t sum = ((c00 >> shift) & 255) * w00 + ((c10 >> shift) & 255) * w10 +
+                           ((c01 >> shift) & 255) * w01 + ((c11 >> shift) & 255) * w11;
+            result |= ((sum + 32768) >> 16) << shift;
+        }
+        return result;
+    }
+};
+
+}  // namespace software
