@@ -255,9 +255,9 @@ void Person(Canvas& c, const std::string& handle, float hue) {
 void Category(Canvas& c, const std::string& word, float hue) {
     const Fonts& f = TheFonts();
     Rgb glow = Hsv(hue, 0.85f, 0.9f);
-    Text(c, f.bold, word, 0.5f, 0.3f, 0.13f, Rgb{1.0f, 0.96f, 0.88f}, glow, 0.014f, 0.22f, 0.86f);
+    Text(c, f.bold, word, 0.5f, 0.34f, 0.13f, Rgb{1.0f, 0.96f, 0.88f}, glow, 0.014f, 0.22f, 0.86f);
     c.Add([=](float u, float v) {
-        float line = std::exp(-std::fabs(v - 0.39f) * 500) * SmoothStep(0.45f, 0.0f, std::fabs(u - 0.5f));
+        float line = std::exp(-std::fabs(v - 0.43f) * 500) * SmoothStep(0.45f, 0.0f, std::fabs(u - 0.5f));
         return line * glow;
     });
     c.Vignette(0.9f, 1.0f);
@@ -267,7 +267,7 @@ void Flare(Canvas& c) {
     c.Shade([](float u, float v) {
         float du = u - 0.5f, dv = v - 0.5f;
         float d = std::sqrt(du * du + dv * dv);
-        float core = std::exp(-d * 22), halo = std::exp(-d * 7) * 0.45f;
+        float core = std::exp(-d * 22), halo = std::exp(-d * 5.5f) * 0.5f;
         float ring = std::exp(-std::fabs(d - 0.3f) * 60) * 0.06f;
         float streak = (std::exp(-std::fabs(dv) * 90) * std::exp(-std::fabs(du) * 7) +
                         std::exp(-std::fabs(du) * 90) * std::exp(-std::fabs(dv) * 7)) * 0.35f;

@@ -129,8 +129,8 @@ std::vector<int16_t> RenderMusic() {
         if (section.hats) {
             bool offbeat = inBeat == 2;
             bool sixteenth = energy > 0.8f && (inBeat == 1 || inBeat == 3);
-            if (offbeat) HiHat(drums, frame, 0.22f * intro, energy > 0.9f && inBar == 14 ? 0.12f : 0.035f, 0.3f, seed++);
-            else if (sixteenth) HiHat(drums, frame, 0.09f, 0.02f, -0.3f, seed++);
+            if (offbeat) HiHat(drums, frame, 0.16f * intro, energy > 0.9f && inBar == 14 ? 0.12f : 0.035f, 0.3f, seed++);
+            else if (sixteenth) HiHat(drums, frame, 0.07f, 0.02f, -0.3f, seed++);
             else if (inBeat == 0 && !section.kick) HiHat(drums, frame, 0.12f * intro, 0.03f, 0.0f, seed++);
         }
         if (section.toms && inBar >= 12 && (beat / 4) % 4 == 3)
