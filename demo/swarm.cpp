@@ -1,0 +1,5 @@
+#include "segments.h"
+
+#include "director.h"
+
+void RunFlareSwarm() {}

@@ -1,0 +1,195 @@
+// The message loop and the window procedure, with scripted messages on the virtual display.
+#include <gtest/gtest.h>
+
+#include <platform/display.h>
+#include <platform/musicclock.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+#include "director.h"
+#include "fakedevice.h"
+#include "main.h"
+#include "renderdevice.h"
+#include "showmusic.h"
+
+namespace {
+
+std::string musicFile;
+
+class MainLoop : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        platform::UseVirtualDisplay(320, 200, nullptr);
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = WindowProc;
+        windowClass.lpszClassName = "MAINLOOPTEST";
+        ASSERT_NE(RegisterClassA(&windowClass), 0);
+        char folder[] = "/tmp/mainloop-test-XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        musicFile = WriteSilentShowMusic(folder);
+        ASSERT_FALSE(musicFile.empty());
+    }
+
+    void SetUp() override {
+        // Escape and F12 free the audio library: start the music again where a test needs it.
+        if (!platform::MusicPlaying()) ASSERT_TRUE(StartVirtualShowMusic(musicFile));
+        device.framesBeforeQuit = 20;  // a loop that never ends fails instead of hanging
+        renderDevice.device = &device;
+        renderDevice.primary = &primary;
+        AppActive = 1;
+        showFinished = 0;
+        pauseToggle = 0;
+        platform::SetVirtualMusicPosition(3900000);  // a frame that draws nothing and ends nothing
+        window = CreateWindowExA(WS_EX_TOPMOST, "MAINLOOPTEST", "test", WS_POPUP, 0, 0, 320, 200, nullptr, nullptr,
+                                 nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+    }
+
+    void TearDown() override {
+        if (renderDevice.device == &device) renderDevice.device = nullptr;
+        if (renderDevice.primary == &primary) renderDevice.primary = nullptr;
+        DestroyWindow(window);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    bool WindowAlive() { return PostMessageA(window, WM_NULL, 0, 0) != 0; }
+
+    RecordingDevice device;
+    RecordingPrimary primary{device};
+    HWND window = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainLoop, EndsAtTheIdlePassAfterTheLastFrame) {
+    platform::SetVirtualMusicPosition(43000000);
+    EXPECT_EQ(RunMessageLoop(), 0);
+    EXPECT_EQ(device.frames, 1);
+    EXPECT_EQ(device.Names().back(), "Flip");
+    EXPECT_EQ(renderDevice.device, &device);  // no teardown on this path
+}
+
+TEST_F(MainLoop, PendingMessagesGoFirstOnceFinished) {
+    showFinished = 1;
+    PostMessageA(window, WM_KEYDOWN, 'P', 0);
+    EXPECT_EQ(RunMessageLoop(), 0);
+    EXPECT_EQ(device.frames, 0);
+    EXPECT_EQ(pauseToggle, 1);
+}
+
+TEST_F(MainLoop, DrawsEveryIdlePassWhileActive) {
+    EXPECT_EQ(RunMessageLoop(), 99);  // the fake device's quit after 20 frames
+    EXPECT_EQ(device.frames, 20);
+}
+
+TEST_F(MainLoop, InactiveApplicationDrawsNothing) {
+    PostMessageA(window, WM_ACTIVATEAPP, 0, 0);
+    std::thread user([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(RunMessageLoop(), 0);
+    user.join();
+    EXPECT_EQ(device.frames, 0);
+    EXPECT_EQ(AppActive, 0);
+}
+
+TEST_F(MainLoop, ReactivationResumesAtTheCurrentPosition) {
+    PostMessageA(window, WM_ACTIVATEAPP, 0, 0);
+    PostMessageA(window, WM_ACTIVATEAPP, 1, 0);
+    platform::SetVirtualMusicPosition(43000000);
+    EXPECT_EQ(RunMessageLoop(), 0);
+    EXPECT_EQ(device.frames, 1);
+    EXPECT_EQ(musicPosition, 43000000u);
+}
+
+TEST_F(MainLoop, EscapeTearsDownAndEnds) {
+    PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(RunMessageLoop(), 0);
+    EXPECT_EQ(device.frames, 0);
+    EXPECT_EQ(renderDevice.device, nullptr);
+    EXPECT_EQ(renderDevice.primary, nullptr);
+    EXPECT_FALSE(WindowAlive());
+    EXPECT_FALSE(platform::MusicPlaying());
+}
+
+TEST_F(MainLoop, F12TearsDownAndEnds) {
+    PostMessageA(window, WM_KEYDOWN, VK_F12, 0);
+    EXPECT_EQ(RunMessageLoop(), 0);
+    EXPECT_EQ(device.frames, 0);
+    EXPECT_EQ(renderDevice.device, nullptr);
+    EXPECT_FALSE(WindowAlive());
+}
+
+TEST_F(MainLoop, OtherKeysDoNotEndTheRun) {
+    for (WPARAM key : {WPARAM('P'), WPARAM(VK_F1), WPARAM(VK_F1), WPARAM('A'), WPARAM(VK_RETURN), WPARAM(VK_F11)})
+        PostMessageA(window, WM_KEYDOWN, key, 0);
+    EXPECT_EQ(RunMessageLoop(), 99);
+    EXPECT_EQ(device.frames, 20);
+    EXPECT_EQ(pauseToggle, 1);
+    EXPECT_TRUE(WindowAlive());
+}
+
+TEST_F(MainLoop, QuitMessageEndsWithItsCode) {
+    PostQuitMessage(5);
+    EXPECT_EQ(RunMessageLoop(), 5);
+    EXPECT_EQ(device.frames, 0);
+}
+
+TEST_F(MainLoop, ClosingTheWindowEndsWithoutTeardown) {
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(RunMessageLoop(), 0);
+    EXPECT_FALSE(WindowAlive());
+    EXPECT_EQ(renderDevice.device, &device);
+}
+
+TEST_F(MainLoop, WindowProcedureHidesTheCursorAndFollowsActivation) {
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    for (LPARAM hitTest : {LPARAM(1), LPARAM(0), LPARAM(-2)}) {
+        SetCursor(arrow);
+        EXPECT_EQ(WindowProc(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELONG(hitTest, WM_MOUSEMOVE)), 1);
+        EXPECT_EQ(SetCursor(arrow), nullptr);
+    }
+    WindowProc(window, WM_ACTIVATEAPP, 0, 0);
+    EXPECT_EQ(AppActive, 0);
+    WindowProc(window, WM_ACTIVATEAPP, 1, 0);
+    EXPECT_EQ(AppActive, 1);
+    EXPECT_EQ(WindowProc(window, WM_KEYDOWN, VK_F1, 0), 0);
+    EXPECT_EQ(pauseToggle, 1);
+    EXPECT_EQ(WindowProc(window, WM_KEYDOWN, 'P', 0), 0);
+    EXPECT_EQ(pauseToggle, 0);
+}
+
+TEST(Trace, WritesOneDebuggerLineAndReturnsTheCode) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(TraceMessage("engine.src\\d3denum.cpp", 120, E_INVALIDARG, "EnumDevices failed"), E_INVALIDARG);
+    EXPECT_EQ(TraceMessage("a.cpp", 7, 0, "no devices"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "engine.src\\d3denum.cpp(120): EnumDevices failed(hr=80070057)\n\na.cpp(7): no devices\n");
+}
+
+TEST(Trace, AVeryLongPathStillFitsTheLine) {
+    const std::string path(1000, 'x');
+    testing::internal::CaptureStderr();
+    TraceMessage(path.c_str(), 1, 0, "m");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(200, 'x') + "(1): m\n");
+}
+
+TEST(Startup, WithoutADisplayOneLineSaysHowToCaptureInstead) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            unsetenv("SDL_VIDEODRIVER");
+            static char moduleTag;
+            std::exit(MainLoop(reinterpret_cast<HINSTANCE>(&moduleTag), SW_SHOWDEFAULT));
+        },
+        ::testing::ExitedWithCode(0), "^No display available[^\n]*heliotropic-capture --video heliotropic.mp4\n$");
+}
