@@ -68,7 +68,7 @@ HRESULT TraceMessage(const char* file, long line, HRESULT hr, const char* messag
     OutputDebugStringA(buffer);
     OutputDebugStringA(message ? message : "");
     if (hr != 0) {
-        wsprintfA(buffer, "(hr=%08lx)\n", static_cast<unsigned long>(hr));
+        wsprintfA(buffer, "(hr=%08lx)\n", static_cast<unsigned long>(static_cast<DWORD>(hr)));
         OutputDebugStringA(buffer);
     }
     OutputDebugStringA("\n");

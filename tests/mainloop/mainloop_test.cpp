@@ -20,7 +20,7 @@ namespace {
 
 std::string musicFile;
 
-class MainLoop : public ::testing::Test {
+class MessageLoop : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         platform::UseVirtualDisplay(320, 200, nullptr);
@@ -36,7 +36,9 @@ protected:
 
     void SetUp() override {
         // Escape and F12 free the audio library: start the music again where a test needs it.
-        if (!platform::MusicPlaying()) ASSERT_TRUE(StartVirtualShowMusic(musicFile));
+        if (!platform::MusicPlaying()) {
+            ASSERT_TRUE(StartVirtualShowMusic(musicFile));
+        }
         device.framesBeforeQuit = 20;  // a loop that never ends fails instead of hanging
         renderDevice.device = &device;
         renderDevice.primary = &primary;
@@ -67,7 +69,7 @@ protected:
 
 }  // namespace
 
-TEST_F(MainLoop, EndsAtTheIdlePassAfterTheLastFrame) {
+TEST_F(MessageLoop, EndsAtTheIdlePassAfterTheLastFrame) {
     platform::SetVirtualMusicPosition(43000000);
     EXPECT_EQ(RunMessageLoop(), 0);
     EXPECT_EQ(device.frames, 1);
@@ -75,7 +77,7 @@ TEST_F(MainLoop, EndsAtTheIdlePassAfterTheLastFrame) {
     EXPECT_EQ(renderDevice.device, &device);  // no teardown on this path
 }
 
-TEST_F(MainLoop, PendingMessagesGoFirstOnceFinished) {
+TEST_F(MessageLoop, PendingMessagesGoFirstOnceFinished) {
     showFinished = 1;
     PostMessageA(window, WM_KEYDOWN, 'P', 0);
     EXPECT_EQ(RunMessageLoop(), 0);
@@ -83,12 +85,12 @@ TEST_F(MainLoop, PendingMessagesGoFirstOnceFinished) {
     EXPECT_EQ(pauseToggle, 1);
 }
 
-TEST_F(MainLoop, DrawsEveryIdlePassWhileActive) {
+TEST_F(MessageLoop, DrawsEveryIdlePassWhileActive) {
     EXPECT_EQ(RunMessageLoop(), 99);  // the fake device's quit after 20 frames
     EXPECT_EQ(device.frames, 20);
 }
 
-TEST_F(MainLoop, InactiveApplicationDrawsNothing) {
+TEST_F(MessageLoop, InactiveApplicationDrawsNothing) {
     PostMessageA(window, WM_ACTIVATEAPP, 0, 0);
     std::thread user([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -100,7 +102,7 @@ TEST_F(MainLoop, InactiveApplicationDrawsNothing) {
     EXPECT_EQ(AppActive, 0);
 }
 
-TEST_F(MainLoop, ReactivationResumesAtTheCurrentPosition) {
+TEST_F(MessageLoop, ReactivationResumesAtTheCurrentPosition) {
     PostMessageA(window, WM_ACTIVATEAPP, 0, 0);
     PostMessageA(window, WM_ACTIVATEAPP, 1, 0);
     platform::SetVirtualMusicPosition(43000000);
@@ -109,7 +111,7 @@ TEST_F(MainLoop, ReactivationResumesAtTheCurrentPosition) {
     EXPECT_EQ(musicPosition, 43000000u);
 }
 
-TEST_F(MainLoop, EscapeTearsDownAndEnds) {
+TEST_F(MessageLoop, EscapeTearsDownAndEnds) {
     PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_EQ(RunMessageLoop(), 0);
     EXPECT_EQ(device.frames, 0);
@@ -119,7 +121,7 @@ TEST_F(MainLoop, EscapeTearsDownAndEnds) {
     EXPECT_FALSE(platform::MusicPlaying());
 }
 
-TEST_F(MainLoop, F12TearsDownAndEnds) {
+TEST_F(MessageLoop, F12TearsDownAndEnds) {
     PostMessageA(window, WM_KEYDOWN, VK_F12, 0);
     EXPECT_EQ(RunMessageLoop(), 0);
     EXPECT_EQ(device.frames, 0);
@@ -127,7 +129,7 @@ TEST_F(MainLoop, F12TearsDownAndEnds) {
     EXPECT_FALSE(WindowAlive());
 }
 
-TEST_F(MainLoop, OtherKeysDoNotEndTheRun) {
+TEST_F(MessageLoop, OtherKeysDoNotEndTheRun) {
     for (WPARAM key : {WPARAM('P'), WPARAM(VK_F1), WPARAM(VK_F1), WPARAM('A'), WPARAM(VK_RETURN), WPARAM(VK_F11)})
         PostMessageA(window, WM_KEYDOWN, key, 0);
     EXPECT_EQ(RunMessageLoop(), 99);
@@ -136,20 +138,20 @@ TEST_F(MainLoop, OtherKeysDoNotEndTheRun) {
     EXPECT_TRUE(WindowAlive());
 }
 
-TEST_F(MainLoop, QuitMessageEndsWithItsCode) {
+TEST_F(MessageLoop, QuitMessageEndsWithItsCode) {
     PostQuitMessage(5);
     EXPECT_EQ(RunMessageLoop(), 5);
     EXPECT_EQ(device.frames, 0);
 }
 
-TEST_F(MainLoop, ClosingTheWindowEndsWithoutTeardown) {
+TEST_F(MessageLoop, ClosingTheWindowEndsWithoutTeardown) {
     PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(RunMessageLoop(), 0);
     EXPECT_FALSE(WindowAlive());
     EXPECT_EQ(renderDevice.device, &device);
 }
 
-TEST_F(MainLoop, WindowProcedureHidesTheCursorAndFollowsActivation) {
+TEST_F(MessageLoop, WindowProcedureHidesTheCursorAndFollowsActivation) {
     HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
     for (LPARAM hitTest : {LPARAM(1), LPARAM(0), LPARAM(-2)}) {
         SetCursor(arrow);
