@@ -16,15 +16,20 @@
 
 namespace {
 
+std::string musicFolder;
+
 class Director : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         char folder[] = "/tmp/director-test-XXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
+        musicFolder = folder;
         const std::string mp3 = WriteSilentShowMusic(folder);
         ASSERT_FALSE(mp3.empty());
         ASSERT_TRUE(StartVirtualShowMusic(mp3));
     }
+
+    static void TearDownTestSuite() { RemoveSilentShowMusic(musicFolder); }
 
     void SetUp() override {
         renderDevice.device = &device;

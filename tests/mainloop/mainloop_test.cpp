@@ -18,6 +18,7 @@
 
 namespace {
 
+std::string musicFolder;
 std::string musicFile;
 
 class MessageLoop : public ::testing::Test {
@@ -30,9 +31,12 @@ protected:
         ASSERT_NE(RegisterClassA(&windowClass), 0);
         char folder[] = "/tmp/mainloop-test-XXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
+        musicFolder = folder;
         musicFile = WriteSilentShowMusic(folder);
         ASSERT_FALSE(musicFile.empty());
     }
+
+    static void TearDownTestSuite() { RemoveSilentShowMusic(musicFolder); }
 
     void SetUp() override {
         // Escape and F12 free the audio library: start the music again where a test needs it.

@@ -5,6 +5,7 @@
 #include <platform/musicclock.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <vector>
@@ -41,6 +42,12 @@ std::string WriteSilentShowMusic(const std::string& folder) {
     if (file == nullptr) return "";
     const bool written = fwrite(bytes.data(), 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
     return fclose(file) == 0 && written ? path : "";
+}
+
+void RemoveSilentShowMusic(const std::string& folder) {
+    unlink((folder + "/music/clone.mp3").c_str());
+    rmdir((folder + "/music").c_str());
+    rmdir(folder.c_str());
 }
 
 bool StartVirtualShowMusic(const std::string& mp3Path) {
