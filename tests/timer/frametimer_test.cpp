@@ -7,6 +7,7 @@
 namespace {
 
 LONGLONG fakeFrequency;  // 0: no performance counter
+bool fakeCounterClaimsZero;  // the counter call succeeds but reports no ticks per second
 LONGLONG fakeTicks;
 DWORD fakeMilliseconds;
 
@@ -14,7 +15,7 @@ DWORD fakeMilliseconds;
 
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
     frequency->QuadPart = fakeFrequency;
-    return fakeFrequency != 0;
+    return fakeFrequency != 0 || fakeCounterClaimsZero;
 }
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* counter) {
@@ -124,4 +125,16 @@ TEST_F(MillisecondTimer, PauseKeepsTheLastDeltaTime) {
 TEST_F(MillisecondTimer, UsesTheUnsignedMillisecondCount) {
     fakeMilliseconds = 0xFFFFFFF0u;
     EXPECT_NEAR(FrameTimer(TimerAbsolute), 4294967.28f, 1.0f);
+}
+
+TEST(FrameTimerStart, ACounterWithoutTicksFallsBackToMilliseconds) {
+    frameTimerState = FrameTimerState{};
+    fakeFrequency = 0;
+    fakeCounterClaimsZero = true;
+    fakeMilliseconds = 1000;
+    FrameTimer(TimerReset);
+    fakeCounterClaimsZero = false;
+    EXPECT_EQ(frameTimerState.counterAvailable, 0);
+    fakeMilliseconds = 1500;
+    EXPECT_NEAR(FrameTimer(TimerSinceReset), 0.5f, 1e-6f);  // a finite time, not a division by zero
 }
