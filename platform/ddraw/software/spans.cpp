@@ -44,18 +44,18 @@ int LessEqualDepth(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
 
 // ---- shading ----
 
-inline uint32_t Channel(int64_t value) {
+SOFTWARE_PIXEL_INLINE uint32_t Channel(int64_t value) {
     int64_t c = (value + (1 << (kColourFraction - 1))) >> kColourFraction;
     return (uint32_t)(c < 0 ? 0 : (c > 255 ? 255 : c));
 }
 
 // a * b / 255, rounded to nearest, for a and b in 0..255.
-inline uint32_t MultiplyUnit(uint32_t a, uint32_t b) {
+SOFTWARE_PIXEL_INLINE uint32_t MultiplyUnit(uint32_t a, uint32_t b) {
     uint32_t p = a * b + 128;
     return (p + (p >> 8)) >> 8;
 }
 
-inline uint32_t Modulate(uint32_t texel, uint32_t r, uint32_t g, uint32_t b) {
+SOFTWARE_PIXEL_INLINE uint32_t Modulate(uint32_t texel, uint32_t r, uint32_t g, uint32_t b) {
     return PackRgb(MultiplyUnit((texel >> 16) & 255, r), MultiplyUnit((texel >> 8) & 255, g),
                    MultiplyUnit(texel & 255, b));
 }
@@ -93,7 +93,7 @@ void ShadeTextured(const SpanContext& c, int y, int x, int n, uint32_t* out) {
 constexpr uint8_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 
 template <ColourFormat F, bool kDither>
-inline void StorePixel(uint8_t* row, int x, int y, uint32_t colour) {
+SOFTWARE_PIXEL_INLINE void StorePixel(uint8_t* row, int x, int y, uint32_t colour) {
     uint32_t r = (colour >> 16) & 255, g = (colour >> 8) & 255, b = colour & 255;
     if (F == ColourFormat::X8R8G8B8) {
         std::memcpy(row + 4 * x, &colour, 4);
@@ -115,7 +115,7 @@ inline void StorePixel(uint8_t* row, int x, int y, uint32_t colour) {
 }
 
 template <Blend B>
-inline uint32_t Combine(uint32_t s, uint32_t d) {
+SOFTWARE_PIXEL_INLINE uint32_t Combine(uint32_t s, uint32_t d) {
     if (B == Blend::Replace) return s;
     uint32_t result = 0;
     for (int shift = 0; shift <= 16; shift += 8) {

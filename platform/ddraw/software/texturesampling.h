@@ -8,45 +8,48 @@
 
 #include "ddraw/software/spans.h"
 
+// Per-pixel helpers must be inlined into the span loops whatever the compiler's size heuristics say.
+#define SOFTWARE_PIXEL_INLINE inline __attribute__((always_inline))
+
 namespace software {
 
-inline uint32_t PackRgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
-inline uint32_t Expand5(uint32_t c) { return (c << 3) | (c >> 2); }
-inline uint32_t Expand6(uint32_t c) { return (c << 2) | (c >> 4); }
+SOFTWARE_PIXEL_INLINE uint32_t PackRgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+SOFTWARE_PIXEL_INLINE uint32_t Expand5(uint32_t c) { return (c << 3) | (c >> 2); }
+SOFTWARE_PIXEL_INLINE uint32_t Expand6(uint32_t c) { return (c << 2) | (c >> 4); }
 
 // A texel or target pixel of the layout as 0x00RRGGBB, 8 bits per channel.
 template <ColourFormat F>
 inline uint32_t LoadPixel(const uint8_t* row, int x);
 
 template <>
-inline uint32_t LoadPixel<ColourFormat::R5G6B5>(const uint8_t* row, int x) {
+SOFTWARE_PIXEL_INLINE uint32_t LoadPixel<ColourFormat::R5G6B5>(const uint8_t* row, int x) {
     uint16_t p;
     std::memcpy(&p, row + 2 * x, 2);
     return PackRgb(Expand5(p >> 11), Expand6((p >> 5) & 63), Expand5(p & 31));
 }
 
 template <>
-inline uint32_t LoadPixel<ColourFormat::X1R5G5B5>(const uint8_t* row, int x) {
+SOFTWARE_PIXEL_INLINE uint32_t LoadPixel<ColourFormat::X1R5G5B5>(const uint8_t* row, int x) {
     uint16_t p;
     std::memcpy(&p, row + 2 * x, 2);
     return PackRgb(Expand5((p >> 10) & 31), Expand5((p >> 5) & 31), Expand5(p & 31));
 }
 
 template <>
-inline uint32_t LoadPixel<ColourFormat::X8R8G8B8>(const uint8_t* row, int x) {
+SOFTWARE_PIXEL_INLINE uint32_t LoadPixel<ColourFormat::X8R8G8B8>(const uint8_t* row, int x) {
     uint32_t p;
     std::memcpy(&p, row + 4 * x, 4);
     return p & 0xFFFFFF;
 }
 
 // Keeps a co-ordinate where the integer conversions below are defined; NaN goes to the limit.
-inline float Sanitise(float u) {
+SOFTWARE_PIXEL_INLINE float Sanitise(float u) {
     constexpr float kLimit = 4194304.0f;
     u = u < kLimit ? u : kLimit;
     return u > -kLimit ? u : -kLimit;
 }
 
-inline float Floor(float u) {
+SOFTWARE_PIXEL_INLINE float Floor(float u) {
     float f = (float)(int32_t)u;
     return f > u ? f - 1.0f : f;
 }
@@ -56,27 +59,27 @@ template <Address A>
 inline float Reduce(float u);
 
 template <>
-inline float Reduce<Address::Wrap>(float u) {
+SOFTWARE_PIXEL_INLINE float Reduce<Address::Wrap>(float u) {
     u = Sanitise(u);
     return u - Floor(u);
 }
 
 template <>
-inline float Reduce<Address::Mirror>(float u) {
+SOFTWARE_PIXEL_INLINE float Reduce<Address::Mirror>(float u) {
     u = Sanitise(u);
     u = u - 2.0f * Floor(u * 0.5f);
     return u > 1.0f ? 2.0f - u : u;
 }
 
 template <>
-inline float Reduce<Address::Clamp>(float u) {
+SOFTWARE_PIXEL_INLINE float Reduce<Address::Clamp>(float u) {
     u = u > 0.0f ? u : 0.0f;  // NaN becomes 0
     return u < 1.0f ? u : 1.0f;
 }
 
 // A texel index one step outside 0..size-1, brought back in by the address mode.
 template <Address A>
-inline int FixIndex(int i, int size) {
+SOFTWARE_PIXEL_INLINE int FixIndex(int i, int size) {
     if (A == Address::Wrap) {
         i = i < 0 ? i + size : i;
         return i >= size ? i - size : i;
@@ -85,9 +88,20 @@ inline int FixIndex(int i, int size) {
     return i >= size ? size - 1 : i;
 }
 
+// 0x00RRGGBB as 0x00RR_00GG_00BB in 16-bit lanes.
+SOFTWARE_PIXEL_INLINE uint64_t Spread(uint32_t c) {
+    return ((uint64_t)(c & 0xFF0000) << 16) | ((c & 0xFF00) << 8) | (c & 0xFF);
+}
+
+// a + (b - a) x f / 256 in every lane, rounded; lanes stay below 2^16.
+SOFTWARE_PIXEL_INLINE uint64_t Lerp(uint64_t a, uint64_t b, uint32_t f) {
+    constexpr uint64_t kLanes = 0x000000FF00FF00FFull, kHalf = 0x0000008000800080ull;
+    return ((a * (256 - f) + b * f + kHalf) >> 8) & kLanes;
+}
+
 template <ColourFormat F, Filter K, Address U, Address V>
 struct Sampler {
-    static uint32_t Sample(const SpanContext& c, float u, float v) {
+    static SOFTWARE_PIXEL_INLINE uint32_t Sample(const SpanContext& c, float u, float v) {
         const int w = c.textureWidth, h = c.textureHeight;
         u = Reduce<U>(u);
         v = Reduce<V>(v);
@@ -106,16 +120,11 @@ struct Sampler {
         j0 = FixIndex<V>(j0, h);
         const uint8_t* row0 = c.texels + j0 * c.texelPitch;
         const uint8_t* row1 = c.texels + j1 * c.texelPitch;
-        uint32_t c00 = LoadPixel<F>(row0, i0), c10 = LoadPixel<F>(row0, i1);
-        uint32_t c01 = LoadPixel<F>(row1, i0), c11 = LoadPixel<F>(row1, i1);
-        uint32_t w00 = (256 - fx) * (256 - fy), w10 = fx * (256 - fy), w01 = (256 - fx) * fy, w11 = fx * fy;
-        uint32_t result = 0;
-        for (int shift = 0; shift <= 16; shift += 8) {
-            uint32_t sum = ((c00 >> shift) & 255) * w00 + ((c10 >> shift) & 255) * w10 +
-                           ((c01 >> shift) & 255) * w01 + ((c11 >> shift) & 255) * w11;
-            result |= ((sum + 32768) >> 16) << shift;
-        }
-        return result;
+        // Channels spread to 16-bit lanes of one 64-bit word, so each blend step is one multiply.
+        uint64_t top = Lerp(Spread(LoadPixel<F>(row0, i0)), Spread(LoadPixel<F>(row0, i1)), fx);
+        uint64_t bottom = Lerp(Spread(LoadPixel<F>(row1, i0)), Spread(LoadPixel<F>(row1, i1)), fx);
+        uint64_t mixed = Lerp(top, bottom, fy);
+        return (uint32_t)(((mixed >> 16) & 0xFF0000) | ((mixed >> 8) & 0xFF00) | (mixed & 0xFF));
     }
 };
 
