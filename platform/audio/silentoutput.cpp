@@ -2,6 +2,7 @@
 #include "audio/output.h"
 
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -42,7 +43,13 @@ void Pace(long frequency) {
     }
 }
 
+void CloseSilent();
+
 bool OpenSilent(long frequency, std::string& error) {
+    // A program may end without closing the library (the show never does at its end): stop the
+    // pacer before the mix it feeds from is destroyed, instead of aborting on a running thread.
+    static const bool closedAtExit = std::atexit(CloseSilent) == 0;
+    (void)closedAtExit;
     {
         std::lock_guard<std::mutex> guard(pacerLock);
         stopping = false;

@@ -177,3 +177,14 @@ TEST_F(AudioLibrary, VirtualClockReportsTheHostsPositionOnceStarted) {
 }
 
 }  // namespace
+
+TEST_F(AudioLibrary, ProgramEndingWhilePlayingSilentlyExitsCleanly) {
+    const std::string music = Music(44100);
+    EXPECT_EXIT(
+        {
+            BASS_Init(SilentDevice, 44100, 0, nullptr);
+            BASS_StreamPlay(BASS_StreamCreateFile(0, music.c_str(), 0, 0, ShowStreamFlags), 0, LoopFlag);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
