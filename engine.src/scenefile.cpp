@@ -71,7 +71,7 @@ int ReadWholeFile(const char* path, std::vector<unsigned char>& bytes) {
         const long size = ftell(file);
         if (size >= 0 && fseek(file, 0, SEEK_SET) == 0) {
             bytes.resize(static_cast<size_t>(size));
-            ok = fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+            ok = bytes.empty() || fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
         }
     }
     if (!ok && errno == 0) errno = EIO;

@@ -298,7 +298,8 @@ int Scene::Load(const char* fileName, LightSet& lightSet, RenderDevice& renderDe
     }
     frameCount = file.frameCount;
 
-    if (!flatMesh) {
+    // A scene without vertices has nothing to put in a buffer (and devices refuse empty ones).
+    if (!flatMesh && vertexCount > 0) {
         D3DVERTEXBUFFERDESC description;
         description.dwSize = sizeof description;
         description.dwCaps = IsTransformAndLightingDevice(device) ? 0 : D3DVBCAPS_SYSTEMMEMORY;

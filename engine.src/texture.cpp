@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr DWORD MaxImageSide = 16384;
+
 // libjpeg's standard error manager ends the process on a corrupt file; this one returns to
 // LoadJpeg instead, so a bad image only leaves its texture empty.
 struct JpegErrorManager {
@@ -85,6 +87,12 @@ int LoadJpeg(const char* fileName, Image* image) {
         jpeg_destroy_decompress(&decoder);
         fclose(file);
         return 0;
+    }
+    // No device takes textures this large; refusing them keeps a damaged header from asking for
+    // gigabytes.
+    if (width > MaxImageSide || height > MaxImageSide) {
+        fprintf(stderr, "%s: %ux%u pixels is larger than %u on a side\n", path, width, height, MaxImageSide);
+        longjmp(errors.recovery, 1);
     }
     pixels = malloc(static_cast<size_t>(width) * height * 4);
     row = static_cast<unsigned char*>(malloc(static_cast<size_t>(width) * 3));

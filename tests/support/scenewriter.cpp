@@ -154,7 +154,7 @@ std::vector<unsigned char> TestScene::Bytes() const {
 bool WriteFile(const std::string& path, const std::vector<unsigned char>& bytes) {
     FILE* file = fopen(path.c_str(), "wb");
     if (!file) return false;
-    const bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool written = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return fclose(file) == 0 && written;
 }
 
