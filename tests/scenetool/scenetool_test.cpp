@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "jpegwriter.h"
+#include "scenewriter.h"
+#include "workfolder.h"
+
+using namespace testscene;
+
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    std::string output;
+};
+
+// Runs the inspector from the folder the tests start in (where the programs are).
+class SceneTool : public ::testing::Test {
+protected:
+    std::string program = (std::filesystem::current_path() / "heliotropic-scene").string();
+    ScopedWorkFolder folder;
+
+    void SetUp() override { ASSERT_EQ(access(program.c_str(), X_OK), 0) << "no " << program; }
+
+    ToolRun Tool(const std::string& arguments) {
+        const std::string command = program + " " + arguments + " 2>&1";
+        FILE* pipe = popen(command.c_str(), "r");
+        ToolRun run{-1, ""};
+        char buffer[4096];
+        size_t read;
+        while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, read);
+        const int status = pclose(pipe);
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run;
+    }
+};
+
+TestScene HandMade() {
+    TestScene scene;
+    scene.cameras.push_back({"Main", Vector(0, 1, -5), Vector(0, 0, 0)});
+    scene.textures = {"tile.jpg", "gone.jpg"};
+    scene.materials.push_back({"tiled", Vector(0, 0, 0), Vector(1, 1, 1), Vector(0, 0, 0), 0});
+    scene.lights.push_back({"Key", Vector(0, 4, 0), Vector(1, 1, 1)});
+    scene.lights.push_back({"F spark", Vector(1, 1, 1), Vector(1, 0.5f, 0)});
+    scene.lights.push_back({"LF both", Vector(2, 2, 2), Vector(0, 0, 1)});
+    scene.AddBox("crate", Vector(0, 0.5f, 0), Vector(1, 1, 1), 0);
+    scene.tracks.push_back(ObjectPositionTrack(0, {{0, Vector(0, 0, 0)}, {10, Vector(10, 0, 0)}, {20, Vector(20, 0, 0)}}));
+    scene.tracks.push_back(CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {10, Vector(5, 0, 0)}}));
+    return scene;
+}
+
+TEST_F(SceneTool, InfoListsWhatTheLoaderBuilt) {
+    ASSERT_TRUE(WriteFile("scenes/hand.3d", HandMade().Bytes()));
+    ASSERT_TRUE(WriteJpeg("gfx/tile.jpg", 8, 8, [](int, int) { return 0x336699u; }));
+    const ToolRun run = Tool(folder.path + "/scenes/hand.3d --frame-scale 3");
+    EXPECT_EQ(run.exitCode, 2) << run.output;  // no command
+
+    const ToolRun info = Tool("info " + folder.path + "/scenes/hand.3d --frame-scale 3");
+    EXPECT_EQ(info.exitCode, 0) << info.output;
+    for (const char* line : {"counts: cameras 1, vertices 8, faces 12, objects 1, textures 2, materials 1, lights 3",
+                             "camera 0 \"Main\": eye (0, 1, -5) target (0, 0, 0)",
+                             "object 0 \"crate\": vertices 0..8, faces 0..12, material 0, bounds min (-0.5, 0, -0.5) "
+                             "max (0.5, 1, 0.5) centre (0, 0.5, 0)",
+                             "texture 0 \"tile.jpg\": loaded, 8x8", "texture 1 \"gone.jpg\": not loaded",
+                             "light 1 \"F spark\": kind F, slot -, position (1, 1, 1), colour (1, 0.5, 0)",
+                             "light 2 \"LF both\": kind A, slot 1,", "track position 0: 3 keys, frames 0..60",
+                             "track eye 0: 2 keys, frames 0..30", "frame count: 60"})
+        EXPECT_NE(info.output.find(line), std::string::npos) << line << "\n" << info.output;
+}
+
+TEST_F(SceneTool, JsonHasTheDocumentedKeys) {
+    ASSERT_TRUE(WriteFile("scenes/hand.3d", HandMade().Bytes()));
+    const ToolRun info = Tool("info scenes/hand.3d --json --flat");
+    EXPECT_EQ(info.exitCode, 0) << info.output;
+    for (const char* text : {"\"counts\": {", "\"cameras\": [", "\"objects\": [", "\"textures\": [",
+                             "\"materials\": [", "\"lights\": [", "\"tracks\": [", "\"frameCount\": 20",
+                             "\"name\": \"gone.jpg\",\n      \"loaded\": false", "\"kind\": \"F\",\n      \"slot\": null",
+                             "\"kind\": \"position\",\n      \"index\": 0,\n      \"keys\": 3,\n      \"firstFrame\": 0,\n"
+                             "      \"lastFrame\": 20",
+                             "\"colour\": [1, 0.5, 0]"})
+        EXPECT_NE(info.output.find(text), std::string::npos) << text << "\n" << info.output;
+}
+
+TEST_F(SceneTool, SampleReadsTracksAndHoldsTheEnd) {
+    ASSERT_TRUE(WriteFile("scenes/hand.3d", HandMade().Bytes()));
+    ToolRun run = Tool("sample scenes/hand.3d position 0 5");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output, "5 0 0\n");
+    run = Tool("sample scenes/hand.3d eye 0 4294967295");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("4.5 0 0\n"), std::string::npos) << run.output;
+    EXPECT_EQ(Tool("sample scenes/hand.3d scale 0 1").exitCode, 1);
+    EXPECT_EQ(Tool("sample scenes/hand.3d eye 10 1").exitCode, 2);
+    EXPECT_EQ(Tool("sample scenes/hand.3d wobble 0 1").exitCode, 2);
+    EXPECT_EQ(Tool("sample scenes/hand.3d eye 0 -1").exitCode, 2);
+}
+
+TEST_F(SceneTool, ValidateReportsEveryProblemWithItsOffset) {
+    TestScene good = HandMade();
+    ASSERT_TRUE(WriteFile("scenes/good.3d", good.Bytes()));
+    TestScene bad = HandMade();
+    bad.faces[2][1] = 9;
+    bad.tracks.push_back(CameraTargetTrack(0, {{3, Vector(0, 0, 0)}, {9, Vector(0, 0, 0)}}));
+    ASSERT_TRUE(WriteFile("scenes/bad.3d", bad.Bytes()));
+    std::vector<unsigned char> cut = good.Bytes();
+    cut.resize(100);
+    ASSERT_TRUE(WriteFile("scenes/cut.3d", cut));
+
+    ToolRun run = Tool("validate scenes/good.3d");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("scenes/good.3d: valid"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("note: texture \"tile.jpg\" is not in"), std::string::npos) << run.output;
+
+    run = Tool("validate scenes/good.3d scenes/bad.3d scenes/cut.3d scenes/absent.3d");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    const std::string faceProblem = "scenes/bad.3d: offset " + std::to_string(bad.FacesOffset() + 12) +
+                                    ": error: face 2 uses vertex 9, past the 8 vertices";
+    EXPECT_NE(run.output.find(faceProblem), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("warning: target track 0 starts at frame 3"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("scenes/cut.3d: offset 100: error: the file ends inside"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("scenes/absent.3d: cannot read"), std::string::npos) << run.output;
+
+    // Loading a file the validator refuses fails the same way.
+    run = Tool("info scenes/bad.3d");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("face 2 uses vertex 9"), std::string::npos) << run.output;
+}
+
+TEST_F(SceneTool, BadArgumentsGiveUsage) {
+    for (const char* arguments : {"", "info", "info a.3d b.3d", "info a.3d --frame-scale", "info a.3d --frame-scale 0",
+                                  "info a.3d --frame-scale x", "validate", "validate a.3d --json", "jump a.3d",
+                                  "info a.3d --loud"}) {
+        const ToolRun run = Tool(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find("usage:"), std::string::npos) << arguments;
+    }
+    const ToolRun missing = Tool("info absent.3d");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.output.find("absent.3d: cannot open"), std::string::npos) << missing.output;
+}
+
+}  // namespace
