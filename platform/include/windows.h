@@ -235,6 +235,9 @@ typedef WORD ATOM;
 #define CBS_NOINTEGRALHEIGHT 0x0400L
 #define SS_LEFT 0x00000000L
 
+#define BN_CLICKED 0
+#define IDC_STATIC (-1)
+
 #define CB_ADDSTRING 0x0143
 #define CB_GETCURSEL 0x0147
 #define CB_RESETCONTENT 0x014B
@@ -246,6 +249,35 @@ typedef WORD ATOM;
 #define BM_SETCHECK 0x00F1
 #define BST_UNCHECKED 0x0000
 #define BST_CHECKED 0x0001
+
+// Dialog templates: a program's resource script as plain records. The program defines
+// programResources and DialogBoxParamA finds a template there by its resource id. Positions and
+// sizes are dialog units of the template's font.
+typedef struct DLGITEMRESOURCE {
+    LPCSTR text;
+    int id;             // IDC_STATIC for controls that never notify
+    LPCSTR className;   // "BUTTON", "STATIC" or "COMBOBOX"
+    DWORD style;        // WS_ styles and the class's own
+    short x, y, cx, cy;
+} DLGITEMRESOURCE;
+
+typedef struct DLGRESOURCE {
+    DWORD style;
+    short cx, cy;
+    LPCSTR caption;
+    WORD pointSize;     // the font, with DS_SETFONT
+    LPCSTR faceName;
+    const DLGITEMRESOURCE* items;
+    int itemCount;
+} DLGRESOURCE;
+
+typedef struct RESOURCEENTRY {
+    WORD id;
+    const DLGRESOURCE* dialog;
+} RESOURCEENTRY;
+
+// The program's resources; the last entry has id 0.
+extern const RESOURCEENTRY programResources[];
 
 // Kernel, multimedia timer and strings
 ATOM RegisterClassA(const WNDCLASSA* windowClass);
