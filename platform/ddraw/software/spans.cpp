@@ -74,7 +74,8 @@ void ShadeTextured(const SpanContext& c, int y, int x, int n, uint32_t* out) {
     const float rowS = c.s.at + c.s.dy * (float)row;
     const float rowT = c.t.at + c.t.dy * (float)row;
     const float rowQ = c.q.at + c.q.dy * (float)row;
-    for (int i = 0; i < n; ++i, r += c.red.dx, g += c.green.dx, b += c.blue.dx) {
+    int32_t tx[kChunk], ty[kChunk];
+    for (int i = 0; i < n; ++i) {
         const float offset = (float)(column + i);
         float u = rowS + c.s.dx * offset;
         float v = rowT + c.t.dx * offset;
@@ -83,8 +84,10 @@ void ShadeTextured(const SpanContext& c, int y, int x, int n, uint32_t* out) {
             u = u * w;
             v = v * w;
         }
-        out[i] = Modulate(S::Sample(c, u, v), Channel(r), Channel(g), Channel(b));
+        S::Locate(c, u, v, &tx[i], &ty[i]);
     }
+    for (int i = 0; i < n; ++i, r += c.red.dx, g += c.green.dx, b += c.blue.dx)
+        out[i] = Modulate(S::Fetch(c, tx[i], ty[i]), Channel(r), Channel(g), Channel(b));
 }
 
 // ---- output ----

@@ -99,22 +99,30 @@ SOFTWARE_PIXEL_INLINE uint64_t Lerp(uint64_t a, uint64_t b, uint32_t f) {
     return ((a * (256 - f) + b * f + kHalf) >> 8) & kLanes;
 }
 
+// Sampling in two steps, so the co-ordinate arithmetic of a run of pixels can go through
+// vector registers: Locate turns u, v into texel positions (whole texels for point filtering,
+// 1/256 texel with the -0.5 texel-centre offset for bilinear), Fetch reads and filters.
 template <ColourFormat F, Filter K, Address U, Address V>
 struct Sampler {
-    static SOFTWARE_PIXEL_INLINE uint32_t Sample(const SpanContext& c, float u, float v) {
-        const int w = c.textureWidth, h = c.textureHeight;
+    static SOFTWARE_PIXEL_INLINE void Locate(const SpanContext& c, float u, float v, int32_t* x, int32_t* y) {
         u = Reduce<U>(u);
         v = Reduce<V>(v);
         if (K == Filter::Point) {
-            int i = FixIndex<U>((int)(u * (float)w), w);
-            int j = FixIndex<V>((int)(v * (float)h), h);
-            return LoadPixel<F>(c.texels + j * c.texelPitch, i);
+            *x = (int32_t)(u * (float)c.textureWidth);
+            *y = (int32_t)(v * (float)c.textureHeight);
+        } else {
+            // Both products are at least -0.5 texel, so truncation after the +256 offset is floor.
+            *x = (int32_t)(u * (float)(c.textureWidth * 256) + 128.0f) - 256;
+            *y = (int32_t)(v * (float)(c.textureHeight * 256) + 128.0f) - 256;
         }
-        // Both products are at least -0.5 texel, so truncation after the +256 offset is floor.
-        int xf = (int)(u * (float)(w * 256) + 128.0f) - 256;
-        int yf = (int)(v * (float)(h * 256) + 128.0f) - 256;
-        int i0 = xf >> 8, j0 = yf >> 8;
-        uint32_t fx = xf & 255, fy = yf & 255;
+    }
+
+    static SOFTWARE_PIXEL_INLINE uint32_t Fetch(const SpanContext& c, int32_t x, int32_t y) {
+        const int w = c.textureWidth, h = c.textureHeight;
+        if (K == Filter::Point)
+            return LoadPixel<F>(c.texels + FixIndex<V>(y, h) * c.texelPitch, FixIndex<U>(x, w));
+        int i0 = x >> 8, j0 = y >> 8;
+        uint32_t fx = x & 255, fy = y & 255;
         int i1 = FixIndex<U>(i0 + 1, w), j1 = FixIndex<V>(j0 + 1, h);
         i0 = FixIndex<U>(i0, w);
         j0 = FixIndex<V>(j0, h);
