@@ -7,6 +7,8 @@ extern int AppActive;
 extern int pauseToggle;  // flipped by P and F1; nothing reads it
 
 int Startup(HINSTANCE instance, int showCommand);
+// One frame of the loading screen at this light level (0 dark, 1 full).
+void DrawLoadingFrame(float level);
 int MainLoop(HINSTANCE instance, int showCommand);
 // Messages first; on an idle pass one frame while active, the end once the show has finished.
 int RunMessageLoop();
