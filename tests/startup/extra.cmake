@@ -1,0 +1,4 @@
+# The start-up tests add a device with small texture limits to the device table, and watch the
+# audio library's start and every message box (both C++ functions: wrapped by their linker names).
+target_include_directories(test_${area} PRIVATE ${CMAKE_SOURCE_DIR}/platform/ddraw)
+target_link_options(test_${area} PRIVATE -Wl,--wrap=_Z9BASS_InitijjP6HWND__ -Wl,--wrap=_Z11MessageBoxAP6HWND__PKcS2_j)
