@@ -115,3 +115,14 @@ void ReversedLook(LightSet& lightSet) {
 }
 
 void ZClear() { renderDevice.Clear(D3DCLEAR_ZBUFFER, 0); }
+
+void SetAllLights(LightSet& lightSet, float level) {
+    for (int i = 0; i < lightSet.deviceLightCount; ++i) {
+        D3DLIGHT7& light = lightSet.lights[i];
+        light.dcvDiffuse.r = level;
+        light.dcvDiffuse.g = level;
+        light.dcvDiffuse.b = level;
+        renderDevice.device->SetLight(static_cast<DWORD>(i), &light);
+        renderDevice.device->LightEnable(static_cast<DWORD>(i), TRUE);
+    }
+}

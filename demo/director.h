@@ -46,3 +46,6 @@ void ReversedLook(LightSet& lightSet);
 
 // Clears depth only, leaving the picture.
 void ZClear();
+
+// Every device light of the set gets the level as its diffuse colour; the stored records keep it.
+void SetAllLights(LightSet& lightSet, float level);
