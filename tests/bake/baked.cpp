@@ -28,7 +28,11 @@ std::string BakeInto(const std::string& name) {
 }
 
 const std::string& BakedFolder() {
+#ifdef BAKED_DATA_FOLDER
+    static const std::string folder = BAKED_DATA_FOLDER;
+#else
     static const std::string folder = BakeInto("show");
+#endif
     return folder;
 }
 

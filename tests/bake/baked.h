@@ -1,4 +1,4 @@
-// One bake per test program, into a temporary folder, shared by every test.
+// The bake every test reads: the build's own, or one made into a temporary folder.
 #pragma once
 
 #include <cstdint>

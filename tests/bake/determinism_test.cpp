@@ -30,7 +30,15 @@ TEST(Bake, TwoRunsWriteIdenticalBytes) {
     ASSERT_FALSE(BakedFolder().empty());
     std::string second = BakeInto("again");
     ASSERT_FALSE(second.empty()) << "the second bake failed";
-    std::vector<std::string> first = FilesUnder(BakedFolder()), other = FilesUnder(second);
+    // Only the data folders: the build's bake sits beside the programs.
+    std::vector<std::string> first, other;
+    for (const std::string sub : {"gfx", "scenes", "music"}) {
+        std::vector<std::string> a = FilesUnder(BakedFolder() + "/" + sub, sub + "/");
+        std::vector<std::string> b = FilesUnder(second + "/" + sub, sub + "/");
+        first.insert(first.end(), a.begin(), a.end());
+        other.insert(other.end(), b.begin(), b.end());
+    }
+    ASSERT_FALSE(first.empty());
     std::sort(first.begin(), first.end());
     std::sort(other.begin(), other.end());
     EXPECT_EQ(first, other);
