@@ -1,0 +1,283 @@
+// A small scene file loaded and drawn on the software device of a virtual display: the call
+// sequence of one traced scene pass, and the pixels it leaves.
+#include <gtest/gtest.h>
+
+#include <jpeglib.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "billboard.h"
+#include "globals.h"
+#include "platform/devicetrace.h"
+#include "platform/display.h"
+#include "renderdevice.h"
+#include "scene.h"
+#include "scenewriter.h"
+
+namespace {
+
+constexpr DWORD Size = 64;
+
+// A baseline JPEG of one colour, written where the loader looks for images.
+bool WriteSolidJpeg(const char* path, unsigned char red, unsigned char green, unsigned char blue) {
+    FILE* file = fopen(path, "wb");
+    if (!file) return false;
+    jpeg_compress_struct compress;
+    jpeg_error_mgr errors;
+    compress.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&compress);
+    jpeg_stdio_dest(&compress, file);
+    compress.image_width = 8;
+    compress.image_height = 8;
+    compress.input_components = 3;
+    compress.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&compress);
+    jpeg_set_quality(&compress, 100, TRUE);
+    jpeg_start_compress(&compress, TRUE);
+    unsigned char row[8 * 3];
+    for (int x = 0; x < 8; ++x) {
+        row[3 * x] = red;
+        row[3 * x + 1] = green;
+        row[3 * x + 2] = blue;
+    }
+    JSAMPROW rows[1] = {row};
+    for (int y = 0; y < 8; ++y) jpeg_write_scanlines(&compress, rows, 1);
+    jpeg_finish_compress(&compress);
+    jpeg_destroy_compress(&compress);
+    fclose(file);
+    return true;
+}
+
+// A quad facing a viewer on the -z side, in the winding the loader's normals point towards.
+std::vector<Vector> Quad(float left, float bottom, float right, float top, float z) {
+    return {Vector(left, bottom, z), Vector(left, top, z), Vector(right, top, z), Vector(right, bottom, z)};
+}
+const std::vector<std::array<int, 3>> QuadFaces = {{0, 1, 2}, {0, 2, 3}};
+
+class SoftwareSceneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/render-scene-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        ASSERT_NE(getcwd(previousFolder, sizeof previousFolder), nullptr);
+        ASSERT_EQ(chdir(folder.c_str()), 0);
+        mkdir("gfx", 0755);
+        mkdir("scenes", 0755);
+        ASSERT_TRUE(WriteSolidJpeg("gfx/green.jpg", 0, 255, 0));
+        ASSERT_TRUE(WriteSolidJpeg("gfx/blue.jpg", 0, 0, 255));
+        CreateDevice();
+    }
+
+    void TearDown() override {
+        platform::SetTraceSink(nullptr);
+        renderDevice.device = nullptr;
+        if (chdir(previousFolder) != 0) ADD_FAILURE() << "cannot return to " << previousFolder;
+        std::system(("rm -rf " + folder).c_str());
+    }
+
+    void CreateDevice() {
+        platform::UseVirtualDisplay(Size, Size, [](const platform::FrameImage&) {});
+        IDirectDraw7* directDraw = nullptr;
+        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr),
+                  DD_OK);
+        ASSERT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+        ASSERT_EQ(directDraw->SetDisplayMode(Size, Size, 32, 0, 0), DD_OK);
+        DDSURFACEDESC2 description = {};
+        description.dwSize = sizeof description;
+        description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
+        description.dwBackBufferCount = 1;
+        ASSERT_EQ(directDraw->CreateSurface(&description, &primary, nullptr), DD_OK);
+        DDSCAPS2 caps = {DDSCAPS_BACKBUFFER, 0, 0, 0};
+        ASSERT_EQ(primary->GetAttachedSurface(&caps, &backBuffer), DD_OK);
+
+        DDSURFACEDESC2 depth = {};
+        depth.dwSize = sizeof depth;
+        depth.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+        depth.dwWidth = Size;
+        depth.dwHeight = Size;
+        depth.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY;
+        depth.ddpfPixelFormat.dwSize = sizeof depth.ddpfPixelFormat;
+        depth.ddpfPixelFormat.dwFlags = DDPF_ZBUFFER;
+        depth.ddpfPixelFormat.dwZBufferBitDepth = 16;
+        depth.ddpfPixelFormat.dwZBitMask = 0xFFFF;
+        IDirectDrawSurface7* zBuffer = nullptr;
+        ASSERT_EQ(directDraw->CreateSurface(&depth, &zBuffer, nullptr), DD_OK);
+        ASSERT_EQ(backBuffer->AddAttachedSurface(zBuffer), DD_OK);
+
+        IDirect3D7* direct3D = nullptr;
+        ASSERT_EQ(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D)), DD_OK);
+        IDirect3DDevice7* device = nullptr;
+        ASSERT_EQ(direct3D->CreateDevice(IID_IDirect3DRGBDevice, backBuffer, &device), D3D_OK);
+        D3DVIEWPORT7 viewport = {0, 0, Size, Size, 0.0f, 1.0f};
+        ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
+        device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
+        renderDevice.device = device;
+        renderDevice.direct3D = direct3D;
+        renderDevice.directDraw = directDraw;
+        renderDevice.backBuffer = backBuffer;
+    }
+
+    // Three quads seen from a camera 10 units in front: a lit red one on the left, an unlit
+    // green-textured one on the right and, in front of the red one, a small blue-textured one
+    // that the director will blend additively.
+    void WriteScene(const char* name) {
+        testscene::TestScene file;
+        file.cameras.push_back({"camera", Vector(0, 0, -10), Vector(0, 0, 0)});
+        file.textures = {"green.jpg", "blue.jpg"};
+        file.materials.push_back({"red", Vector(0, 0, 0), Vector(1, 0, 0), Vector(0, 0, 0), -1});
+        file.materials.push_back({"green", Vector(0, 0, 0), Vector(1, 1, 1), Vector(0, 0, 0), 0});
+        file.materials.push_back({"blue", Vector(0, 0, 0), Vector(1, 1, 1), Vector(0, 0, 0), 1});
+        file.lights.push_back({"lamp", Vector(0, 0, -5), Vector(1, 1, 1)});
+        file.lights.push_back({"F glow", Vector(0, 4, 0), Vector(1, 1, 1)});
+        file.AddObject("red", Quad(-8, -3, -2, 3, 0), QuadFaces, 0);
+        file.AddObject("green", Quad(2, -3, 8, 3, 0), QuadFaces, 1);
+        file.AddObject("blue", Quad(-5, -1, -3, 1, -1), QuadFaces, 2);
+        ASSERT_TRUE(testscene::WriteFile(std::string("scenes/") + name, file.Bytes()));
+    }
+
+    void LoadScene() {
+        WriteScene("three.3d");
+        ASSERT_EQ(scene->Load("three.3d", *lights, renderDevice, 1.0f, 0), 1);
+        ASSERT_EQ(BuildProjectionMatrix(lights->projection, 1.5707964f, 1.0f, 1.0f, 100.0f), 0);
+        scene->renderStates[1].lighting = 0;
+        scene->renderStates[2].lighting = 0;
+        scene->renderStates[2].alphaBlendEnable = 1;
+        scene->renderStates[2].destBlend = D3DBLEND_ONE;
+    }
+
+    void RunPass(DWORD frame) {
+        IDirect3DDevice7* device = renderDevice.device;
+        scene->EvaluateCamera(*lights, 0, EYE, TARGET, frame);
+        BuildViewMatrix(lights->view, EYE, TARGET, Vector(0, 1, 0));
+        device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, lights->projection.AsD3D());
+        device->SetTransform(D3DTRANSFORMSTATE_VIEW, lights->view.AsD3D());
+        scene->EvaluateObjects(frame);
+        scene->UpdateLights(frame, renderDevice, *lights);
+        lights->ApplyLights(renderDevice);
+        scene->RenderOpaqueThenBlended(renderDevice, *lights, nullptr);
+    }
+
+    // The back buffer's pixel as 0x00RRGGBB.
+    DWORD Pixel(int x, int y) {
+        DDSURFACEDESC2 description = {};
+        description.dwSize = sizeof description;
+        if (backBuffer->Lock(nullptr, &description, DDLOCK_WAIT, nullptr) != DD_OK) return 0xDEADBEEF;
+        DWORD value = 0;
+        std::memcpy(&value, static_cast<char*>(description.lpSurface) + y * description.lPitch + 4 * x, 4);
+        backBuffer->Unlock(nullptr);
+        return value & 0xFFFFFF;
+    }
+
+    std::string folder;
+    char previousFolder[4096];
+    IDirectDrawSurface7* primary = nullptr;
+    IDirectDrawSurface7* backBuffer = nullptr;
+    std::unique_ptr<Scene> scene{new Scene()};
+    std::unique_ptr<LightSet> lights{new LightSet()};
+};
+
+int Red(DWORD c) { return (c >> 16) & 255; }
+int Green(DWORD c) { return (c >> 8) & 255; }
+int Blue(DWORD c) { return c & 255; }
+
+TEST_F(SoftwareSceneTest, TracedPassSendsLightsStatesTexturesAndIndexedDraws) {
+    LoadScene();
+    std::vector<std::string> lines;
+    platform::SetTraceSink([&](const platform::TraceRecord& record) {
+        lines.push_back(platform::FormatTraceRecord(record));
+    });
+    platform::SetDeviceRasterising(false);
+    RunPass(0);
+    platform::SetDeviceRasterising(true);
+    platform::SetTraceSink(nullptr);
+
+    auto count = [&](const std::string& prefix) {
+        size_t n = 0;
+        for (const std::string& line : lines) n += line.compare(0, prefix.size(), prefix) == 0;
+        return n;
+    };
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0].substr(0, 21), "SetTransform type=3 m");
+    EXPECT_EQ(lines[1].substr(0, 21), "SetTransform type=2 m");
+    // One device light (the flare never reaches the device), all 44 slots written.
+    EXPECT_EQ(count("SetLight index=0"), 2u);
+    EXPECT_EQ(count("SetLight"), 2u);
+    EXPECT_EQ(count("LightEnable index=0 enable=1"), 1u);
+    EXPECT_EQ(count("LightEnable"), 44u);
+    EXPECT_EQ(count("LightEnable index=43 enable=0"), 1u);
+    // Opaque objects first, then the blended one, each with its texture by file name.
+    EXPECT_EQ(count("SetTransform type=1"), 3u);
+    std::vector<std::string> textures, draws;
+    for (const std::string& line : lines) {
+        if (line.compare(0, 10, "SetTexture") == 0 && line.compare(0, 15, "SetTextureStage") != 0)
+            textures.push_back(line);
+        if (line.compare(0, 22, "DrawIndexedPrimitiveVB") == 0) draws.push_back(line);
+    }
+    EXPECT_EQ(textures, (std::vector<std::string>{"SetTexture stage=0 texture=null",
+                                                  "SetTexture stage=0 texture=green.jpg",
+                                                  "SetTexture stage=0 texture=blue.jpg"}));
+    ASSERT_EQ(draws.size(), 3u);
+    EXPECT_NE(draws[0].find("startVertex=0 vertexCount=4 indexCount=6"), std::string::npos) << draws[0];
+    EXPECT_NE(draws[2].find("startVertex=8 vertexCount=4 indexCount=6"), std::string::npos) << draws[2];
+}
+
+TEST_F(SoftwareSceneTest, LitTexturedAndBlendedObjectsReachThePicture) {
+    LoadScene();
+    renderDevice.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0);
+    renderDevice.device->BeginScene();
+    RunPass(0);
+    renderDevice.device->EndScene();
+
+    const DWORD lit = Pixel(10, 32);       // red quad, lit from in front
+    EXPECT_GT(Red(lit), 80) << std::hex << lit;
+    EXPECT_LT(Green(lit), 30) << std::hex << lit;
+    EXPECT_LT(Blue(lit), 30) << std::hex << lit;
+    const DWORD textured = Pixel(48, 32);  // unlit, green texture
+    EXPECT_GT(Green(textured), 200) << std::hex << textured;
+    EXPECT_LT(Red(textured), 40) << std::hex << textured;
+    EXPECT_LT(Blue(textured), 40) << std::hex << textured;
+    const DWORD blended = Pixel(18, 32);   // blue added onto red
+    EXPECT_GT(Red(blended), 80) << std::hex << blended;
+    EXPECT_GT(Blue(blended), 200) << std::hex << blended;
+    EXPECT_LT(Green(blended), 40) << std::hex << blended;
+    EXPECT_EQ(Pixel(32, 5), 0u);           // background
+}
+
+TEST_F(SoftwareSceneTest, FlaresAddLightAndScreenQuadsPaintOverTheScene) {
+    ASSERT_TRUE(WriteSolidJpeg("gfx/flare.jpg", 255, 255, 255));
+    LoadScene();
+    billboard.Init(renderDevice, "flare.jpg", 1.0f, 1.0f, 1.0f, 1.0f);
+    ASSERT_NE(billboard.texture, nullptr);
+    renderDevice.Clear(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0);
+    renderDevice.device->BeginScene();
+    RunPass(0);
+    // The flare-only light of the scene, drawn where its record says.
+    const D3DLIGHT7& glow = lights->lights[lights->flares[0]];
+    DrawFlare(Vector(glow.dvPosition.x, glow.dvPosition.y, glow.dvPosition.z), 1.0f, *lights);
+    // Off to the side of the widened screen: nothing drawn.
+    DrawFlare(Vector(100.0f, 0.0f, 0.0f), 1.0f, *lights);
+    // An opaque black stripe across the green quad.
+    const ScreenCorner c1{46, 0, 0, 0, 0, 0, 0}, c2{50, 0, 0, 0, 0, 0, 0}, c3{50, 64, 0, 0, 0, 0, 0},
+        c4{46, 64, 0, 0, 0, 0, 0};
+    renderDevice.DrawScreenQuad(c1, c2, c3, c4, D3DBLEND_ZERO, nullptr);
+    renderDevice.device->EndScene();
+
+    const DWORD flare = Pixel(32, 19);  // (0, 4, 0) seen from 10 units away
+    EXPECT_GT(Red(flare), 200) << std::hex << flare;
+    EXPECT_GT(Green(flare), 200) << std::hex << flare;
+    EXPECT_GT(Blue(flare), 200) << std::hex << flare;
+    EXPECT_EQ(Pixel(32, 60), 0u);        // below the flare, still black
+    EXPECT_EQ(Pixel(48, 32), 0u);        // under the stripe
+    EXPECT_GT(Green(Pixel(42, 32)), 200);  // beside it the green quad shows
+}
+
+}  // namespace
