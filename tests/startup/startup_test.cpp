@@ -343,6 +343,18 @@ TEST_F(Startup, MissingKeyPictureLeavesBboxysFirstTextureEmpty) {
     EXPECT_NE(visionTexture, nullptr);  // the other pictures still load
 }
 
+TEST_F(Startup, WithoutAnySceneOrPictureTheShowStillStarts) {
+    PrepareData();
+    for (const char* kind : {"gfx", "scenes"})
+        for (const auto& entry : std::filesystem::directory_iterator(folder->path + "/" + kind))
+            std::filesystem::remove(entry.path());
+    ASSERT_EQ(RunStartup(StartOn(LargeTextureDeviceIndex)), 1);
+    EXPECT_EQ(observed.frameLevels.size(), 202u);
+    EXPECT_EQ(loadingTexture, nullptr);
+    EXPECT_EQ(humanusFlatScene.faceCount, 0);
+    EXPECT_TRUE(platform::MusicPlaying());
+}
+
 TEST_F(Startup, MissingMusicEndsAfterTheFadeInWithoutFadingOut) {
     PrepareData({}, false);
     EXPECT_EQ(RunStartup(StartOn(LargeTextureDeviceIndex)), 0);
