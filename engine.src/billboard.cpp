@@ -1,5 +1,6 @@
 #include "billboard.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "globals.h"
@@ -30,6 +31,8 @@ void Billboard::Init(RenderDevice& renderDevice, const char* imageFile, float si
     if (LoadJpeg(imageFile, &image)) {
         texture = CreateTexture(renderDevice.device, image.width, image.height);
         if (texture) UploadImage(texture, &image);
+        // The picture lives on in the texture only.
+        free(image.pixels);
     }
 
     std::memset(&material, 0, sizeof(material));

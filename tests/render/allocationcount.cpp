@@ -12,6 +12,14 @@ std::atomic<std::size_t> allocations{0};
 
 std::size_t AllocationCount() { return allocations.load(); }
 
+#if defined(__SANITIZE_ADDRESS__)
+
+bool AllocationCounting() { return false; }
+
+#else
+
+bool AllocationCounting() { return true; }
+
 void* operator new(std::size_t size) {
     ++allocations;
     if (void* p = std::malloc(size ? size : 1)) return p;
@@ -23,3 +31,5 @@ void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+#endif

@@ -3,4 +3,6 @@
 
 #include <cstddef>
 
+// False in address-sanitised builds, whose own allocator must keep operator new.
+bool AllocationCounting();
 std::size_t AllocationCount();

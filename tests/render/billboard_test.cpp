@@ -147,6 +147,7 @@ TEST(FlareTest, DrawsOnlyWhatIsOnScreenAtItsPosition) {
     EXPECT_FLOAT_EQ(world._42, 0.5f);
     EXPECT_FLOAT_EQ(world._43, 4.0f);
     renderDevice.device = nullptr;
+    billboard.texture = nullptr;
 }
 
 struct ScreenVertexBytes {

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,7 +79,13 @@ protected:
 
     void TearDown() override {
         platform::SetTraceSink(nullptr);
-        renderDevice.device = nullptr;
+        scene->Free();
+        // The light set owns its light names; nothing else frees them.
+        for (int i = 0; i < lights->lightCount; ++i) delete[] lights->lightNames[i];
+        for (IUnknown* object : std::initializer_list<IUnknown*>{renderDevice.device, zBuffer, backBuffer, primary,
+                                                                renderDevice.direct3D, renderDevice.directDraw})
+            if (object) object->Release();
+        renderDevice = RenderDevice{};
         if (chdir(previousFolder) != 0) ADD_FAILURE() << "cannot return to " << previousFolder;
         std::system(("rm -rf " + folder).c_str());
     }
@@ -88,6 +95,7 @@ protected:
         IDirectDraw7* directDraw = nullptr;
         ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr),
                   DD_OK);
+        renderDevice.directDraw = directDraw;
         ASSERT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
         ASSERT_EQ(directDraw->SetDisplayMode(Size, Size, 32, 0, 0), DD_OK);
         DDSURFACEDESC2 description = {};
@@ -109,20 +117,18 @@ protected:
         depth.ddpfPixelFormat.dwFlags = DDPF_ZBUFFER;
         depth.ddpfPixelFormat.dwZBufferBitDepth = 16;
         depth.ddpfPixelFormat.dwZBitMask = 0xFFFF;
-        IDirectDrawSurface7* zBuffer = nullptr;
         ASSERT_EQ(directDraw->CreateSurface(&depth, &zBuffer, nullptr), DD_OK);
         ASSERT_EQ(backBuffer->AddAttachedSurface(zBuffer), DD_OK);
 
         IDirect3D7* direct3D = nullptr;
         ASSERT_EQ(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D)), DD_OK);
+        renderDevice.direct3D = direct3D;
         IDirect3DDevice7* device = nullptr;
         ASSERT_EQ(direct3D->CreateDevice(IID_IDirect3DRGBDevice, backBuffer, &device), D3D_OK);
+        renderDevice.device = device;
         D3DVIEWPORT7 viewport = {0, 0, Size, Size, 0.0f, 1.0f};
         ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
         device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
-        renderDevice.device = device;
-        renderDevice.direct3D = direct3D;
-        renderDevice.directDraw = directDraw;
         renderDevice.backBuffer = backBuffer;
     }
 
@@ -181,6 +187,7 @@ protected:
     char previousFolder[4096];
     IDirectDrawSurface7* primary = nullptr;
     IDirectDrawSurface7* backBuffer = nullptr;
+    IDirectDrawSurface7* zBuffer = nullptr;
     std::unique_ptr<Scene> scene{new Scene()};
     std::unique_ptr<LightSet> lights{new LightSet()};
 };
@@ -278,6 +285,8 @@ TEST_F(SoftwareSceneTest, FlaresAddLightAndScreenQuadsPaintOverTheScene) {
     EXPECT_EQ(Pixel(32, 60), 0u);        // below the flare, still black
     EXPECT_EQ(Pixel(48, 32), 0u);        // under the stripe
     EXPECT_GT(Green(Pixel(42, 32)), 200);  // beside it the green quad shows
+    billboard.texture->Release();
+    billboard.texture = nullptr;
 }
 
 }  // namespace
