@@ -40,8 +40,8 @@ TEST(CaptureOptions, ReadsEveryOptionInBothSpellings) {
     EXPECT_FALSE(options.dithering || options.perspectiveCorrection || options.textureFiltering);
     EXPECT_EQ(options.framesDir, "out");
     EXPECT_EQ(options.traceFile, "t.jsonl");
-    EXPECT_EQ(options.traceFrames.first, -202);
-    EXPECT_EQ(options.traceFrames.last, -1);
+    EXPECT_EQ(options.traceFrames.First(), -202);
+    EXPECT_EQ(options.traceFrames.Last(), -1);
     EXPECT_TRUE(options.stats);
     EXPECT_EQ(options.until, 5000000u);
     // Stills come out in order, whichever option and order they were given in.
@@ -60,6 +60,15 @@ TEST(CaptureOptions, FrameRangesTakeSignsOnEitherSide) {
     ASSERT_TRUE(ParseFrameRange("7000-", range, error));
     EXPECT_TRUE(range.Holds(1000000) && !range.Holds(6999));
     for (const char* bad : {"", "-", "5-3", "a-b", "1--", "--1", "1-2-3"}) EXPECT_FALSE(ParseFrameRange(bad, range, error)) << bad;
+
+    FrameSelection selection;
+    EXPECT_TRUE(selection.Holds(-202) && selection.Holds(1 << 30)) << "no ranges: every frame";
+    ASSERT_TRUE(ParseFrameSelection("600,1200-1210,-1", selection, error));
+    EXPECT_TRUE(selection.Holds(600) && selection.Holds(1205) && selection.Holds(-1));
+    EXPECT_FALSE(selection.Holds(601) || selection.Holds(1211) || selection.Holds(0));
+    EXPECT_EQ(selection.First(), -1);
+    EXPECT_EQ(selection.Last(), 1210);
+    EXPECT_FALSE(ParseFrameSelection("600,", selection, error));
 }
 
 TEST(CaptureOptions, BadInputIsRefusedWithTheOptionNamed) {

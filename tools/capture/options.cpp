@@ -68,6 +68,38 @@ bool ParseFrameRange(const std::string& text, FrameRange& range, std::string& er
     return true;
 }
 
+bool FrameSelection::Holds(int64_t frame) const {
+    if (ranges.empty()) return true;
+    for (const FrameRange& range : ranges)
+        if (range.Holds(frame)) return true;
+    return false;
+}
+
+int64_t FrameSelection::First() const {
+    if (ranges.empty()) return INT64_MIN;
+    int64_t first = INT64_MAX;
+    for (const FrameRange& range : ranges) first = std::min(first, range.first);
+    return first;
+}
+
+int64_t FrameSelection::Last() const {
+    if (ranges.empty()) return INT64_MAX;
+    int64_t last = INT64_MIN;
+    for (const FrameRange& range : ranges) last = std::max(last, range.last);
+    return last;
+}
+
+bool ParseFrameSelection(const std::string& text, FrameSelection& selection, std::string& error) {
+    FrameSelection parsed;
+    for (const std::string& part : SplitCommas(text)) {
+        FrameRange range;
+        if (!ParseFrameRange(part, range, error)) return false;
+        parsed.ranges.push_back(range);
+    }
+    selection = parsed;
+    return true;
+}
+
 bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -134,7 +166,7 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
         } else if (name == "--trace") {
             options.traceFile = value;
         } else if (name == "--trace-frames") {
-            if (!ParseFrameRange(value, options.traceFrames, error)) return false;
+            if (!ParseFrameSelection(value, options.traceFrames, error)) return false;
         } else if (name == "--stats") {
             options.stats = true;
         } else if (name == "--until") {
@@ -178,7 +210,8 @@ Output (any together, except --at with --video):
                         pos_POSITION.png in the --frames folder (default: the current folder)
   --at-seconds S[,S...] the same with positions in seconds of music
   --trace FILE.jsonl    every Direct3D device call, one JSON object a line
-  --trace-frames A-B    only these frames in the trace (loading frames are negative)
+  --trace-frames A-B[,C-D...]
+                        only these frames in the trace (N, A-B or A-; loading frames are negative)
   --stats               per-frame render time and triangles, summary per segment
   --until POS           stop at the first frame at or past this music position
 

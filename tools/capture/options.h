@@ -13,6 +13,14 @@ struct FrameRange {
     bool Holds(int64_t frame) const { return frame >= first && frame <= last; }
 };
 
+// Several ranges ("600,1200-1210"); no ranges at all holds every frame.
+struct FrameSelection {
+    std::vector<FrameRange> ranges;
+    bool Holds(int64_t frame) const;
+    int64_t First() const;
+    int64_t Last() const;
+};
+
 struct CaptureOptions {
     FrameRate rate;
     unsigned width = 640;
@@ -27,7 +35,7 @@ struct CaptureOptions {
     std::string videoFile;            // .mp4 through ffmpeg
     std::vector<uint64_t> stills;     // music positions, ascending, without duplicates
     std::string traceFile;            // JSON lines
-    FrameRange traceFrames;           // show frames are 0, 1, ...; loading frames negative
+    FrameSelection traceFrames;       // show frames are 0, 1, ...; loading frames negative
     bool stats = false;
     uint64_t until = UINT64_MAX;      // stop at the first frame at or past this position
     bool help = false;
@@ -44,3 +52,5 @@ std::string UsageText();
 // "A-B", "A-" (to the end), "-B" is a single negative frame, "N"; A and B may be negative
 // ("-202--1" is the loading screen). False with a reason otherwise.
 bool ParseFrameRange(const std::string& text, FrameRange& range, std::string& error);
+// Ranges separated by commas.
+bool ParseFrameSelection(const std::string& text, FrameSelection& selection, std::string& error);
