@@ -1,0 +1,374 @@
+#include "session.h"
+
+#include "framestats.h"
+#include "pixels.h"
+#include "pngfile.h"
+#include "progress.h"
+#include "tracejson.h"
+#include "videoencoder.h"
+
+#include <platform/devicetrace.h>
+#include <platform/dialogscript.h>
+#include <platform/display.h>
+#include <platform/musicclock.h>
+
+#include "director.h"
+#include "setupdialog.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <utility>
+
+namespace {
+
+constexpr int SegmentCount = 8;
+const char MusicFile[] = "music/clone.mp3";
+
+using Clock = std::chrono::steady_clock;
+
+int SegmentOf(uint64_t position) {
+    if (position > UINT32_MAX) return -1;
+    for (int segment = 0; segment < SegmentCount; ++segment)
+        if (SegmentWindowHolds(segment, static_cast<DWORD>(position))) return segment;
+    return -1;
+}
+
+// How many show frames the run will present, for the progress line.
+uint64_t FramesToRun(const CaptureOptions& options, uint64_t endPosition) {
+    const bool stillsOnly = options.Stills() && !options.stats && options.traceFile.empty();
+    const uint64_t last = stillsOnly ? options.stills.back() : endPosition;
+    return FirstFrameAtOrPast(std::min(last, endPosition), options.rate) + 1;
+}
+
+class Session {
+public:
+    explicit Session(const CaptureOptions& options)
+        : options(options),
+          endPosition(std::min<uint64_t>(options.until, timelineMarks[TimelineMarkCount - 1])),
+          totalFrames(FramesToRun(options, endPosition)),
+          stats(SegmentOf, SegmentCount),
+          progress(totalFrames, stderr) {}
+
+    bool Prepare();
+    int Run();
+
+private:
+    void OnCall(const platform::TraceRecord& record);
+    void OnPresent(const platform::FrameImage& frame);
+    void EnterShow();
+    void OpenFrameInTrace();
+    void WriteTraceLine(int64_t frame, const std::string& tail);
+    void FlushLoadingTrace();
+    bool NeedsRaster(uint64_t frame) const;
+    bool WantsMoreFrames(uint64_t nextFrame) const;
+    bool Convert(const platform::FrameImage& frame);
+    void Fail(const std::string& message);
+    void Stop();
+    std::vector<platform::DialogAction> DialogScript() const;
+    std::string StartFailure() const;
+
+    const CaptureOptions& options;
+    const uint64_t endPosition;
+    const uint64_t totalFrames;
+
+    // Where the run stands: loading frames come before the music starts, then show frames.
+    bool inShow = false;
+    uint64_t loadingFrame = 0;
+    uint64_t showFrame = 0;
+    bool frameOpened = false;
+    uint64_t frameTriangles = 0;
+    size_t nextStill = 0;
+    bool stopped = false;
+    bool failed = false;
+    Clock::time_point frameStart = Clock::now();
+
+    FILE* trace = nullptr;
+    std::string line;
+    // Loading frames are numbered back from the first show frame, so their lines wait until
+    // the number of loading frames is known.
+    std::vector<std::pair<uint64_t, std::string>> loadingLines;
+    VideoEncoder video;
+    bool videoRunning = false;
+    std::vector<uint8_t> rgb;
+    FrameStats stats;
+    Progress progress;
+};
+
+void Session::Fail(const std::string& message) {
+    progress.Clear();
+    if (!failed) std::fprintf(stderr, "heliotropic-capture: %s\n", message.c_str());
+    failed = true;
+    Stop();
+}
+
+void Session::Stop() {
+    if (stopped) return;
+    stopped = true;
+    // Ends the show's message loop the way closing its window would, after this frame.
+    PostQuitMessage(0);
+}
+
+bool Session::NeedsRaster(uint64_t frame) const {
+    // Pictures are drawn only where something takes them: a trace alone needs no pixels. A run
+    // with no output at all still draws, as a benchmark of the whole show.
+    if (!options.Stills())
+        return !options.framesDir.empty() || !options.videoFile.empty() || options.stats || options.traceFile.empty();
+    return nextStill < options.stills.size() && PositionOfFrame(frame, options.rate) >= options.stills[nextStill];
+}
+
+bool Session::WantsMoreFrames(uint64_t nextFrame) const {
+    if (PositionOfFrame(nextFrame - 1, options.rate) >= options.until) return false;
+    if (!options.Stills() || options.stats) return true;
+    if (nextStill < options.stills.size()) return true;
+    return !options.traceFile.empty() && int64_t(nextFrame) <= options.traceFrames.Last();
+}
+
+bool Session::Prepare() {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!options.framesDir.empty() && !fs::is_directory(options.framesDir, error)) {
+        fs::create_directories(options.framesDir, error);
+        if (error) {
+            std::fprintf(stderr, "heliotropic-capture: cannot make the folder %s: %s\n", options.framesDir.c_str(),
+                         error.message().c_str());
+            return false;
+        }
+    }
+    for (uint64_t still : options.stills) {
+        if (still > endPosition) {
+            std::fprintf(stderr, "heliotropic-capture: position %llu is past the end of the capture (%llu)\n",
+                         (unsigned long long)still, (unsigned long long)endPosition);
+            return false;
+        }
+    }
+    if (!options.videoFile.empty()) {
+        const std::string ffmpeg = FindProgram("ffmpeg");
+        if (ffmpeg.empty()) {
+            std::fprintf(stderr,
+                         "heliotropic-capture: --video needs ffmpeg, which is not on PATH; install it "
+                         "(apt-get install ffmpeg) or capture PNG frames with --frames\n");
+            return false;
+        }
+        if (!fs::is_regular_file(MusicFile, error)) {
+            std::fprintf(stderr, "heliotropic-capture: the music %s is missing beside the program\n", MusicFile);
+            return false;
+        }
+        const fs::path folder = fs::path(options.videoFile).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, error)) {
+            std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
+            return false;
+        }
+        std::string reason;
+        if (!video.Start(ffmpeg, options.videoFile, MusicFile, options.width, options.height, options.rate, reason)) {
+            std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
+            return false;
+        }
+        videoRunning = true;
+    }
+    if (!options.traceFile.empty()) {
+        trace = std::fopen(options.traceFile.c_str(), "w");
+        if (trace == nullptr) {
+            std::fprintf(stderr, "heliotropic-capture: cannot write %s: %s\n", options.traceFile.c_str(),
+                         std::strerror(errno));
+            return false;
+        }
+        std::setvbuf(trace, nullptr, _IOFBF, 1 << 20);
+    }
+    return true;
+}
+
+std::vector<platform::DialogAction> Session::DialogScript() const {
+    std::vector<platform::DialogAction> script;
+    // A device choice refills the mode list, so it comes first.
+    if (!options.device.empty()) script.push_back(platform::SelectItemText(DeviceListControl, options.device));
+    const std::string mode = std::to_string(options.width) + "x" + std::to_string(options.height) + " " +
+                             std::to_string(options.bits) + "bpp";
+    script.push_back(platform::SelectItemText(ModeListControl, mode));
+    script.push_back(platform::SetCheck(TextureFilteringControl, options.textureFiltering));
+    script.push_back(platform::SetCheck(PerspectiveCorrectionControl, options.perspectiveCorrection));
+    script.push_back(platform::SetCheck(DitheringControl, options.dithering));
+    script.push_back(platform::PressButton(IDOK));
+    return script;
+}
+
+void Session::WriteTraceLine(int64_t frame, const std::string& tail) {
+    std::fprintf(trace, "{\"frame\":%lld%s", (long long)frame, tail.c_str());
+}
+
+void Session::FlushLoadingTrace() {
+    for (const auto& [index, tail] : loadingLines) {
+        const int64_t frame = int64_t(index) - int64_t(loadingFrame);
+        if (options.traceFrames.Holds(frame)) WriteTraceLine(frame, tail);
+    }
+    loadingLines.clear();
+    loadingLines.shrink_to_fit();
+}
+
+void Session::EnterShow() {
+    inShow = true;
+    frameOpened = false;
+    if (trace) FlushLoadingTrace();
+    platform::SetDeviceRasterising(NeedsRaster(0));
+    frameStart = Clock::now();
+}
+
+void Session::OpenFrameInTrace() {
+    frameOpened = true;
+    if (trace == nullptr) return;
+    line.clear();
+    FramePlace place{!inShow, PositionOfFrame(showFrame, options.rate)};
+    AppendFrameTail(line, place, musicPosition, frameClock, frameDelta);
+    if (!inShow) {
+        if (options.traceFrames.First() < 0) loadingLines.emplace_back(loadingFrame, line);
+    } else if (options.traceFrames.Holds(int64_t(showFrame))) {
+        WriteTraceLine(int64_t(showFrame), line);
+    }
+}
+
+void Session::OnCall(const platform::TraceRecord& record) {
+    if (stopped) return;
+    if (!inShow && platform::MusicPlaying()) EnterShow();
+    if (!frameOpened) OpenFrameInTrace();
+    if (inShow && (record.call == "DrawPrimitive" || record.call == "DrawIndexedPrimitiveVB")) {
+        const platform::TraceArgument* type = record.Find("type");
+        const platform::TraceArgument* count = record.Find(record.call == "DrawPrimitive" ? "vertexCount" : "indexCount");
+        if (type && count) frameTriangles += TrianglesOf(unsigned(type->Number()), uint64_t(count->Number()));
+    }
+    if (trace == nullptr) return;
+    const bool keep = inShow ? options.traceFrames.Holds(int64_t(showFrame)) : options.traceFrames.First() < 0;
+    if (!keep) return;
+    line.clear();
+    AppendCallTail(line, record, FramePlace{!inShow, PositionOfFrame(showFrame, options.rate)});
+    if (inShow)
+        WriteTraceLine(int64_t(showFrame), line);
+    else
+        loadingLines.emplace_back(loadingFrame, line);
+}
+
+bool Session::Convert(const platform::FrameImage& frame) {
+    if (ConvertToRgb(frame, rgb)) return true;
+    Fail("the display presented a frame in a pixel format the capture cannot read");
+    return false;
+}
+
+void Session::OnPresent(const platform::FrameImage& frame) {
+    if (stopped) return;
+    if (!inShow && platform::MusicPlaying()) EnterShow();
+    if (!frameOpened) OpenFrameInTrace();
+    frameOpened = false;
+    if (!inShow) {
+        ++loadingFrame;
+        return;
+    }
+    if (frame.width != options.width || frame.height != options.height)
+        return Fail("the display presented a " + std::to_string(frame.width) + "x" + std::to_string(frame.height) +
+                    " frame, not the mode asked for");
+
+    const uint64_t index = showFrame;
+    const uint64_t position = PositionOfFrame(index, options.rate);
+    const double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - frameStart).count();
+    if (options.stats) {
+        if (index == 0) std::fputs(FrameStats::Header().c_str(), stdout);
+        std::fputs(stats.Add(index, position, milliseconds, frameTriangles).c_str(), stdout);
+    }
+    frameTriangles = 0;
+
+    std::string error;
+    if (!options.Stills() && !options.framesDir.empty()) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame_%06llu.png", (unsigned long long)index);
+        if (!Convert(frame)) return;
+        if (!WritePng(options.framesDir + name, rgb, frame.width, frame.height, error)) return Fail(error);
+    }
+    if (videoRunning) {
+        if (!Convert(frame)) return;
+        if (!video.Write(rgb, error)) return Fail(error);
+    }
+    while (nextStill < options.stills.size() && options.stills[nextStill] <= position) {
+        const uint64_t wanted = options.stills[nextStill++];
+        const std::string folder = options.framesDir.empty() ? "." : options.framesDir;
+        const std::string path = folder + "/pos_" + std::to_string(wanted) + ".png";
+        if (!Convert(frame)) return;
+        if (!WritePng(path, rgb, frame.width, frame.height, error)) return Fail(error);
+        progress.Clear();
+        std::fprintf(stderr, "heliotropic-capture: wrote %s (show frame %llu at position %llu)\n", path.c_str(),
+                     (unsigned long long)index, (unsigned long long)position);
+    }
+    progress.Update(index + 1);
+
+    showFrame = index + 1;
+    const uint64_t next = PositionOfFrame(showFrame, options.rate);
+    platform::SetVirtualMusicPosition(next > UINT32_MAX ? UINT32_MAX : DWORD(next));
+    platform::SetDeviceRasterising(NeedsRaster(showFrame));
+    if (!WantsMoreFrames(showFrame)) Stop();
+    frameStart = Clock::now();
+}
+
+std::string Session::StartFailure() const {
+    const platform::ScriptedDialogOutcome& dialog = platform::LastScriptedDialog();
+    if (dialog.ran && !dialog.error.empty()) {
+        // The dialog has already said what it could not do and what its lists hold.
+        if (dialog.error.find("control " + std::to_string(DeviceListControl)) != std::string::npos)
+            return "--device must name one of the devices the setup dialog lists above";
+        if (dialog.error.find("control " + std::to_string(ModeListControl)) != std::string::npos)
+            return "--size and --bits must give one of the modes the setup dialog lists above";
+        return "the setup dialog could not be answered: " + dialog.error;
+    }
+    if (!dialog.ran) return "the show ended before its setup dialog";
+    return "the show did not start (see the messages above)";
+}
+
+int Session::Run() {
+    platform::UseVirtualDisplay(options.width, options.height,
+                                [this](const platform::FrameImage& frame) { OnPresent(frame); });
+    platform::UseVirtualMusicClock();
+    platform::SetVirtualMusicPosition(0);
+    platform::ScriptDialogs(DialogScript());
+    // The loading screen is run for its state and trace, never written out, so never drawn.
+    platform::SetDeviceRasterising(false);
+    platform::SetTraceSink([this](const platform::TraceRecord& record) { OnCall(record); });
+
+    static char moduleTag;
+    WinMain(reinterpret_cast<HINSTANCE>(&moduleTag), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+
+    platform::SetTraceSink(nullptr);
+    if (trace && !loadingLines.empty()) FlushLoadingTrace();
+    progress.Finish(showFrame);
+
+    if (!inShow && !failed) Fail(StartFailure());
+    if (!failed && nextStill < options.stills.size())
+        Fail("the show ended at frame " + std::to_string(showFrame) + " before reaching position " +
+             std::to_string(options.stills[nextStill]));
+    if (options.stats && showFrame > 0) std::fputs(stats.Summary().c_str(), stdout);
+
+    std::string error;
+    if (videoRunning) {
+        videoRunning = false;
+        if (!video.Finish(error)) Fail(error);
+        else if (!failed) std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(), (unsigned long long)showFrame);
+    }
+    if (trace) {
+        const bool written = std::fflush(trace) == 0 && !std::ferror(trace);
+        if (std::fclose(trace) != 0 || !written) Fail("writing " + options.traceFile + " failed: " + std::strerror(errno));
+        trace = nullptr;
+    }
+    if (!options.Stills() && !options.framesDir.empty() && !failed)
+        std::fprintf(stderr, "heliotropic-capture: wrote %llu frames to %s\n", (unsigned long long)showFrame,
+                     options.framesDir.c_str());
+    std::fflush(stdout);
+    return failed ? 1 : 0;
+}
+
+}  // namespace
+
+int RunCapture(const CaptureOptions& options) {
+    Session session(options);
+    if (!session.Prepare()) return 1;
+    return session.Run();
+}
