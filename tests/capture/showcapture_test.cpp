@@ -1,0 +1,287 @@
+// The capture tool run as a user runs it, on the baked show beside it: the virtual clock's
+// positions, stills equal to the same frame of a full capture, the trace, the end of the show,
+// the video, and clear failures.
+#include "musictime.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    std::string output;  // stdout, then stderr
+};
+
+std::string ProgramFolder() {
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return ".";
+    path[length] = '\0';
+    std::string folder = path;
+    return folder.substr(0, folder.rfind('/'));
+}
+
+Outcome Capture(const std::string& arguments, const std::string& environment = "") {
+    Outcome outcome;
+    // stderr goes to its own file: a progress line must not land inside a line of stdout.
+    char errors[] = "/tmp/capture_stderr_XXXXXX";
+    const int errorFile = mkstemp(errors);
+    if (errorFile < 0) return outcome;
+    close(errorFile);
+    const std::string command =
+        environment + " '" + ProgramFolder() + "/heliotropic-capture' " + arguments + " 2>'" + errors + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe != nullptr) {
+        char buffer[4096];
+        size_t got;
+        while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.output.append(buffer, got);
+        const int status = pclose(pipe);
+        outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::ifstream file(errors);
+    outcome.output += std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    unlink(errors);
+    return outcome;
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
+    return lines;
+}
+
+// The value of a top-level number field in a trace line, or NAN.
+double Field(const std::string& line, const std::string& name) {
+    const std::string key = "\"" + name + "\":";
+    const size_t at = line.find(key);
+    if (at == std::string::npos) return NAN;
+    return std::strtod(line.c_str() + at + key.size(), nullptr);
+}
+
+std::string Call(const std::string& line) {
+    const std::string key = "\"call\":\"";
+    const size_t at = line.find(key);
+    if (at == std::string::npos) return "";
+    return line.substr(at + key.size(), line.find('"', at + key.size()) - at - key.size());
+}
+
+std::vector<uint8_t> ReadPng(const std::string& path, unsigned& width, unsigned& height) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+    width = image.width;
+    height = image.height;
+    return pixels;
+}
+
+class ShowCapture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string bin = ProgramFolder();
+        if (access((bin + "/heliotropic-capture").c_str(), X_OK) != 0 || access((bin + "/music/clone.mp3").c_str(), R_OK) != 0)
+            GTEST_SKIP() << "needs heliotropic-capture and the baked data in " << bin;
+        folder = ::testing::TempDir() + "showcapture_" + std::to_string(getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+    }
+    void TearDown() override {
+        if (!folder.empty()) std::system(("rm -rf '" + folder + "'").c_str());
+    }
+    std::string folder;
+};
+
+TEST_F(ShowCapture, EachFrameAdvancesTheMusicByOneFrameOfAudio) {
+    for (const char* fps : {"60", "50"}) {
+        const std::string trace = folder + "/clock" + fps + ".jsonl";
+        const Outcome run = Capture(std::string("--size 64x48 --fps ") + fps + " --until 12000 --trace " + trace);
+        ASSERT_EQ(run.code, 0) << run.output;
+        FrameRate rate;
+        std::string error;
+        ASSERT_TRUE(ParseFrameRate(fps, rate, error));
+        std::vector<double> positions, deltas;
+        for (const std::string& line : Lines(trace)) {
+            if (Call(line) != "Frame" || line.find("\"loading\"") != std::string::npos) continue;
+            EXPECT_EQ(Field(line, "frame"), double(positions.size()));
+            EXPECT_EQ(Field(line, "pos"), Field(line, "musicPosition")) << line;
+            positions.push_back(Field(line, "musicPosition"));
+            deltas.push_back(Field(line, "frameDelta"));
+        }
+        // 12,000 bytes is first passed by frame 5 at 60 (14,700) and by frame 4 at 50 (14,112).
+        ASSERT_EQ(positions.size(), std::string(fps) == "60" ? 6u : 5u) << fps;
+        for (size_t n = 0; n < positions.size(); ++n) {
+            EXPECT_EQ(positions[n], double(PositionOfFrame(n, rate))) << fps << " frame " << n;
+        }
+        EXPECT_EQ(positions[1], std::string(fps) == "60" ? 2940.0 : 3528.0);
+        // The director's own clock: no delta on the first frame, one frame's audio on the next.
+        EXPECT_EQ(deltas[0], 0.0);
+        EXPECT_NEAR(deltas[1], positions[1] / 1580.0 / 110.0, 1e-6);
+    }
+}
+
+TEST_F(ShowCapture, LoadingFramesComeFirstAndEveryFrameIsBracketed) {
+    const std::string trace = folder + "/frames.jsonl";
+    const Outcome run = Capture("--size 64x48 --until 3000 --trace " + trace);
+    ASSERT_EQ(run.code, 0) << run.output;
+    const std::vector<std::string> lines = Lines(trace);
+    ASSERT_FALSE(lines.empty());
+    // Loading frames are numbered back from -1 and carry no music position.
+    EXPECT_NE(lines.front().find("\"loading\":true,\"pos\":null"), std::string::npos) << lines.front();
+    double lastLoading = 0, firstShow = NAN;
+    int loadingFrames = 0;
+    for (const std::string& line : lines) {
+        const bool loading = line.find("\"loading\":true") != std::string::npos;
+        if (Call(line) == "Frame" && loading) {
+            ++loadingFrames;
+            lastLoading = Field(line, "frame");
+        }
+        if (!loading && std::isnan(firstShow)) firstShow = Field(line, "frame");
+        if (!loading) {
+            EXPECT_GE(Field(line, "frame"), 0.0) << line;
+        }
+    }
+    EXPECT_EQ(lastLoading, -1.0);
+    EXPECT_EQ(loadingFrames, 202) << "101 frames of fade-in and 101 of fade-out";
+    EXPECT_EQ(firstShow, 0.0);
+    // A show frame: the Frame line, then the clear of colour and depth, then BeginScene; EndScene last.
+    std::vector<std::string> frame0;
+    for (const std::string& line : lines)
+        if (line.rfind("{\"frame\":0,", 0) == 0) frame0.push_back(line);
+    ASSERT_GE(frame0.size(), 4u);
+    EXPECT_EQ(Call(frame0[0]), "Frame");
+    EXPECT_EQ(Call(frame0[1]), "Clear");
+    EXPECT_EQ(Field(frame0[1], "flags"), 3.0);
+    EXPECT_EQ(Field(frame0[1], "colour"), 0.0);
+    EXPECT_EQ(Call(frame0[2]), "BeginScene");
+    EXPECT_EQ(Call(frame0.back()), "EndScene");
+}
+
+TEST_F(ShowCapture, StillEqualsTheSameFrameOfAFullCapture) {
+    // Deep enough into the show that clocks, counters and object states have moved on.
+    const std::string position = "6200000";
+    const Outcome still = Capture("--size 96x72 --fps 12 --at " + position + " --frames " + folder + "/still");
+    ASSERT_EQ(still.code, 0) << still.output;
+    const Outcome full = Capture("--size 96x72 --fps 12 --until " + position + " --frames " + folder + "/full");
+    ASSERT_EQ(full.code, 0) << full.output;
+
+    FrameRate rate;
+    rate.numerator = 12;
+    char name[64];
+    std::snprintf(name, sizeof name, "/full/frame_%06llu.png",
+                  (unsigned long long)FirstFrameAtOrPast(std::stoull(position), rate));
+    unsigned width = 0, height = 0, fullWidth = 0, fullHeight = 0;
+    const std::vector<uint8_t> stillPixels = ReadPng(folder + "/still/pos_" + position + ".png", width, height);
+    const std::vector<uint8_t> fullPixels = ReadPng(folder + name, fullWidth, fullHeight);
+    ASSERT_FALSE(stillPixels.empty());
+    ASSERT_FALSE(fullPixels.empty()) << name;
+    EXPECT_EQ(width, 96u);
+    EXPECT_EQ(height, 72u);
+    EXPECT_TRUE(stillPixels == fullPixels) << "the still differs from frame " << name << " of the full capture";
+    // The full capture stopped at that frame: nothing after it was written.
+    std::snprintf(name, sizeof name, "/full/frame_%06llu.png",
+                  (unsigned long long)FirstFrameAtOrPast(std::stoull(position), rate) + 1);
+    EXPECT_NE(access((folder + name).c_str(), F_OK), 0);
+}
+
+TEST_F(ShowCapture, WholeShowReachesItsEnd) {
+    const std::string trace = folder + "/end.jsonl";
+    FrameRate rate;
+    rate.numerator = 30;
+    const uint64_t last = FirstFrameAtOrPast(43000000, rate);
+    // Only the last frame is drawn (as a still), so the whole show runs in seconds; every frame
+    // before it is still run and counted.
+    const Outcome run = Capture("--size 160x120 --fps 30 --stats --at 43000000 --frames " + folder + " --trace " +
+                                trace + " --trace-frames " + std::to_string(last - 1) + "-");
+    ASSERT_EQ(run.code, 0) << run.output;
+    // Statistics: one line per show frame, then a summary row for every segment and the whole run.
+    std::istringstream output(run.output);
+    uint64_t frameLines = 0;
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(output, line);) {
+        unsigned long long frame, position;
+        if (std::sscanf(line.c_str(), "%llu\t%llu\t", &frame, &position) == 2 && line.find('\t') != std::string::npos) {
+            EXPECT_EQ(frame, frameLines);
+            ++frameLines;
+        } else if (!line.empty() && line.find('\t') == std::string::npos) {
+            rows.push_back(line.substr(0, line.find(' ')));
+        }
+    }
+    EXPECT_EQ(frameLines, last + 1);
+    for (const char* row : {"0", "1", "2", "3", "4", "5", "6", "7", "all"})
+        EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << "no summary row " << row << "\n" << run.output;
+
+    std::vector<double> frames, positions;
+    for (const std::string& line : Lines(trace)) {
+        if (Call(line) != "Frame") continue;
+        frames.push_back(Field(line, "frame"));
+        positions.push_back(Field(line, "musicPosition"));
+    }
+    // The frame that reaches 43,000,000 is the last one drawn; the show stops by itself after it.
+    ASSERT_EQ(frames.size(), 2u) << run.output;
+    EXPECT_EQ(frames.back(), double(last));
+    EXPECT_LT(positions.front(), 43000000.0);
+    EXPECT_GE(positions.back(), 43000000.0);
+    EXPECT_EQ(access((folder + "/pos_43000000.png").c_str(), R_OK), 0) << run.output;
+}
+
+TEST_F(ShowCapture, VideoHasPictureAndMusicOfTheSameLength) {
+    const std::string video = folder + "/show.mp4";
+    // One second of show at 30 frames a second: frames 0 to 30.
+    const Outcome run = Capture("--size 96x72 --fps 30 --until 176400 --video " + video);
+    ASSERT_EQ(run.code, 0) << run.output;
+    FILE* probe = popen(("ffprobe -v error -show_entries stream=codec_type,duration -of csv=p=0 '" + video + "'").c_str(), "r");
+    ASSERT_NE(probe, nullptr);
+    char buffer[256];
+    std::string streams;
+    while (fgets(buffer, sizeof buffer, probe)) streams += buffer;
+    pclose(probe);
+    const size_t videoAt = streams.find("video,"), audioAt = streams.find("audio,");
+    ASSERT_NE(videoAt, std::string::npos) << streams;
+    ASSERT_NE(audioAt, std::string::npos) << streams;
+    EXPECT_NEAR(std::atof(streams.c_str() + videoAt + 6), 31.0 / 30.0, 0.01) << streams;
+    EXPECT_NEAR(std::atof(streams.c_str() + audioAt + 6), 31.0 / 30.0, 0.1) << streams;
+}
+
+TEST_F(ShowCapture, FailuresAreClearAndNotSuccess) {
+    Outcome run = Capture("--video " + folder + "/x.mp4", "PATH=/nonexistent");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("ffmpeg"), std::string::npos) << run.output;
+
+    run = Capture("--size 64x48 --device 'No Such Device' --until 1");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("No Such Device"), std::string::npos) << run.output;
+
+    run = Capture("--at 50000000");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("past the end"), std::string::npos) << run.output;
+
+    run = Capture("--size 64x48 --until 1 --trace " + folder + "/no/such/folder/t.jsonl");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("t.jsonl"), std::string::npos) << run.output;
+
+    run = Capture("--fps nope");
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.output.find("frame rate"), std::string::npos) << run.output;
+}
+
+}  // namespace
