@@ -21,9 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
-#include <optional>
-#include <utility>
+#include <algorithm>
 
 namespace {
 

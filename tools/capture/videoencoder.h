@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-// The ffmpeg program on PATH, or empty when there is none.
+// The path of a program found on PATH, or empty when there is none.
 std::string FindProgram(const std::string& name);
 
 class VideoEncoder {
@@ -20,10 +20,6 @@ public:
     VideoEncoder(const VideoEncoder&) = delete;
     VideoEncoder& operator=(const VideoEncoder&) = delete;
     ~VideoEncoder();
-
-    // The arguments ffmpeg is given (without the program name).
-    static std::vector<std::string> Arguments(const std::string& output, const std::string& music, unsigned width,
-                                              unsigned height, FrameRate rate);
 
     // Starts ffmpeg; false with the reason when it cannot be run.
     bool Start(const std::string& ffmpeg, const std::string& output, const std::string& music, unsigned width,
@@ -34,6 +30,10 @@ public:
     bool Finish(std::string& error);
 
 private:
+    // The arguments ffmpeg is given (without the program name).
+    static std::vector<std::string> Arguments(const std::string& output, const std::string& music, unsigned width,
+                                              unsigned height, FrameRate rate);
+
     pid_t child = -1;
     int pipe = -1;
 };
