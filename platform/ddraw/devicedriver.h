@@ -5,6 +5,25 @@
 
 #include <d3d.h>
 
+#include <cstdint>
+
+// What a device keeps for a surface beside the surface's memory: a GL texture mirroring it, or
+// the GL framebuffer a render target is really drawn into. The core asks it before it reads or
+// shows the pixels, and tells it when the surface goes.
+class SurfaceCompanion {
+public:
+    // Brings the surface's memory up to date with what the device drew there.
+    virtual void WriteBack() = 0;
+    // Shows the surface's picture on the window at a flip; false when the core must show the
+    // memory itself (after WriteBack).
+    virtual bool Present(HWND window, DWORD refreshRate) = 0;
+    // The surface is going: the companion lets go of it and of itself.
+    virtual void SurfaceGone() = 0;
+
+protected:
+    ~SurfaceCompanion() = default;
+};
+
 // The memory behind a surface, as a device draws into it or samples from it.
 struct SurfaceMemory {
     void* pixels;
@@ -12,12 +31,19 @@ struct SurfaceMemory {
     DWORD width;
     DWORD height;
     DDPIXELFORMAT format;  // RGB formats with masks, or DDPF_ZBUFFER with its bit depth
+    // Counts the times the core changed the pixels (Unlock, Blt into the surface, Flip), so a
+    // device keeping a copy of them knows when its copy is stale.
+    uint32_t changes;
+    SurfaceCompanion* companion;  // null when no device keeps anything for the surface
 };
 
 // Provided by the DirectDraw core for any surface or vertex buffer it created (null otherwise).
 SurfaceMemory* SurfaceMemoryOf(IDirectDrawSurface7* surface);
 IDirectDrawSurface7* AttachedZBufferOf(IDirectDrawSurface7* surface);
 void* VertexBufferMemoryOf(IDirect3DVertexBuffer7* vertexBuffer, DWORD* vertexFormat, DWORD* vertexCount);
+
+// Whether a device can be used on this machine, and whether it should be offered first.
+enum class DeviceAvailability { Missing, Available, Preferred };
 
 struct DeviceDriverRecord {
     const char* name;          // device name, as EnumDevices reports it
@@ -30,7 +56,12 @@ struct DeviceDriverRecord {
     const DDPIXELFORMAT* zBufferFormats;
     // A new device drawing into the render target, with one reference; null when it cannot.
     IDirect3DDevice7* (*create)(IDirect3D7* direct3D, IDirectDrawSurface7* renderTarget);
+    // Whether the machine can run the device; null for a device that always runs.
+    DeviceAvailability (*probe)();
 };
 
-// The device table, in the order EnumDevices reports the devices; ends with a null name.
+DeviceAvailability AvailabilityOf(const DeviceDriverRecord& record);
+
+// The device table, ending with a null record. EnumDevices reports the preferred devices first,
+// then the other available ones, each group in table order.
 extern const DeviceDriverRecord* const deviceDrivers[];

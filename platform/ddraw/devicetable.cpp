@@ -2,8 +2,10 @@
 #include "devicedriver.h"
 
 extern const DeviceDriverRecord softwareDeviceRecord;
+extern const DeviceDriverRecord openglDeviceRecord;
 
 const DeviceDriverRecord* const deviceDrivers[] = {
     &softwareDeviceRecord,
+    &openglDeviceRecord,
     nullptr,
 };

@@ -26,9 +26,17 @@ DWORD RenderDepthBit(DWORD bitCount) {
 }
 }  // namespace
 
+}  // namespace ddraw
+
+DeviceAvailability AvailabilityOf(const DeviceDriverRecord& record) {
+    return record.probe ? record.probe() : DeviceAvailability::Available;
+}
+
+namespace ddraw {
+
 const DeviceDriverRecord* FindDeviceRecord(const GUID& deviceGuid) {
     for (const DeviceDriverRecord* const* record = deviceDrivers; *record != nullptr; ++record)
-        if (*(*record)->guid == deviceGuid) return *record;
+        if (*(*record)->guid == deviceGuid && AvailabilityOf(**record) != DeviceAvailability::Missing) return *record;
     return nullptr;
 }
 
@@ -51,13 +59,16 @@ ULONG Direct3D::Release() {
 
 HRESULT Direct3D::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, LPVOID context) {
     if (callback == nullptr) return DDERR_INVALIDPARAMS;
-    for (const DeviceDriverRecord* const* record = deviceDrivers; *record != nullptr; ++record) {
-        D3DDEVICEDESC7 description = {};
-        (*record)->describe(&description);
-        description.deviceGUID = *(*record)->guid;
-        // The callback receives writable strings, as on Windows; it may not keep them.
-        std::string text = (*record)->description, name = (*record)->name;
-        if (callback(text.data(), name.data(), &description, context) == D3DENUMRET_CANCEL) break;
+    for (DeviceAvailability group : {DeviceAvailability::Preferred, DeviceAvailability::Available}) {
+        for (const DeviceDriverRecord* const* record = deviceDrivers; *record != nullptr; ++record) {
+            if (AvailabilityOf(**record) != group) continue;
+            D3DDEVICEDESC7 description = {};
+            (*record)->describe(&description);
+            description.deviceGUID = *(*record)->guid;
+            // The callback receives writable strings, as on Windows; it may not keep them.
+            std::string text = (*record)->description, name = (*record)->name;
+            if (callback(text.data(), name.data(), &description, context) == D3DENUMRET_CANCEL) return D3D_OK;
+        }
     }
     return D3D_OK;
 }

@@ -52,6 +52,7 @@ private:
     Surface* backBuffer = nullptr;  // owned by the front of a flip chain
     Surface* front = nullptr;       // set on a back buffer while its chain lives
     bool locked = false;
+    bool lockedForReading = false;  // an Unlock then changes nothing
 };
 
 // Our surface behind an interface pointer, or null for one the core did not make.

@@ -91,9 +91,9 @@ IDirect3DDevice7* Create(IDirect3D7*, IDirectDrawSurface7* target) {
 DDPIXELFORMAT zBufferSlots[8];
 
 const DeviceDriverRecord software = {"Scripted Software", "scripted software device", &ScriptedSoftwareGuid,
-                                     DescribeSoftware, textureFormats, zBufferSlots, Create};
+                                     DescribeSoftware, textureFormats, zBufferSlots, Create, nullptr};
 const DeviceDriverRecord hardware = {"Scripted Hardware", "scripted hardware device", &ScriptedHardwareGuid,
-                                     DescribeHardware, textureFormats, zBufferSlots, Create};
+                                     DescribeHardware, textureFormats, zBufferSlots, Create, nullptr};
 
 }  // namespace
 

@@ -246,7 +246,7 @@ void DescribeSoftwareDevice(D3DDEVICEDESC7* d) {
     d->dwTextureOpCaps = kTextureOpCapsModulate;
     d->wMaxTextureBlendStages = 1;
     d->wMaxSimultaneousTextures = 1;
-    d->dwMaxActiveLights = kMaxLightSlots;
+    d->dwMaxActiveLights = ddraw::MaxLightSlots;
     d->dvMaxVertexW = 1e10f;
     d->deviceGUID = IID_IDirect3DRGBDevice;
     d->dwVertexProcessingCaps = kVertexCapsDirectionalLights | kVertexCapsPositionalLights;
@@ -268,4 +268,5 @@ extern const DeviceDriverRecord softwareDeviceRecord = {
     software::softwareTextureFormats,
     software::softwareZBufferFormats,
     software::CreateSoftwareDevice,
+    nullptr,
 };
