@@ -12,6 +12,8 @@ const DeviceUnderTest openglDevice{"OpenGL", &IID_IDirect3DHALDevice, 2};
 
 std::string DeviceName(const ::testing::TestParamInfo<DeviceUnderTest>& info) { return info.param.name; }
 
+void PrintTo(const DeviceUnderTest& device, std::ostream* out) { *out << device.name; }
+
 namespace {
 
 DDPIXELFORMAT ColourFormat(int bits) {

@@ -38,6 +38,7 @@ struct DeviceUnderTest {
 extern const DeviceUnderTest softwareDevice;
 extern const DeviceUnderTest openglDevice;
 std::string DeviceName(const ::testing::TestParamInfo<DeviceUnderTest>& info);
+void PrintTo(const DeviceUnderTest& device, std::ostream* out);
 
 class DeviceCanvas {
 public:

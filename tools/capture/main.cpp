@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
         std::perror("heliotropic-capture: cannot enter the program's folder");
         return 1;
     }
-    const int code = RunCapture(options);
+    const int code = options.listDevices ? ListDevices(options) : RunCapture(options);
     // Ends as the show's own process does: no static destructors under the audio library's threads.
     std::fflush(nullptr);
     std::_Exit(code);

@@ -39,6 +39,7 @@ struct CaptureOptions {
     bool stats = false;
     uint64_t until = UINT64_MAX;      // stop at the first frame at or past this position
     bool help = false;
+    bool listDevices = false;         // list the setup dialog's devices instead of running
 
     bool Stills() const { return !stills.empty(); }
 };

@@ -10,3 +10,8 @@
 // the options must be absolute or relative to that folder. Returns the process exit code:
 // 0 when everything asked for was written, 1 otherwise (with the reason on stderr).
 int RunCapture(const CaptureOptions& options);
+
+// Prints one line per device the setup dialog would offer on the virtual display of the
+// options' size: its description in double quotes, "hardware" or "software", and its number of
+// display modes. Returns the process exit code.
+int ListDevices(const CaptureOptions& options);

@@ -194,7 +194,7 @@ public:
             const SurfaceMemory* memory = SurfaceMemoryOf(surface);
             if (!memory) return DDERR_INVALIDPARAMS;
             if (software::ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
-            if (!software::IsUsableColourSurface(*memory, software::kMaxTextureSide)) return DDERR_INVALIDPARAMS;
+            if (!software::IsUsableColourSurface(*memory, MaxTextureSide)) return DDERR_INVALIDPARAMS;
         }
         Replace(texture, surface);
         return D3D_OK;
@@ -228,7 +228,7 @@ private:
         SurfaceMemory* memory = SurfaceMemoryOf(surface);
         if (!memory) return DDERR_INVALIDPARAMS;
         if (software::ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
-        if (!software::IsUsableColourSurface(*memory, software::kMaxSurfaceSide)) return DDERR_INVALIDPARAMS;
+        if (!software::IsUsableColourSurface(*memory, MaxRenderTargetSide)) return DDERR_INVALIDPARAMS;
         IDirectDrawSurface7* depth = AttachedZBufferOf(surface);
         SurfaceMemory* depthMemory = depth ? SurfaceMemoryOf(depth) : nullptr;
         if (depth) {
@@ -280,10 +280,10 @@ HRESULT OpenGlDevice::CheckSurfaces(bool useDepth) const {
     const SurfaceMemory* colour = SurfaceMemoryOf(target);
     if (!colour || (depthSurface && !SurfaceMemoryOf(depthSurface)) || (texture && !SurfaceMemoryOf(texture)))
         return DDERR_SURFACELOST;
-    if (!software::IsUsableColourSurface(*colour, software::kMaxSurfaceSide)) return D3DERR_INVALIDCALL;
+    if (!software::IsUsableColourSurface(*colour, MaxRenderTargetSide)) return D3DERR_INVALIDCALL;
     if (useDepth && depthSurface && !software::IsUsableDepthSurface(*SurfaceMemoryOf(depthSurface)))
         return D3DERR_INVALIDCALL;
-    if (texture && !software::IsUsableColourSurface(*SurfaceMemoryOf(texture), software::kMaxTextureSide))
+    if (texture && !software::IsUsableColourSurface(*SurfaceMemoryOf(texture), MaxTextureSide))
         return D3DERR_INVALIDCALL;
     return D3D_OK;
 }
