@@ -153,6 +153,37 @@ TEST_P(EachDevice, CoverageOfAJitteredMeshAndAFanIsExactlyOnce) {
             ASSERT_EQ(picture[y * 48 + x], (x >= 4 && x < 28 && y >= 4 && y < 28) ? 0x010000u : 0u) << x << "," << y;
 }
 
+TEST_P(EachDevice, PerspectiveTrianglesLeavingTheTargetShareTheirEdges) {
+    // Two triangles of a floor seen in perspective (from the show), sharing an edge that runs out
+    // of the target on the right and below: every pixel once, as the software device covers them.
+    const float m[16] = {0.409407049f, -0.482470512f, -0.775118768f, -0.774343669f, -1.49011612e-08f, 0.848733604f,
+                         -0.529350042f, -0.528820693f, 0.912351847f, 0.216502905f, 0.347825319f, 0.347477496f,
+                         9.22605705f, -3.13437319f, 59.9707718f, 60.9108009f};
+    D3DMATRIX projection;
+    std::memcpy(&projection, m, sizeof m);
+    struct Vertex {
+        float x, y, z;
+        DWORD diffuse;
+    } floor[6] = {{24, 1.04907326e-06f, -24, 0x010000}, {48, 0, 0, 0x010000}, {48, 1.04907326e-06f, -24, 0x010000},
+                  {24, 1.04907326e-06f, -24, 0x010000}, {24, 0, 0, 0x010000}, {48, 0, 0, 0x010000}};
+    int covered[2] = {0, 0};
+    const DeviceUnderTest* devices[2] = {&GetParam(), &softwareDevice};
+    for (int d = 0; d < 2; ++d) {
+        DeviceCanvas canvas(*devices[d], 640, 480);
+        ASSERT_TRUE(canvas.Ready());
+        AddOneUnit(canvas);
+        canvas->SetRenderState(D3DRENDERSTATE_LIGHTING, 0);
+        canvas->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
+        ASSERT_EQ(canvas.Draw(D3DFVF_XYZ | D3DFVF_DIFFUSE, floor, 6), D3D_OK);
+        for (uint32_t pixel : canvas.Picture()) {
+            ASSERT_LE(pixel, 0x010000u) << GetParam().name << " covers a pixel twice";
+            covered[d] += pixel != 0;
+        }
+    }
+    EXPECT_GT(covered[1], 30000);
+    EXPECT_NEAR(covered[0], covered[1], covered[1] / 10000);  // a hair on the longest edges at most
+}
+
 TEST_P(EachDevice, CullingDiscardsTheChosenWinding) {
     std::vector<TlVertex> clockwise = {At(0, 0), At(8, 0), At(0, 8)};
     std::vector<TlVertex> counter = {At(8, 8), At(8, 0), At(0, 8)};
@@ -491,6 +522,30 @@ TEST_P(EachDevice, SixteenBitTargetsPackAndDither) {
     EXPECT_EQ(greenHigh, 4);
     EXPECT_EQ(canvas.Raw(0, 0) >> 11, 25u);  // threshold 0
     EXPECT_EQ(canvas.Raw(0, 3) >> 11, 26u);  // threshold 15
+}
+
+TEST_P(EachDevice, StackedBlendsOnSixteenBitTargetsStayWithinALevel) {
+    // Every blended pass is quantised and dithered as it is stored, so passes drift as the
+    // software device's do; another blender's rounding may land one 5-bit level (8) away.
+    for (DWORD factor : {D3DBLEND_ONE, D3DBLEND_SRCCOLOR, D3DBLEND_INVSRCCOLOR}) {
+        for (DWORD source : {0x050505u, 0x101010u, 0x404040u}) {
+            std::vector<uint32_t> pictures[2];
+            const DeviceUnderTest* devices[2] = {&GetParam(), &softwareDevice};
+            for (int d = 0; d < 2; ++d) {
+                DeviceCanvas canvas(*devices[d], 8, 8, 16);
+                ASSERT_TRUE(canvas.Ready());
+                canvas->SetRenderState(D3DRENDERSTATE_DITHERENABLE, 1);
+                canvas.Draw(Quad(0, 0, 8, 8, 0x6080A0));
+                canvas->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+                canvas->SetRenderState(D3DRENDERSTATE_DESTBLEND, factor);
+                for (int pass = 0; pass < 4; ++pass) canvas.Draw(Quad(0, 0, 8, 8, source));
+                pictures[d] = canvas.Picture();
+            }
+            for (int i = 0; i < 64; ++i)
+                ASSERT_TRUE(Near(pictures[0][i], pictures[1][i], 8))
+                    << std::hex << pictures[0][i] << " against " << pictures[1][i] << " for " << source << " factor " << factor;
+        }
+    }
 }
 
 TEST_P(EachDevice, ClearFillsTheViewportOrTheGivenRectangles) {

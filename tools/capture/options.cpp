@@ -100,6 +100,10 @@ bool ParseFrameSelection(const std::string& text, FrameSelection& selection, std
     return true;
 }
 
+bool CaptureOptions::WantsLoadingStill(uint64_t frame) const {
+    return std::binary_search(loadingStills.begin(), loadingStills.end(), frame);
+}
+
 bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -108,7 +112,8 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
         std::string name = option.substr(0, equals);
         const bool takesValue = name == "--fps" || name == "--size" || name == "--bits" || name == "--device" ||
                                 name == "--frames" || name == "--video" || name == "--at" || name == "--at-seconds" ||
-                                name == "--trace" || name == "--trace-frames" || name == "--until";
+                                name == "--trace" || name == "--trace-frames" || name == "--until" ||
+                                name == "--loading-at";
         if (takesValue) {
             if (equals != std::string::npos) {
                 value = option.substr(equals + 1);
@@ -165,6 +170,15 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
                 if (!ok) return false;
                 options.stills.push_back(position);
             }
+        } else if (name == "--loading-at") {
+            for (const std::string& part : SplitCommas(value)) {
+                unsigned frame = 0;
+                if (part != "0" && !ParseUnsigned(part, 100000, frame)) {
+                    error = "loading frame '" + part + "' is not a frame number (0 is the loading screen's first)";
+                    return false;
+                }
+                options.loadingStills.push_back(frame);
+            }
         } else if (name == "--trace") {
             options.traceFile = value;
         } else if (name == "--trace-frames") {
@@ -182,10 +196,12 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
             return false;
         }
     }
-    std::sort(options.stills.begin(), options.stills.end());
-    options.stills.erase(std::unique(options.stills.begin(), options.stills.end()), options.stills.end());
+    for (std::vector<uint64_t>* list : {&options.stills, &options.loadingStills}) {
+        std::sort(list->begin(), list->end());
+        list->erase(std::unique(list->begin(), list->end()), list->end());
+    }
     if (options.Stills() && !options.videoFile.empty()) {
-        error = "--at and --video do not go together: a video holds every frame";
+        error = "--at, --loading-at and --video do not go together: a video holds every frame";
         return false;
     }
     return true;
@@ -213,6 +229,8 @@ Output (any together, except --at with --video):
   --at POS[,POS...]     only the first frame at or past each music position (bytes), as
                         pos_POSITION.png in the --frames folder (default: the current folder)
   --at-seconds S[,S...] the same with positions in seconds of music
+  --loading-at N[,N...] frames of the loading screen, counted from its first (0), as
+                        loading_N.png in the --frames folder
   --trace FILE.jsonl    every Direct3D device call, one JSON object a line
   --trace-frames A-B[,C-D...]
                         only these frames in the trace (N, A-B or A-; loading frames are negative)

@@ -34,6 +34,7 @@ struct CaptureOptions {
     std::string framesDir;            // every show frame, or with stills: where the stills go
     std::string videoFile;            // .mp4 through ffmpeg
     std::vector<uint64_t> stills;     // music positions, ascending, without duplicates
+    std::vector<uint64_t> loadingStills;  // loading-screen frames counted from its first, ascending
     std::string traceFile;            // JSON lines
     FrameSelection traceFrames;       // show frames are 0, 1, ...; loading frames negative
     bool stats = false;
@@ -41,7 +42,8 @@ struct CaptureOptions {
     bool help = false;
     bool listDevices = false;         // list the setup dialog's devices instead of running
 
-    bool Stills() const { return !stills.empty(); }
+    bool Stills() const { return !stills.empty() || !loadingStills.empty(); }
+    bool WantsLoadingStill(uint64_t frame) const;
 };
 
 // False with a message naming the offending option and value.

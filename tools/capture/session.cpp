@@ -41,7 +41,7 @@ int SegmentOf(uint64_t position) {
 // How many show frames the run will present, for the progress line.
 uint64_t FramesToRun(const CaptureOptions& options, uint64_t endPosition) {
     const bool stillsOnly = options.Stills() && !options.stats && options.traceFile.empty();
-    const uint64_t last = stillsOnly ? options.stills.back() : endPosition;
+    const uint64_t last = !stillsOnly ? endPosition : options.stills.empty() ? 0 : options.stills.back();
     return FirstFrameAtOrPast(std::min(last, endPosition), options.rate) + 1;
 }
 
@@ -262,7 +262,16 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     if (!frameOpened) OpenFrameInTrace();
     frameOpened = false;
     if (!inShow) {
+        if (options.WantsLoadingStill(loadingFrame)) {
+            const std::string path = options.framesDir + "/loading_" + std::to_string(loadingFrame) + ".png";
+            std::string error;
+            if (!Convert(frame)) return;
+            if (!WritePng(path, rgb, frame.width, frame.height, error)) return Fail(error);
+            progress.Clear();
+            std::fprintf(stderr, "heliotropic-capture: wrote %s\n", path.c_str());
+        }
         ++loadingFrame;
+        platform::SetDeviceRasterising(options.WantsLoadingStill(loadingFrame));
         return;
     }
     if (frame.width != options.width || frame.height != options.height)
@@ -329,8 +338,8 @@ int Session::Run() {
     platform::UseVirtualMusicClock();
     platform::SetVirtualMusicPosition(0);
     platform::ScriptDialogs(DialogScript());
-    // The loading screen is run for its state and trace, never written out, so never drawn.
-    platform::SetDeviceRasterising(false);
+    // The loading screen is run for its state and trace, and drawn only where a still of it is asked for.
+    platform::SetDeviceRasterising(options.WantsLoadingStill(0));
     platform::SetTraceSink([this](const platform::TraceRecord& record) { OnCall(record); });
 
     static char moduleTag;
@@ -341,6 +350,9 @@ int Session::Run() {
     progress.Finish(showFrame);
 
     if (!inShow && !failed) Fail(StartFailure());
+    if (!failed && inShow && !options.loadingStills.empty() && options.loadingStills.back() >= loadingFrame)
+        Fail("the loading screen has " + std::to_string(loadingFrame) + " frames, no frame " +
+             std::to_string(options.loadingStills.back()));
     if (!failed && nextStill < options.stills.size())
         Fail("the show ended at frame " + std::to_string(showFrame) + " before reaching position " +
              std::to_string(options.stills[nextStill]));

@@ -43,31 +43,31 @@ private:
 
 namespace {
 
-GLenum DepthStorage(DepthFormat format) { return format == DepthFormat::Z16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH_COMPONENT32F; }
+GLenum DepthStorage(DepthFormat format) { return format == DepthFormat::Z16 ? GL_DEPTH_COMPONENT16 : GL_DEPTH_COMPONENT24; }
 
-// How glReadPixels packs the resolved picture into the target's layout.
-void ReadLayout(ColourFormat layout, GLenum* format, GLenum* type, int* bytes) {
+// How GL stores a target's layout, and how its pixels travel to and from memory unchanged.
+struct PixelLayout {
+    GLenum storage, format, type;
+    int bytes;
+};
+
+PixelLayout LayoutOf(ColourFormat layout) {
     switch (layout) {
-    case ColourFormat::R5G6B5: *format = GL_RGB, *type = GL_UNSIGNED_SHORT_5_6_5, *bytes = 2; break;
-    case ColourFormat::X1R5G5B5: *format = GL_BGRA, *type = GL_UNSIGNED_SHORT_1_5_5_5_REV, *bytes = 2; break;
-    default: *format = GL_BGRA, *type = GL_UNSIGNED_BYTE, *bytes = 4; break;
+    case ColourFormat::R5G6B5: return {GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, 2};
+    case ColourFormat::X1R5G5B5: return {GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, 2};
+    default: return {GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, 4};
     }
 }
 
 }  // namespace
 
-Framebuffer::Framebuffer() {
-    glGenFramebuffers(1, &framebuffer);
-    glGenFramebuffers(1, &resolveFramebuffer);
-}
+Framebuffer::Framebuffer() { glGenFramebuffers(1, &framebuffer); }
 
 Framebuffer::~Framebuffer() {
     if (MakeDeviceContextCurrent()) {
         Detach();
         glDeleteFramebuffers(1, &framebuffer);
-        glDeleteFramebuffers(1, &resolveFramebuffer);
         glDeleteTextures(1, &picture);
-        glDeleteTextures(1, &resolved);
         glDeleteTextures(1, &depthUpload);
         glDeleteRenderbuffers(1, &depthBuffer);
     }
@@ -108,7 +108,7 @@ bool Framebuffer::Attach(SurfaceMemory* newColour, SurfaceMemory* newDepth) {
     depth = newDepth;
     colourCompanion = new Companion(*this, *colour);
     depthCompanion = depth ? new Companion(*this, *depth) : nullptr;
-    layout = software::ColourFormatOf(colour->format);
+    const ColourFormat newLayout = software::ColourFormatOf(colour->format);
     const DepthFormat newDepthLayout = depth ? software::DepthFormatOf(depth->format) : DepthFormat::Unsupported;
     colourChanges = colour->changes - 1;  // uploaded at the first use
     depthChanges = depth ? depth->changes - 1 : 0;
@@ -116,20 +116,18 @@ bool Framebuffer::Attach(SurfaceMemory* newColour, SurfaceMemory* newDepth) {
     const bool resized = width != (int)colour->width || height != (int)colour->height;
     width = (int)colour->width;
     height = (int)colour->height;
-    if (resized) {
-        for (GLuint* texture : {&picture, &resolved}) {
-            if (*texture == 0) glGenTextures(1, texture);
-            glBindTexture(GL_TEXTURE_2D, *texture);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        }
+    if (resized || newLayout != layout || picture == 0) {
+        const PixelLayout pixels = LayoutOf(newLayout);
+        if (picture == 0) glGenTextures(1, &picture);
+        glBindTexture(GL_TEXTURE_2D, picture);
+        glTexImage2D(GL_TEXTURE_2D, 0, pixels.storage, width, height, 0, pixels.format, pixels.type, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, picture, 0);
-        glBindFramebuffer(GL_FRAMEBUFFER, resolveFramebuffer);
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, resolved, 0);
     }
+    layout = newLayout;
     if (depth && (resized || newDepthLayout != depthLayout || depthBuffer == 0)) {
         if (depthBuffer == 0) glGenRenderbuffers(1, &depthBuffer);
         glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
@@ -141,8 +139,7 @@ bool Framebuffer::Attach(SurfaceMemory* newColour, SurfaceMemory* newDepth) {
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
-void Framebuffer::Use(bool ditherPictures) {
-    dither = ditherPictures;
+void Framebuffer::Use() {
     if (colour && colour->changes != colourChanges) UploadColour();
     if (depth && depth->changes != depthChanges) UploadDepth();
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
@@ -154,11 +151,16 @@ void Framebuffer::Changed(bool depthWritten) {
 }
 
 void Framebuffer::UploadColour() {
-    ExpandToRgb(*colour, Expansion::Stored, scratch);
+    const PixelLayout pixels = LayoutOf(layout);
+    const size_t rowBytes = (size_t)width * pixels.bytes;
+    scratch.resize((rowBytes * height + 3) / 4);
+    uint8_t* rows = reinterpret_cast<uint8_t*>(scratch.data());
+    for (int y = 0; y < height; ++y)
+        std::memcpy(rows + y * rowBytes, static_cast<const uint8_t*>(colour->pixels) + (ptrdiff_t)y * colour->pitch, rowBytes);
     glBindTexture(GL_TEXTURE_2D, picture);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, scratch.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, pixels.format, pixels.type, rows);
     colourChanges = colour->changes;
     colourDrawn = false;
 }
@@ -197,16 +199,13 @@ void Framebuffer::UploadDepth() {
 
 void Framebuffer::WriteBackColour() {
     if (!colourDrawn) return;
-    glBindFramebuffer(GL_FRAMEBUFFER, resolveFramebuffer);
-    DrawResolvedPicture(picture, width, height, layout, dither, false);
-    GLenum format, type;
-    int bytes;
-    ReadLayout(layout, &format, &type, &bytes);
-    const size_t rowBytes = (size_t)width * bytes;
+    const PixelLayout pixels = LayoutOf(layout);
+    const size_t rowBytes = (size_t)width * pixels.bytes;
     scratch.resize((rowBytes * height + 3) / 4);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, format, type, scratch.data());
+    glReadPixels(0, 0, width, height, pixels.format, pixels.type, scratch.data());
     const uint8_t* source = reinterpret_cast<const uint8_t*>(scratch.data());
     for (int y = 0; y < height; ++y)
         std::memcpy(static_cast<uint8_t*>(colour->pixels) + (ptrdiff_t)y * colour->pitch, source + y * rowBytes, rowBytes);

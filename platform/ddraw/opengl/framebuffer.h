@@ -1,8 +1,7 @@
 // The GL framebuffer a device draws into, standing in for its DirectDraw render target and
 // z-buffer: what the CPU wrote into those surfaces is uploaded before the next draw, and what
-// the device drew is written back when the core reads them. Rows are kept top first, as in the
-// surfaces, and pictures at 8 bits per channel: a 16-bit target gets its 5-6-5 pixels (and
-// dither) as the picture leaves the framebuffer.
+// the device drew is written back when the core reads them. Pixels are kept in the target's own
+// layout (a 16-bit target in 5-6-5 or 5-5-5) and rows top first, as in the surfaces.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -26,8 +25,8 @@ public:
     // what was drawn into them. False when another device already draws into one of them.
     bool Attach(SurfaceMemory* colour, SurfaceMemory* depth);
     // Binds the framebuffer for drawing, with the surfaces' memory uploaded where the CPU
-    // changed it since; dither is how 16-bit pictures leave it from now on.
-    void Use(bool dither);
+    // changed it since.
+    void Use();
     // A draw or clear changed the picture and, when depthWritten, the depth.
     void Changed(bool depthWritten);
 
@@ -51,14 +50,12 @@ private:
     int width = 0, height = 0;
     software::ColourFormat layout = software::ColourFormat::Unsupported;
     software::DepthFormat depthLayout = software::DepthFormat::Unsupported;
-    bool dither = false;
     // Whether GL holds drawing the memory lacks, and which CPU change GL has seen.
     bool colourDrawn = false, depthDrawn = false;
     uint32_t colourChanges = 0, depthChanges = 0;
 
     GLuint framebuffer = 0, picture = 0, depthBuffer = 0;
-    GLuint resolveFramebuffer = 0, resolved = 0;  // the picture as the target stores it
-    GLuint depthUpload = 0;                       // depths from memory, for DrawDepths
+    GLuint depthUpload = 0;  // depths from memory, for DrawDepths
     std::vector<uint32_t> scratch;
 };
 

@@ -3,6 +3,7 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -51,12 +52,19 @@ bool Intersect(const Rect& a, const Rect& b, Rect* out) {
     return out->left < out->right && out->top < out->bottom;
 }
 
+// The source colour as a factor is the shaders' second output, which stays the unquantised
+// colour on 16-bit targets.
 GLenum BlendFactor(DWORD destBlend) {
     switch (destBlend) {
     case D3DBLEND_ONE: return GL_ONE;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    default: return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCCOLOR: return GL_SRC1_COLOR;
+    default: return GL_ONE_MINUS_SRC1_COLOR;
     }
+}
+
+// The program key's name for a target layout.
+int TargetCode(ColourFormat layout) {
+    return layout == ColourFormat::R5G6B5 ? 1 : layout == ColourFormat::X1R5G5B5 ? 2 : 0;
 }
 
 class OpenGlDevice final : public IDirect3DDevice7 {
@@ -300,15 +308,18 @@ HRESULT OpenGlDevice::Clear(DWORD rectCount, LPD3DRECT rects, DWORD flags, D3DCO
     if (z > 1.0f) z = 1.0f;
 
     const SurfaceMemory& memory = *SurfaceMemoryOf(target);
-    framebuffer.Use(states.dither);
-    // A 16-bit target keeps the cleared colour's stored bits only, as the software device does.
-    uint32_t r = (colour >> 16) & 255, g = (colour >> 8) & 255, b = colour & 255;
+    framebuffer.Use();
+    // A 16-bit target keeps the cleared colour's high bits, as the software device does.
+    const float r = (colour >> 16) & 255, g = (colour >> 8) & 255, b = colour & 255;
     switch (software::ColourFormatOf(memory.format)) {
-    case ColourFormat::R5G6B5: r &= ~7u, g &= ~3u, b &= ~7u; break;
-    case ColourFormat::X1R5G5B5: r &= ~7u, g &= ~7u, b &= ~7u; break;
-    default: break;
+    case ColourFormat::R5G6B5:
+        glClearColor(std::floor(r / 8) / 31, std::floor(g / 4) / 63, std::floor(b / 8) / 31, 0.0f);
+        break;
+    case ColourFormat::X1R5G5B5:
+        glClearColor(std::floor(r / 8) / 31, std::floor(g / 8) / 31, std::floor(b / 8) / 31, 0.0f);
+        break;
+    default: glClearColor(r / 255, g / 255, b / 255, 0.0f); break;
     }
-    glClearColor(r / 255.0f, g / 255.0f, b / 255.0f, 0.0f);
     glClearDepth(z);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_TRUE);
@@ -424,12 +435,15 @@ HRESULT OpenGlDevice::Draw(D3DPRIMITIVETYPE type, DWORD vertexFormat, const uint
     key.normalize = states.normalize;
     key.textured = textureMemory != nullptr;
     key.perspective = states.perspective;
+    const SurfaceMemory& colour = *SurfaceMemoryOf(target);
+    key.target = TargetCode(software::ColourFormatOf(colour.format));
+    key.dither = states.dither;
+    key.blended = states.alphaBlend && states.destBlend != D3DBLEND_ZERO;
     const Program* program = ProgramFor(key);
     if (!program) return DDERR_GENERIC;
 
-    const SurfaceMemory& colour = *SurfaceMemoryOf(target);
     const bool depthTest = states.zEnable && depthSurface;
-    framebuffer.Use(states.dither);
+    framebuffer.Use();
     ApplyFixedState(colour, depthTest, layout.transformed);
     glUseProgram(program->name);
     glUniform4f(program->screenToClip, 2.0f / colour.width, 2.0f / colour.height, 1.0f / colour.width - 1.0f,

@@ -15,40 +15,6 @@ void main() {
 }
 )";
 
-const char ResolveShader[] = R"(#version 330 core
-uniform sampler2D picture;
-uniform int storage;  // 0: 8 bits per channel, 1: 5-6-5, 2: 5-5-5
-uniform bool dither;
-uniform bool flipRows;
-uniform int height;
-out vec4 fragment;
-
-const float bayer[16] = float[](0.0, 8.0, 2.0, 10.0, 12.0, 4.0, 14.0, 6.0,
-                                3.0, 11.0, 1.0, 9.0, 15.0, 7.0, 13.0, 5.0);
-
-void main() {
-    ivec2 at = ivec2(gl_FragCoord.xy);
-    ivec2 source = flipRows ? ivec2(at.x, height - 1 - at.y) : at;
-    vec3 levels = floor(texelFetch(picture, source, 0).rgb * 255.0 + 0.5);
-    if (storage == 0) {
-        fragment = vec4(levels / 255.0, 0.0);
-        return;
-    }
-    int row = source.y;
-    float threshold = dither ? bayer[(row & 3) * 4 + (at.x & 3)] : 0.0;
-    float fiveBit = floor(threshold / 2.0);
-    float red = min(floor((levels.r + fiveBit) / 8.0), 31.0);
-    float blue = min(floor((levels.b + fiveBit) / 8.0), 31.0);
-    if (storage == 1) {
-        float green = min(floor((levels.g + floor(threshold / 4.0)) / 4.0), 63.0);
-        fragment = vec4(red / 31.0, green / 63.0, blue / 31.0, 0.0);
-    } else {
-        float green = min(floor((levels.g + fiveBit) / 8.0), 31.0);
-        fragment = vec4(red / 31.0, green / 31.0, blue / 31.0, 0.0);
-    }
-}
-)";
-
 const char DepthShader[] = R"(#version 330 core
 uniform sampler2D depths;
 void main() { gl_FragDepth = texelFetch(depths, ivec2(gl_FragCoord.xy), 0).r; }
@@ -99,28 +65,9 @@ bool Begin(Pass& pass, const char* fragmentSource) {
     return true;
 }
 
-Pass resolvePass, depthPass;  // one GL context per process
+Pass depthPass;  // one GL context per process
 
 }  // namespace
-
-void DrawResolvedPicture(GLuint picture, int width, int height, software::ColourFormat layout, bool dither,
-                         bool flipRows) {
-    if (!Begin(resolvePass, ResolveShader)) return;
-    const GLuint program = resolvePass.program;
-    int code = layout == software::ColourFormat::R5G6B5 ? 1 : layout == software::ColourFormat::X1R5G5B5 ? 2 : 0;
-    glUniform1i(glGetUniformLocation(program, "picture"), 0);
-    glUniform1i(glGetUniformLocation(program, "storage"), code);
-    glUniform1i(glGetUniformLocation(program, "dither"), dither);
-    glUniform1i(glGetUniformLocation(program, "flipRows"), flipRows);
-    glUniform1i(glGetUniformLocation(program, "height"), height);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, picture);
-    glBindSampler(0, 0);
-    glDisable(GL_DEPTH_TEST);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glViewport(0, 0, width, height);
-    glDrawArrays(GL_TRIANGLES, 0, 3);
-}
 
 void DrawDepths(GLuint depths) {
     if (!Begin(depthPass, DepthShader)) return;

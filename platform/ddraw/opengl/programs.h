@@ -18,6 +18,9 @@ struct ProgramKey {
     bool normalize;
     bool textured;
     bool perspective;   // texture co-ordinates interpolated with perspective
+    int target;         // the render target's layout: 0 8 bits a channel, 1 5-6-5, 2 5-5-5
+    bool dither;        // 16-bit targets only
+    bool blended;       // 16-bit targets only: blending is on
 
     // The key with the states that cannot matter for it cleared, as a number.
     uint32_t Code() const;

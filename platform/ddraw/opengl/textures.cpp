@@ -3,35 +3,17 @@
 #include "ddraw/software/formats.h"
 #include "ddraw/software/texturesampling.h"
 
-#include <cstring>
-
 namespace opengl {
 
 namespace {
 
 using software::ColourFormat;
 
-// The 8-bit value of 16-bit pixel p with the channel masks' low bits only: 0x00RRGGBB of the
-// stored bits, each channel shifted to the top of its byte.
 template <ColourFormat F>
-uint32_t Shifted(uint16_t p) {
-    if (F == ColourFormat::R5G6B5) return ((p & 0xF800u) << 8) | ((p & 0x07E0u) << 5) | ((p & 0x001Fu) << 3);
-    return ((p & 0x7C00u) << 9) | ((p & 0x03E0u) << 6) | ((p & 0x001Fu) << 3);
-}
-
-template <ColourFormat F>
-void ExpandRows(const SurfaceMemory& memory, Expansion expansion, uint32_t* out) {
+void ExpandRows(const SurfaceMemory& memory, uint32_t* out) {
     for (DWORD y = 0; y < memory.height; ++y) {
         const uint8_t* source = static_cast<const uint8_t*>(memory.pixels) + (ptrdiff_t)y * memory.pitch;
-        if (F == ColourFormat::X8R8G8B8 || expansion == Expansion::Sampled) {
-            for (DWORD x = 0; x < memory.width; ++x) *out++ = software::LoadPixel<F>(source, (int)x);
-        } else {
-            for (DWORD x = 0; x < memory.width; ++x) {
-                uint16_t p;
-                std::memcpy(&p, source + 2 * x, 2);
-                *out++ = Shifted<F>(p);
-            }
-        }
+        for (DWORD x = 0; x < memory.width; ++x) *out++ = software::LoadPixel<F>(source, (int)x);
     }
 }
 
@@ -50,7 +32,7 @@ public:
 
     GLuint Current() {
         if (uploaded && uploadedChanges == memory.changes) return texture;
-        ExpandToRgb(memory, Expansion::Sampled, scratch);
+        ExpandToRgb(memory, scratch);
         glBindTexture(GL_TEXTURE_2D, texture);
         glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -96,12 +78,12 @@ int Slot(DWORD value) { return value >= 1 && value <= 3 ? (int)value - 1 : 0; }
 
 }  // namespace
 
-void ExpandToRgb(const SurfaceMemory& memory, Expansion expansion, std::vector<uint32_t>& out) {
+void ExpandToRgb(const SurfaceMemory& memory, std::vector<uint32_t>& out) {
     out.resize((size_t)memory.width * memory.height);
     switch (software::ColourFormatOf(memory.format)) {
-    case ColourFormat::R5G6B5: ExpandRows<ColourFormat::R5G6B5>(memory, expansion, out.data()); break;
-    case ColourFormat::X1R5G5B5: ExpandRows<ColourFormat::X1R5G5B5>(memory, expansion, out.data()); break;
-    default: ExpandRows<ColourFormat::X8R8G8B8>(memory, expansion, out.data()); break;
+    case ColourFormat::R5G6B5: ExpandRows<ColourFormat::R5G6B5>(memory, out.data()); break;
+    case ColourFormat::X1R5G5B5: ExpandRows<ColourFormat::X1R5G5B5>(memory, out.data()); break;
+    default: ExpandRows<ColourFormat::X8R8G8B8>(memory, out.data()); break;
     }
 }
 
@@ -112,7 +94,7 @@ GLuint MirroredTexture(SurfaceMemory& memory) {
     static GLuint borrowed = 0;
     static std::vector<uint32_t> pixels;
     memory.companion->WriteBack();
-    ExpandToRgb(memory, Expansion::Sampled, pixels);
+    ExpandToRgb(memory, pixels);
     if (borrowed == 0) glGenTextures(1, &borrowed);
     glBindTexture(GL_TEXTURE_2D, borrowed);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);

@@ -11,12 +11,9 @@
 
 namespace opengl {
 
-// How 5- and 6-bit channels become 8 bits: as the software device samples texels (the high
-// bits repeated below), or as plain multiples that a 16-bit framebuffer quantises back unchanged.
-enum class Expansion { Sampled, Stored };
-
-// Pixels of a surface as 0x00RRGGBB words.
-void ExpandToRgb(const SurfaceMemory& memory, Expansion expansion, std::vector<uint32_t>& out);
+// Pixels of a surface as 0x00RRGGBB words, 5- and 6-bit channels widened as the software device
+// samples them (the high bits repeated below).
+void ExpandToRgb(const SurfaceMemory& memory, std::vector<uint32_t>& out);
 
 // The GL texture holding the surface's pixels as they are now; 0 when it cannot be had. A
 // surface that a device draws into is written back and copied for each use.
