@@ -59,7 +59,7 @@ TEST_F(CompeAndFigure, SubWindowBoundaries) {
     ASSERT_EQ(Count(DrawnScenes(), "etest"), 12);
     const RecordedDraw& vision = draws[draws.size() - 12];
     EXPECT_EQ(vision.texture, "vision.jpg");
-    EXPECT_NEAR(vision.keyLight, 2.0 * (1.0 - compeRise), 1e-5);
+    EXPECT_NEAR(vision.KeyLight(), 2.0 * (1.0 - compeRise), 1e-5);
 
     FrameAt(7800000);
     EXPECT_EQ(segment2Ticks, 0u);
@@ -77,12 +77,12 @@ TEST_F(CompeAndFigure, LevelsFromTheSegmentClock) {
     EXPECT_EQ(compeRise, -1.0f);  // no frameDelta yet
     const std::vector<RecordedDraw> draws = recorder.Draws();
     // Sent unchanged though negative.
-    EXPECT_NEAR(draws[0].keyLight, pulse - 1.0, 1e-5);
-    EXPECT_NEAR(draws[1].keyLight, (pulse - 1.0) / 1.75, 1e-5);
-    EXPECT_NEAR(draws[3].keyLight, compeGlow, 1e-6);
-    EXPECT_NEAR(draws[4].keyLight, overlayLevel, 1e-6);
+    EXPECT_NEAR(draws[0].KeyLight(), pulse - 1.0, 1e-5);
+    EXPECT_NEAR(draws[1].KeyLight(), (pulse - 1.0) / 1.75, 1e-5);
+    EXPECT_NEAR(draws[3].KeyLight(), compeGlow, 1e-6);
+    EXPECT_NEAR(draws[4].KeyLight(), overlayLevel, 1e-6);
     // The credits fade out without a clamp: pulse base 0.4 at clock 0.
-    EXPECT_NEAR(draws.back().keyLight, 0.4 + 0.2 - 246.0 / 200.0, 1e-5);
+    EXPECT_NEAR(draws.back().KeyLight(), 0.4 + 0.2 - 246.0 / 200.0, 1e-5);
 }
 
 TEST_F(CompeAndFigure, RiseTurnsToFallAtMarkSix) {

@@ -103,24 +103,24 @@ TEST_F(EchoAndCredits, PulsingLevelsAndTheCreditsLevel) {
     Prime(4000000, 82.0f);
     FrameAt(4000000);
     std::vector<RecordedDraw> draws = recorder.Draws();
-    EXPECT_NEAR(draws[0].keyLight, 0.0, 1e-5);
-    EXPECT_NEAR(draws[5].keyLight, 0.6, 1e-5);
-    EXPECT_NEAR(draws[8].keyLight, 0.6, 1e-5);
-    EXPECT_NEAR(draws[9].keyLight, 0.0, 1e-5);  // 0.6 + 0.2 - 0.8 + 0 / 200
+    EXPECT_NEAR(draws[0].KeyLight(), 0.0, 1e-5);
+    EXPECT_NEAR(draws[5].KeyLight(), 0.6, 1e-5);
+    EXPECT_NEAR(draws[8].KeyLight(), 0.6, 1e-5);
+    EXPECT_NEAR(draws[9].KeyLight(), 0.0, 1e-5);  // 0.6 + 0.2 - 0.8 + 0 / 200
 
     // At clock 164, w = -1: echoes at 0.5, pulse 0, and the credits light below zero, sent as is.
     Prime(4000000, 164.0f);
     FrameAt(4000000);
     draws = recorder.Draws();
-    EXPECT_NEAR(draws[0].keyLight, 0.5, 1e-5);
-    EXPECT_NEAR(draws[5].keyLight, 0.0, 1e-5);
-    EXPECT_NEAR(draws[9].keyLight, -0.6, 1e-5);
+    EXPECT_NEAR(draws[0].KeyLight(), 0.5, 1e-5);
+    EXPECT_NEAR(draws[5].KeyLight(), 0.0, 1e-5);
+    EXPECT_NEAR(draws[9].KeyLight(), -0.6, 1e-5);
 
     // Four units of frameDelta: credits ticks +500, 2.5 on the level, held at 1.
     FrameAt(4000000 + 4 * 173800);
     EXPECT_EQ(creditsTicks, 500u);
     EXPECT_EQ(echoTicks, 840u);
-    EXPECT_EQ(recorder.Draws()[9].keyLight, 1.0f);
+    EXPECT_EQ(recorder.Draws()[9].KeyLight(), 1.0f);
 }
 
 TEST_F(EchoAndCredits, LevelsFadeFromMarkTwoOn) {

@@ -3,6 +3,7 @@
 #include <d3d.h>
 
 #include <algorithm>
+#include <iterator>
 
 using platform::TraceRecord;
 
@@ -64,8 +65,10 @@ std::vector<RecordedDraw> CallRecorder::Draws() const {
         } else if (call.call == "SetTexture" && ArgumentOf(call, "stage") == 0) {
             const platform::TraceArgument* texture = call.Find("texture");
             state.texture = texture && texture->kind == platform::TraceArgument::Text ? texture->text : "";
-        } else if (call.call == "SetLight" && ArgumentOf(call, "index") == 0) {
-            state.keyLight = static_cast<float>(ArgumentOf(call, "light.diffuse"));
+        } else if (call.call == "SetLight") {
+            const double slot = ArgumentOf(call, "index");
+            if (slot < std::size(state.lightRed))
+                state.lightRed[static_cast<size_t>(slot)] = static_cast<float>(ArgumentOf(call, "light.diffuse"));
         } else if (call.call == "SetMaterial") {
             state.materialPower = static_cast<float>(ArgumentOf(call, "material.power"));
         } else if (call.call == "SetRenderState") {

@@ -17,8 +17,10 @@ struct RecordedDraw {
     Matrix world, view, projection;
     std::string texture;  // stage 0's image file, "" for none
     DWORD zEnable, zWriteEnable, alphaBlend, destBlend;
-    float keyLight;       // the diffuse red last sent to light slot 0
+    float lightRed[8];    // the diffuse red last sent to each of the first light slots
     float materialPower;  // of the material last sent
+
+    float KeyLight() const { return lightRed[0]; }
 
     DWORD VertexFormat() const;
     // DrawPrimitive's vertices, every field in order (colours as 0xAARRGGBB).
