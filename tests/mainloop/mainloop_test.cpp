@@ -1,7 +1,7 @@
 // The message loop and the window procedure, with scripted messages on the virtual display.
 #include <gtest/gtest.h>
 
-#include <platform/display.h>
+#include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
 
 #include <chrono>

@@ -17,7 +17,7 @@
 #include "billboard.h"
 #include "globals.h"
 #include "platform/devicetrace.h"
-#include "platform/display.h"
+#include "platform/virtualdisplay.h"
 #include "renderdevice.h"
 #include "scene.h"
 #include "scenewriter.h"
