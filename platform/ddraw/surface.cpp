@@ -205,3 +205,8 @@ IDirectDrawSurface7* AttachedZBufferOf(IDirectDrawSurface7* surface) {
     ddraw::Surface* ours = ddraw::AsSurface(surface);
     return ours ? ours->zBuffer : nullptr;
 }
+
+const char* SurfaceNameOf(IDirectDrawSurface7* surface) {
+    ddraw::Surface* ours = ddraw::AsSurface(surface);
+    return ours && !ours->name.empty() ? ours->name.c_str() : nullptr;
+}

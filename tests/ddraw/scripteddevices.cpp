@@ -95,11 +95,13 @@ const DeviceDriverRecord software = {"Scripted Software", "scripted software dev
 const DeviceDriverRecord hardware = {"Scripted Hardware", "scripted hardware device", &ScriptedHardwareGuid,
                                      DescribeHardware, textureFormats, zBufferSlots, Create};
 
+// The device table of this program.
+const DeviceDriverRecord* const scriptedDrivers[] = {&software, &hardware, nullptr};
+
 }  // namespace
 
-const DeviceDriverRecord* const deviceDrivers[] = {&software, &hardware, nullptr};
-
 void ScriptedDevices::Reset() {
+    platform::UseDeviceDrivers(scriptedDrivers);
     std::memset(&caps, 0, sizeof caps);
     caps.dwDeviceRenderBitDepth = DDBD_16 | DDBD_32;
     caps.dwMaxTextureWidth = caps.dwMaxTextureHeight = 2048;

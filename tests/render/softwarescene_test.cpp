@@ -13,7 +13,7 @@
 #include "globals.h"
 #include "jpegwriter.h"
 #include "platform/devicetrace.h"
-#include "platform/display.h"
+#include "platform/virtualdisplay.h"
 #include "renderdevice.h"
 #include "scene.h"
 #include "scenewriter.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "canvas.h"
-#include "platform/display.h"
+#include "platform/virtualdisplay.h"
 
 using namespace softdevtest;
 

@@ -4,7 +4,7 @@
 
 #include <platform/devicetrace.h>
 #include <platform/dialogscript.h>
-#include <platform/display.h>
+#include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
 
 #include <unistd.h>
@@ -176,7 +176,7 @@ extern "C" int __wrap__Z11MessageBoxAP6HWND__PKcS2_j(HWND owner, LPCSTR text, LP
     return __real__Z11MessageBoxAP6HWND__PKcS2_j(owner, text, caption, type);
 }
 
-const DeviceDriverRecord* const deviceDrivers[] = {&softwareDeviceRecord, &smallTextureDevice, nullptr};
+const DeviceDriverRecord* const startupDrivers[] = {&softwareDeviceRecord, &smallTextureDevice, nullptr};
 
 namespace {
 
@@ -187,6 +187,7 @@ protected:
         DeviceDriverRecord& small = smallTextureDevice;
         small.textureFormats = softwareDeviceRecord.textureFormats;
         small.zBufferFormats = softwareDeviceRecord.zBufferFormats;
+        platform::UseDeviceDrivers(startupDrivers);
         platform::UseVirtualDisplay(320, 240, [](const platform::FrameImage&) {
             observed.frameLevels.push_back(observed.currentLevel);
             if (observed.frameLevels.size() <= 101 && AnyLaterSceneLoaded())

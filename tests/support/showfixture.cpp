@@ -1,7 +1,7 @@
 #include "showfixture.h"
 
 #include <platform/devicetrace.h>
-#include <platform/display.h>
+#include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
 
 #include <cstring>

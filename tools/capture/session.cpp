@@ -9,7 +9,7 @@
 
 #include <platform/devicetrace.h>
 #include <platform/dialogscript.h>
-#include <platform/display.h>
+#include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
 
 #include "director.h"
