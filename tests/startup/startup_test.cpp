@@ -2,7 +2,9 @@
 // order, what is loaded and how each failure ends it.
 #include <gtest/gtest.h>
 
+#include <platform/audiooutput.h>
 #include <platform/devicetrace.h>
+#include <platform/dialogrunner.h>
 #include <platform/dialogscript.h>
 #include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
@@ -24,11 +26,6 @@
 #include "setupdialog.h"
 #include "showmusic.h"
 #include "workfolder.h"
-
-// The real BASS_Init and MessageBoxA, under the names the linker gives them when wrapped.
-extern "C" BOOL __real__Z9BASS_InitijjP6HWND__(int device, DWORD frequency, DWORD flags, HWND window);
-extern "C" int __real__Z11MessageBoxAP6HWND__PKcS2_j(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-extern const DeviceDriverRecord softwareDeviceRecord;
 
 namespace {
 
@@ -157,9 +154,8 @@ const char* NameOf(IDirectDrawSurface7* texture) {
     return name ? name : "(none)";
 }
 
-}  // namespace
-
-extern "C" BOOL __wrap__Z9BASS_InitijjP6HWND__(int device, DWORD frequency, DWORD flags, HWND window) {
+// The virtual music clock, noting what the audio library's start found when it came.
+bool OpenWatchedClock(long frequency, std::string& error) {
     AudioStart& audio = observed.audio;
     audio.called = true;
     audio.framesBefore = static_cast<int>(observed.frameLevels.size());
@@ -168,17 +164,25 @@ extern "C" BOOL __wrap__Z9BASS_InitijjP6HWND__(int device, DWORD frequency, DWOR
     audio.everyImageLoaded = billboard.texture != nullptr;
     for (LPDIRECTDRAWSURFACE7* image : Images) audio.everyImageLoaded = audio.everyImageLoaded && *image != nullptr;
     audio.particlesFilled = particleField[ParticleCount - 1].size > 0.0f;
-    return __real__Z9BASS_InitijjP6HWND__(device, frequency, flags, window);
+    return platform::virtualClockOutput.open(frequency, error);
 }
+DWORD WatchedClockPosition(DWORD stream) { return platform::virtualClockOutput.position(stream); }
+void CloseWatchedClock() { platform::virtualClockOutput.close(); }
+const platform::AudioOutputRecord watchedClock = {"watched virtual clock", [] { return true; }, OpenWatchedClock,
+                                                  WatchedClockPosition, CloseWatchedClock};
 
-extern "C" int __wrap__Z11MessageBoxAP6HWND__PKcS2_j(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    ++observed.messageBoxes;
-    return __real__Z11MessageBoxAP6HWND__PKcS2_j(owner, text, caption, type);
+// Scripted dialogs whose message boxes are counted.
+INT_PTR RunScriptedDialog(platform::DialogBox& box, LPARAM initParam) {
+    return platform::scriptedDialogs.run(box, initParam);
 }
+int CountedMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    ++observed.messageBoxes;
+    return platform::scriptedDialogs.message(owner, text, caption, type);
+}
+const platform::DialogRunnerRecord countingDialogs = {"counting scripted dialogs", [] { return true; },
+                                                      RunScriptedDialog, CountedMessageBox};
 
 const DeviceDriverRecord* const startupDrivers[] = {&softwareDeviceRecord, &smallTextureDevice, nullptr};
-
-namespace {
 
 class Startup : public ::testing::Test {
 protected:
@@ -193,7 +197,6 @@ protected:
             if (observed.frameLevels.size() <= 101 && AnyLaterSceneLoaded())
                 observed.sceneLoadedBeforeFadeInEnded = true;
         });
-        platform::UseVirtualMusicClock();
     }
 
     void SetUp() override {
@@ -250,6 +253,8 @@ protected:
 
     int RunStartup(std::vector<platform::DialogAction> actions) {
         platform::ScriptDialogs(std::move(actions));
+        platform::UseDialogRunner(&countingDialogs);
+        platform::UseAudioOutput(&watchedClock);
         return ::Startup(nullptr, SW_SHOWDEFAULT);
     }
 
