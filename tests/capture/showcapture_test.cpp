@@ -1,105 +1,29 @@
 // The capture tool run as a user runs it, on the baked show beside it: the virtual clock's
 // positions, stills equal to the same frame of a full capture, the trace, the end of the show,
 // the video, and clear failures.
+#include "capturerun.h"
 #include "musictime.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "framecompare.h"
 #include "workfolder.h"
 
 namespace {
 
-struct Outcome {
-    int code = -1;
-    std::string output;  // stdout, then stderr
-};
-
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return ".";
-    path[length] = '\0';
-    std::string folder = path;
-    return folder.substr(0, folder.rfind('/'));
-}
-
-Outcome Capture(const std::string& arguments, const std::string& environment = "") {
-    Outcome outcome;
-    // stderr goes to its own file: a progress line must not land inside a line of stdout.
-    const TemporaryFolder temporary;
-    const std::string errors = temporary.File("stderr");
-    const std::string command =
-        environment + " '" + ProgramFolder() + "/heliotropic-capture' " + arguments + " 2>'" + errors + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe != nullptr) {
-        char buffer[4096];
-        size_t got;
-        while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.output.append(buffer, got);
-        const int status = pclose(pipe);
-        outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::ifstream file(errors);
-    outcome.output += std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return outcome;
-}
-
-std::vector<std::string> Lines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream file(path);
-    for (std::string line; std::getline(file, line);) lines.push_back(line);
-    return lines;
-}
-
-// The value of a top-level number field in a trace line, or NAN.
-double Field(const std::string& line, const std::string& name) {
-    const std::string key = "\"" + name + "\":";
-    const size_t at = line.find(key);
-    if (at == std::string::npos) return NAN;
-    return std::strtod(line.c_str() + at + key.size(), nullptr);
-}
-
-std::string Call(const std::string& line) {
-    const std::string key = "\"call\":\"";
-    const size_t at = line.find(key);
-    if (at == std::string::npos) return "";
-    return line.substr(at + key.size(), line.find('"', at + key.size()) - at - key.size());
-}
-
-std::vector<uint8_t> ReadPng(const std::string& path, unsigned& width, unsigned& height) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    width = image.width;
-    height = image.height;
-    return pixels;
-}
-
 class ShowCapture : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string bin = ProgramFolder();
-        if (access((bin + "/heliotropic-capture").c_str(), X_OK) != 0 || access((bin + "/music/clone.mp3").c_str(), R_OK) != 0)
-            GTEST_SKIP() << "needs heliotropic-capture and the baked data in " << bin;
+        if (!CaptureProgramReady()) GTEST_SKIP() << "needs heliotropic-capture and the baked data beside the tests";
     }
     TemporaryFolder temporary;
     const std::string folder = temporary.path;
@@ -183,14 +107,13 @@ TEST_F(ShowCapture, StillEqualsTheSameFrameOfAFullCapture) {
     char name[64];
     std::snprintf(name, sizeof name, "/full/frame_%06llu.png",
                   (unsigned long long)FirstFrameAtOrPast(std::stoull(position), rate));
-    unsigned width = 0, height = 0, fullWidth = 0, fullHeight = 0;
-    const std::vector<uint8_t> stillPixels = ReadPng(folder + "/still/pos_" + position + ".png", width, height);
-    const std::vector<uint8_t> fullPixels = ReadPng(folder + name, fullWidth, fullHeight);
-    ASSERT_FALSE(stillPixels.empty());
-    ASSERT_FALSE(fullPixels.empty()) << name;
-    EXPECT_EQ(width, 96u);
-    EXPECT_EQ(height, 72u);
-    EXPECT_TRUE(stillPixels == fullPixels) << "the still differs from frame " << name << " of the full capture";
+    RgbFrame stillFrame, fullFrame;
+    std::string error;
+    ASSERT_TRUE(ReadPngFrame(folder + "/still/pos_" + position + ".png", stillFrame, error)) << error;
+    ASSERT_TRUE(ReadPngFrame(folder + name, fullFrame, error)) << error;
+    EXPECT_EQ(stillFrame.width, 96u);
+    EXPECT_EQ(stillFrame.height, 72u);
+    EXPECT_TRUE(stillFrame.rgb == fullFrame.rgb) << "the still differs from frame " << name << " of the full capture";
     // The full capture stopped at that frame: nothing after it was written.
     std::snprintf(name, sizeof name, "/full/frame_%06llu.png",
                   (unsigned long long)FirstFrameAtOrPast(std::stoull(position), rate) + 1);
