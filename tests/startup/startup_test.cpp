@@ -170,6 +170,13 @@ DWORD WatchedClockPosition(DWORD stream) { return platform::virtualClockOutput.p
 void CloseWatchedClock() { platform::virtualClockOutput.close(); }
 const platform::AudioOutputRecord watchedClock = {"watched virtual clock", [] { return true; }, OpenWatchedClock,
                                                   WatchedClockPosition, CloseWatchedClock};
+// An output that cannot be opened, as on a machine whose sound device is taken.
+bool RefuseToOpen(long, std::string& error) {
+    error = "the test's output refuses";
+    return false;
+}
+const platform::AudioOutputRecord refusingOutput = {"refusing output", [] { return true; }, RefuseToOpen,
+                                                    WatchedClockPosition, CloseWatchedClock};
 
 // Scripted dialogs whose message boxes are counted.
 INT_PTR RunScriptedDialog(platform::DialogBox& box, LPARAM initParam) {
@@ -254,7 +261,7 @@ protected:
     int RunStartup(std::vector<platform::DialogAction> actions) {
         platform::ScriptDialogs(std::move(actions));
         platform::UseDialogRunner(&countingDialogs);
-        platform::UseAudioOutput(&watchedClock);
+        platform::UseAudioOutput(audioOutput);
         return ::Startup(nullptr, SW_SHOWDEFAULT);
     }
 
@@ -264,6 +271,7 @@ protected:
 
     std::string data;
     std::unique_ptr<ScopedWorkFolder> folder;
+    const platform::AudioOutputRecord* audioOutput = &watchedClock;
 };
 
 TEST_F(Startup, LoadsEverythingBehindTheLoadingScreenThenStartsTheMusic) {
@@ -367,6 +375,14 @@ TEST_F(Startup, MissingMusicEndsAfterTheFadeInWithoutFadingOut) {
     EXPECT_TRUE(observed.audio.called);
     EXPECT_EQ(observed.frameLevels.size(), 101u);
     EXPECT_FALSE(platform::MusicPlaying());
+}
+
+TEST_F(Startup, AnAudioOutputThatCannotOpenEndsTheProcessWithTheLibrarysMessage) {
+    PrepareData();
+    audioOutput = &refusingOutput;
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RunStartup(StartOn(LargeTextureDeviceIndex)), ::testing::ExitedWithCode(0),
+                "Bass ERROR!!!: Can't initialize device");
 }
 
 TEST_F(Startup, ExitInTheDialogEndsSilentlyBeforeAnyDevice) {
