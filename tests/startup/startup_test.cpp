@@ -6,12 +6,12 @@
 #include <platform/devicetrace.h>
 #include <platform/dialogrunner.h>
 #include <platform/dialogscript.h>
+#include <platform/executablefolder.h>
 #include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
 
 #include <unistd.h>
 
-#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -141,14 +141,6 @@ bool AnyLaterSceneLoaded() {
     return false;
 }
 
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return ".";
-    path[length] = '\0';
-    return std::filesystem::path(path).parent_path().string();
-}
-
 const char* NameOf(IDirectDrawSurface7* texture) {
     const char* name = platform::TextureName(texture);
     return name ? name : "(none)";
@@ -207,7 +199,7 @@ protected:
     }
 
     void SetUp() override {
-        data = ProgramFolder();
+        data = platform::ExecutableFolder(nullptr);
         if (!std::filesystem::exists(data + "/scenes/etest.3d") || !std::filesystem::exists(data + "/gfx/key.jpg"))
             GTEST_FAIL() << "the baked show data is missing beside " << data << " (build the bake-data target)";
         observed = Observed();
