@@ -17,8 +17,13 @@ struct Scissor {
     int left, top, right, bottom;
 };
 
-// x, y in subpixels, pixel centres at multiples of SubpixelScale; the corners must run
-// clockwise on screen (y down), i.e. have a positive area.
-void RasteriseTriangle(const SpanContext& context, const int32_t x[3], const int32_t y[3], const Scissor& scissor);
+// x, y in subpixels, pixel centres at multiples of SubpixelScale.
+// The pixels whose centres lie inside the corners' bounding box and the scissor (empty when
+// right <= left or bottom <= top).
+Scissor CoveredBox(const int32_t x[3], const int32_t y[3], const Scissor& scissor);
+
+// The corners must run clockwise on screen (y down), i.e. have a positive area; box is their
+// CoveredBox.
+void RasteriseTriangle(const SpanContext& context, const int32_t x[3], const int32_t y[3], const Scissor& box);
 
 }  // namespace software

@@ -99,7 +99,8 @@ Scissor ViewportRect(const D3DVIEWPORT7& viewport, const SurfaceMemory& target) 
 
 }  // namespace
 
-Renderer::Renderer() : world(Identity()), view(Identity()), projection(Identity()), viewport{}, material{} {
+Renderer::Renderer(InstructionSet instructionSet)
+    : instructionSet(instructionSet), world(Identity()), view(Identity()), projection(Identity()), viewport{}, material{} {
     std::memset(&transform, 0, sizeof transform);
     std::memset(&setup, 0, sizeof setup);
     std::memset(&context, 0, sizeof context);
@@ -283,8 +284,9 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     DepthFormat depthFormat = depth ? DepthFormatOf(depth->format) : DepthFormat::Unsupported;
     context.depth = depth ? static_cast<uint8_t*>(depth->pixels) : nullptr;
     context.depthPitch = depth ? depth->pitch : 0;
-    context.depthStage = SelectDepthStage(depthFormat, depth != nullptr, states.zWrite);
-    context.outputStage = SelectOutputStage(ColourFormatOf(target.format), states.dither,
+    setup.lanes.depth = SelectDepthStage(instructionSet, depthFormat, depth != nullptr, states.zWrite);
+    setup.scalar.depth = SelectDepthStage(InstructionSet::Scalar, depthFormat, depth != nullptr, states.zWrite);
+    context.outputStage = SelectOutputStage(instructionSet, ColourFormatOf(target.format), states.dither,
                                             ToBlend(states.alphaBlend, states.destBlend));
 
     setup.scissor = ViewportRect(viewport, target);
@@ -298,15 +300,21 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
         context.texelPitch = texture->pitch;
         context.textureWidth = static_cast<int>(texture->width);
         context.textureHeight = static_cast<int>(texture->height);
-        setup.magnify = SelectShadeStage(format, states.magFilter, states.addressU, states.addressV, states.perspective);
-        setup.minify = SelectShadeStage(format, states.minFilter, states.addressU, states.addressV, states.perspective);
-        setup.filterPerTriangle = setup.magnify != setup.minify;
+        auto select = [&](InstructionSet set, Filter filter) {
+            return SelectShadeStage(set, format, filter, states.addressU, states.addressV, states.perspective);
+        };
+        setup.lanes.magnify = select(instructionSet, states.magFilter);
+        setup.lanes.minify = select(instructionSet, states.minFilter);
+        setup.scalar.magnify = select(InstructionSet::Scalar, states.magFilter);
+        setup.scalar.minify = select(InstructionSet::Scalar, states.minFilter);
+        setup.filterPerTriangle = states.magFilter != states.minFilter;
         setup.texelsPerUnitArea = static_cast<double>(texture->width) * texture->height;
-        context.shadeStage = setup.magnify;
     } else {
         context.texels = nullptr;
-        context.shadeStage = SelectShadeStage(ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap,
-                                              false);
+        setup.lanes.magnify = setup.lanes.minify = SelectShadeStage(
+            instructionSet, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
+        setup.scalar.magnify = setup.scalar.minify = SelectShadeStage(
+            InstructionSet::Scalar, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
     }
     return D3D_OK;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ddraw/software/clipping.h"
+#include "ddraw/software/instructionset.h"
 #include "ddraw/software/setup.h"
 
 namespace software {
@@ -22,7 +23,7 @@ constexpr DWORD MaxLightSlots = 4096;
 
 class Renderer {
 public:
-    Renderer();
+    explicit Renderer(InstructionSet instructionSet = ChosenInstructionSet());
 
     HRESULT SetRenderState(DWORD state, DWORD value);
     HRESULT SetTextureStageState(DWORD stage, DWORD state, DWORD value);
@@ -71,6 +72,7 @@ private:
     HRESULT PrepareDraw(const Surfaces& surfaces);
     void DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2, bool transformed);
 
+    const InstructionSet instructionSet;
     States states;
     D3DMATRIX world, view, projection;
     D3DVIEWPORT7 viewport;

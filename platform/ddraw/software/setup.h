@@ -10,6 +10,12 @@ namespace software {
 // Which screen winding is discarded (y down: clockwise has positive area).
 enum class Cull : uint8_t { None, Clockwise, CounterClockwise };
 
+// The stages that step through a triangle's planes.
+struct PlaneStages {
+    DepthStage depth;
+    ShadeStage magnify, minify;
+};
+
 struct TriangleSetup {
     Scissor scissor;
     Cull cull;
@@ -18,7 +24,9 @@ struct TriangleSetup {
     // With different minification and magnification filters the choice is made per triangle
     // from its texel-to-pixel area ratio.
     bool filterPerTriangle;
-    ShadeStage magnify, minify;
+    // Vector stages hold plane values in 32-bit lanes: they get the triangles whose values
+    // stay inside that range, the scalar stages the rest.
+    PlaneStages lanes, scalar;
     double texelsPerUnitArea;  // texture width x height
 };
 
