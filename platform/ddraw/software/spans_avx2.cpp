@@ -90,13 +90,17 @@ struct Avx2 {
         const __m256i wide = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)));
         return HNot(_mm256_cmpeq_epi16(wide, _mm256_setzero_si256()));
     }
-    // Writes a step's mask as bytes 0 or 1; returns how many of the first count lanes are set.
-    static SOFTWARE_PIXEL_INLINE int StoreMask(H mask, uint8_t* bytes, int count) {
+    // Writes a step's mask as bytes 0 or 1; returns how many lanes are set.
+    static SOFTWARE_PIXEL_INLINE int StoreMask(H mask, uint8_t* bytes) {
         const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi16(mask, _mm256_setzero_si256()), 0xD8);
         const __m128i narrow = _mm256_castsi256_si128(packed);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes), _mm_and_si128(narrow, _mm_set1_epi8(1)));
-        const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(narrow)) & 0xFFFFu;
-        return __builtin_popcount(count >= Pixels ? bits : bits & ((1u << count) - 1));
+        return __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(narrow)));
+    }
+    // Lanes below count set.
+    static SOFTWARE_PIXEL_INLINE H LanesBelow(int count) {
+        return _mm256_cmpgt_epi16(_mm256_set1_epi16(static_cast<int16_t>(count)),
+                                  _mm256_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
     }
 };
 

@@ -67,7 +67,7 @@ struct PlaneLanes {
 
 // (value + 0.5) >> ColourFraction, clamped to 0..255, in 16-bit lanes.
 template <class S>
-typename S::H ChannelOf(typename S::I lo, typename S::I hi) {
+SOFTWARE_PIXEL_INLINE typename S::H ChannelOf(typename S::I lo, typename S::I hi) {
     const typename S::I half = S::Set(1 << (ColourFraction - 1));
     const typename S::H narrow = S::Narrow(S::ShiftRight(S::Add(lo, half), ColourFraction),
                                            S::ShiftRight(S::Add(hi, half), ColourFraction));
@@ -76,32 +76,32 @@ typename S::H ChannelOf(typename S::I lo, typename S::I hi) {
 
 // a * b / 255 rounded to nearest, for a and b in 0..255.
 template <class S>
-typename S::H MultiplyUnit(typename S::H a, typename S::H b) {
+SOFTWARE_PIXEL_INLINE typename S::H MultiplyUnit(typename S::H a, typename S::H b) {
     const typename S::H p = S::HAdd(S::HMul(a, b), S::HSet(128));
     return S::HShiftRight(S::HAdd(p, S::HShiftRight(p, 8)), 8);
 }
 
 // a + (b - a) x f / 256, rounded, as (a x (256 - f) + b x f + 128) >> 8.
 template <class S>
-typename S::H Lerp(typename S::H a, typename S::H b, typename S::H f) {
+SOFTWARE_PIXEL_INLINE typename S::H Lerp(typename S::H a, typename S::H b, typename S::H f) {
     const typename S::H sum = S::HAdd(S::HMul(a, S::HSub(S::HSet(256), f)), S::HMul(b, f));
     return S::HShiftRight(S::HAdd(sum, S::HSet(128)), 8);
 }
 
 template <class S>
-typename S::H Expand5(typename S::H c) {
+SOFTWARE_PIXEL_INLINE typename S::H Expand5(typename S::H c) {
     return S::HOr(S::HShiftLeft(c, 3), S::HShiftRight(c, 2));
 }
 
 template <class S>
-typename S::H Expand6(typename S::H c) {
+SOFTWARE_PIXEL_INLINE typename S::H Expand6(typename S::H c) {
     return S::HOr(S::HShiftLeft(c, 2), S::HShiftRight(c, 4));
 }
 
 // Pixels of a layout (16-bit lanes for 16-bit layouts, two 32-bit registers otherwise) as
 // 8-bit channels.
 template <class S, ColourFormat F>
-Channels<S> Unpack16(typename S::H p) {
+SOFTWARE_PIXEL_INLINE Channels<S> Unpack16(typename S::H p) {
     const typename S::H five = S::HSet(31);
     if (F == ColourFormat::R5G6B5)
         return {Expand5<S>(S::HShiftRight(p, 11)), Expand6<S>(S::HAnd(S::HShiftRight(p, 5), S::HSet(63))),
@@ -111,7 +111,7 @@ Channels<S> Unpack16(typename S::H p) {
 }
 
 template <class S>
-Channels<S> Unpack32(typename S::I lo, typename S::I hi) {
+SOFTWARE_PIXEL_INLINE Channels<S> Unpack32(typename S::I lo, typename S::I hi) {
     const typename S::I byte = S::Set(255);
     return {S::Narrow(S::And(S::ShiftRightLogical(lo, 16), byte), S::And(S::ShiftRightLogical(hi, 16), byte)),
             S::Narrow(S::And(S::ShiftRightLogical(lo, 8), byte), S::And(S::ShiftRightLogical(hi, 8), byte)),
@@ -120,7 +120,7 @@ Channels<S> Unpack32(typename S::I lo, typename S::I hi) {
 
 // 0x00RRGGBB per pixel.
 template <class S>
-void StoreRgb(const Channels<S>& c, uint32_t* out) {
+SOFTWARE_PIXEL_INLINE void StoreRgb(const Channels<S>& c, uint32_t* out) {
     typename S::I r[2], g[2], b[2];
     S::Widen(c.r, &r[0], &r[1]);
     S::Widen(c.g, &g[0], &g[1]);
@@ -130,38 +130,50 @@ void StoreRgb(const Channels<S>& c, uint32_t* out) {
                  S::Or(S::Or(S::ShiftLeft(r[half], 16), S::ShiftLeft(g[half], 8)), b[half]));
 }
 
-// Target or depth memory of a step: the memory itself for a whole step, a copy for the last,
-// shorter one, written back when the step is done.
+// A step's pixels in target or depth memory, from pixel x of a row of rowPixels pixels (its
+// pitch): used in place when the row holds the whole step, padding included, through a copy
+// otherwise. Lanes past the span keep their pixels: the stages write them back unchanged, and
+// the row belongs to the thread drawing it.
 template <class S, class T>
 class StepMemory {
 public:
-    StepMemory(uint8_t* at, int count) : at(at), count(count) {
-        if (count < S::Pixels) {
+    StepMemory(uint8_t* row, int x, int rowPixels, int count)
+        : at(reinterpret_cast<T*>(row) + x), inPlace(x + S::Pixels <= rowPixels), count(count) {
+        if (!inPlace) {
             std::memset(copy, 0, sizeof copy);
             std::memcpy(copy, at, sizeof(T) * count);
         }
     }
-    T* Pixels() { return count < S::Pixels ? copy : reinterpret_cast<T*>(at); }
+    T* Pixels() { return inPlace ? at : copy; }
     void Finish() {
-        if (count < S::Pixels) std::memcpy(at, copy, sizeof(T) * count);
+        if (!inPlace) std::memcpy(at, copy, sizeof(T) * count);
     }
 
 private:
-    uint8_t* at;
+    T* at;
+    bool inPlace;
     int count;
     T copy[MaxStepPixels];
 };
+
+// Lanes of a step that lie inside the span.
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::H SpanLanes(int count) {
+    return count >= S::Pixels ? S::HSet(-1) : S::LanesBelow(count);
+}
 
 // ---- depth ----
 
 template <class S, bool Write>
 int LessEqualDepth16(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
-    uint8_t* row = c.depth + y * c.depthPitch + x * static_cast<ptrdiff_t>(sizeof(uint16_t));
+    uint8_t* row = c.depth + y * c.depthPitch;
+    const int rowPixels = static_cast<int>(c.depthPitch / static_cast<ptrdiff_t>(sizeof(uint16_t)));
     PlaneLanes<S> z(c.z, x - c.referenceX, y - c.referenceY);
     const typename S::I half = S::Set(1 << (DepthFraction - 1)), zero = S::Set(0), top = S::Set(65535);
     int passed = 0;
     for (int i = 0; i < n; i += S::Pixels, z.Advance()) {
-        StepMemory<S, uint16_t> memory(row + i * sizeof(uint16_t), n - i < S::Pixels ? n - i : S::Pixels);
+        const int count = n - i < S::Pixels ? n - i : S::Pixels;
+        StepMemory<S, uint16_t> memory(row, x + i, rowPixels, count);
         typename S::I stored[2], value[2];
         S::Widen(S::HLoad(memory.Pixels()), &stored[0], &stored[1]);
         const typename S::I planes[2] = {z.lo, z.hi};
@@ -172,11 +184,13 @@ int LessEqualDepth16(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
             value[h] = S::Select(S::Greater(value[h], top), top, value[h]);
             fails[h] = S::Greater(value[h], stored[h]);
         }
-        const typename S::H pass = S::HNot(S::Narrow(fails[0], fails[1]));
-        passed += S::StoreMask(pass, mask + i, n - i);
+        const typename S::H pass = S::HAnd(S::HNot(S::Narrow(fails[0], fails[1])), SpanLanes<S>(count));
+        passed += S::StoreMask(pass, mask + i);
         if (Write) {
-            const typename S::H written = S::NarrowUnsigned(S::Select(fails[0], stored[0], value[0]),
-                                                            S::Select(fails[1], stored[1], value[1]));
+            typename S::I keep[2];
+            S::Widen(pass, &keep[0], &keep[1]);
+            const typename S::H written = S::NarrowUnsigned(S::Select(keep[0], value[0], stored[0]),
+                                                            S::Select(keep[1], value[1], stored[1]));
             S::HStore(memory.Pixels(), written);
             memory.Finish();
         }
@@ -196,19 +210,19 @@ void ShadeUntexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* o
 
 // Keeps a co-ordinate where the integer conversions are defined; NaN goes to the limit.
 template <class S>
-typename S::F Sanitise(typename S::F u) {
+SOFTWARE_PIXEL_INLINE typename S::F Sanitise(typename S::F u) {
     const float limit = 4194304.0f;
     return S::FMax(S::FMin(u, S::FSet(limit)), S::FSet(-limit));
 }
 
 template <class S>
-typename S::F Floor(typename S::F u) {
+SOFTWARE_PIXEL_INLINE typename S::F Floor(typename S::F u) {
     const typename S::F f = S::FromInt(S::Truncate(u));
     return S::FSelect(S::FGreater(f, u), S::FSub(f, S::FSet(1.0f)), f);
 }
 
 template <class S, Address A>
-typename S::F Reduce(typename S::F u) {
+SOFTWARE_PIXEL_INLINE typename S::F Reduce(typename S::F u) {
     if (A == Address::Wrap) {
         u = Sanitise<S>(u);
         return S::FSub(u, Floor<S>(u));
@@ -224,7 +238,7 @@ typename S::F Reduce(typename S::F u) {
 
 // A texel index at most one step outside 0..size-1, brought back in by the address mode.
 template <class S, Address A>
-typename S::I FixIndex(typename S::I i, typename S::I size) {
+SOFTWARE_PIXEL_INLINE typename S::I FixIndex(typename S::I i, typename S::I size) {
     if (A == Address::Wrap) {
         i = S::Select(S::Greater(S::Set(0), i), S::Add(i, size), i);
         return S::Select(S::Greater(size, i), i, S::Sub(i, size));
@@ -245,7 +259,7 @@ struct TexelOf<ColourFormat::X8R8G8B8> {
 
 // Texels of a step at the given indices, read one by one.
 template <class S, ColourFormat F>
-void Gather(const SpanContext& c, const int32_t* column, const int32_t* row, typename TexelOf<F>::Type* texels) {
+SOFTWARE_PIXEL_INLINE void Gather(const SpanContext& c, const int32_t* column, const int32_t* row, typename TexelOf<F>::Type* texels) {
     typedef typename TexelOf<F>::Type Texel;
     for (int k = 0; k < S::Pixels; ++k)
         std::memcpy(&texels[k], c.texels + row[k] * c.texelPitch + column[k] * static_cast<ptrdiff_t>(sizeof(Texel)),
@@ -253,7 +267,7 @@ void Gather(const SpanContext& c, const int32_t* column, const int32_t* row, typ
 }
 
 template <class S, ColourFormat F>
-Channels<S> LoadTexels(const typename TexelOf<F>::Type* texels) {
+SOFTWARE_PIXEL_INLINE Channels<S> LoadTexels(const typename TexelOf<F>::Type* texels) {
     if (F == ColourFormat::X8R8G8B8) {
         const int32_t* words = reinterpret_cast<const int32_t*>(texels);
         return Unpack32<S>(S::Load(words), S::Load(words + S::Width));
@@ -262,7 +276,7 @@ Channels<S> LoadTexels(const typename TexelOf<F>::Type* texels) {
 }
 
 template <class S>
-Channels<S> LerpChannels(const Channels<S>& a, const Channels<S>& b, typename S::H f) {
+SOFTWARE_PIXEL_INLINE Channels<S> LerpChannels(const Channels<S>& a, const Channels<S>& b, typename S::H f) {
     return {Lerp<S>(a.r, b.r, f), Lerp<S>(a.g, b.g, f), Lerp<S>(a.b, b.b, f)};
 }
 
@@ -339,7 +353,7 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
 // ---- output ----
 
 template <class S, Blend B>
-typename S::H CombineChannel(typename S::H s, typename S::H d) {
+SOFTWARE_PIXEL_INLINE typename S::H CombineChannel(typename S::H s, typename S::H d) {
     typename S::H value;
     if (B == Blend::Add)
         value = S::HAdd(s, d);
@@ -351,14 +365,14 @@ typename S::H CombineChannel(typename S::H s, typename S::H d) {
 }
 
 template <class S, Blend B>
-Channels<S> Combine(const Channels<S>& s, const Channels<S>& d) {
+SOFTWARE_PIXEL_INLINE Channels<S> Combine(const Channels<S>& s, const Channels<S>& d) {
     if (B == Blend::Replace) return s;
     return {CombineChannel<S, B>(s.r, d.r), CombineChannel<S, B>(s.g, d.g), CombineChannel<S, B>(s.b, d.b)};
 }
 
 // 8-bit channels to 5-6-5 or 5-5-5 pixels, with the ordered dither when asked for.
 template <class S, ColourFormat F, bool Dither>
-typename S::H Pack16(const Channels<S>& c, typename S::H threshold) {
+SOFTWARE_PIXEL_INLINE typename S::H Pack16(const Channels<S>& c, typename S::H threshold) {
     const typename S::H five = Dither ? S::HShiftRight(threshold, 1) : S::HSet(0);
     const typename S::H r5 = S::HMin(S::HShiftRight(S::HAdd(c.r, five), 3), S::HSet(31));
     const typename S::H b5 = S::HMin(S::HShiftRight(S::HAdd(c.b, five), 3), S::HSet(31));
@@ -373,25 +387,30 @@ typename S::H Pack16(const Channels<S>& c, typename S::H threshold) {
 
 template <class S, ColourFormat F, bool Dither, Blend B>
 void Output16(const SpanContext& c, int y, int x, int n, const uint32_t* colour, const uint8_t* mask) {
-    uint8_t* row = c.colour + y * c.colourPitch + x * static_cast<ptrdiff_t>(sizeof(uint16_t));
+    uint8_t* row = c.colour + y * c.colourPitch;
+    const int rowPixels = static_cast<int>(c.colourPitch / static_cast<ptrdiff_t>(sizeof(uint16_t)));
     const typename S::H threshold = S::HLoad(ditherLanes.rows[y & 3] + (x & 3));
     for (int i = 0; i < n; i += S::Pixels) {
-        StepMemory<S, uint16_t> memory(row + i * sizeof(uint16_t), n - i < S::Pixels ? n - i : S::Pixels);
+        const int count = n - i < S::Pixels ? n - i : S::Pixels;
+        StepMemory<S, uint16_t> memory(row, x + i, rowPixels, count);
         const typename S::H old = S::HLoad(memory.Pixels());
         const Channels<S> source = Unpack32<S>(S::Load(reinterpret_cast<const int32_t*>(colour + i)),
                                                S::Load(reinterpret_cast<const int32_t*>(colour + i + S::Width)));
         const Channels<S> blended = Combine<S, B>(source, Unpack16<S, F>(old));
         const typename S::H packed = Pack16<S, F, Dither>(blended, threshold);
-        S::HStore(memory.Pixels(), S::HSelect(S::LoadMask(mask + i), packed, old));
+        const typename S::H draw = S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(count));
+        S::HStore(memory.Pixels(), S::HSelect(draw, packed, old));
         memory.Finish();
     }
 }
 
 template <class S, Blend B>
 void Output32(const SpanContext& c, int y, int x, int n, const uint32_t* colour, const uint8_t* mask) {
-    uint8_t* row = c.colour + y * c.colourPitch + x * static_cast<ptrdiff_t>(sizeof(uint32_t));
+    uint8_t* row = c.colour + y * c.colourPitch;
+    const int rowPixels = static_cast<int>(c.colourPitch / static_cast<ptrdiff_t>(sizeof(uint32_t)));
     for (int i = 0; i < n; i += S::Pixels) {
-        StepMemory<S, uint32_t> memory(row + i * sizeof(uint32_t), n - i < S::Pixels ? n - i : S::Pixels);
+        const int count = n - i < S::Pixels ? n - i : S::Pixels;
+        StepMemory<S, uint32_t> memory(row, x + i, rowPixels, count);
         int32_t* pixels = reinterpret_cast<int32_t*>(memory.Pixels());
         const typename S::I old[2] = {S::Load(pixels), S::Load(pixels + S::Width)};
         typename S::I value[2] = {S::Load(reinterpret_cast<const int32_t*>(colour + i)),
@@ -404,7 +423,7 @@ void Output32(const SpanContext& c, int y, int x, int n, const uint32_t* colour,
             value[1] = S::Load(reinterpret_cast<const int32_t*>(packed + S::Width));
         }
         typename S::I keep[2];
-        S::Widen(S::LoadMask(mask + i), &keep[0], &keep[1]);
+        S::Widen(S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(count)), &keep[0], &keep[1]);
         for (int half = 0; half < 2; ++half)
             S::Store(pixels + half * S::Width,
                      S::Select(S::Equal(keep[half], S::Set(0)), old[half], value[half]));

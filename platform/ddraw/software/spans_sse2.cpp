@@ -82,12 +82,15 @@ struct Sse2 {
         const __m128i wide = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)), zero);
         return HNot(_mm_cmpeq_epi16(wide, zero));
     }
-    // Writes a step's mask as bytes 0 or 1; returns how many of the first count lanes are set.
-    static SOFTWARE_PIXEL_INLINE int StoreMask(H mask, uint8_t* bytes, int count) {
+    // Writes a step's mask as bytes 0 or 1; returns how many lanes are set.
+    static SOFTWARE_PIXEL_INLINE int StoreMask(H mask, uint8_t* bytes) {
         const __m128i narrow = _mm_packs_epi16(mask, _mm_setzero_si128());
         _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes), _mm_and_si128(narrow, _mm_set1_epi8(1)));
-        const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(narrow)) & 0xFFu;
-        return __builtin_popcount(count >= Pixels ? bits : bits & ((1u << count) - 1));
+        return __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(narrow)) & 0xFFu);
+    }
+    // Lanes below count set.
+    static SOFTWARE_PIXEL_INLINE H LanesBelow(int count) {
+        return _mm_cmpgt_epi16(_mm_set1_epi16(static_cast<int16_t>(count)), _mm_setr_epi16(0, 1, 2, 3, 4, 5, 6, 7));
     }
 };
 
