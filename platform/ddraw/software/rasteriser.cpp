@@ -54,10 +54,13 @@ Scissor CoveredBox(const int32_t x[3], const int32_t y[3], const Scissor& scisso
     return box;
 }
 
-void RasteriseTriangle(const SpanContext& context, const int32_t x[3], const int32_t y[3], const Scissor& box) {
+void RasteriseTriangle(const SpanContext& context, const TriangleCorners& corners, const RowShare& rows) {
+    const int32_t* x = corners.x;
+    const int32_t* y = corners.y;
+    const Scissor& box = corners.box;
     Edge edges[3];
     for (int i = 0; i < 3; ++i) edges[i].Init(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
-    for (int py = box.top; py < box.bottom; ++py) {
+    for (int py = rows.FirstOwnedFrom(box.top); py < box.bottom; py = rows.FirstOwnedFrom(py + 1)) {
         int64_t left = box.left, right = box.right - 1;
         for (const Edge& edge : edges) edge.Limit(py, left, right);
         if (left <= right) DrawSpan(context, py, static_cast<int>(left), static_cast<int>(right));

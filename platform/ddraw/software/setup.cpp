@@ -75,20 +75,21 @@ FloatPlane FloatPlaneOf(const Geometry& g, double a0, double a1, double a2) {
 
 }  // namespace
 
-void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const ScreenVertex& a, const ScreenVertex& b,
-                   const ScreenVertex& c) {
-    if (!IsFinite(a) || !IsFinite(b) || !IsFinite(c)) return;
+bool SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const ScreenVertex& a, const ScreenVertex& b,
+                   const ScreenVertex& c, TriangleCorners* corners) {
+    if (!IsFinite(a) || !IsFinite(b) || !IsFinite(c)) return false;
     const ScreenVertex* v[3] = {&a, &b, &c};
-    int32_t x[3], y[3];
+    int32_t* x = corners->x;
+    int32_t* y = corners->y;
     for (int i = 0; i < 3; ++i) {
         x[i] = Snap(v[i]->x);
         y[i] = Snap(v[i]->y);
     }
     int64_t area =
         static_cast<int64_t>(x[1] - x[0]) * (y[2] - y[0]) - static_cast<int64_t>(x[2] - x[0]) * (y[1] - y[0]);
-    if (area == 0) return;
-    if (setup.cull == Cull::Clockwise && area > 0) return;
-    if (setup.cull == Cull::CounterClockwise && area < 0) return;
+    if (area == 0) return false;
+    if (setup.cull == Cull::Clockwise && area > 0) return false;
+    if (setup.cull == Cull::CounterClockwise && area < 0) return false;
     if (area < 0) {
         std::swap(v[1], v[2]);
         std::swap(x[1], x[2]);
@@ -123,7 +124,8 @@ void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
         context.q = FloatPlane{1.0f, 0.0f, 0.0f};
     }
     const Scissor box = CoveredBox(x, y, setup.scissor);
-    if (box.left >= box.right || box.top >= box.bottom) return;
+    if (box.left >= box.right || box.top >= box.bottom) return false;
+    corners->box = box;
     const bool laneDepth = setup.lanes.depth != setup.scalar.depth;
     const bool fits = FitsLanes(context.red, box, context.referenceX, context.referenceY) &&
                       FitsLanes(context.green, box, context.referenceX, context.referenceY) &&
@@ -138,7 +140,7 @@ void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
                            setup.texelsPerUnitArea;
         if (texelArea > g.area) context.shadeStage = stages.minify;
     }
-    RasteriseTriangle(context, x, y, box);
+    return true;
 }
 
 }  // namespace software

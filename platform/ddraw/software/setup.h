@@ -30,7 +30,9 @@ struct TriangleSetup {
     double texelsPerUnitArea;  // texture width x height
 };
 
-void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const ScreenVertex& a, const ScreenVertex& b,
-                   const ScreenVertex& c);
+// Fills the context's planes and plane stages and the corners for the triangle a, b, c; false
+// when it covers no pixel (culled, degenerate, outside the scissor or not finite).
+bool SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const ScreenVertex& a, const ScreenVertex& b,
+                   const ScreenVertex& c, TriangleCorners* corners);
 
 }  // namespace software
