@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "framecompare.h"
+#include "workfolder.h"
 
 namespace {
 
@@ -109,7 +110,8 @@ TEST_P(GoldenFrames, EveryFrameMatches) {
     const fs::path data = fs::path(GOLDEN_CAPTURE_PROGRAM).parent_path();
     if (!fs::exists(data / "music" / "clone.mp3")) GTEST_SKIP() << "needs the baked data beside the capture program";
     const unsigned bits = GetParam();
-    const std::string folder = ::testing::TempDir() + "golden_" + std::to_string(bits) + "_" + std::to_string(getpid());
+    const TemporaryFolder temporary;
+    const std::string& folder = temporary.path;
     std::string output;
     ASSERT_TRUE(CaptureFrames(bits, folder, output)) << output;
 
@@ -127,8 +129,6 @@ TEST_P(GoldenFrames, EveryFrameMatches) {
             EXPECT_TRUE(MatchesGoldenFrame(golden, got, FrameTolerance(), GOLDEN_MISMATCH_FOLDER));
         }
     }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, GoldenFrames, ::testing::Values(16u, 32u),

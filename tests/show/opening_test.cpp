@@ -4,36 +4,36 @@
 #include "director.h"
 #include "echocredits.h"
 #include "globals.h"
-#include "passfixture.h"
+#include "showfixture.h"
 
 namespace {
 
 // The etest2.3d level before its fade and clamps, at a frame clock.
 double Wobble(double clock) { return std::cos(std::sin(clock * M_PI / 158.0) * 540.0 * M_PI / 170.0) * 0.4 + 0.6; }
 
-using Opening = SegmentFrames;
+using Opening = FilledShowTest;
 
 }  // namespace
 
 TEST_F(Opening, TwoPassesAnimatedSceneThenAdditiveKeyImage) {
     Prime(100000, 79.0f);
     FrameAt(100000);
-    const std::vector<Draw> draws = device.Draws();
+    const std::vector<RecordedDraw> draws = recorder.Draws();
     ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(SceneName(draws[0].scene), "etest2");
-    EXPECT_EQ(draws[0].texture, nullptr);
+    EXPECT_EQ(SceneName(draws[0]), "etest2");
+    EXPECT_EQ(draws[0].texture, "");
     EXPECT_EQ(draws[0].alphaBlend, 0u);
     EXPECT_EQ(draws[0].zEnable, 0u);
     EXPECT_EQ(draws[0].zWriteEnable, 0u);
     // At clock 79 the inner sine is at its peak.
-    EXPECT_NEAR(draws[0].keyLight, 0.6 + 0.4 * std::cos(540.0 * M_PI / 170.0), 1e-5);
-    EXPECT_NEAR(draws[0].keyLight, 0.2599, 1e-4);
+    EXPECT_NEAR(draws[0].KeyLight(), 0.6 + 0.4 * std::cos(540.0 * M_PI / 170.0), 1e-5);
+    EXPECT_NEAR(draws[0].KeyLight(), 0.2599, 1e-4);
 
-    EXPECT_EQ(SceneName(draws[1].scene), "etest");
-    EXPECT_EQ(draws[1].texture, keyTexture);
+    EXPECT_EQ(SceneName(draws[1]), "etest");
+    EXPECT_EQ(draws[1].texture, "key.jpg");
     EXPECT_EQ(draws[1].alphaBlend, 1u);
     EXPECT_EQ(draws[1].destBlend, static_cast<DWORD>(D3DBLEND_SRCCOLOR));
-    EXPECT_NEAR(draws[1].keyLight, 79.0 / 3000.0, 1e-6);
+    EXPECT_NEAR(draws[1].KeyLight(), 79.0 / 3000.0, 1e-6);
     // The stored key light keeps the level it was sent with.
     EXPECT_NEAR(etestLights.lights[0].dcvDiffuse.g, 79.0 / 3000.0, 1e-6);
 }
@@ -65,7 +65,7 @@ TEST_F(Opening, OverlayHeldAtPointEightPlusOneStepAndIntroSinksToZero) {
     EXPECT_NEAR(introFade, 1.5, 1e-5);
     // Wobble is at most 1, the fade already 1 when the level is taken: clamped at 0, not below.
     EXPECT_EQ(introLevel, 0.0f);
-    EXPECT_EQ(device.Draws()[0].keyLight, 0.0f);
+    EXPECT_EQ(recorder.Draws()[0].KeyLight(), 0.0f);
 }
 
 TEST_F(Opening, EmptyFrameAtMarkOne) {

@@ -1,58 +1,15 @@
 // The frame prelude and the timeline: clocks, windows and the frame's outline, with the music
-// position scripted on the virtual clock and the device calls written down by a fake device.
-#include <gtest/gtest.h>
-
-#include <platform/musicclock.h>
-
+// position scripted on the virtual clock.
 #include <cmath>
 #include <set>
-#include <unistd.h>
 
 #include "director.h"
-#include "fakedevice.h"
 #include "globals.h"
-#include "renderdevice.h"
-#include "showmusic.h"
+#include "showfixture.h"
 
 namespace {
 
-std::string musicFolder;
-
-class Director : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        char folder[] = "/tmp/director-test-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        musicFolder = folder;
-        const std::string mp3 = WriteSilentShowMusic(folder);
-        ASSERT_FALSE(mp3.empty());
-        ASSERT_TRUE(StartVirtualShowMusic(mp3));
-    }
-
-    static void TearDownTestSuite() { RemoveSilentShowMusic(musicFolder); }
-
-    void SetUp() override {
-        renderDevice.device = &device;
-        renderDevice.primary = &primary;
-        musicPosition = previousMusicPosition = positionDelta = 0;
-        frameDelta = frameClock = 0.0f;
-        segment2Ticks = 0;
-        showFinished = 0;
-    }
-
-    void TearDown() override {
-        renderDevice.device = nullptr;
-        renderDevice.primary = nullptr;
-    }
-
-    void FrameAt(DWORD position) {
-        platform::SetVirtualMusicPosition(position);
-        DirectorFrame();
-    }
-
-    RecordingDevice device;
-    RecordingPrimary primary{device};
-};
+using Director = ShowTest;
 
 // Past the end of the show no segment draws: the prelude's own work can be watched there alone.
 constexpr DWORD AfterShow = 43000001;
@@ -105,13 +62,9 @@ TEST(Timeline, MarksInsideSegmentsOpenNoWindow) {
 
 TEST_F(Director, FrameIsClearedDrawnAndFlipped) {
     FrameAt(3900000);  // no window holds: an empty black frame
-    const std::vector<std::string> expected = {"Clear", "BeginScene", "EndScene", "Flip"};
-    ASSERT_EQ(device.Names(), expected);
-    EXPECT_EQ(device.calls[0].a, static_cast<DWORD>(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER));
-    EXPECT_EQ(device.calls[0].b, 0u);            // black
-    EXPECT_EQ(device.calls[0].values[0], 1.0f);  // depth
-    EXPECT_EQ(device.calls[0].values[1], 0.0f);  // stencil
-    EXPECT_EQ(device.calls[3].a, static_cast<DWORD>(DDFLIP_WAIT));
+    const std::vector<std::string> expected = {"Clear", "BeginScene", "EndScene", "Present"};
+    ASSERT_EQ(recorder.Names(), expected);
+    EXPECT_EQ(recorder.Lines()[0], "Clear rectCount=0 flags=3 colour=0 z=1 stencil=0");
 }
 
 TEST_F(Director, FirstFrameLeavesTheClockAtZero) {
@@ -152,18 +105,18 @@ TEST_F(Director, PositionGoingBackwardsJumpsTheClocksForward) {
 }
 
 TEST_F(Director, ShowFinishesWithTheFrameAtTheLastMark) {
+    Prime(42999999, 0.0f);
     FrameAt(42999999);
     EXPECT_EQ(showFinished, 0);
     FrameAt(43000000);
     EXPECT_EQ(showFinished, 1);
-    EXPECT_EQ(device.Names().back(), "Flip");  // the last frame is still shown
+    EXPECT_EQ(recorder.Names().back(), "Present");  // the last frame is still shown
 
     showFinished = 0;
-    device.calls.clear();
     FrameAt(AfterShow);
     EXPECT_EQ(showFinished, 1);
-    const std::vector<std::string> empty = {"Clear", "BeginScene", "EndScene", "Flip"};
-    EXPECT_EQ(device.Names(), empty);
+    const std::vector<std::string> empty = {"Clear", "BeginScene", "EndScene", "Present"};
+    EXPECT_EQ(recorder.Names(), empty);
 }
 
 TEST_F(Director, Segment2TicksResetOutsideItsWindowOnly) {
@@ -211,29 +164,28 @@ TEST_F(Director, KeyLightKeepsItsLevelDimmedLightsDoNot) {
     for (int i = 0; i < 3; ++i) lights.lights[i].dcvDiffuse = {0.2f * (i + 1), 0.3f, 0.4f, 0.5f};
 
     SetKeyLight(lights, 0.75f);
-    ASSERT_EQ(device.calls.size(), 1u);
-    EXPECT_EQ(device.calls[0].name, "SetLight");
-    EXPECT_EQ(device.calls[0].a, 0u);
-    EXPECT_EQ(device.calls[0].values[0], 0.75f);
-    EXPECT_EQ(device.calls[0].values[2], 0.75f);
-    EXPECT_EQ(device.calls[0].values[3], 0.5f);  // alpha untouched
+    ASSERT_EQ(recorder.calls.size(), 1u);
+    EXPECT_EQ(recorder.calls[0].call, "SetLight");
+    EXPECT_EQ(ArgumentOf(recorder.calls[0], "index"), 0);
+    // Alpha untouched.
+    EXPECT_EQ(recorder.calls[0].Find("light.diffuse")->numbers, (std::vector<double>{0.75, 0.75, 0.75, 0.5}));
     EXPECT_EQ(lights.lights[0].dcvDiffuse.g, 0.75f);
 
-    device.calls.clear();
+    recorder.calls.clear();
     DimAllLights(lights, 1.5f);  // levels are not clamped
-    ASSERT_EQ(device.calls.size(), 3u);
+    ASSERT_EQ(recorder.calls.size(), 3u);
     for (DWORD i = 0; i < 3; ++i) {
-        EXPECT_EQ(device.calls[i].a, i);
-        EXPECT_EQ(device.calls[i].values[1], 1.5f);
+        EXPECT_EQ(ArgumentOf(recorder.calls[i], "index"), i);
+        EXPECT_EQ(ArgumentOf(recorder.calls[i], "light.diffuse", 1), 1.5);
     }
     EXPECT_EQ(lights.lights[0].dcvDiffuse.r, 0.75f);
     EXPECT_EQ(lights.lights[2].dcvDiffuse.r, 0.2f * 3);
     EXPECT_EQ(lights.lights[2].dcvDiffuse.b, 0.4f);
 
-    device.calls.clear();
+    recorder.calls.clear();
     lights.deviceLightCount = 0;
     DimAllLights(lights, 0.0f);
-    EXPECT_TRUE(device.calls.empty());
+    EXPECT_TRUE(recorder.calls.empty());
 }
 
 TEST(Vocabulary, ObjectStatesTouchOnlyListedValuesOfEveryObject) {
@@ -278,8 +230,5 @@ TEST(Vocabulary, LookAtAndReversedLook) {
 
 TEST_F(Director, ZClearLeavesTheColour) {
     ZClear();
-    ASSERT_EQ(device.calls.size(), 1u);
-    EXPECT_EQ(device.calls[0].a, static_cast<DWORD>(D3DCLEAR_ZBUFFER));
-    EXPECT_EQ(device.calls[0].b, 0u);
-    EXPECT_EQ(device.calls[0].values[0], 1.0f);
+    EXPECT_EQ(recorder.Lines(), std::vector<std::string>{"Clear rectCount=0 flags=2 colour=0 z=1 stencil=0"});
 }

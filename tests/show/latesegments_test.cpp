@@ -1,57 +1,25 @@
 // The four later segments driven frame by frame: music positions scripted (on the virtual clock
-// for the timeline, directly for single segments), small scenes filled in memory, and a device
-// that keeps what it is handed.
-#include <gtest/gtest.h>
-
+// for the timeline, directly for single segments) and small scenes filled in memory.
 #include <platform/musicclock.h>
 
 #include <cmath>
 #include <cstring>
-#include <unistd.h>
 
 #include "alien.h"
 #include "director.h"
 #include "globals.h"
 #include "king.h"
-#include "renderdevice.h"
 #include "roki.h"
 #include "segments.h"
 #include "setupchoices.h"
-#include "showmusic.h"
+#include "showfixture.h"
 #include "swarm.h"
-#include "watchingdevice.h"
 
 namespace {
 
 // Bytes of music that make frameDelta exactly 0.1.
 constexpr DWORD TenthStep = 17380;
 constexpr double Pi = 3.1415927f;
-
-template <class T>
-void Zero(T& value) {
-    std::memset(static_cast<void*>(&value), 0, sizeof value);
-}
-
-void ZeroAllScenes() {
-    for (Scene* scene : {&etestScene, &etest4Scene, &bboxyScene, &compeScene, &rokiScene, &liteScene, &cubaScene,
-                         &humanuScene, &tribesScene, &kingScene, &cubikiScene, &cubikScene, &alienScene})
-        Zero(*scene);
-    for (LightSet* lights : {&etestLights, &etest4Lights, &bboxyLights, &compeLights, &rokiLights, &liteLights,
-                             &cubaLights, &humanuLights, &tribesLights, &kingLights, &cubikiLights, &cubikLights,
-                             &alienLights})
-        Zero(*lights);
-}
-
-void ZeroSegmentState() {
-    segment4Ticks = liteTicks = 0;
-    segment4Pulse = segment4Fade = 0.0f;
-    segment5Ticks = rokiFrame = rokiCamera1Ticks = rokiCamera2Ticks = zoomTicks = 0;
-    segment6Ticks = 0;
-    segment6Crossfade = segment6Swell = segment6Wave = segment6Fade = ringGrowth = 0.0f;
-    alienGlow = endFade = alienPulse = 0.0f;
-    alienFrame = alienTicks1 = alienTicks2 = alienTicks3 = alienTicks4 = alienTicks5 = 0;
-    Zero(particleField);
-}
 
 // Gives a light set n device lights, record i in slot i, each with the given diffuse red.
 void GiveLights(LightSet& lights, int n, float red) {
@@ -68,61 +36,46 @@ void GiveLights(LightSet& lights, int n, float red) {
 }
 
 // The scale of a billboard drawn with an identity view: the length of its first row.
-float BillboardScale(const WatchedDraw& draw) {
+float BillboardScale(const RecordedDraw& draw) {
     return std::sqrt(draw.world.m[0][0] * draw.world.m[0][0] + draw.world.m[0][1] * draw.world.m[0][1] +
                      draw.world.m[0][2] * draw.world.m[0][2]);
 }
 
-std::vector<const WatchedDraw*> BillboardDraws(const WatchingDevice& device) {
-    std::vector<const WatchedDraw*> found;
-    for (const WatchedDraw& draw : device.draws)
-        if (draw.vertexFormat == DrawVertexFormat) found.push_back(&draw);
-    return found;
-}
-
-class LateSegments : public ::testing::Test {
+class LateSegments : public ShowTest {
 protected:
     void SetUp() override {
-        renderDevice.device = &device;
-        ZeroAllScenes();
-        ZeroSegmentState();
+        ShowTest::SetUp();
         etestLights.view = IdentityMatrix();
         etest4Lights.view = IdentityMatrix();
         kingLights.view = IdentityMatrix();
-        frameDelta = 0.0f;
-    }
-    void TearDown() override {
-        renderDevice.device = nullptr;
-        ZeroAllScenes();
     }
 
-    WatchingDevice device;
+    // Billboards and flat meshes; panels and other indexed draws have no vertices of their own.
+    std::vector<RecordedDraw> BillboardDraws() const { return DrawsOfFormat(DrawVertexFormat); }
+    std::vector<RecordedDraw> IndexedDraws() const { return DrawsOfFormat(0); }
+    std::vector<RecordedDraw> DrawsOfFormat(DWORD vertexFormat) const {
+        std::vector<RecordedDraw> found;
+        for (const RecordedDraw& draw : recorder.Draws())
+            if ((draw.call->call == "DrawPrimitive" ? draw.VertexFormat() : 0) == vertexFormat) found.push_back(draw);
+        return found;
+    }
+    // The diffuse red, green and blue of every light sent.
+    std::vector<std::vector<double>> LightsSent() const {
+        std::vector<std::vector<double>> lights;
+        for (const platform::TraceRecord* call : recorder.Matching("SetLight"))
+            lights.push_back(call->Find("light.diffuse")->numbers);
+        return lights;
+    }
 };
-
-}  // namespace
 
 // --- The timeline: which of the later segments runs at the exact window boundaries ------------
 
-namespace {
-
-std::string musicFolder;
-
 class LateTimeline : public LateSegments {
 protected:
-    static void SetUpTestSuite() {
-        char folder[] = "/tmp/segsecond-test-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        musicFolder = folder;
-        const std::string mp3 = WriteSilentShowMusic(folder);
-        ASSERT_FALSE(mp3.empty());
-        ASSERT_TRUE(StartVirtualShowMusic(mp3));
-    }
-    static void TearDownTestSuite() { RemoveSilentShowMusic(musicFolder); }
-
     void SetUp() override {
         LateSegments::SetUp();
-        renderDevice.primary = nullptr;
-        showFinished = 0;
+        // Only the counters are watched: the end's thousands of scratches need not be recorded.
+        platform::SetTraceSink(nullptr);
     }
 
     // Plays the frame at p after one a tenth of a unit earlier; reports which segments moved.
@@ -160,6 +113,7 @@ TEST_F(LateTimeline, EachBoundaryBelongsToExactlyTheRightSegment) {
 }
 
 TEST_F(LateTimeline, EverySegmentSurvivesEmptyScenesAndMissingTextures) {
+    ClearScenesAndTextures();
     setupChoices.screenWidth = 0;
     for (DWORD p : {11760000u, 14800000u, 16500000u, 17650000u, 18200000u, 19200000u, 27600000u, 30100000u,
                     33400000u, 35400000u, 37300000u, 38300000u, 39300000u, 42999999u, 43000000u})
@@ -173,12 +127,12 @@ TEST_F(LateSegments, SwarmFlaresRangeFromTwoToTwelveHundredthsWithoutPulseOrFade
     musicPosition = 12000000;  // t stays 0, so the pulse is 0
     RunFlareSwarm();
     EXPECT_NEAR(segment4Pulse, 0.0f, 1e-12);
-    const auto flares = BillboardDraws(device);
+    const auto flares = BillboardDraws();
     ASSERT_EQ(flares.size(), 600u);
     float smallest = 1.0f, largest = 0.0f;
-    for (const WatchedDraw* flare : flares) {
-        smallest = std::min(smallest, BillboardScale(*flare));
-        largest = std::max(largest, BillboardScale(*flare));
+    for (const RecordedDraw& flare : flares) {
+        smallest = std::min(smallest, BillboardScale(flare));
+        largest = std::max(largest, BillboardScale(flare));
     }
     EXPECT_NEAR(smallest, 0.02f, 1e-4);
     EXPECT_NEAR(largest, 0.12f, 1e-4);
@@ -189,12 +143,12 @@ TEST_F(LateSegments, SwarmFadeShrinksFlaresToNothingButNeverBelow) {
     segment4Fade = 0.15f;
     frameDelta = 0.0f;
     RunFlareSwarm();
-    const auto flares = BillboardDraws(device);
+    const auto flares = BillboardDraws();
     ASSERT_EQ(flares.size(), 600u);
     int vanished = 0;
     for (size_t i = 0; i < flares.size(); ++i) {
         const double base = std::sin((i / 6.0 * 20.0) * Pi / 160.0) * 0.05 + 0.07;
-        const float scale = BillboardScale(*flares[i]);
+        const float scale = BillboardScale(flares[i]);
         EXPECT_NEAR(scale, std::max(0.0, base - 0.05), 1e-5) << "flare " << i;
         if (scale == 0.0f) ++vanished;
     }
@@ -215,20 +169,18 @@ TEST_F(LateSegments, SwarmLitePanelsAndWrap) {
     EXPECT_FLOAT_EQ(liteLights.lights[0].dcvDiffuse.r, 1.0f);
     EXPECT_FLOAT_EQ(liteLights.lights[1].dcvDiffuse.b, 1.0f);
     bool sawSixth = false;
-    for (const WatchedLight& light : device.lights) sawSixth |= std::fabs(light.red - 1.0f / 6.0f) < 1e-7f;
+    for (const std::vector<double>& light : LightsSent()) sawSixth |= std::fabs(light[0] - 1.0f / 6.0f) < 1e-7f;
     EXPECT_TRUE(sawSixth);
 }
 
 TEST_F(LateSegments, SwarmFirstPanelsSitStillOnceFadingWhileTheSecondStackMoves) {
-    static DWORD vertexBufferStandIn;
     static uint16_t indices[3];
     etestScene.objectCount = 1;
-    etestScene.vertexBuffer = reinterpret_cast<LPDIRECT3DVERTEXBUFFER7>(&vertexBufferStandIn);
+    etestScene.vertexBuffer = vertexBuffer;
     etestScene.indices[0] = indices;
     auto panelWorlds = [&] {
         std::vector<Matrix> worlds;
-        for (const WatchedDraw& draw : device.draws)
-            if (draw.vertexFormat == 0) worlds.push_back(draw.world);
+        for (const RecordedDraw& draw : IndexedDraws()) worlds.push_back(draw.world);
         return worlds;
     };
     auto isIdentity = [](const Matrix& m) {
@@ -243,7 +195,7 @@ TEST_F(LateSegments, SwarmFirstPanelsSitStillOnceFadingWhileTheSecondStackMoves)
     EXPECT_TRUE(isIdentity(worlds[0]));
     EXPECT_FALSE(isIdentity(worlds[5]));  // before the fade the first stack breathes
 
-    device.Forget();
+    recorder.calls.clear();
     musicPosition = 15000000;
     RunFlareSwarm();
     worlds = panelWorlds();
@@ -254,8 +206,6 @@ TEST_F(LateSegments, SwarmFirstPanelsSitStillOnceFadingWhileTheSecondStackMoves)
     EXPECT_NEAR(worlds[11].m[3][0], 10.0 + std::sin(t * Pi / 130.0) * segment4Pulse * 6 * 5, 1e-4);
     EXPECT_NEAR(worlds[11].m[3][1], 10.0 + std::cos(t * Pi / 160.0) * segment4Pulse * 6 * 5, 1e-4);
     EXPECT_NEAR(worlds[11].m[0][0], (5 * segment4Pulse + 1) * 0.3, 1e-6);
-    etestScene.vertexBuffer = nullptr;
-    etestScene.indices[0] = nullptr;
 }
 
 // --- Roki ----------------------------------------------------------------------------------
@@ -295,7 +245,6 @@ TEST_F(LateSegments, RokiWrappedFrameHoldsTheLastSample) {
     Matrix expected;
     BuildViewMatrix(expected, eyes[2], Vector(0, 0, 0), Vector(0, 1, 0));
     EXPECT_EQ(std::memcmp(&rokiLights.view, &expected, sizeof expected), 0);
-    rokiScene.eyeSamples[2] = nullptr;
 }
 
 TEST_F(LateSegments, RokiFieldOfViewSwingsOnlyAfterItsStartWithTheFirstCamera) {
@@ -335,10 +284,10 @@ TEST_F(LateSegments, RokiParticleIsDrawnWhereItWasBeforeItMoved) {
     frameDelta = 0.1f;
     musicPosition = 17000000;
     RunRoki();
-    const auto flares = BillboardDraws(device);
+    const auto flares = BillboardDraws();
     ASSERT_EQ(flares.size(), 1u);
-    EXPECT_FLOAT_EQ(flares[0]->world.m[3][1], 1.0f);
-    EXPECT_FLOAT_EQ(BillboardScale(*flares[0]), particleField[0].size);  // the size after the reset
+    EXPECT_FLOAT_EQ(flares[0].world.m[3][1], 1.0f);
+    EXPECT_FLOAT_EQ(BillboardScale(flares[0]), particleField[0].size);  // the size after the reset
     EXPECT_TRUE(particleField[0].height == 0.0f || particleField[0].height == 50.0f);  // reset
     EXPECT_FLOAT_EQ(particleField[1].height, 40.0f);
 }
@@ -346,22 +295,18 @@ TEST_F(LateSegments, RokiParticleIsDrawnWhereItWasBeforeItMoved) {
 TEST_F(LateSegments, RokiOverlaysAroundMark17) {
     GiveLights(etestLights, 1, 1.0f);
     GiveLights(tribesLights, 1, 1.0f);
-    auto zClears = [&] {
-        int n = 0;
-        for (DWORD flags : device.clears) n += flags == D3DCLEAR_ZBUFFER;
-        return n;
-    };
+    auto zClears = [&] { return recorder.Matching("Clear rectCount=0 flags=2 ").size(); };
     musicPosition = 17649999;
     RunRoki();
-    EXPECT_EQ(zClears(), 6);  // the six tribes layers
-    device.Forget();
+    EXPECT_EQ(zClears(), 6u);  // the six tribes layers
+    recorder.calls.clear();
     musicPosition = 17650000;
     RunRoki();
-    EXPECT_EQ(zClears(), 0);
-    EXPECT_TRUE(device.lights.empty());  // neither the bars nor the tribes set a light
+    EXPECT_EQ(zClears(), 0u);
+    EXPECT_TRUE(LightsSent().empty());  // neither the bars nor the tribes set a light
     musicPosition = 17650001;
     RunRoki();
-    EXPECT_EQ(device.lights.size(), 1u + 10u);  // applied once, then one level per bar layer
+    EXPECT_EQ(LightsSent().size(), 1u + 10u);  // applied once, then one level per bar layer
 }
 
 // --- King and cube swarm -------------------------------------------------------------------
@@ -372,13 +317,11 @@ TEST_F(LateSegments, KingStatesInTheirOrderAndOpaqueBeforeBlended) {
         kingScene.renderStates[i] = {7, 7, 1, 5, 9, 1, 1, 3};
         kingScene.world[i] = Translation(static_cast<float>(i), 0, 0);
     }
-    static DWORD vertexBufferStandIn;
     static uint16_t indices[3];
-    kingScene.vertexBuffer = reinterpret_cast<LPDIRECT3DVERTEXBUFFER7>(&vertexBufferStandIn);
+    kingScene.vertexBuffer = vertexBuffer;
     for (int i = 0; i < 140; ++i) kingScene.indices[i] = indices;
     musicPosition = 20000000;
     RunKingAndCubeSwarm();
-    kingScene.vertexBuffer = nullptr;
 
     const ObjectRenderState* s = kingScene.renderStates;
     EXPECT_EQ(s[1].alphaBlendEnable, 1u);
@@ -395,8 +338,7 @@ TEST_F(LateSegments, KingStatesInTheirOrderAndOpaqueBeforeBlended) {
     }
 
     std::vector<int> order;
-    for (const WatchedDraw& draw : device.draws)
-        if (draw.vertexFormat == 0) order.push_back(static_cast<int>(draw.world.m[3][0]));
+    for (const RecordedDraw& draw : IndexedDraws()) order.push_back(static_cast<int>(draw.world.m[3][0]));
     ASSERT_EQ(order.size(), 140u);
     // 0, 2, ... 118, 120, 121, 134 ... 139 opaque; then 1, 3, ... 119 and 122 ... 133 blended.
     EXPECT_EQ(order[0], 0);
@@ -408,7 +350,6 @@ TEST_F(LateSegments, KingStatesInTheirOrderAndOpaqueBeforeBlended) {
     EXPECT_EQ(order[127], 119);
     EXPECT_EQ(order[128], 122);
     EXPECT_EQ(order[139], 133);
-    for (int i = 0; i < 140; ++i) kingScene.indices[i] = nullptr;
 }
 
 TEST_F(LateSegments, CubeAtEveryCubikiVertex) {
@@ -432,8 +373,8 @@ TEST_F(LateSegments, CubeAtEveryCubikiVertex) {
     musicPosition = 20000000;  // t = 0: no rotation, the objects are doubled and raised by 4
     RunKingAndCubeSwarm();
     std::vector<Vector> cubes;
-    for (const WatchedDraw& draw : device.draws)
-        if (draw.texture == wire2Texture && draw.vertexFormat == DrawVertexFormat && draw.world.m[0][0] < 0.5f)
+    for (const RecordedDraw& draw : BillboardDraws())
+        if (draw.texture == "wire2.jpg" && draw.world.m[0][0] < 0.5f)
             cubes.push_back(Vector(draw.world.m[3][0], draw.world.m[3][1], draw.world.m[3][2]));
     ASSERT_EQ(cubes.size(), 3u);
     EXPECT_FLOAT_EQ(cubes[0].x, 2.0f);
@@ -443,13 +384,11 @@ TEST_F(LateSegments, CubeAtEveryCubikiVertex) {
     EXPECT_EQ(cubikScene.renderStates[0].cullMode, 1u);
 
     cubikiScene.vertexCount = 2;  // fewer source vertices than the objects claim: stops there
-    device.Forget();
+    recorder.calls.clear();
     RunKingAndCubeSwarm();
     int drawn = 0;
-    for (const WatchedDraw& draw : device.draws) drawn += draw.vertexFormat == DrawVertexFormat && draw.world.m[0][0] < 0.5f;
+    for (const RecordedDraw& draw : BillboardDraws()) drawn += draw.world.m[0][0] < 0.5f;
     EXPECT_EQ(drawn, 2);
-    cubikiScene.vertexSource = nullptr;
-    cubikScene.flatVertices[0] = nullptr;
 }
 
 TEST_F(LateSegments, PanelLevelIsCappedBeforeTheFade) {
@@ -483,15 +422,15 @@ TEST_F(LateSegments, RingGrowthIsCappedAfterTheFlareThatCrossesIt) {
     ringGrowth = 0.95f;
     frameDelta = 0.02f;
     segment6Ticks = 0;
-    device.Forget();
+    recorder.calls.clear();
     RunKingAndCubeSwarm();
     EXPECT_FLOAT_EQ(ringGrowth, 0.96f);
-    const auto flares = BillboardDraws(device);
+    const auto flares = BillboardDraws();
     ASSERT_EQ(flares.size(), 600u);
     const double t = segment6Ticks;
     auto base = [&](int i) { return std::sin((i / 6.0 * 20.0 + t / 1.5) * Pi / 160.0) * 0.1 + 0.07; };
-    EXPECT_NEAR(BillboardScale(*flares[0]), base(0) - 0.24 + 0.97 / 4, 1e-5);
-    EXPECT_NEAR(BillboardScale(*flares[1]), base(1) - 0.24 + 0.96 / 4, 1e-5);
+    EXPECT_NEAR(BillboardScale(flares[0]), base(0) - 0.24 + 0.97 / 4, 1e-5);
+    EXPECT_NEAR(BillboardScale(flares[1]), base(1) - 0.24 + 0.96 / 4, 1e-5);
 }
 
 TEST_F(LateSegments, KingAfterMark22IsDrawnUnderDimmedLightsAndItsFlaresShrinkToNothing) {
@@ -501,31 +440,27 @@ TEST_F(LateSegments, KingAfterMark22IsDrawnUnderDimmedLightsAndItsFlaresShrinkTo
         kingLights.flares[f] = static_cast<uint8_t>(f);
         kingLights.lights[f].dvPosition.z = -1.0f;  // behind the viewer counts as on screen
     }
-    static DWORD vertexBufferStandIn;
     static uint16_t indices[3];
     kingScene.objectCount = 1;
-    kingScene.vertexBuffer = reinterpret_cast<LPDIRECT3DVERTEXBUFFER7>(&vertexBufferStandIn);
+    kingScene.vertexBuffer = vertexBuffer;
     kingScene.indices[0] = indices;
     segment6Crossfade = 0.9f;
     musicPosition = 28000000;  // between marks 22 and 23; t = 0
     RunKingAndCubeSwarm();
-    kingScene.vertexBuffer = nullptr;
-    kingScene.indices[0] = nullptr;
 
     int kingDraws = 0;
-    for (const WatchedDraw& draw : device.draws)
-        if (draw.vertexFormat == 0) {
-            ++kingDraws;
-            EXPECT_FLOAT_EQ(draw.lightRed[0], 0.25f) << "1 - 0.9 / 1.2";
-            EXPECT_FLOAT_EQ(draw.lightRed[1], 0.25f);
-        }
+    for (const RecordedDraw& draw : IndexedDraws()) {
+        ++kingDraws;
+        EXPECT_FLOAT_EQ(draw.lightRed[0], 0.25f) << "1 - 0.9 / 1.2";
+        EXPECT_FLOAT_EQ(draw.lightRed[1], 0.25f);
+    }
     EXPECT_EQ(kingDraws, 1);
     EXPECT_FLOAT_EQ(kingLights.lights[1].dcvDiffuse.r, 0.8f) << "the stored light keeps its colour";
     // The king's flares come before the ring's: sin(0) + 2 - 2.7 stays at 0; sin(100°) + 2 - 2.7.
-    const auto flares = BillboardDraws(device);
+    const auto flares = BillboardDraws();
     ASSERT_EQ(flares.size(), 2u + 600u);
-    EXPECT_EQ(BillboardScale(*flares[0]), 0.0f);
-    EXPECT_NEAR(BillboardScale(*flares[1]), std::sin(100.0 * Pi / 180.0) - 0.7, 1e-5);
+    EXPECT_EQ(BillboardScale(flares[0]), 0.0f);
+    EXPECT_NEAR(BillboardScale(flares[1]), std::sin(100.0 * Pi / 180.0) - 0.7, 1e-5);
 }
 
 // --- Alien finale --------------------------------------------------------------------------
@@ -567,18 +502,18 @@ TEST_F(LateSegments, AlienLightsNeverPassTheirOwnStoredRed) {
     alienGlow = 50.0f;
     musicPosition = 34000000;
     RunAlienFinale();
-    ASSERT_GE(device.lights.size(), 4u);
-    for (const WatchedLight& light : device.lights) {
-        EXPECT_FLOAT_EQ(light.red, 0.3f);
-        EXPECT_FLOAT_EQ(light.blue, 0.3f);
+    ASSERT_GE(LightsSent().size(), 4u);
+    for (const std::vector<double>& light : LightsSent()) {
+        EXPECT_FLOAT_EQ(light[0], 0.3f);
+        EXPECT_FLOAT_EQ(light[2], 0.3f);
     }
-    device.Forget();
+    recorder.calls.clear();
     musicPosition = 35300000;  // six stacked copies, each a quarter as bright
     RunAlienFinale();
     int quarter = 0;
-    for (const WatchedLight& light : device.lights) {
-        EXPECT_LE(light.red, 0.3f);
-        quarter += std::fabs(light.green - 0.075f) < 1e-7f;
+    for (const std::vector<double>& light : LightsSent()) {
+        EXPECT_LE(light[0], 0.3f);
+        quarter += std::fabs(static_cast<float>(light[1]) - 0.075f) < 1e-7f;
     }
     EXPECT_EQ(quarter, 12);
     EXPECT_FLOAT_EQ(alienLights.lights[0].dcvDiffuse.r, 0.3f);  // the stored colour comes back
@@ -591,21 +526,22 @@ TEST_F(LateSegments, ScratchesGrowWithTheEndFadeAndAreOpaqueBlack) {
     musicPosition = 40000000;
     for (auto [fade, count] : {std::pair<float, int>{0.0f, 0}, {0.0002f, 1}, {0.01f, 5}, {0.0101f, 6}}) {
         endFade = fade;
-        device.Forget();
+        recorder.calls.clear();
         RunAlienFinale();
         int scratches = 0;
-        for (const WatchedDraw& draw : device.draws) {
-            if (draw.quad.empty()) continue;
+        // Screen quads: x, y, z, rhw, diffuse, specular, u, v for each of six vertices.
+        for (const RecordedDraw& draw : DrawsOfFormat(D3DFVF_TLVERTEX)) {
             ++scratches;
-            const float left = draw.quad[0], right = draw.quad[2];
-            EXPECT_GE(left, 0.0f);
-            EXPECT_LT(left, 640.0f);
-            EXPECT_GE(right - left, 0.0f);
-            EXPECT_LE(right - left, 4.0f);
-            EXPECT_FLOAT_EQ(draw.quad[5], 480.0f);
-            for (int v = 0; v < 6; ++v) EXPECT_EQ(draw.quad[12 + v], 0.0f);
+            const std::vector<double>& v = draw.Vertices();
+            ASSERT_EQ(v.size(), 48u);
+            const double left = v[0], right = v[8];
+            EXPECT_GE(left, 0.0);
+            EXPECT_LT(left, 640.0);
+            EXPECT_GE(right - left, 0.0);
+            EXPECT_LE(right - left, 4.0);
+            EXPECT_EQ(v[17], 480.0);
+            for (int corner = 0; corner < 6; ++corner) EXPECT_EQ(v[8 * corner + 4], 0.0);
         }
         EXPECT_EQ(scratches, count) << "endFade " << fade;
     }
-    setupChoices.screenWidth = setupChoices.screenHeight = 0;
 }

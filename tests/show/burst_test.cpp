@@ -5,18 +5,21 @@
 #include "director.h"
 #include "echocredits.h"
 #include "globals.h"
-#include "passfixture.h"
+#include "showfixture.h"
 
 namespace {
 
-using FigureBurst = SegmentFrames;
+class FigureBurst : public FilledShowTest {
+protected:
+    std::vector<std::string> EtestTextures() const {
+        std::vector<std::string> textures;
+        for (const RecordedDraw& draw : recorder.Draws())
+            if (SceneName(draw) == "etest") textures.push_back(draw.texture);
+        return textures;
+    }
+};
 
-std::vector<LPDIRECTDRAWSURFACE7> EtestTextures(const PassDevice& device) {
-    std::vector<LPDIRECTDRAWSURFACE7> textures;
-    for (const Draw& draw : device.Draws())
-        if (draw.scene == &etestScene) textures.push_back(draw.texture);
-    return textures;
-}
+using Names = std::vector<std::string>;
 
 }  // namespace
 
@@ -28,10 +31,10 @@ TEST_F(FigureBurst, PassOrderWhileStretching) {
     const std::vector<std::string> expected = {"compe", "compe", "flat",  "lait",  "lait",  "lait",  "etest",
                                                "etest", "etest", "etest", "etest", "etest", "binary"};
     EXPECT_EQ(scenes, expected);
-    EXPECT_EQ(EtestTextures(device), std::vector<LPDIRECTDRAWSURFACE7>(6, visionTexture));
+    EXPECT_EQ(EtestTextures(), Names(6, "vision.jpg"));
     EXPECT_EQ(cameraVariant, 2);
     FrameAt(8200000);
-    EXPECT_TRUE(EtestTextures(device).empty());
+    EXPECT_TRUE(EtestTextures().empty());
 }
 
 TEST_F(FigureBurst, CameraVariantsAndOverlaysAtTheirMarks) {
@@ -41,10 +44,10 @@ TEST_F(FigureBurst, CameraVariantsAndOverlaysAtTheirMarks) {
     EXPECT_EQ(cameraVariant, 1);
     FrameAt(9760000);
     EXPECT_EQ(cameraVariant, 1);
-    EXPECT_TRUE(EtestTextures(device).empty());
+    EXPECT_TRUE(EtestTextures().empty());
     FrameAt(9760001);
     EXPECT_EQ(cameraVariant, 4);
-    EXPECT_EQ(EtestTextures(device), std::vector<LPDIRECTDRAWSURFACE7>{suspTexture});
+    EXPECT_EQ(EtestTextures(), Names{"susp.jpg"});
     FrameAt(10720001);
     EXPECT_EQ(cameraVariant, 5);
 
@@ -52,12 +55,11 @@ TEST_F(FigureBurst, CameraVariantsAndOverlaysAtTheirMarks) {
     Prime(11500000 - 173800, 0.0f);
     FrameAt(11500000);
     EXPECT_EQ(segment3Fade, 0.25f);
-    EXPECT_EQ(EtestTextures(device), std::vector<LPDIRECTDRAWSURFACE7>{suspTexture});
+    EXPECT_EQ(EtestTextures(), Names{"susp.jpg"});
     Prime(11500001 - 173800, 0.0f);
     FrameAt(11500001);
     EXPECT_NEAR(segment3Fade, 1.05, 1e-5);
-    const std::vector<LPDIRECTDRAWSURFACE7> both = {suspTexture, freedomTexture};
-    EXPECT_EQ(EtestTextures(device), both);
+    EXPECT_EQ(EtestTextures(), (Names{"susp.jpg", "freedom.jpg"}));
     // (1 - 1.05) x 10 + 1 is below 1: the panel stays at scale 1.
     EXPECT_EQ(etestScene.world[0](0, 0), 1.0f);
 
@@ -114,9 +116,11 @@ TEST_F(FigureBurst, FacesMoveAlongTheirMeanNormalFromTheCopy) {
 }
 
 TEST_F(FigureBurst, MalformedFigureStaysInsideItsArrays) {
-    // An object claiming more faces than the figure has, and one without vertices.
+    // An object claiming more faces than the figure and its copy have, and one without vertices.
+    static DrawVertex fortyFaces[120];
     humanusFlatScene.objectCount = 2;
     humanusFlatScene.objects[0].endFace = 40;
+    humanusFlatScene.flatVertices[0] = fortyFaces;
     humanusFlatScene.flatVertices[1] = nullptr;
     FrameAt(8000000);
     figureCopy = nullptr;
@@ -130,8 +134,8 @@ TEST_F(FigureBurst, SpiralDrawsOnlyFlaresOnScreenOrBehindTheViewer) {
     FrameAt(8000000);
     std::vector<Vector> drawn;
     std::vector<float> scales;
-    for (const Draw& draw : device.Draws())
-        if (!draw.scene) {
+    for (const RecordedDraw& draw : recorder.Draws())
+        if (SceneName(draw) == "flare") {
             drawn.push_back(Vector(draw.world(3, 0), draw.world(3, 1), draw.world(3, 2)));
             scales.push_back(draw.world(0, 0));
         }
@@ -152,8 +156,8 @@ TEST_F(FigureBurst, SpiralDrawsOnlyFlaresOnScreenOrBehindTheViewer) {
     segment3Fade = 1.0f;
     Prime(8000000, 0.0f);
     FrameAt(8000000);
-    for (const Draw& draw : device.Draws())
-        if (!draw.scene) {
+    for (const RecordedDraw& draw : recorder.Draws())
+        if (SceneName(draw) == "flare") {
             EXPECT_LT(draw.world(0, 0), 0.0f);
         }
 }
@@ -165,8 +169,8 @@ TEST_F(FigureBurst, LaitCopiesTurnAroundTheFigure) {
     FrameAt(8000000);  // frameDelta 2: burstTicks 250 before drawing
     ASSERT_EQ(burstTicks, 250u);
     std::vector<Matrix> worlds;
-    for (const Draw& draw : device.Draws())
-        if (draw.scene == &laitScene) worlds.push_back(draw.world);
+    for (const RecordedDraw& draw : recorder.Draws())
+        if (SceneName(draw) == "lait") worlds.push_back(draw.world);
     ASSERT_EQ(worlds.size(), 3u);
     const float angles[3] = {2.5f, -250.0f / 110.0f, 250.0f / 70.0f};
     for (int i = 0; i < 3; ++i) {

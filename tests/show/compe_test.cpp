@@ -4,11 +4,11 @@
 #include "director.h"
 #include "echocredits.h"
 #include "globals.h"
-#include "passfixture.h"
+#include "showfixture.h"
 
 namespace {
 
-using CompeAndFigure = SegmentFrames;
+using CompeAndFigure = FilledShowTest;
 
 int Count(const std::vector<std::string>& names, const std::string& name) {
     int n = 0;
@@ -24,16 +24,14 @@ TEST_F(CompeAndFigure, PassOrderBeforeMarkFour) {
     std::vector<std::string> expected = {"compe", "compe", "humanus", "compe", "binary", "etest4", "etest4", "etest4"};
     for (int i = 0; i < 11; ++i) expected.push_back("etest");
     ASSERT_EQ(DrawnScenes(), expected);
-    const std::vector<Draw> draws = device.Draws();
+    const std::vector<RecordedDraw> draws = recorder.Draws();
     EXPECT_EQ(draws[0].alphaBlend, 0u);
     EXPECT_EQ(draws[1].alphaBlend, 1u);
     EXPECT_EQ(draws[1].destBlend, static_cast<DWORD>(D3DBLEND_INVSRCCOLOR));
-    for (int i : {5, 6, 7}) EXPECT_EQ(draws[i].texture, tessik2Texture);
-    EXPECT_EQ(draws[8].texture, codeTexture);
+    for (int i : {5, 6, 7}) EXPECT_EQ(draws[i].texture, "tessik2.jpg");
+    EXPECT_EQ(draws[8].texture, "code.jpg");
     // A depth clear before the blended pass and before the camera 3 view.
-    int clears = 0;
-    for (const DeviceCall& call : device.calls) clears += call.name == "Clear" && call.value == D3DCLEAR_ZBUFFER;
-    EXPECT_EQ(clears, 2);
+    EXPECT_EQ(recorder.Matching("Clear rectCount=0 flags=2 ").size(), 2u);
 }
 
 TEST_F(CompeAndFigure, SubWindowBoundaries) {
@@ -42,7 +40,7 @@ TEST_F(CompeAndFigure, SubWindowBoundaries) {
     EXPECT_EQ(compePulse, 0.0f);
     FrameAt(6100000);
     EXPECT_EQ(echoTexture, visionTexture);
-    EXPECT_EQ(device.Draws()[5].texture, visionTexture);
+    EXPECT_EQ(recorder.Draws()[5].texture, "vision.jpg");
 
     FrameAt(6640000);
     EXPECT_EQ(Count(DrawnScenes(), "etest4"), 3);
@@ -57,11 +55,11 @@ TEST_F(CompeAndFigure, SubWindowBoundaries) {
     FrameAt(7350000);
     EXPECT_EQ(Count(DrawnScenes(), "etest"), 11);  // the vision overlay needs p > mark 6
     FrameAt(7350001);
-    const std::vector<Draw> draws = device.Draws();
+    const std::vector<RecordedDraw> draws = recorder.Draws();
     ASSERT_EQ(Count(DrawnScenes(), "etest"), 12);
-    const Draw& vision = draws[draws.size() - 12];
-    EXPECT_EQ(vision.texture, visionTexture);
-    EXPECT_NEAR(vision.keyLight, 2.0 * (1.0 - compeRise), 1e-5);
+    const RecordedDraw& vision = draws[draws.size() - 12];
+    EXPECT_EQ(vision.texture, "vision.jpg");
+    EXPECT_NEAR(vision.KeyLight(), 2.0 * (1.0 - compeRise), 1e-5);
 
     FrameAt(7800000);
     EXPECT_EQ(segment2Ticks, 0u);
@@ -77,14 +75,14 @@ TEST_F(CompeAndFigure, LevelsFromTheSegmentClock) {
     EXPECT_NEAR(compeGlow, swell * 0.15 + 0.15, 1e-5);
     EXPECT_NEAR(compePulse, pulse, 1e-5);
     EXPECT_EQ(compeRise, -1.0f);  // no frameDelta yet
-    const std::vector<Draw> draws = device.Draws();
+    const std::vector<RecordedDraw> draws = recorder.Draws();
     // Sent unchanged though negative.
-    EXPECT_NEAR(draws[0].keyLight, pulse - 1.0, 1e-5);
-    EXPECT_NEAR(draws[1].keyLight, (pulse - 1.0) / 1.75, 1e-5);
-    EXPECT_NEAR(draws[3].keyLight, compeGlow, 1e-6);
-    EXPECT_NEAR(draws[4].keyLight, overlayLevel, 1e-6);
+    EXPECT_NEAR(draws[0].KeyLight(), pulse - 1.0, 1e-5);
+    EXPECT_NEAR(draws[1].KeyLight(), (pulse - 1.0) / 1.75, 1e-5);
+    EXPECT_NEAR(draws[3].KeyLight(), compeGlow, 1e-6);
+    EXPECT_NEAR(draws[4].KeyLight(), overlayLevel, 1e-6);
     // The credits fade out without a clamp: pulse base 0.4 at clock 0.
-    EXPECT_NEAR(draws.back().keyLight, 0.4 + 0.2 - 246.0 / 200.0, 1e-5);
+    EXPECT_NEAR(draws.back().KeyLight(), 0.4 + 0.2 - 246.0 / 200.0, 1e-5);
 }
 
 TEST_F(CompeAndFigure, RiseTurnsToFallAtMarkSix) {
@@ -104,13 +102,10 @@ TEST_F(CompeAndFigure, SecondProjectionComesFromBinary) {
     binaryLights.projection = Scaling(2.0f);
     Prime(6000000, 0.0f);
     FrameAt(6000000);
-    // The last projection before the fourth compe draw.
-    Matrix projection;
-    int compeDraws = 0;
-    for (const DeviceCall& call : device.calls) {
-        if (call.name == "SetTransform" && call.index == D3DTRANSFORMSTATE_PROJECTION && compeDraws < 3)
-            projection = call.matrix;
-        if (call.name == "SetMaterial" && call.pointer == &compeScene.deviceMaterials[0]) ++compeDraws;
-    }
-    EXPECT_EQ(projection(0, 0), 2.0f);
+    // The projection of the third compe draw.
+    std::vector<Matrix> projections;
+    for (const RecordedDraw& draw : recorder.Draws())
+        if (SceneName(draw) == "compe") projections.push_back(draw.projection);
+    ASSERT_EQ(projections.size(), 3u);
+    EXPECT_EQ(projections[2](0, 0), 2.0f);
 }

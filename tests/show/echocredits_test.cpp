@@ -5,29 +5,27 @@
 #include "director.h"
 #include "echocredits.h"
 #include "globals.h"
-#include "passfixture.h"
-#include "renderdevice.h"
+#include "showfixture.h"
 
 namespace {
 
-using EchoAndCredits = SegmentFrames;
+using EchoAndCredits = FilledShowTest;
 
 struct Panel {
     float s, x, y;
-    LPDIRECTDRAWSURFACE7* texture;
+    const char* texture;
 };
 
 const Panel panels[11] = {
-    {0.4f, 14, 12, &codeTexture},    {0.3f, 12, 8, &ravmoorTexture},  {0.4f, -14, 8, &art2dTexture},
-    {0.3f, -12, 4, &pellinTexture},  {0.3f, -12, 1, &mendrowTexture}, {0.3f, -12, -2, &tessikTexture},
-    {0.4f, 14, -1, &art3dTexture},   {0.3f, 12, -2, &skellTexture},   {0.3f, 12, -8, &mendrowTexture},
-    {0.4f, -12, -8, &musicTexture},  {0.3f, -12, -14, &quorvelTexture},
+    {0.4f, 14, 12, "code.jpg"},     {0.3f, 12, 8, "ravmoor.jpg"},  {0.4f, -14, 8, "art2d.jpg"},
+    {0.3f, -12, 4, "pellin.jpg"},   {0.3f, -12, 1, "mendrow.jpg"}, {0.3f, -12, -2, "tessik.jpg"},
+    {0.4f, 14, -1, "art3d.jpg"},    {0.3f, 12, -2, "skell.jpg"},   {0.3f, 12, -8, "mendrow.jpg"},
+    {0.4f, -12, -8, "music.jpg"},   {0.3f, -12, -14, "quorvel.jpg"},
 };
 
-std::vector<Matrix> Views(const PassDevice& device) {
+std::vector<Matrix> Views(const CallRecorder& recorder) {
     std::vector<Matrix> views;
-    for (const DeviceCall& call : device.calls)
-        if (call.name == "SetTransform" && call.index == D3DTRANSFORMSTATE_VIEW) views.push_back(call.matrix);
+    for (const platform::TraceRecord* call : recorder.Matching("SetTransform type=2 ")) views.push_back(MatrixOf(*call));
     return views;
 }
 
@@ -41,9 +39,9 @@ TEST_F(EchoAndCredits, TenPassesInOrderWithTheirTexturesAndStates) {
                                                "etest",  "etest",  "etest",  "etest",  "etest",
                                                "etest",  "etest",  "etest",  "etest",  "etest"};
     ASSERT_EQ(DrawnScenes(), expected);
-    const std::vector<Draw> draws = device.Draws();
-    for (int i : {0, 1, 2, 3, 4, 8}) EXPECT_EQ(draws[i].texture, nullptr) << "pass " << i + 1;
-    for (int i : {5, 6, 7}) EXPECT_EQ(draws[i].texture, tessik2Texture) << "pass " << i + 1;
+    const std::vector<RecordedDraw> draws = recorder.Draws();
+    for (int i : {0, 1, 2, 3, 4, 8}) EXPECT_EQ(draws[i].texture, "") << "pass " << i + 1;
+    for (int i : {5, 6, 7}) EXPECT_EQ(draws[i].texture, "tessik2.jpg") << "pass " << i + 1;
     // The first echo is opaque and leaves the loaded DESTBLEND; the others add.
     EXPECT_EQ(draws[0].alphaBlend, 0u);
     EXPECT_EQ(draws[0].destBlend, 1u);
@@ -60,7 +58,7 @@ TEST_F(EchoAndCredits, TenPassesInOrderWithTheirTexturesAndStates) {
 TEST_F(EchoAndCredits, ReversedEchoesLookFromTheMirroredEye) {
     Prime(4000000, 0.0f);
     FrameAt(4000000);
-    const std::vector<Matrix> views = Views(device);
+    const std::vector<Matrix> views = Views(recorder);
     ASSERT_GE(views.size(), 5u);
     // The stored camera sits at z = -10; passes 2 and 4 see from z = +10, both towards the origin.
     for (int pass : {0, 2}) {
@@ -81,12 +79,12 @@ TEST_F(EchoAndCredits, ReversedEchoesLookFromTheMirroredEye) {
 TEST_F(EchoAndCredits, ElevenPanelsScaledThenMovedAndMatricesResetAfter) {
     Prime(4000000, 0.0f);
     FrameAt(4000000);
-    const std::vector<Draw> draws = device.Draws();
+    const std::vector<RecordedDraw> draws = recorder.Draws();
     ASSERT_EQ(draws.size(), 20u);
     for (int i = 0; i < 11; ++i) {
-        const Draw& draw = draws[9 + i];
+        const RecordedDraw& draw = draws[9 + i];
         const Panel& panel = panels[i];
-        EXPECT_EQ(draw.texture, *panel.texture) << "panel " << i + 1;
+        EXPECT_EQ(draw.texture, panel.texture) << "panel " << i + 1;
         const Vector corner = TransformPoint(Vector(1, 1, 0), draw.world);
         EXPECT_NEAR(corner.x, panel.s + panel.x, 1e-5) << "panel " << i + 1;
         EXPECT_NEAR(corner.y, panel.s + panel.y, 1e-5) << "panel " << i + 1;
@@ -104,25 +102,25 @@ TEST_F(EchoAndCredits, PulsingLevelsAndTheCreditsLevel) {
     // At clock 82 the inner cosine is 0, so w = 1: echoes dark, pulse and dacode at 0.6.
     Prime(4000000, 82.0f);
     FrameAt(4000000);
-    std::vector<Draw> draws = device.Draws();
-    EXPECT_NEAR(draws[0].keyLight, 0.0, 1e-5);
-    EXPECT_NEAR(draws[5].keyLight, 0.6, 1e-5);
-    EXPECT_NEAR(draws[8].keyLight, 0.6, 1e-5);
-    EXPECT_NEAR(draws[9].keyLight, 0.0, 1e-5);  // 0.6 + 0.2 - 0.8 + 0 / 200
+    std::vector<RecordedDraw> draws = recorder.Draws();
+    EXPECT_NEAR(draws[0].KeyLight(), 0.0, 1e-5);
+    EXPECT_NEAR(draws[5].KeyLight(), 0.6, 1e-5);
+    EXPECT_NEAR(draws[8].KeyLight(), 0.6, 1e-5);
+    EXPECT_NEAR(draws[9].KeyLight(), 0.0, 1e-5);  // 0.6 + 0.2 - 0.8 + 0 / 200
 
     // At clock 164, w = -1: echoes at 0.5, pulse 0, and the credits light below zero, sent as is.
     Prime(4000000, 164.0f);
     FrameAt(4000000);
-    draws = device.Draws();
-    EXPECT_NEAR(draws[0].keyLight, 0.5, 1e-5);
-    EXPECT_NEAR(draws[5].keyLight, 0.0, 1e-5);
-    EXPECT_NEAR(draws[9].keyLight, -0.6, 1e-5);
+    draws = recorder.Draws();
+    EXPECT_NEAR(draws[0].KeyLight(), 0.5, 1e-5);
+    EXPECT_NEAR(draws[5].KeyLight(), 0.0, 1e-5);
+    EXPECT_NEAR(draws[9].KeyLight(), -0.6, 1e-5);
 
     // Four units of frameDelta: credits ticks +500, 2.5 on the level, held at 1.
     FrameAt(4000000 + 4 * 173800);
     EXPECT_EQ(creditsTicks, 500u);
     EXPECT_EQ(echoTicks, 840u);
-    EXPECT_EQ(device.Draws()[9].keyLight, 1.0f);
+    EXPECT_EQ(recorder.Draws()[9].KeyLight(), 1.0f);
 }
 
 TEST_F(EchoAndCredits, LevelsFadeFromMarkTwoOn) {
@@ -153,11 +151,9 @@ TEST_F(EchoAndCredits, LevelsFadeFromMarkTwoOn) {
 }
 
 TEST_F(EchoAndCredits, EveryEarlySegmentRunsOnEmptyScenesAndNullTextures) {
-    TearDown();  // every scene empty, every texture null
-    renderDevice.device = &device;
-    renderDevice.primary = &primary;
+    ClearScenesAndTextures();
     for (DWORD p : {100000u, 4000000u, 6000000u, 7400000u, 8000000u, 9800000u, 11600000u, 11750000u}) {
         FrameAt(p);
-        for (const Draw& draw : device.Draws()) EXPECT_EQ(draw.scene, nullptr) << "at " << p;
+        for (const RecordedDraw& draw : recorder.Draws()) EXPECT_EQ(SceneName(draw), "flare") << "at " << p;
     }
 }
