@@ -1,6 +1,5 @@
-// The DirectDraw drivers of this test program: DirectDrawEnumerateExA and DirectDrawCreateEx are
-// defined here, over scripted drivers, devices and modes, with a failure switch for every call
-// the render device makes and a log of the calls.
+// Scripted DirectDraw drivers in place of the machine's: their devices and modes, a failure
+// switch for every call the render device makes, and a log of the calls.
 #pragma once
 
 #include <d3d.h>
@@ -23,6 +22,7 @@ struct ScriptedDriver {
     std::string description;
     bool hasGuid = false;
     GUID guid = {};
+    DWORD listedWith = 0;  // the DDENUMERATE_ flag that lists a secondary driver
     std::vector<ScriptedMode> modes;
     std::vector<ScriptedDevice> devices;
 };
@@ -30,7 +30,6 @@ struct ScriptedDriver {
 // What the fakes report and which of their calls fail, reset before every test.
 struct Script {
     std::vector<ScriptedDriver> drivers;
-    DWORD enumerateFlags = 0;
 
     // Failure switches, one per call of the render device's creation.
     bool failCreate = false, failQueryDirect3D = false, failCooperativeLevel = false, failDisplayMode = false;
@@ -52,6 +51,15 @@ struct Script {
 
 extern Script script;
 
-void ResetScript();
+// A fresh script whose drivers DirectDraw lists and opens from now on.
+void ScriptDrivers(std::vector<ScriptedDriver> drivers);
+
+// Devices the enumeration lists in this order, each with its own modes: the first from the
+// primary driver, the others as hardware devices of secondary drivers named after them.
+struct ScriptedDeviceModes {
+    std::string description;
+    std::vector<ScriptedMode> modes;
+};
+void ScriptDevices(const std::vector<ScriptedDeviceModes>& devices);
 // The log lines that start with prefix.
 std::vector<std::string> CallsStartingWith(const std::string& prefix);

@@ -1,5 +1,7 @@
 #include "scripteddrivers.h"
 
+#include <platform/directdrawdrivers.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +9,9 @@
 Script script;
 
 namespace {
+
+std::vector<platform::DirectDrawDriverRecord> driverRecords;
+std::vector<const platform::DirectDrawDriverRecord*> driverTable;
 
 void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void Log(const char* format, ...) {
@@ -228,32 +233,44 @@ private:
     ScriptedMode mode = {0, 0, 0};
 };
 
-const ScriptedDriver* FindDriver(const GUID* guid) {
-    for (const ScriptedDriver& driver : script.drivers)
-        if (guid ? (driver.hasGuid && driver.guid == *guid) : !driver.hasGuid) return &driver;
-    return nullptr;
+HRESULT CreateScriptedDriver(const platform::DirectDrawDriverRecord& record, IDirectDraw7** directDraw) {
+    Log("DirectDrawCreateEx %s", record.guid ? "guid" : "primary");
+    if (script.failCreate) return DDERR_GENERIC;
+    const ScriptedDriver& driver = script.drivers[static_cast<size_t>(&record - driverRecords.data())];
+    *directDraw = new FakeDirectDraw(driver);
+    return DD_OK;
 }
 
 }  // namespace
 
-HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags) {
-    script.enumerateFlags = flags;
-    for (ScriptedDriver& driver : script.drivers) {
-        std::string description = driver.description, name = "driver";
-        if (!callback(driver.hasGuid ? &driver.guid : nullptr, &description[0], &name[0], context, nullptr)) break;
+void ScriptDrivers(std::vector<ScriptedDriver> drivers) {
+    script = Script();
+    script.drivers = std::move(drivers);
+    driverRecords.clear();
+    for (const ScriptedDriver& driver : script.drivers)
+        driverRecords.push_back({driver.hasGuid ? &driver.guid : nullptr, driver.description.c_str(), "driver",
+                                 driver.listedWith, CreateScriptedDriver});
+    driverTable.clear();
+    for (const platform::DirectDrawDriverRecord& record : driverRecords) driverTable.push_back(&record);
+    driverTable.push_back(nullptr);
+    platform::UseDirectDrawDrivers(driverTable.data());
+}
+
+void ScriptDevices(const std::vector<ScriptedDeviceModes>& devices) {
+    const DWORD anyDepth = DDBD_16 | DDBD_24 | DDBD_32;
+    std::vector<ScriptedDriver> drivers;
+    for (const ScriptedDeviceModes& device : devices) {
+        ScriptedDriver driver;
+        driver.description = drivers.empty() ? "Primary Display Driver" : device.description;
+        driver.hasGuid = !drivers.empty();
+        driver.guid = GUID{static_cast<DWORD>(drivers.size()), 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+        driver.listedWith = DDENUM_ATTACHEDSECONDARYDEVICES;
+        driver.modes = device.modes;
+        driver.devices = {{device.description, driver.guid, drivers.empty() ? 0u : DWORD(D3DDEVCAPS_HWRASTERIZATION), anyDepth}};
+        drivers.push_back(driver);
     }
-    return DD_OK;
+    ScriptDrivers(drivers);
 }
-
-HRESULT WINAPI DirectDrawCreateEx(GUID* guid, LPVOID* directDraw, REFIID iid, IUnknown* outer) {
-    Log("DirectDrawCreateEx %s", guid ? "guid" : "primary");
-    const ScriptedDriver* driver = FindDriver(guid);
-    if (script.failCreate || driver == nullptr || iid != IID_IDirectDraw7 || outer != nullptr) return DDERR_GENERIC;
-    *directDraw = static_cast<IDirectDraw7*>(new FakeDirectDraw(*driver));
-    return DD_OK;
-}
-
-void ResetScript() { script = Script(); }
 
 std::vector<std::string> CallsStartingWith(const std::string& prefix) {
     std::vector<std::string> found;
