@@ -9,7 +9,7 @@
 
 // The memory behind a surface, as a device draws into it or samples from it.
 struct SurfaceMemory {
-    void* pixels;
+    void* pixels;  // height rows of pitch bytes, the padding after each row included
     LONG pitch;  // bytes per row
     DWORD width;
     DWORD height;

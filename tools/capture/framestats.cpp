@@ -1,5 +1,6 @@
 #include "framestats.h"
 
+#include <algorithm>
 #include <cstdio>
 
 uint64_t TrianglesOf(unsigned primitiveType, uint64_t count) {
@@ -9,6 +10,24 @@ uint64_t TrianglesOf(unsigned primitiveType, uint64_t count) {
     case 6: return count >= 3 ? count - 2 : 0;   // triangle fan
     default: return 0;                           // points and lines
     }
+}
+
+std::vector<uint64_t> BenchFrames(uint64_t frameCount, const std::function<int(uint64_t)>& segmentOfFrame,
+                                  int segmentCount, unsigned perSegment) {
+    std::vector<std::vector<uint64_t>> framesOf(static_cast<size_t>(segmentCount));
+    for (uint64_t frame = 0; frame < frameCount; ++frame) {
+        const int segment = segmentOfFrame(frame);
+        if (segment >= 0 && segment < segmentCount) framesOf[size_t(segment)].push_back(frame);
+    }
+    std::vector<uint64_t> chosen;
+    for (const std::vector<uint64_t>& frames : framesOf) {
+        const uint64_t n = frames.size(), k = std::min<uint64_t>(perSegment, n);
+        // The middle of each of k equal parts, so no sample sits on a segment's first or last frame.
+        for (uint64_t i = 0; i < k; ++i) chosen.push_back(frames[size_t((2 * i + 1) * n / (2 * k))]);
+    }
+    std::sort(chosen.begin(), chosen.end());
+    chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+    return chosen;
 }
 
 FrameStats::FrameStats(std::function<int(uint64_t)> segmentOf, int segmentCount)

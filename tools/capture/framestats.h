@@ -9,6 +9,12 @@
 // Triangles a draw call makes from its primitive type and its vertex or index count.
 uint64_t TrianglesOf(unsigned primitiveType, uint64_t count);
 
+// The frames a benchmark draws, ascending: perSegment frames evenly spaced over the frames of
+// each segment (every frame of a segment that has fewer). segmentOfFrame names the segment of
+// frame 0 .. frameCount - 1: 0 .. segmentCount - 1, or -1.
+std::vector<uint64_t> BenchFrames(uint64_t frameCount, const std::function<int(uint64_t)>& segmentOfFrame,
+                                  int segmentCount, unsigned perSegment);
+
 class FrameStats {
 public:
     // segmentOf names the segment a music position belongs to: 0 .. segmentCount - 1, or -1.

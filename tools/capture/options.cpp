@@ -38,6 +38,8 @@ std::vector<std::string> SplitCommas(const std::string& text) {
     }
 }
 
+constexpr unsigned long MaxBenchFrames = 1000;
+
 // Largest display side a capture accepts (the surfaces' own limit is about the same).
 constexpr unsigned long MaxSide = 8192;
 
@@ -108,7 +110,8 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
         std::string name = option.substr(0, equals);
         const bool takesValue = name == "--fps" || name == "--size" || name == "--bits" || name == "--device" ||
                                 name == "--frames" || name == "--video" || name == "--at" || name == "--at-seconds" ||
-                                name == "--loading" || name == "--trace" || name == "--trace-frames" || name == "--until";
+                                name == "--loading" || name == "--trace" || name == "--trace-frames" || name == "--until" ||
+                                name == "--bench";
         if (takesValue) {
             if (equals != std::string::npos) {
                 value = option.substr(equals + 1);
@@ -178,6 +181,11 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
             if (!ParseFrameSelection(value, options.traceFrames, error)) return false;
         } else if (name == "--stats") {
             options.stats = true;
+        } else if (name == "--bench") {
+            if (!ParseUnsigned(value, MaxBenchFrames, options.benchFrames)) {
+                error = "--bench '" + value + "' must be a number of frames per segment, 1 to 1000";
+                return false;
+            }
         } else if (name == "--until") {
             if (!ParsePosition(value, options.until, error)) return false;
         } else {
@@ -194,6 +202,11 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
     std::vector<uint64_t>& loading = options.loadingStills;
     std::sort(loading.begin(), loading.end());
     loading.erase(std::unique(loading.begin(), loading.end()), loading.end());
+    if (options.benchFrames && (options.Stills() || options.stats || !options.framesDir.empty() ||
+                                !options.videoFile.empty() || !options.traceFile.empty())) {
+        error = "--bench times the drawing alone and goes with no output option";
+        return false;
+    }
     if (options.Stills() && !options.videoFile.empty()) {
         error = "--at or --loading and --video do not go together: a video holds every frame";
         return false;
@@ -228,6 +241,11 @@ Output (any together, except --at with --video):
                         only these frames in the trace (N, A-B or A-; loading frames are negative)
   --stats               per-frame render time and triangles, summary per segment
   --until POS           stop at the first frame at or past this music position
+
+Benchmark:
+  --bench N             draw N evenly spaced frames of each segment, run the others record-only,
+                        and print mean and worst milliseconds and frames per second per segment,
+                        then the record-only speed
 
 The show ends as it does live, at the last mark of its timeline. A progress line goes to stderr.
 )";

@@ -38,6 +38,7 @@ struct CaptureOptions {
     std::string traceFile;            // JSON lines
     FrameSelection traceFrames;       // show frames are 0, 1, ...; loading frames negative
     bool stats = false;
+    unsigned benchFrames = 0;         // frames drawn and timed per segment; 0: no benchmark
     uint64_t until = UINT64_MAX;      // stop at the first frame at or past this position
     bool help = false;
 

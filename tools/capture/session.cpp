@@ -51,7 +51,12 @@ public:
           endPosition(std::min<uint64_t>(options.until, timelineMarks[TimelineMarkCount - 1])),
           totalFrames(FramesToRun(options, endPosition)),
           stats(SegmentOf, SegmentCount),
-          progress(totalFrames, stderr) {}
+          progress(totalFrames, stderr) {
+        if (options.benchFrames)
+            benchFrames = BenchFrames(
+                totalFrames, [&](uint64_t frame) { return SegmentOf(PositionOfFrame(frame, options.rate)); },
+                SegmentCount, options.benchFrames);
+    }
 
     bool Prepare();
     int Run();
@@ -59,6 +64,8 @@ public:
 private:
     void OnCall(const platform::TraceRecord& record);
     void OnPresent(const platform::FrameImage& frame);
+    void CountBenchFrame(uint64_t frame, uint64_t position, double milliseconds);
+    std::string BenchSummary() const;
     void EnterShow();
     void OpenFrameInTrace();
     void WriteTraceLine(int64_t frame, const std::string& tail);
@@ -99,6 +106,10 @@ private:
     std::vector<uint8_t> rgb;
     FrameStats stats;
     Progress progress;
+
+    std::vector<uint64_t> benchFrames;  // ascending
+    uint64_t recordOnlyFrames = 0;
+    double recordOnlyMilliseconds = 0;
 };
 
 void Session::Fail(const std::string& message) {
@@ -116,6 +127,7 @@ void Session::Stop() {
 }
 
 bool Session::NeedsRaster(uint64_t frame) const {
+    if (options.benchFrames) return std::binary_search(benchFrames.begin(), benchFrames.end(), frame);
     // Pictures are drawn only where something takes them: a trace alone needs no pixels. A run
     // with no output at all still draws, as a benchmark of the whole show.
     if (!options.Stills())
@@ -287,6 +299,7 @@ void Session::OnPresent(const platform::FrameImage& frame) {
         if (index == 0) std::fputs(FrameStats::Header().c_str(), stdout);
         std::fputs(stats.Add(index, position, milliseconds, frameTriangles).c_str(), stdout);
     }
+    if (options.benchFrames) CountBenchFrame(index, position, milliseconds);
     frameTriangles = 0;
 
     std::string error;
@@ -318,6 +331,23 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     platform::SetDeviceRasterising(NeedsRaster(showFrame));
     if (!WantsMoreFrames(showFrame)) Stop();
     frameStart = Clock::now();
+}
+
+void Session::CountBenchFrame(uint64_t frame, uint64_t position, double milliseconds) {
+    if (platform::DeviceRasterising()) {
+        stats.Add(frame, position, milliseconds, frameTriangles);
+    } else {
+        ++recordOnlyFrames;
+        recordOnlyMilliseconds += milliseconds;
+    }
+}
+
+std::string Session::BenchSummary() const {
+    std::string text = stats.Summary();
+    char line[120];
+    std::snprintf(line, sizeof line, "record-only %llu frames, %.0f frames/s\n", (unsigned long long)recordOnlyFrames,
+                  recordOnlyMilliseconds > 0 ? 1000.0 * double(recordOnlyFrames) / recordOnlyMilliseconds : 0.0);
+    return text + line;
 }
 
 void Session::WriteLoadingStill(const platform::FrameImage& frame) {
@@ -369,6 +399,7 @@ int Session::Run() {
         Fail("the show ended at frame " + std::to_string(showFrame) + " before reaching position " +
              std::to_string(options.stills[nextStill]));
     if (options.stats && showFrame > 0) std::fputs(stats.Summary().c_str(), stdout);
+    if (options.benchFrames && !failed) std::fputs(BenchSummary().c_str(), stdout);
 
     std::string error;
     if (videoRunning) {

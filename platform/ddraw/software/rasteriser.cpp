@@ -43,17 +43,25 @@ struct Edge {
 
 }  // namespace
 
-void RasteriseTriangle(const SpanContext& context, const int32_t x[3], const int32_t y[3], const Scissor& scissor) {
-    Edge edges[3];
-    for (int i = 0; i < 3; ++i) edges[i].Init(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
+Scissor CoveredBox(const int32_t x[3], const int32_t y[3], const Scissor& scissor) {
     int64_t minY = std::min({y[0], y[1], y[2]}), maxY = std::max({y[0], y[1], y[2]});
     int64_t minX = std::min({x[0], x[1], x[2]}), maxX = std::max({x[0], x[1], x[2]});
-    int top = static_cast<int>(std::max<int64_t>(scissor.top, CeilDivide(minY, SubpixelScale)));
-    int bottom = static_cast<int>(std::min<int64_t>(scissor.bottom - 1, FloorDivide(maxY, SubpixelScale)));
-    int64_t boxLeft = std::max<int64_t>(scissor.left, CeilDivide(minX, SubpixelScale));
-    int64_t boxRight = std::min<int64_t>(scissor.right - 1, FloorDivide(maxX, SubpixelScale));
-    for (int py = top; py <= bottom; ++py) {
-        int64_t left = boxLeft, right = boxRight;
+    Scissor box;
+    box.left = static_cast<int>(std::max<int64_t>(scissor.left, CeilDivide(minX, SubpixelScale)));
+    box.top = static_cast<int>(std::max<int64_t>(scissor.top, CeilDivide(minY, SubpixelScale)));
+    box.right = static_cast<int>(std::min<int64_t>(scissor.right, FloorDivide(maxX, SubpixelScale) + 1));
+    box.bottom = static_cast<int>(std::min<int64_t>(scissor.bottom, FloorDivide(maxY, SubpixelScale) + 1));
+    return box;
+}
+
+void RasteriseTriangle(const SpanContext& context, const TriangleCorners& corners, const RowShare& rows) {
+    const int32_t* x = corners.x;
+    const int32_t* y = corners.y;
+    const Scissor& box = corners.box;
+    Edge edges[3];
+    for (int i = 0; i < 3; ++i) edges[i].Init(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
+    for (int py = rows.FirstOwnedFrom(box.top); py < box.bottom; py = rows.FirstOwnedFrom(py + 1)) {
+        int64_t left = box.left, right = box.right - 1;
         for (const Edge& edge : edges) edge.Limit(py, left, right);
         if (left <= right) DrawSpan(context, py, static_cast<int>(left), static_cast<int>(right));
     }

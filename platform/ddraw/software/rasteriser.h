@@ -17,8 +17,32 @@ struct Scissor {
     int left, top, right, bottom;
 };
 
-// x, y in subpixels, pixel centres at multiples of SubpixelScale; the corners must run
-// clockwise on screen (y down), i.e. have a positive area.
-void RasteriseTriangle(const SpanContext& context, const int32_t x[3], const int32_t y[3], const Scissor& scissor);
+// A triangle ready to rasterise: corners in subpixels, pixel centres at multiples of
+// SubpixelScale, running clockwise on screen (y down), i.e. with a positive area; box is their
+// CoveredBox.
+struct TriangleCorners {
+    int32_t x[3], y[3];
+    Scissor box;
+};
+
+// The pixels whose centres lie inside the corners' bounding box and the scissor (empty when
+// right <= left or bottom <= top).
+Scissor CoveredBox(const int32_t x[3], const int32_t y[3], const Scissor& scissor);
+
+// Rows are dealt out to drawing threads in bands: band b of a target belongs to thread
+// b % count. One thread (index 0 of 1) owns every row.
+constexpr int BandRows = 4;
+struct RowShare {
+    int index, count;
+    // The first row at or below y (y >= 0) that belongs to this share.
+    int FirstOwnedFrom(int y) const {
+        const int band = y / BandRows, skip = (index - band % count + count) % count;
+        return skip ? (band + skip) * BandRows : y;
+    }
+};
+constexpr RowShare AllRows{0, 1};
+
+// Draws the triangle's spans on the rows of the share.
+void RasteriseTriangle(const SpanContext& context, const TriangleCorners& corners, const RowShare& rows);
 
 }  // namespace software

@@ -66,18 +66,6 @@ uint32_t PackClearColour(ColourFormat format, D3DCOLOR colour) {
     }
 }
 
-void FillRect(const SurfaceMemory& memory, int bytesPerPixel, uint32_t value, const Scissor& rect) {
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        uint8_t* row = static_cast<uint8_t*>(memory.pixels) + static_cast<ptrdiff_t>(y) * memory.pitch;
-        if (bytesPerPixel == 2) {
-            uint16_t v = static_cast<uint16_t>(value);
-            for (int x = rect.left; x < rect.right; ++x) std::memcpy(row + 2 * x, &v, 2);
-        } else {
-            for (int x = rect.left; x < rect.right; ++x) std::memcpy(row + 4 * x, &value, 4);
-        }
-    }
-}
-
 bool Intersect(const Scissor& a, const Scissor& b, Scissor* out) {
     out->left = std::max(a.left, b.left);
     out->top = std::max(a.top, b.top);
@@ -99,11 +87,16 @@ Scissor ViewportRect(const D3DVIEWPORT7& viewport, const SurfaceMemory& target) 
 
 }  // namespace
 
-Renderer::Renderer() : world(Identity()), view(Identity()), projection(Identity()), viewport{}, material{} {
+Renderer::Renderer(InstructionSet instructionSet, int threads)
+    : instructionSet(instructionSet),
+      queue(threads > 1 ? std::make_unique<DrawQueue>(threads) : nullptr),
+      world(Identity()), view(Identity()), projection(Identity()), viewport{}, material{} {
     std::memset(&transform, 0, sizeof transform);
     std::memset(&setup, 0, sizeof setup);
     std::memset(&context, 0, sizeof context);
 }
+
+Renderer::~Renderer() { Finish(); }
 
 HRESULT Renderer::SetRenderState(DWORD state, DWORD value) {
     switch (state) {
@@ -246,8 +239,11 @@ HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT
             if (!Intersect(port, wanted, &rect)) continue;
         }
         if (rect.left >= rect.right || rect.top >= rect.bottom) continue;
-        if (flags & D3DCLEAR_TARGET) FillRect(target, BytesPerPixel(format), packed, rect);
-        if (clearDepth) FillRect(*surfaces.depth, depthFormat == DepthFormat::Z16 ? 2 : 4, depthValue, rect);
+        if (flags & D3DCLEAR_TARGET)
+            DrawFill(Fill{static_cast<uint8_t*>(target.pixels), target.pitch, BytesPerPixel(format), packed, rect});
+        if (clearDepth)
+            DrawFill(Fill{static_cast<uint8_t*>(surfaces.depth->pixels), surfaces.depth->pitch,
+                      depthFormat == DepthFormat::Z16 ? 2 : 4, depthValue, rect});
     }
     return D3D_OK;
 }
@@ -283,8 +279,9 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     DepthFormat depthFormat = depth ? DepthFormatOf(depth->format) : DepthFormat::Unsupported;
     context.depth = depth ? static_cast<uint8_t*>(depth->pixels) : nullptr;
     context.depthPitch = depth ? depth->pitch : 0;
-    context.depthStage = SelectDepthStage(depthFormat, depth != nullptr, states.zWrite);
-    context.outputStage = SelectOutputStage(ColourFormatOf(target.format), states.dither,
+    setup.lanes.depth = SelectDepthStage(instructionSet, depthFormat, depth != nullptr, states.zWrite);
+    setup.scalar.depth = SelectDepthStage(InstructionSet::Scalar, depthFormat, depth != nullptr, states.zWrite);
+    context.outputStage = SelectOutputStage(instructionSet, ColourFormatOf(target.format), states.dither,
                                             ToBlend(states.alphaBlend, states.destBlend));
 
     setup.scissor = ViewportRect(viewport, target);
@@ -298,15 +295,21 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
         context.texelPitch = texture->pitch;
         context.textureWidth = static_cast<int>(texture->width);
         context.textureHeight = static_cast<int>(texture->height);
-        setup.magnify = SelectShadeStage(format, states.magFilter, states.addressU, states.addressV, states.perspective);
-        setup.minify = SelectShadeStage(format, states.minFilter, states.addressU, states.addressV, states.perspective);
-        setup.filterPerTriangle = setup.magnify != setup.minify;
+        auto select = [&](InstructionSet set, Filter filter) {
+            return SelectShadeStage(set, format, filter, states.addressU, states.addressV, states.perspective);
+        };
+        setup.lanes.magnify = select(instructionSet, states.magFilter);
+        setup.lanes.minify = select(instructionSet, states.minFilter);
+        setup.scalar.magnify = select(InstructionSet::Scalar, states.magFilter);
+        setup.scalar.minify = select(InstructionSet::Scalar, states.minFilter);
+        setup.filterPerTriangle = states.magFilter != states.minFilter;
         setup.texelsPerUnitArea = static_cast<double>(texture->width) * texture->height;
-        context.shadeStage = setup.magnify;
     } else {
         context.texels = nullptr;
-        context.shadeStage = SelectShadeStage(ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap,
-                                              false);
+        setup.lanes.magnify = setup.lanes.minify = SelectShadeStage(
+            instructionSet, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
+        setup.scalar.magnify = setup.scalar.minify = SelectShadeStage(
+            InstructionSet::Scalar, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
     }
     return D3D_OK;
 }
@@ -365,10 +368,30 @@ HRESULT Renderer::Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD ve
     return D3D_OK;
 }
 
+void Renderer::Finish() {
+    if (queue) queue->Finish();
+}
+
+void Renderer::DrawFill(const Fill& fill) {
+    if (queue)
+        queue->AddFill(fill);
+    else
+        FillRows(fill, AllRows);
+}
+
+void Renderer::SetUpAndDraw(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    TriangleCorners corners;
+    if (!SetUpTriangle(setup, context, a, b, c, &corners)) return;
+    if (queue)
+        queue->AddTriangle(context, corners);
+    else
+        RasteriseTriangle(context, corners, AllRows);
+}
+
 void Renderer::DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2, bool transformed) {
     uint8_t c0 = outcodes[i0], c1 = outcodes[i1], c2 = outcodes[i2];
     if (!(c0 | c1 | c2)) {
-        SetUpTriangle(setup, context, screenVertices[i0], screenVertices[i1], screenVertices[i2]);
+        SetUpAndDraw(screenVertices[i0], screenVertices[i1], screenVertices[i2]);
         return;
     }
     if (c0 & c1 & c2) return;  // wholly outside one plane
@@ -381,7 +404,7 @@ void Renderer::DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2, bool transfor
         count = ClipTriangle(clipVertices[i0], clipVertices[i1], clipVertices[i2], c0 | c1 | c2, clipped);
         for (int i = 0; i < count; ++i) polygon[i] = MapToScreen(clipped[i], transform.viewport);
     }
-    for (int i = 1; i + 1 < count; ++i) SetUpTriangle(setup, context, polygon[0], polygon[i], polygon[i + 1]);
+    for (int i = 1; i + 1 < count; ++i) SetUpAndDraw(polygon[0], polygon[i], polygon[i + 1]);
 }
 
 }  // namespace software

@@ -88,6 +88,7 @@ public:
     HRESULT EndScene() override {
         if (!inScene) return D3DERR_SCENE_NOT_IN_SCENE;
         inScene = false;
+        FinishDrawing();
         return D3D_OK;
     }
 
@@ -103,7 +104,10 @@ public:
         Surfaces surfaces;
         HRESULT result = Resolve(&surfaces);
         if (FAILED(result)) return result;
-        return renderer.Clear(surfaces, rectCount, rects, flags, colour, z);
+        result = renderer.Clear(surfaces, rectCount, rects, flags, colour, z);
+        // Outside a scene nothing else is drawn before the surfaces may be read.
+        if (!inScene) FinishDrawing();
+        return result;
     }
 
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, LPD3DMATRIX matrix) override {
@@ -166,6 +170,7 @@ public:
             if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
             if (!IsUsableColourSurface(*memory, MaxTextureSide)) return DDERR_INVALIDPARAMS;
         }
+        if (texture && texture != surface && renderer.Pending()) Hold(texture);
         Replace(texture, surface);
         return D3D_OK;
     }
@@ -176,6 +181,7 @@ public:
 private:
     SoftwareDevice() = default;
     ~SoftwareDevice() {
+        FinishDrawing();
         Replace<IDirectDrawSurface7>(texture, nullptr);
         Replace<IDirectDrawSurface7>(depthSurface, nullptr);
         Replace<IDirectDrawSurface7>(target, nullptr);
@@ -185,6 +191,7 @@ private:
     // viewport then covers the whole target.
     HRESULT Bind(IDirectDrawSurface7* surface) {
         if (!surface) return DDERR_INVALIDPARAMS;
+        FinishDrawing();
         const SurfaceMemory* memory = SurfaceMemoryOf(surface);
         if (!memory) return DDERR_INVALIDPARAMS;
         if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
@@ -202,6 +209,22 @@ private:
         return D3D_OK;
     }
 
+    // Keeps a texture that drawing still under way may read until that drawing is done.
+    void Hold(IDirectDrawSurface7* surface) {
+        for (int i = 0; i < heldCount; ++i)
+            if (held[i] == surface) return;
+        if (heldCount == HeldTextures) FinishDrawing();
+        surface->AddRef();
+        held[heldCount++] = surface;
+    }
+
+    // Returns when every clear and draw so far is in memory.
+    void FinishDrawing() {
+        renderer.Finish();
+        for (int i = 0; i < heldCount; ++i) held[i]->Release();
+        heldCount = 0;
+    }
+
     // The memory behind the bound surfaces now (a flip may have swapped it since the last call).
     HRESULT Resolve(Surfaces* surfaces) {
         surfaces->colour = SurfaceMemoryOf(target);
@@ -217,6 +240,9 @@ private:
     IDirectDrawSurface7* target = nullptr;
     IDirectDrawSurface7* depthSurface = nullptr;
     IDirectDrawSurface7* texture = nullptr;
+    static constexpr int HeldTextures = 64;
+    IDirectDrawSurface7* held[HeldTextures];
+    int heldCount = 0;
     Renderer renderer;
 };
 
