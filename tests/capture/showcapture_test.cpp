@@ -196,6 +196,12 @@ TEST_F(ShowCapture, FailuresAreClearAndNotSuccess) {
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.output.find("t.jsonl"), std::string::npos) << run.output;
 
+    // The frames before the missing one are still written.
+    run = Capture("--size 64x48 --loading 5,202 --frames " + folder + "/loading");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("no loading frame 202"), std::string::npos) << run.output;
+    EXPECT_EQ(access((folder + "/loading/loading_005.png").c_str(), R_OK), 0) << run.output;
+
     run = Capture("--fps nope");
     EXPECT_EQ(run.code, 2);
     EXPECT_NE(run.output.find("frame rate"), std::string::npos) << run.output;
