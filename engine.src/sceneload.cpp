@@ -180,8 +180,8 @@ int Scene::Load(const char* fileName, LightSet& lightSet, RenderDevice& renderDe
     // The light set's counters are 8-bit and files append to them.
     const int lightCount = file.lightCount > 0 ? file.lightCount : 0;
     if (lightSet.lightCount + lightCount > 255) {
-        fprintf(stderr, "%s: offset 8: %d lights after the light set's %d would pass 255\n", path, lightCount,
-                lightSet.lightCount);
+        fprintf(stderr, "%s: offset %d: %d lights after the light set's %d would pass 255\n", path, LightCountAt,
+                lightCount, lightSet.lightCount);
         return 0;
     }
     for (const SceneFileProblem& problem : file.problems)

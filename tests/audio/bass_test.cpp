@@ -5,6 +5,7 @@
 
 #include "audio/mixer.h"
 #include "mp3writer.h"
+#include "workfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 #include <fstream>
 #include <thread>
 
-using audiotest::ScratchDirectory;
 using audiotest::Tone;
 using audiotest::WriteMp3;
 
@@ -40,7 +40,7 @@ protected:
         return path;
     }
 
-    ScratchDirectory scratch;
+    TemporaryFolder scratch;
 };
 
 TEST_F(AudioLibrary, InitialisesOnceAndFreesEverything) {

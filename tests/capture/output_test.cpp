@@ -10,6 +10,8 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "workfolder.h"
+
 namespace {
 
 platform::FrameImage Frame(const void* pixels, LONG pitch, DWORD width, DWORD height, DWORD bits) {
@@ -26,8 +28,6 @@ platform::FrameImage Frame(const void* pixels, LONG pitch, DWORD width, DWORD he
     frame.format.dwBBitMask = bits == 16 ? 0x001F : 0x0000FF;
     return frame;
 }
-
-std::string TempPath(const char* name) { return ::testing::TempDir() + "capture_" + std::to_string(getpid()) + name; }
 
 TEST(FramePixels, SixteenBitChannelsWidenToFullRange) {
     // White, red, green, blue, black, then a pitch wider than the row (padding must be skipped).
@@ -65,7 +65,8 @@ TEST(PngFiles, ReadBackAsWritten) {
     const unsigned width = 5, height = 3;
     std::vector<uint8_t> rgb(width * height * 3);
     for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint8_t(i * 37 + 11);
-    const std::string path = TempPath("roundtrip.png");
+    const TemporaryFolder folder;
+    const std::string path = folder.File("roundtrip.png");
     std::string error;
     ASSERT_TRUE(WritePng(path, rgb, width, height, error)) << error;
 
@@ -79,15 +80,15 @@ TEST(PngFiles, ReadBackAsWritten) {
     std::vector<uint8_t> back(PNG_IMAGE_SIZE(image));
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, back.data(), 0, nullptr));
     EXPECT_EQ(back, rgb);
-    std::remove(path.c_str());
 }
 
 TEST(PngFiles, FailuresAreReportedAndLeaveNoFile) {
     std::vector<uint8_t> rgb(12, 0);
     std::string error;
-    EXPECT_FALSE(WritePng(TempPath("no/such/folder/x.png"), rgb, 2, 2, error));
+    const TemporaryFolder folder;
+    EXPECT_FALSE(WritePng(folder.File("no/such/folder/x.png"), rgb, 2, 2, error));
     EXPECT_NE(error.find("No such file"), std::string::npos) << error;
-    const std::string shortPath = TempPath("short.png");
+    const std::string shortPath = folder.File("short.png");
     EXPECT_FALSE(WritePng(shortPath, rgb, 4, 4, error));
     EXPECT_NE(access(shortPath.c_str(), F_OK), 0);
 }

@@ -15,8 +15,11 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "workfolder.h"
 
 namespace {
 
@@ -81,18 +84,19 @@ protected:
         const std::string bin = ProgramFolder();
         if (access((bin + "/heliotropic-capture").c_str(), X_OK) != 0 || access((bin + "/music/clone.mp3").c_str(), R_OK) != 0)
             return;
-        folder = ::testing::TempDir() + "segments_" + std::to_string(getpid());
+        frames = std::make_unique<TemporaryFolder>();
+        const std::string& folder = frames->path;
         FrameRate rate;
         rate.numerator = 30;
-        std::string positions, frames;
+        std::string positions, traced;
         for (const Segment& segment : Segments) {
             const uint64_t frame = FirstFrameAtOrPast(segment.position, rate);
             positions += (positions.empty() ? "" : ",") + std::to_string(segment.position);
-            frames += (frames.empty() ? "" : ",") + std::to_string(frame);
+            traced += (traced.empty() ? "" : ",") + std::to_string(frame);
         }
         const std::string command = "'" + bin + "/heliotropic-capture' --size 160x120 --fps 30 --at " + positions +
                                     " --frames '" + folder + "' --trace '" + folder + "/trace.jsonl' --trace-frames " +
-                                    frames + " 2>&1";
+                                    traced + " 2>&1";
         FILE* pipe = popen(command.c_str(), "r");
         if (pipe == nullptr) return;
         char buffer[4096];
@@ -103,19 +107,19 @@ protected:
         std::ifstream trace(folder + "/trace.jsonl");
         for (std::string line; std::getline(trace, line);) calls[int64_t(Field(line, "frame"))].push_back(line);
     }
-    static void TearDownTestSuite() {
-        if (!folder.empty()) std::system(("rm -rf '" + folder + "'").c_str());
-    }
+    static void TearDownTestSuite() { frames.reset(); }
     void SetUp() override {
-        if (folder.empty()) GTEST_SKIP() << "needs heliotropic-capture and the baked data beside the tests";
+        if (!frames) GTEST_SKIP() << "needs heliotropic-capture and the baked data beside the tests";
         ASSERT_TRUE(ran) << output;
     }
-    static std::string folder, output;
+    static std::unique_ptr<TemporaryFolder> frames;
+    static std::string output;
     static bool ran;
     static std::map<int64_t, std::vector<std::string>> calls;
 };
 
-std::string SegmentFrames::folder, SegmentFrames::output;
+std::unique_ptr<TemporaryFolder> SegmentFrames::frames;
+std::string SegmentFrames::output;
 bool SegmentFrames::ran = false;
 std::map<int64_t, std::vector<std::string>> SegmentFrames::calls;
 
@@ -183,7 +187,7 @@ TEST_F(SegmentFrames, EachSegmentDrawsItsOwnFrame) {
     }
     std::vector<std::vector<uint8_t>> stills;
     for (const Segment& segment : Segments)
-        stills.push_back(ReadPng(folder + "/pos_" + std::to_string(segment.position) + ".png"));
+        stills.push_back(ReadPng(frames->File("pos_" + std::to_string(segment.position) + ".png")));
     SCOPED_TRACE("stills");
     CheckStills(stills);
 }

@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "workfolder.h"
+
 namespace {
 
 struct Outcome {
@@ -40,10 +42,8 @@ std::string ProgramFolder() {
 Outcome Capture(const std::string& arguments, const std::string& environment = "") {
     Outcome outcome;
     // stderr goes to its own file: a progress line must not land inside a line of stdout.
-    char errors[] = "/tmp/capture_stderr_XXXXXX";
-    const int errorFile = mkstemp(errors);
-    if (errorFile < 0) return outcome;
-    close(errorFile);
+    const TemporaryFolder temporary;
+    const std::string errors = temporary.File("stderr");
     const std::string command =
         environment + " '" + ProgramFolder() + "/heliotropic-capture' " + arguments + " 2>'" + errors + "'";
     FILE* pipe = popen(command.c_str(), "r");
@@ -56,7 +56,6 @@ Outcome Capture(const std::string& arguments, const std::string& environment = "
     }
     std::ifstream file(errors);
     outcome.output += std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    unlink(errors);
     return outcome;
 }
 
@@ -101,14 +100,9 @@ protected:
         const std::string bin = ProgramFolder();
         if (access((bin + "/heliotropic-capture").c_str(), X_OK) != 0 || access((bin + "/music/clone.mp3").c_str(), R_OK) != 0)
             GTEST_SKIP() << "needs heliotropic-capture and the baked data in " << bin;
-        folder = ::testing::TempDir() + "showcapture_" + std::to_string(getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
     }
-    void TearDown() override {
-        if (!folder.empty()) std::system(("rm -rf '" + folder + "'").c_str());
-    }
-    std::string folder;
+    TemporaryFolder temporary;
+    const std::string folder = temporary.path;
 };
 
 TEST_F(ShowCapture, EachFrameAdvancesTheMusicByOneFrameOfAudio) {

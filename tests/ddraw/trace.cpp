@@ -5,7 +5,8 @@
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
+
+#include "workfolder.h"
 
 namespace {
 
@@ -126,7 +127,7 @@ protected:
     IDirectDrawSurface7* CreateTexture() { return CreatePlain(64, 32, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, nullptr); }
     // A real file under a directory, opened as the show opens its images.
     std::string ReadFile(const char* name) {
-        std::string path = directory + "//" + name;
+        std::string path = folder.path + "//" + name;
         FILE* file = std::fopen(path.c_str(), "rb");
         EXPECT_NE(file, nullptr);
         if (file) std::fclose(file);
@@ -134,20 +135,13 @@ protected:
     }
     void SetUp() override {
         TraceTest::SetUp();
-        char pattern[] = "/tmp/texturenamesXXXXXX";
-        directory = mkdtemp(pattern);
         for (const char* name : {"key.jpg", "vision.jpg"}) {
-            FILE* file = std::fopen((directory + "/" + name).c_str(), "wb");
+            FILE* file = std::fopen(folder.File(name).c_str(), "wb");
             std::fputs("x", file);
             std::fclose(file);
         }
     }
-    void TearDown() override {
-        for (const char* name : {"key.jpg", "vision.jpg"}) std::remove((directory + "/" + name).c_str());
-        rmdir(directory.c_str());
-        TraceTest::TearDown();
-    }
-    std::string directory;
+    TemporaryFolder folder;
 };
 
 TEST_F(TextureNameTest, ATextureIsNamedByTheFileReadBeforeIt) {
@@ -171,8 +165,8 @@ TEST_F(TextureNameTest, ATextureIsNamedByTheFileReadBeforeIt) {
 }
 
 TEST_F(TextureNameTest, FailedOpensAndWritesNameNothing) {
-    EXPECT_EQ(std::fopen((directory + "/missing.jpg").c_str(), "rb"), nullptr);
-    FILE* written = std::fopen((directory + "/key.jpg").c_str(), "wb");
+    EXPECT_EQ(std::fopen((folder.File("missing.jpg")).c_str(), "rb"), nullptr);
+    FILE* written = std::fopen((folder.File("key.jpg")).c_str(), "wb");
     ASSERT_NE(written, nullptr);
     std::fclose(written);
     IDirectDrawSurface7* texture = CreateTexture();

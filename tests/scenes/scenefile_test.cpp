@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "scenefile.h"
 #include "scenewriter.h"
 
@@ -40,6 +42,43 @@ TestScene SmallScene() {
     scene.tracks.push_back(ObjectScaleTrack(0, {{0, Vector(1, 1, 1)}, {40, Vector(0, 0, 0)}}));
     scene.tracks.push_back(LightPositionTrack(1, {{0, Vector(1, 2, 3)}, {25, Vector(0, 0, 0)}}));
     return scene;
+}
+
+TEST(SceneFileLayout, FieldsAreLittleEndianAndReadBackAsWritten) {
+    ByteWriter w;
+    w.U16(0x1234), w.I16(-2), w.Float(1.0f), w.Name("ab");
+    const std::vector<unsigned char> expected = {0x34, 0x12, 0xFE, 0xFF, 0x00, 0x00, 0x80, 0x3F, 2, 'a', 'b'};
+    ASSERT_EQ(w.bytes.size(), expected.size() + 18);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), w.bytes.begin()));
+    EXPECT_EQ(std::count(w.bytes.begin() + 11, w.bytes.end(), 0), 18);
+
+    ByteReader r{w.bytes.data(), w.bytes.size(), 0};
+    uint16_t u = 0;
+    int16_t i = 0;
+    float f = 0;
+    ASSERT_TRUE(r.U16(u) && r.I16(i) && r.Float(f));
+    EXPECT_EQ(u, 0x1234);
+    EXPECT_EQ(i, -2);
+    EXPECT_EQ(f, 1.0f);
+    char name[NameFieldSize];
+    EXPECT_EQ(r.Bytes(name, sizeof name), 1);
+    uint8_t past = 0;
+    EXPECT_EQ(r.U8(past), 0);  // fails and moves nothing
+    EXPECT_EQ(r.offset, w.bytes.size());
+}
+
+TEST(SceneFileLayout, SectionsFollowTheRecordSizes) {
+    // 1 camera, 4 vertices, 2 faces, 1 object, 1 texture, 1 material, 3 lights.
+    const SceneSections at(SceneCounts{1, 4, 2, 1, 1, 1, 3});
+    EXPECT_EQ(at.objects, 9u + 45);
+    EXPECT_EQ(at.textures, at.objects + 30);
+    EXPECT_EQ(at.materials, at.textures + 21);
+    EXPECT_EQ(at.lights, at.materials + 58);
+    EXPECT_EQ(at.positions, at.lights + 3 * 45);
+    EXPECT_EQ(at.textureCoordinates, at.positions + 4 * 12);
+    EXPECT_EQ(at.faces, at.textureCoordinates + 4 * 8);
+    EXPECT_EQ(at.tracks, at.faces + 2 * 6);
+    EXPECT_EQ(SceneSections(SceneCounts{1, 4, 2, 1, 1, 1, -56}).positions, at.lights);  // no light records
 }
 
 TEST(SceneFileLayout, ReadsEveryRecordOfAValidFile) {
@@ -154,7 +193,7 @@ TEST(SceneFileTracks, TracksThatCannotBeSampledAreLeftOutNotFatal) {
     EXPECT_TRUE(file.tracks[5].usable);
     EXPECT_EQ(file.frameCount, 300);
     ASSERT_EQ(file.problems.size(), 5u);
-    EXPECT_EQ(file.problems[0].offset, scene.TracksOffset());
+    EXPECT_EQ(file.problems[0].offset, scene.Sections().tracks);
 }
 
 TEST(SceneFileTracks, FatalTrackFaults) {
@@ -184,7 +223,7 @@ TEST(SceneFileTracks, FatalTrackFaults) {
         if (c.offsetInTrack == 0) {
             EXPECT_EQ(FatalOffset(file), -1) << "tag " << c.track.tag << " index " << c.track.index;
         } else {
-            EXPECT_EQ(FatalOffset(file), static_cast<long>(scene.TracksOffset() + c.offsetInTrack))
+            EXPECT_EQ(FatalOffset(file), static_cast<long>(scene.Sections().tracks + c.offsetInTrack))
                 << "tag " << c.track.tag << " index " << c.track.index;
         }
     }
@@ -211,11 +250,11 @@ TEST(SceneFileChecks, CountsPastCapacitiesAreFatal) {
 
 TEST(SceneFileChecks, IndicesAndRangesPastTheCountsAreFatal) {
     const TestScene good = SmallScene();
-    const size_t objects = good.ObjectsOffset();
+    const size_t objects = good.Sections().objects;
 
     TestScene scene = good;
     scene.faces[3][1] = 16;
-    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(good.FacesOffset() + 3 * 6));
+    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(good.Sections().faces + 3 * 6));
 
     scene = good;
     scene.objects[1].endVertex = 17;
@@ -245,7 +284,7 @@ TEST(SceneFileChecks, IndicesAndRangesPastTheCountsAreFatal) {
 TEST(SceneFileChecks, IndexedObjectsMayOnlyUseTheirOwnVertices) {
     TestScene scene = SmallScene();
     scene.faces[2][0] = 8;  // a face of the left box using a vertex of the right one
-    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 0)), static_cast<long>(scene.ObjectsOffset() + 25));
+    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 0)), static_cast<long>(scene.Sections().objects + 25));
     // Flat loads use absolute indices.
     EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 1)), -1);
 }
@@ -254,20 +293,20 @@ TEST(SceneFileChecks, FlatLoadsNeedFaceRangesInOrder) {
     TestScene scene = SmallScene();
     std::swap(scene.objects[0], scene.objects[1]);
     EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 0)), -1);
-    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 1)), static_cast<long>(scene.ObjectsOffset() + 25));
+    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 1)), static_cast<long>(scene.Sections().objects + 25));
 }
 
 TEST(SceneFileChecks, LongNamesAreCutNotFatal) {
     TestScene scene = SmallScene();
     const std::vector<unsigned char> good = scene.Bytes();
     std::vector<unsigned char> bytes = good;
-    bytes[scene.LightsOffset()] = 25;          // a light's length byte
-    bytes[scene.ObjectsOffset() + 30] = 200;   // an object's length byte
+    bytes[scene.Sections().lights] = 25;         // a light's length byte
+    bytes[scene.Sections().objects + 30] = 200;  // an object's length byte
     const SceneFile file = Parse(bytes);
     EXPECT_EQ(FatalOffset(file), -1);
     ASSERT_EQ(file.problems.size(), 2u);
-    EXPECT_EQ(file.problems[0].offset, scene.ObjectsOffset() + 30);
-    EXPECT_EQ(file.problems[1].offset, scene.LightsOffset());
+    EXPECT_EQ(file.problems[0].offset, scene.Sections().objects + 30);
+    EXPECT_EQ(file.problems[1].offset, scene.Sections().lights);
     EXPECT_EQ(file.lights[0].name, "Lamp");  // the filler is zero, so the name stays
     EXPECT_EQ(file.objects[1].name[0], 20);
 }

@@ -8,31 +8,31 @@
 namespace software {
 
 bool DescribeVertexFormat(DWORD vertexFormat, VertexLayout* layout) {
-    constexpr DWORD kPositionMask = 0x00E;
-    constexpr DWORD kTextureCountMask = 0xF00;
-    constexpr DWORD kKnown = kPositionMask | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | kTextureCountMask;
-    if (vertexFormat & ~kKnown) return false;
-    DWORD position = vertexFormat & kPositionMask;
+    constexpr DWORD PositionMask = 0x00E;
+    constexpr DWORD TextureCountMask = 0xF00;
+    constexpr DWORD Known = PositionMask | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | TextureCountMask;
+    if (vertexFormat & ~Known) return false;
+    DWORD position = vertexFormat & PositionMask;
     if (position != D3DFVF_XYZ && position != D3DFVF_XYZRHW) return false;
-    DWORD textures = (vertexFormat & kTextureCountMask) >> 8;
+    DWORD textures = (vertexFormat & TextureCountMask) >> 8;
     if (textures > 1) return false;
     layout->transformed = position == D3DFVF_XYZRHW;
     DWORD offset = layout->transformed ? 16 : 12;
     layout->normal = -1;
     if (vertexFormat & D3DFVF_NORMAL) {
         if (layout->transformed) return false;
-        layout->normal = (int)offset;
+        layout->normal = static_cast<int>(offset);
         offset += 12;
     }
     layout->diffuse = -1;
     if (vertexFormat & D3DFVF_DIFFUSE) {
-        layout->diffuse = (int)offset;
+        layout->diffuse = static_cast<int>(offset);
         offset += 4;
     }
     if (vertexFormat & D3DFVF_SPECULAR) offset += 4;  // specular lighting is never enabled
     layout->texture = -1;
     if (textures) {
-        layout->texture = (int)offset;
+        layout->texture = static_cast<int>(offset);
         offset += 8;
     }
     layout->stride = offset;
@@ -49,10 +49,12 @@ D3DMATRIX MultiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b) {
     return result;
 }
 
+namespace {
+
 // Normals go through the upper 3x3 of the inverse transpose of the whole 4x4 matrix; for an
 // affine matrix that is the inverse transpose of its upper 3x3. The 4x4 cofactors are expanded
 // along the last column, so an affine matrix takes exactly the arithmetic of the 3x3 inverse.
-static void NormalMatrixOf(const D3DMATRIX& matrix, float out[3][3]) {
+void NormalMatrixOf(const D3DMATRIX& matrix, float out[3][3]) {
     const float(*m)[4] = reinterpret_cast<const float(*)[4]>(&matrix);
     double a[4][4];
     for (int i = 0; i < 4; ++i)
@@ -74,10 +76,12 @@ static void NormalMatrixOf(const D3DMATRIX& matrix, float out[3][3]) {
             double cofactor = a[3][3] * minor2(r0, r1, c0, c1) - a[r1][3] * minor2(r0, 3, c0, c1) +
                               a[r0][3] * minor2(r1, 3, c0, c1);
             if ((i + j) & 1) cofactor = -cofactor;
-            out[i][j] = usable ? (float)(cofactor / determinant) : 0.0f;
+            out[i][j] = usable ? static_cast<float>(cofactor / determinant) : 0.0f;
         }
     }
 }
+
+}  // namespace
 
 void PrepareTransform(const D3DMATRIX& world, const D3DMATRIX& view, const D3DMATRIX& projection,
                       VertexTransform* transform) {
@@ -88,15 +92,15 @@ void PrepareTransform(const D3DMATRIX& world, const D3DMATRIX& view, const D3DMA
 
 uint8_t ClipOutcode(const ClipVertex& v) {
     uint8_t code = 0;
-    for (int plane = 0; plane < kClipPlaneCount; ++plane)
-        if (!(ClipDistance(v, plane) >= 0.0f)) code |= (uint8_t)(1 << plane);  // NaN is outside
+    for (int plane = 0; plane < ClipPlaneCount; ++plane)
+        if (!(ClipDistance(v, plane) >= 0.0f)) code |= static_cast<uint8_t>(1 << plane);  // NaN is outside
     return code;
 }
 
 uint8_t ScreenOutcode(const ScreenVertex& v) {
     uint8_t code = 0;
-    for (int plane = 0; plane < kScreenPlaneCount; ++plane)
-        if (!(ScreenDistance(v, plane) >= 0.0f)) code |= (uint8_t)(1 << plane);
+    for (int plane = 0; plane < ScreenPlaneCount; ++plane)
+        if (!(ScreenDistance(v, plane) >= 0.0f)) code |= static_cast<uint8_t>(1 << plane);
     return code;
 }
 
@@ -116,15 +120,19 @@ ScreenVertex MapToScreen(const ClipVertex& v, const ViewportMapping& viewport) {
     return s;
 }
 
-static inline void ReadFloats(const uint8_t* p, float* out, int n) { std::memcpy(out, p, 4 * n); }
+namespace {
 
-static inline void ReadColour(const uint8_t* p, float out[3], float scale) {
+void ReadFloats(const uint8_t* p, float* out, int n) { std::memcpy(out, p, 4 * n); }
+
+void ReadColour(const uint8_t* p, float out[3], float scale) {
     uint32_t c;
     std::memcpy(&c, p, 4);
-    out[0] = (float)((c >> 16) & 255) * scale;
-    out[1] = (float)((c >> 8) & 255) * scale;
-    out[2] = (float)(c & 255) * scale;
+    out[0] = static_cast<float>((c >> 16) & 255) * scale;
+    out[1] = static_cast<float>((c >> 8) & 255) * scale;
+    out[2] = static_cast<float>(c & 255) * scale;
 }
+
+}  // namespace
 
 void ProcessVertices(const VertexTransform& transform, const VertexLayout& layout, const uint8_t* data,
                      DWORD count, ClipVertex* clip, ScreenVertex* screen, uint8_t* outcodes) {
