@@ -13,6 +13,7 @@ packages=(
   libsdl2-dev libgtk-3-dev libmpg123-dev libjpeg62-turbo-dev libpng-dev
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
   ffmpeg xvfb xauth xdotool x11-utils imagemagick
+  g++-mingw-w64-x86-64
 )
 
 missing=()

@@ -7,6 +7,10 @@
 
 #include <string>
 
+// Direct3D 7 answers a call it cannot take with DDERR_INVALIDPARAMS; the devices call it by the
+// name later Direct3D versions gave it. Not part of d3d.h, which has only Direct3D 7's own names.
+#define D3DERR_INVALIDCALL DDERR_INVALIDPARAMS
+
 // The memory behind a surface, as a device draws into it or samples from it.
 struct SurfaceMemory {
     void* pixels;  // height rows of pitch bytes, the padding after each row included
@@ -18,10 +22,20 @@ struct SurfaceMemory {
 
 // Provided by the DirectDraw core for any surface or vertex buffer it created (null otherwise).
 SurfaceMemory* SurfaceMemoryOf(IDirectDrawSurface7* surface);
+// Whether the surface was created with DDSCAPS_TEXTURE: Direct3D samples no other surface, and
+// takes any other set as a texture as no texture at all.
+bool IsTextureSurface(IDirectDrawSurface7* surface);
 IDirectDrawSurface7* AttachedZBufferOf(IDirectDrawSurface7* surface);
 void* VertexBufferMemoryOf(IDirect3DVertexBuffer7* vertexBuffer, DWORD* vertexFormat, DWORD* vertexCount);
 // The name a texture surface took when it was created (see DeviceLayerRecord), or null.
 const char* SurfaceNameOf(IDirectDrawSurface7* surface);
+
+// The depth a viewport maps z = 1 to. Direct3D widens a range narrower than a thousandth (an
+// empty or inverted one too) to exactly that, so depth still orders what is drawn.
+inline float ViewportMaxZ(const D3DVIEWPORT7& viewport) {
+    const float widened = viewport.dvMinZ + 0.001f;
+    return viewport.dvMaxZ > widened ? viewport.dvMaxZ : widened;
+}
 
 struct DeviceDriverRecord {
     const char* name;          // device name, as EnumDevices reports it

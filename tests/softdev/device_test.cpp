@@ -161,16 +161,6 @@ TEST_F(SoftwareDeviceTest, DrawsAFrameThatReachesTheScreen) {
     EXPECT_EQ(Presented(10, 10, 2), 0xFFFFu);
 }
 
-TEST_F(SoftwareDeviceTest, SceneBracketsAreEnforced) {
-    ASSERT_NO_FATAL_FAILURE(CreateAll(64, 48, 32));
-    std::vector<TlVertex> quad = Quad(0, 0, 64, 48, 0x00FF00);
-    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, kTlFormat, quad.data(), 6, 0), D3DERR_SCENE_NOT_IN_SCENE);
-    EXPECT_EQ(device->EndScene(), D3DERR_SCENE_NOT_IN_SCENE);
-    EXPECT_EQ(device->BeginScene(), D3D_OK);
-    EXPECT_EQ(device->BeginScene(), D3DERR_SCENE_IN_SCENE);
-    EXPECT_EQ(device->EndScene(), D3D_OK);
-}
-
 TEST_F(SoftwareDeviceTest, TexturesAndIndexedVertexBuffers) {
     ASSERT_NO_FATAL_FAILURE(CreateAll(32, 32, 32));
     std::vector<DDPIXELFORMAT> formats;
