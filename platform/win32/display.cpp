@@ -125,6 +125,8 @@ bool OpenDisplay() {
     return displayState == DisplayState::Open;
 }
 
+bool DisplayMissing() { return displayState == DisplayState::Missing; }
+
 DisplayMode DesktopMode() {
     if (virtualDisplay.active) return DisplayMode{virtualDisplay.width, virtualDisplay.height, FallbackRefreshRate};
     SDL_DisplayMode mode;

@@ -2,6 +2,8 @@
 // and music// beside itself however it was started, then hands over to the show's WinMain.
 #include <windows.h>
 
+#include "platform/display.h"
+
 #include <unistd.h>
 
 #include <climits>
@@ -32,7 +34,9 @@ void EnterExecutableFolder(const char* argument0) {
 
 int main(int argc, char** argv) {
     EnterExecutableFolder(argc > 0 ? argv[0] : nullptr);
-    const int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&moduleTag), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&moduleTag), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    // The show ends with 0 on every path of its own; one that found no display never ran.
+    if (platform::DisplayMissing()) exitCode = 1;
     // The process ends as a Windows process does: threads the audio library still runs end with
     // it, instead of static destructors running underneath them.
     ExitProcess(static_cast<UINT>(exitCode));

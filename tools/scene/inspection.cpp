@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "datafile.h"
 #include "headlessdevice.h"
 #include "json.h"
 #include "scene.h"
@@ -44,9 +45,10 @@ struct LoadedScene {
         memset(&renderDevice, 0, sizeof renderDevice);
         if (!folder.Enter(path)) return 0;
         std::vector<unsigned char> bytes;
+        std::string problem;
         const std::string relative = "scenes/" + folder.FileName();
-        if (!ReadWholeFile(relative.c_str(), bytes)) {
-            fprintf(stderr, "%s: cannot read: %s\n", path.c_str(), strerror(errno));
+        if (!ReadDataFile(relative.c_str(), bytes, problem)) {
+            fprintf(stderr, "%s: cannot read: %s\n", path.c_str(), problem.c_str());
             return 0;
         }
         ParseSceneFile(bytes.data(), bytes.size(), options.frameScale, options.flatMesh, file);
@@ -256,29 +258,41 @@ int ValidateCommand(const std::vector<std::string>& paths, const LoadOptions& op
     int invalid = 0;
     for (const std::string& path : paths) {
         std::vector<unsigned char> bytes;
-        if (!ReadWholeFile(path.c_str(), bytes)) {
-            printf("%s: cannot read: %s\n", path.c_str(), strerror(errno));
+        std::string problem;
+        if (!ReadDataFile(path.c_str(), bytes, problem)) {
+            printf("%s: cannot read: %s\n", path.c_str(), problem.c_str());
             ++invalid;
             continue;
         }
         SceneFile file;
         ParseSceneFile(bytes.data(), bytes.size(), options.frameScale, options.flatMesh, file);
-        for (const SceneFileProblem& problem : file.problems)
-            printf("%s: offset %zu: %s: %s\n", path.c_str(), problem.offset, problem.fatal ? "error" : "warning",
-                   problem.message.c_str());
+        for (const SceneFileProblem& report : file.problems)
+            printf("%s: offset %zu: %s: %s\n", path.c_str(), report.offset, report.fatal ? "error" : "warning",
+                   report.message.c_str());
         if (!file.problems.empty()) {
             ++invalid;
         } else {
             printf("%s: valid\n", path.c_str());
         }
         // Images the show would not find leave their textures empty; worth knowing, not a fault of the file.
-        const std::filesystem::path images = std::filesystem::absolute(path).parent_path().parent_path() / "gfx";
-        for (size_t i = 0; i < file.textureNames.size(); ++i)
-            if (!std::filesystem::exists(images / file.textureNames[i]))
-                printf("%s: offset %zu: note: texture \"%s\" is not in %s\n", path.c_str(),
-                       SceneHeaderSize + file.cameras.size() * CameraRecordSize +
-                           file.objects.size() * ObjectRecordSize + i * TextureRecordSize,
-                       file.textureNames[i].c_str(), images.c_str());
+        std::error_code error;
+        std::filesystem::path images = std::filesystem::absolute(path, error).parent_path().parent_path() / "gfx";
+        for (size_t i = 0; i < file.textureNames.size(); ++i) {
+            const std::string& name = file.textureNames[i];
+            const size_t offset = SceneHeaderSize + file.cameras.size() * CameraRecordSize +
+                                  file.objects.size() * ObjectRecordSize + i * TextureRecordSize;
+            if (!IsPlainFileName(name.c_str())) {
+                printf("%s: offset %zu: note: texture \"%s\" is not a file name inside gfx; the show leaves it out\n",
+                       path.c_str(), offset, name.c_str());
+                continue;
+            }
+            const std::string image = (images / name).string();
+            if (FILE* opened = OpenDataFile(image.c_str(), problem))
+                fclose(opened);
+            else
+                printf("%s: offset %zu: note: texture \"%s\" cannot be opened in %s: %s\n", path.c_str(), offset,
+                       name.c_str(), images.c_str(), problem.c_str());
+        }
     }
     return invalid ? 1 : 0;
 }

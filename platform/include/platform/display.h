@@ -35,6 +35,8 @@ bool IsVirtualDisplay();
 
 // Opens the real display if needed; false (with the reason on stderr, once) when there is none.
 bool OpenDisplay();
+// True once OpenDisplay has found no display.
+bool DisplayMissing();
 
 // The desktop's size and refresh rate.
 DisplayMode DesktopMode();
