@@ -14,6 +14,8 @@ packages=(
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
   ffmpeg xvfb xauth xdotool x11-utils imagemagick
 )
+# The sanitizer build uses clang, whose libFuzzer builds the fuzz targets.
+if [ "$preset" = sanitize ]; then packages+=(clang-14 libclang-rt-14-dev); fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -152,9 +152,13 @@ bool Session::Prepare() {
             std::fprintf(stderr, "heliotropic-capture: the music %s is missing beside the program\n", MusicFile);
             return false;
         }
-        const fs::path folder = fs::path(options.videoFile).parent_path();
-        if (!folder.empty() && !fs::is_directory(folder, error)) {
-            std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
+    }
+    // Made first: the trace or the video may be asked for inside it.
+    if (!options.framesDir.empty() && !fs::is_directory(options.framesDir, error)) {
+        fs::create_directories(options.framesDir, error);
+        if (error) {
+            std::fprintf(stderr, "heliotropic-capture: cannot make the folder %s: %s\n", options.framesDir.c_str(),
+                         error.message().c_str());
             return false;
         }
     }
@@ -169,6 +173,11 @@ bool Session::Prepare() {
         std::setvbuf(trace, nullptr, _IOFBF, 1 << 20);
     }
     if (!options.videoFile.empty()) {
+        const fs::path folder = fs::path(options.videoFile).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, error)) {
+            std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
+            return false;
+        }
         videoOutput.Begin(options.videoFile);
         std::string reason;
         if (!video.Start(ffmpeg, videoOutput.PartialPath(), MusicFile, options.width, options.height, options.rate,
@@ -177,14 +186,6 @@ bool Session::Prepare() {
             return false;
         }
         videoRunning = true;
-    }
-    if (!options.framesDir.empty() && !fs::is_directory(options.framesDir, error)) {
-        fs::create_directories(options.framesDir, error);
-        if (error) {
-            std::fprintf(stderr, "heliotropic-capture: cannot make the folder %s: %s\n", options.framesDir.c_str(),
-                         error.message().c_str());
-            return false;
-        }
     }
     return true;
 }
