@@ -6,6 +6,10 @@
 #include <cstring>
 #include <map>
 
+SceneCounts SceneFile::Counts() const {
+    return SceneCounts{cameraCount, vertexCount, faceCount, objectCount, textureCount, materialCount, lightCount};
+}
+
 bool SceneFile::HasFatalProblem() const { return FirstFatalProblem() != nullptr; }
 
 const SceneFileProblem* SceneFile::FirstFatalProblem() const {
@@ -13,42 +17,6 @@ const SceneFileProblem* SceneFile::FirstFatalProblem() const {
         if (problem.fatal) return &problem;
     return nullptr;
 }
-
-int ByteReader::Bytes(void* destination, size_t count) {
-    if (count > size - offset) return 0;
-    memcpy(destination, data + offset, count);
-    offset += count;
-    return 1;
-}
-
-int ByteReader::U8(uint8_t& value) { return Bytes(&value, 1); }
-
-int ByteReader::I8(int8_t& value) { return Bytes(&value, 1); }
-
-int ByteReader::U16(uint16_t& value) {
-    unsigned char b[2];
-    if (!Bytes(b, 2)) return 0;
-    value = static_cast<uint16_t>(b[0] | (b[1] << 8));
-    return 1;
-}
-
-int ByteReader::I16(int16_t& value) {
-    uint16_t u;
-    if (!U16(u)) return 0;
-    value = static_cast<int16_t>(u);
-    return 1;
-}
-
-int ByteReader::Float(float& value) {
-    unsigned char b[4];
-    if (!Bytes(b, 4)) return 0;
-    const uint32_t bits = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                          (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
-    memcpy(&value, &bits, 4);
-    return 1;
-}
-
-int ByteReader::Vec(Vector& value) { return Float(value.x) && Float(value.y) && Float(value.z); }
 
 int ReadName(ByteReader& reader, std::string& name, int* clamped) {
     unsigned char field[NameFieldSize];
@@ -161,11 +129,12 @@ int Parser::Header() {
           reader.U8(lightByte)))
         return Truncated("the header");
     file.lightCount = static_cast<int8_t>(lightByte);
-    if (file.cameraCount > MaxCameras) Report(0, true, "%d cameras, more than %d", file.cameraCount, MaxCameras);
+    if (file.cameraCount > MaxCameras)
+        Report(CameraCountAt, true, "%d cameras, more than %d", file.cameraCount, MaxCameras);
     if (file.textureCount > MaxTextures)
-        Report(6, true, "%d textures, more than %d", file.textureCount, MaxTextures);
+        Report(TextureCountAt, true, "%d textures, more than %d", file.textureCount, MaxTextures);
     if (file.materialCount > MaxMaterials)
-        Report(7, true, "%d materials, more than %d", file.materialCount, MaxMaterials);
+        Report(MaterialCountAt, true, "%d materials, more than %d", file.materialCount, MaxMaterials);
     return 1;
 }
 
@@ -211,8 +180,8 @@ int Parser::Materials() {
     for (int i = 0; i < file.materialCount; ++i) {
         snprintf(what, sizeof what, "material %d", i);
         MaterialEntry material;
+        const size_t textureAt = reader.offset + MaterialTextureAt;
         if (!Name(material.name, what)) return 0;
-        const size_t textureAt = reader.offset + 36;
         if (!(reader.Vec(material.ambient) && reader.Vec(material.diffuse) && reader.Vec(material.specular) &&
               reader.I8(material.texture)))
             return Truncated(what);
@@ -268,26 +237,27 @@ void Parser::CheckObjects() {
     uint16_t nextFace = 0;
     for (size_t i = 0; i < file.objects.size(); ++i) {
         SceneObject& object = file.objects[i];
-        const size_t at = SceneHeaderSize + file.cameraCount * CameraRecordSize + i * ObjectRecordSize;
+        const size_t at = SceneSections(file.Counts()).objects + i * ObjectRecordSize;
         bool rangesFit = true;
         if (object.firstVertex > object.endVertex || object.endVertex > file.vertexCount) {
-            Report(at + NameFieldSize, true, "object %zu: vertices %u..%u do not fit the %u vertices", i,
+            Report(at + ObjectVerticesAt, true, "object %zu: vertices %u..%u do not fit the %u vertices", i,
                    object.firstVertex, object.endVertex, file.vertexCount);
             rangesFit = false;
         }
         if (object.firstFace > object.endFace || object.endFace > file.faceCount) {
-            Report(at + NameFieldSize + 4, true, "object %zu: faces %u..%u do not fit the %u faces", i,
+            Report(at + ObjectFacesAt, true, "object %zu: faces %u..%u do not fit the %u faces", i,
                    object.firstFace, object.endFace, file.faceCount);
             rangesFit = false;
         }
         if (object.material < 0 || object.material >= file.materialCount) {
-            const int8_t clamped = static_cast<int8_t>(object.material < 0 || file.materialCount == 0 ? 0 : file.materialCount - 1);
-            Report(at + NameFieldSize + 8, false, "object %zu uses material %d, outside the %d materials; it uses material %d",
+            const int8_t clamped =
+                static_cast<int8_t>(object.material < 0 || file.materialCount == 0 ? 0 : file.materialCount - 1);
+            Report(at + ObjectMaterialAt, false, "object %zu uses material %d, outside the %d materials; it uses material %d",
                    i, object.material, file.materialCount, clamped);
             object.material = clamped;
         }
         if (flatMesh && object.firstFace != nextFace)
-            Report(at + NameFieldSize + 4, true,
+            Report(at + ObjectFacesAt, true,
                    "object %zu: faces start at %u, not at %u where the previous object ends (a flat load needs "
                    "them in order)",
                    i, object.firstFace, nextFace);
@@ -297,7 +267,7 @@ void Parser::CheckObjects() {
         for (uint32_t f = object.firstFace; f < object.endFace; ++f) {
             for (uint32_t index : file.faces[f].index)
                 if (index < object.firstVertex || index >= object.endVertex) {
-                    Report(at + NameFieldSize + 4, true, "object %zu: face %u uses vertex %u, outside its vertices %u..%u",
+                    Report(at + ObjectFacesAt, true, "object %zu: face %u uses vertex %u, outside its vertices %u..%u",
                            i, f, index, object.firstVertex, object.endVertex);
                     f = object.endFace;
                     break;

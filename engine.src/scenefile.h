@@ -9,29 +9,8 @@
 #include <vector>
 
 #include "scene.h"
+#include "sceneformat.h"
 #include "vecmath.h"
-
-constexpr int SceneHeaderSize = 9;
-constexpr int MaxNameLength = NameFieldSize - 1;
-constexpr int CameraRecordSize = 45;
-constexpr int ObjectRecordSize = 30;
-constexpr int TextureRecordSize = 21;
-constexpr int MaterialRecordSize = 58;
-constexpr int LightRecordSize = 45;
-constexpr int KeyRecordSize = 14;
-
-// Track tags as they stand in the file.
-enum TrackTag : uint8_t {
-    EndTag = 0,
-    ObjectTag = 1,
-    TargetTag = 2,
-    EyeTag = 3,
-    LightTag = 4,
-};
-enum ObjectTrackSubtype : int16_t {
-    PositionSubtype = 1,
-    ScaleSubtype = 3,
-};
 
 // What a track animates: the table it fills in a Scene.
 enum TrackKind { EyeTrack, TargetTrack, PositionTrack, ScaleTrack, LightTrack };
@@ -82,23 +61,9 @@ struct SceneFile {
     int frameCount;  // largest last-key frame over the usable tracks
     std::vector<SceneFileProblem> problems;
 
+    SceneCounts Counts() const;
     bool HasFatalProblem() const;
     const SceneFileProblem* FirstFatalProblem() const;
-};
-
-// Bounded little-endian reading from memory; a read past the end fails and moves nothing.
-struct ByteReader {
-    const unsigned char* data;
-    size_t size;
-    size_t offset;
-
-    int Bytes(void* destination, size_t count);
-    int U8(uint8_t& value);
-    int I8(int8_t& value);
-    int U16(uint16_t& value);
-    int I16(int16_t& value);
-    int Float(float& value);
-    int Vec(Vector& value);
 };
 
 // Reads one 21-byte name field: a length byte, then 20 characters of which that many are the

@@ -7,6 +7,7 @@
 #include "platform/devicetrace.h"
 #include "platform/display.h"
 #include "surface.h"
+#include "surfacelimits.h"
 #include "texturenames.h"
 
 #include <cstring>
@@ -15,9 +16,6 @@
 namespace ddraw {
 
 namespace {
-// Larger surfaces are refused rather than risking an allocation the process cannot survive.
-constexpr DWORD MaxSurfaceSide = 16384;
-
 bool Matches(const DDSURFACEDESC2* filter, const Mode& mode) {
     if (filter == nullptr) return true;
     if ((filter->dwFlags & DDSD_WIDTH) && filter->dwWidth != mode.width) return false;

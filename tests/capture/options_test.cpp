@@ -29,7 +29,8 @@ TEST(CaptureOptions, ReadsEveryOptionInBothSpellings) {
     std::string error;
     ASSERT_TRUE(Parse({"--size", "160x120", "--bits=32", "--fps", "30000/1001", "--device", "Soft Device", "--no-dither",
                        "--no-perspective", "--no-filtering", "--frames=out", "--trace", "t.jsonl", "--trace-frames",
-                       "-202--1", "--stats", "--until", "9500000", "--at", "9000000,4000000", "--at-seconds", "1.5"},
+                       "-202--1", "--stats", "--until", "9500000", "--at", "9000000,4000000", "--at-seconds", "1.5",
+                       "--loading", "150,7,150"},
                       options, error))
         << error;
     EXPECT_EQ(options.width, 160u);
@@ -46,6 +47,7 @@ TEST(CaptureOptions, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(options.until, 9500000u);
     // Stills come out in order, whichever option and order they were given in.
     EXPECT_EQ(options.stills, (std::vector<uint64_t>{264600, 4000000, 9000000}));
+    EXPECT_EQ(options.loadingStills, (std::vector<uint64_t>{7, 150}));
 }
 
 TEST(CaptureOptions, FrameRangesTakeSignsOnEitherSide) {
@@ -88,6 +90,7 @@ TEST(CaptureOptions, BadInputIsRefusedWithTheOptionNamed) {
         {{"--fps", "0"}, "frame rate"},
         {{"--at", "1,,2"}, "position"},
         {{"--at-seconds", "x"}, "time"},
+        {{"--loading", "-1"}, "loading frame"},
         {{"--until"}, "--until"},
         {{"--video", ""}, "--video"},
         {{"--stats=yes"}, "--stats"},

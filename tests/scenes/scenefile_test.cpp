@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "scenefile.h"
@@ -42,6 +43,43 @@ TestScene SmallScene() {
     scene.tracks.push_back(ObjectScaleTrack(0, {{0, Vector(1, 1, 1)}, {40, Vector(0, 0, 0)}}));
     scene.tracks.push_back(LightPositionTrack(1, {{0, Vector(1, 2, 3)}, {25, Vector(0, 0, 0)}}));
     return scene;
+}
+
+TEST(SceneFileLayout, FieldsAreLittleEndianAndReadBackAsWritten) {
+    ByteWriter w;
+    w.U16(0x1234), w.I16(-2), w.Float(1.0f), w.Name("ab");
+    const std::vector<unsigned char> expected = {0x34, 0x12, 0xFE, 0xFF, 0x00, 0x00, 0x80, 0x3F, 2, 'a', 'b'};
+    ASSERT_EQ(w.bytes.size(), expected.size() + 18);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), w.bytes.begin()));
+    EXPECT_EQ(std::count(w.bytes.begin() + 11, w.bytes.end(), 0), 18);
+
+    ByteReader r{w.bytes.data(), w.bytes.size(), 0};
+    uint16_t u = 0;
+    int16_t i = 0;
+    float f = 0;
+    ASSERT_TRUE(r.U16(u) && r.I16(i) && r.Float(f));
+    EXPECT_EQ(u, 0x1234);
+    EXPECT_EQ(i, -2);
+    EXPECT_EQ(f, 1.0f);
+    char name[NameFieldSize];
+    EXPECT_EQ(r.Bytes(name, sizeof name), 1);
+    uint8_t past = 0;
+    EXPECT_EQ(r.U8(past), 0);  // fails and moves nothing
+    EXPECT_EQ(r.offset, w.bytes.size());
+}
+
+TEST(SceneFileLayout, SectionsFollowTheRecordSizes) {
+    // 1 camera, 4 vertices, 2 faces, 1 object, 1 texture, 1 material, 3 lights.
+    const SceneSections at(SceneCounts{1, 4, 2, 1, 1, 1, 3});
+    EXPECT_EQ(at.objects, 9u + 45);
+    EXPECT_EQ(at.textures, at.objects + 30);
+    EXPECT_EQ(at.materials, at.textures + 21);
+    EXPECT_EQ(at.lights, at.materials + 58);
+    EXPECT_EQ(at.positions, at.lights + 3 * 45);
+    EXPECT_EQ(at.textureCoordinates, at.positions + 4 * 12);
+    EXPECT_EQ(at.faces, at.textureCoordinates + 4 * 8);
+    EXPECT_EQ(at.tracks, at.faces + 2 * 6);
+    EXPECT_EQ(SceneSections(SceneCounts{1, 4, 2, 1, 1, 1, -56}).positions, at.lights);  // no light records
 }
 
 TEST(SceneFileLayout, ReadsEveryRecordOfAValidFile) {
@@ -156,7 +194,7 @@ TEST(SceneFileTracks, TracksThatCannotBeSampledAreLeftOutNotFatal) {
     EXPECT_TRUE(file.tracks[5].usable);
     EXPECT_EQ(file.frameCount, 300);
     ASSERT_EQ(file.problems.size(), 5u);
-    EXPECT_EQ(file.problems[0].offset, scene.TracksOffset());
+    EXPECT_EQ(file.problems[0].offset, scene.Sections().tracks);
 }
 
 TEST(SceneFileTracks, BadIndicesAndFramesDropTheTrackOrKeyOnlyANegativeCountIsFatal) {
@@ -188,7 +226,7 @@ TEST(SceneFileTracks, BadIndicesAndFramesDropTheTrackOrKeyOnlyANegativeCountIsFa
         const SceneFile file = Parse(scene, c.scale);
         const std::string which = "tag " + std::to_string(c.track.tag) + " index " + std::to_string(c.track.index);
         ASSERT_FALSE(file.problems.empty()) << which;
-        EXPECT_EQ(file.problems[0].offset, scene.TracksOffset() + c.problemInTrack) << which;
+        EXPECT_EQ(file.problems[0].offset, scene.Sections().tracks + c.problemInTrack) << which;
         EXPECT_EQ(file.HasFatalProblem(), c.fatal) << which;
         if (c.fatal) continue;
         ASSERT_EQ(file.tracks.size(), 2u) << which;
@@ -208,8 +246,8 @@ TEST(SceneFileTracks, RepeatedProblemsAreListedAFewTimesThenCounted) {
     const SceneFile file = Parse(scene);
     EXPECT_FALSE(file.HasFatalProblem());
     ASSERT_EQ(file.problems.size(), 6u);
-    EXPECT_EQ(file.problems[4].offset, scene.TracksOffset() + 4 * 5);
-    EXPECT_EQ(file.problems[5].offset, scene.TracksOffset() + 5 * 5);
+    EXPECT_EQ(file.problems[4].offset, scene.Sections().tracks + 4 * 5);
+    EXPECT_EQ(file.problems[5].offset, scene.Sections().tracks + 5 * 5);
     EXPECT_EQ(file.problems[5].message, "995 more problems like the 5 above are not listed");
 }
 
@@ -234,11 +272,11 @@ TEST(SceneFileChecks, CountsPastCapacitiesAreFatal) {
 
 TEST(SceneFileChecks, VertexAndFaceRangesPastTheCountsAreFatal) {
     const TestScene good = SmallScene();
-    const size_t objects = good.ObjectsOffset();
+    const size_t objects = good.Sections().objects;
 
     TestScene scene = good;
     scene.faces[3][1] = 16;
-    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(good.FacesOffset() + 3 * 6));
+    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(good.Sections().faces + 3 * 6));
 
     scene = good;
     scene.objects[1].endVertex = 17;
@@ -256,7 +294,7 @@ TEST(SceneFileChecks, VertexAndFaceRangesPastTheCountsAreFatal) {
 
 TEST(SceneFileChecks, MaterialAndTextureIndicesPastTheCountsAreClampedOrLeftEmpty) {
     const TestScene good = SmallScene();
-    const size_t objects = good.ObjectsOffset();
+    const size_t objects = good.Sections().objects;
     TestScene scene = good;
     scene.objects[0].material = -1;
     scene.objects[1].material = 2;
@@ -276,7 +314,7 @@ TEST(SceneFileChecks, MaterialAndTextureIndicesPastTheCountsAreClampedOrLeftEmpt
 TEST(SceneFileChecks, IndexedObjectsMayOnlyUseTheirOwnVertices) {
     TestScene scene = SmallScene();
     scene.faces[2][0] = 8;  // a face of the left box using a vertex of the right one
-    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 0)), static_cast<long>(scene.ObjectsOffset() + 25));
+    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 0)), static_cast<long>(scene.Sections().objects + 25));
     // Flat loads use absolute indices.
     EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 1)), -1);
 }
@@ -285,20 +323,20 @@ TEST(SceneFileChecks, FlatLoadsNeedFaceRangesInOrder) {
     TestScene scene = SmallScene();
     std::swap(scene.objects[0], scene.objects[1]);
     EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 0)), -1);
-    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 1)), static_cast<long>(scene.ObjectsOffset() + 25));
+    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 1)), static_cast<long>(scene.Sections().objects + 25));
 }
 
 TEST(SceneFileChecks, LongNamesAreCutNotFatal) {
     TestScene scene = SmallScene();
     const std::vector<unsigned char> good = scene.Bytes();
     std::vector<unsigned char> bytes = good;
-    bytes[scene.LightsOffset()] = 25;          // a light's length byte
-    bytes[scene.ObjectsOffset() + 30] = 200;   // an object's length byte
+    bytes[scene.Sections().lights] = 25;         // a light's length byte
+    bytes[scene.Sections().objects + 30] = 200;  // an object's length byte
     const SceneFile file = Parse(bytes);
     EXPECT_EQ(FatalOffset(file), -1);
     ASSERT_EQ(file.problems.size(), 2u);
-    EXPECT_EQ(file.problems[0].offset, scene.ObjectsOffset() + 30);
-    EXPECT_EQ(file.problems[1].offset, scene.LightsOffset());
+    EXPECT_EQ(file.problems[0].offset, scene.Sections().objects + 30);
+    EXPECT_EQ(file.problems[1].offset, scene.Sections().lights);
     EXPECT_EQ(file.lights[0].name, "Lamp");  // the filler is zero, so the name stays
     EXPECT_EQ(file.objects[1].name[0], 20);
 }

@@ -200,8 +200,8 @@ TEST_F(SceneLoading, LightsPastTheEightBitCounterAreLeftOut) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(Load(contents), 1);
     const std::string message = testing::internal::GetCapturedStderr();
-    // The sixth light, 45 bytes a record, is the first that does not fit.
-    EXPECT_NE(message.find("scenes//test.3d: offset " + std::to_string(contents.LightsOffset() + 5 * 45)),
+    // The sixth light is the first that does not fit.
+    EXPECT_NE(message.find("scenes//test.3d: offset " + std::to_string(contents.Sections().lights + 5 * LightRecordSize)),
               std::string::npos)
         << message;
     EXPECT_EQ(lights->lightCount, 255);

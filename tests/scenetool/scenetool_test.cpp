@@ -87,6 +87,39 @@ TEST_F(SceneTool, JsonHasTheDocumentedKeys) {
         EXPECT_NE(info.output.find(text), std::string::npos) << text << "\n" << info.output;
 }
 
+// Names are raw bytes: neither the text nor the JSON may carry a terminal's escape codes or bytes
+// that are not UTF-8.
+TEST_F(SceneTool, NamesWithEscapeCodesAndStrayBytesAreEscaped) {
+    TestScene scene = HandMade();
+    scene.cameras[0].name = "cam\xff";
+    scene.objects[0].name = "\x1b]0;owned\x07";
+    scene.textures[0] = "t\xc2\x9b.jpg";
+    scene.materials[0].name = "caf\xc3\xa9";
+    scene.lights[0].name = "\x1b[2JKey";
+    ASSERT_TRUE(WriteFile("scenes/odd.3d", scene.Bytes()));
+    auto rawBytes = [](const std::string& output) {
+        return output.find_first_of(std::string("\x1b\x07\xff\x9b", 4)) != std::string::npos;
+    };
+
+    const ToolRun text = Tool("info scenes/odd.3d");
+    EXPECT_EQ(text.exitCode, 0) << text.output;
+    EXPECT_FALSE(rawBytes(text.output)) << text.output;
+    for (const char* shown : {"camera 0 \"cam\\xff\"", "object 0 \"\\x1b]0;owned\\x07\"",
+                              "texture 0 \"t\\xc2\\x9b.jpg\"", "material 0 \"caf\xc3\xa9\"", "light 0 \"\\x1b[2JKey\""})
+        EXPECT_NE(text.output.find(shown), std::string::npos) << shown << "\n" << text.output;
+
+    const ToolRun json = Tool("info scenes/odd.3d --json");
+    EXPECT_EQ(json.exitCode, 0) << json.output;
+    EXPECT_FALSE(rawBytes(json.output)) << json.output;
+    for (const char* escaped : {"\"cam\\u00ff\"", "\"\\u001b]0;owned\\u0007\"", "\"t\\u009b.jpg\"", "\"caf\xc3\xa9\"",
+                                "\"\\u001b[2JKey\""})
+        EXPECT_NE(json.output.find(escaped), std::string::npos) << escaped << "\n" << json.output;
+
+    const ToolRun validate = Tool("validate scenes/odd.3d");
+    EXPECT_FALSE(rawBytes(validate.output)) << validate.output;
+    EXPECT_NE(validate.output.find("texture \"t\\xc2\\x9b.jpg\" is not in"), std::string::npos) << validate.output;
+}
+
 TEST_F(SceneTool, SampleReadsTracksAndHoldsTheEnd) {
     ASSERT_TRUE(WriteFile("scenes/hand.3d", HandMade().Bytes()));
     ToolRun run = Tool("sample scenes/hand.3d position 0 5");
@@ -120,7 +153,7 @@ TEST_F(SceneTool, ValidateReportsEveryProblemWithItsOffset) {
 
     run = Tool("validate scenes/good.3d scenes/bad.3d scenes/cut.3d scenes/absent.3d");
     EXPECT_EQ(run.exitCode, 1) << run.output;
-    const std::string faceProblem = "scenes/bad.3d: offset " + std::to_string(bad.FacesOffset() + 12) +
+    const std::string faceProblem = "scenes/bad.3d: offset " + std::to_string(bad.Sections().faces + 12) +
                                     ": error: face 2 uses vertex 9, past the 8 vertices";
     EXPECT_NE(run.output.find(faceProblem), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("warning: target track 0 starts at frame 3"), std::string::npos) << run.output;
@@ -151,18 +184,18 @@ TEST_F(SceneTool, HostileFilesAndTexturesAreReportedWithoutStopping) {
 
     ToolRun run = Tool("validate scenes/folder.3d scenes/fifo.3d scenes/loop.3d scenes/hostile.3d scenes/degraded.3d");
     EXPECT_EQ(run.exitCode, 1) << run.output;
-    const size_t textures = hostile.ObjectsOffset() + 30;
+    const size_t textures = hostile.Sections().textures;
     for (const std::string& line :
          {std::string("scenes/folder.3d: cannot read: it is a folder, not a file"),
           std::string("scenes/fifo.3d: cannot read: it is a FIFO, not a file"),
           std::string("scenes/loop.3d: cannot read: Too many levels of symbolic links"), std::string("scenes/hostile.3d: valid"),
           "scenes/hostile.3d: offset " + std::to_string(textures) + ": note: texture \"loop.jpg\" cannot be opened",
-          "scenes/hostile.3d: offset " + std::to_string(textures + 21) +
+          "scenes/hostile.3d: offset " + std::to_string(textures + TextureRecordSize) +
               ": note: texture \"../../../root/x\" is not a file name inside gfx",
-          "scenes/hostile.3d: offset " + std::to_string(textures + 42) + ": note: texture \"sub.jpg\" cannot be opened",
-          "scenes/degraded.3d: offset " + std::to_string(degraded.ObjectsOffset() + 29) +
+          "scenes/hostile.3d: offset " + std::to_string(textures + 2 * TextureRecordSize) + ": note: texture \"sub.jpg\" cannot be opened",
+          "scenes/degraded.3d: offset " + std::to_string(degraded.Sections().objects + ObjectMaterialAt) +
               ": warning: object 0 uses material 4",
-          "scenes/degraded.3d: offset " + std::to_string(degraded.TracksOffset() + (7 + 3 * 14) + (5 + 2 * 14) + 1) +
+          "scenes/degraded.3d: offset " + std::to_string(degraded.Sections().tracks + (7 + 3 * KeyRecordSize) + (5 + 2 * KeyRecordSize) + 1) +
               ": warning: light track for index 300"})
         EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
 

@@ -494,6 +494,40 @@ TEST_F(LateSegments, RingGrowthIsCappedAfterTheFlareThatCrossesIt) {
     EXPECT_NEAR(BillboardScale(*flares[1]), base(1) - 0.24 + 0.96 / 4, 1e-5);
 }
 
+TEST_F(LateSegments, KingAfterMark22IsDrawnUnderDimmedLightsAndItsFlaresShrinkToNothing) {
+    GiveLights(kingLights, 2, 0.8f);
+    kingLights.flareCount = 2;
+    for (int f = 0; f < 2; ++f) {
+        kingLights.flares[f] = static_cast<uint8_t>(f);
+        kingLights.lights[f].dvPosition.z = -1.0f;  // behind the viewer counts as on screen
+    }
+    static DWORD vertexBufferStandIn;
+    static uint16_t indices[3];
+    kingScene.objectCount = 1;
+    kingScene.vertexBuffer = reinterpret_cast<LPDIRECT3DVERTEXBUFFER7>(&vertexBufferStandIn);
+    kingScene.indices[0] = indices;
+    segment6Crossfade = 0.9f;
+    musicPosition = 28000000;  // between marks 22 and 23; t = 0
+    RunKingAndCubeSwarm();
+    kingScene.vertexBuffer = nullptr;
+    kingScene.indices[0] = nullptr;
+
+    int kingDraws = 0;
+    for (const WatchedDraw& draw : device.draws)
+        if (draw.vertexFormat == 0) {
+            ++kingDraws;
+            EXPECT_FLOAT_EQ(draw.lightRed[0], 0.25f) << "1 - 0.9 / 1.2";
+            EXPECT_FLOAT_EQ(draw.lightRed[1], 0.25f);
+        }
+    EXPECT_EQ(kingDraws, 1);
+    EXPECT_FLOAT_EQ(kingLights.lights[1].dcvDiffuse.r, 0.8f) << "the stored light keeps its colour";
+    // The king's flares come before the ring's: sin(0) + 2 - 2.7 stays at 0; sin(100°) + 2 - 2.7.
+    const auto flares = BillboardDraws(device);
+    ASSERT_EQ(flares.size(), 2u + 600u);
+    EXPECT_EQ(BillboardScale(*flares[0]), 0.0f);
+    EXPECT_NEAR(BillboardScale(*flares[1]), std::sin(100.0 * Pi / 180.0) - 0.7, 1e-5);
+}
+
 // --- Alien finale --------------------------------------------------------------------------
 
 TEST_F(LateSegments, AlienWindowsAdvanceEveryHoldingCounterAndTheLaterOneIsSeen) {

@@ -4,6 +4,7 @@
 
 #include <d3d.h>
 
+#include <array>
 #include <vector>
 
 #include "vecmath.h"
@@ -13,6 +14,7 @@ struct WatchedDraw {
     LPDIRECTDRAWSURFACE7 texture;
     DWORD vertexFormat;       // 0 for an indexed draw
     std::vector<float> quad;  // screen quads: x, y of the six vertices, then their diffuse colours
+    std::array<float, 8> lightRed;  // diffuse red of the light last set in each of the first slots
 };
 
 struct WatchedLight {
@@ -52,6 +54,7 @@ public:
     HRESULT SetMaterial(LPD3DMATERIAL7) override { return D3D_OK; }
     HRESULT SetLight(DWORD slot, LPD3DLIGHT7 light) override {
         lights.push_back({slot, light->dcvDiffuse.r, light->dcvDiffuse.g, light->dcvDiffuse.b});
+        if (slot < lightRed_.size()) lightRed_[slot] = light->dcvDiffuse.r;
         return D3D_OK;
     }
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
@@ -59,7 +62,7 @@ public:
         return D3D_OK;
     }
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE, DWORD vertexFormat, LPVOID vertices, DWORD count, DWORD) override {
-        WatchedDraw draw{world_, texture_, vertexFormat, {}};
+        WatchedDraw draw{world_, texture_, vertexFormat, {}, lightRed_};
         if (vertexFormat == (D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1)) {
             const float* v = static_cast<const float*>(vertices);
             for (DWORD i = 0; i < count; ++i) draw.quad.insert(draw.quad.end(), {v[8 * i], v[8 * i + 1]});
@@ -72,7 +75,7 @@ public:
     }
     HRESULT DrawIndexedPrimitiveVB(D3DPRIMITIVETYPE, LPDIRECT3DVERTEXBUFFER7, DWORD, DWORD, LPWORD, DWORD,
                                    DWORD) override {
-        draws.push_back({world_, texture_, 0, {}});
+        draws.push_back({world_, texture_, 0, {}, lightRed_});
         return D3D_OK;
     }
     HRESULT SetTexture(DWORD, LPDIRECTDRAWSURFACE7 texture) override {
@@ -92,4 +95,5 @@ public:
 private:
     Matrix world_ = IdentityMatrix();
     LPDIRECTDRAWSURFACE7 texture_ = nullptr;
+    std::array<float, 8> lightRed_{};
 };

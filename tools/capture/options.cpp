@@ -107,7 +107,7 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
         std::string name = option.substr(0, equals);
         const bool takesValue = name == "--fps" || name == "--size" || name == "--bits" || name == "--device" ||
                                 name == "--frames" || name == "--video" || name == "--at" || name == "--at-seconds" ||
-                                name == "--trace" || name == "--trace-frames" || name == "--until";
+                                name == "--loading" || name == "--trace" || name == "--trace-frames" || name == "--until";
         if (takesValue) {
             if (equals != std::string::npos) {
                 value = option.substr(equals + 1);
@@ -163,6 +163,15 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
                 if (!ok) return false;
                 options.stills.push_back(position);
             }
+        } else if (name == "--loading") {
+            for (const std::string& part : SplitCommas(value)) {
+                int64_t frame = -1;
+                if (!ParseSigned(part, frame) || frame < 0) {
+                    error = "loading frame '" + part + "' is not a frame number (0 is the loading screen's first)";
+                    return false;
+                }
+                options.loadingStills.push_back(uint64_t(frame));
+            }
         } else if (name == "--trace") {
             options.traceFile = value;
         } else if (name == "--trace-frames") {
@@ -182,12 +191,15 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
     }
     std::sort(options.stills.begin(), options.stills.end());
     options.stills.erase(std::unique(options.stills.begin(), options.stills.end()), options.stills.end());
+    std::vector<uint64_t>& loading = options.loadingStills;
+    std::sort(loading.begin(), loading.end());
+    loading.erase(std::unique(loading.begin(), loading.end()), loading.end());
     if (options.Stills() && !options.videoFile.empty()) {
-        error = "--at and --video do not go together: a video holds every frame";
+        error = "--at or --loading and --video do not go together: a video holds every frame";
         return false;
     }
     // Known before the run: a still past the end would only be found missing after all of it.
-    if (options.Stills() && options.stills.back() > options.EndPosition()) {
+    if (!options.stills.empty() && options.stills.back() > options.EndPosition()) {
         error = "position " + std::to_string(options.stills.back()) + " is past the end of the capture (" +
                 std::to_string(options.EndPosition()) + ")";
         return false;
@@ -219,6 +231,8 @@ Output (any together, except --at with --video):
   --at POS[,POS...]     only the first frame at or past each music position (bytes), as
                         pos_POSITION.png in the --frames folder (default: the current folder)
   --at-seconds S[,S...] the same with positions in seconds of music
+  --loading N[,N...]    loading-screen frames (0 is its first), as loading_NNN.png in the
+                        --frames folder (default: the current folder)
   --trace FILE.jsonl    every Direct3D device call, one JSON object a line
   --trace-frames A-B[,C-D...]
                         only these frames in the trace (N, A-B or A-; loading frames are negative)

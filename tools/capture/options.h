@@ -34,13 +34,14 @@ struct CaptureOptions {
     std::string framesDir;            // every show frame, or with stills: where the stills go
     std::string videoFile;            // .mp4 through ffmpeg
     std::vector<uint64_t> stills;     // music positions, ascending, without duplicates
+    std::vector<uint64_t> loadingStills;  // loading-screen frames counted from its first, ascending
     std::string traceFile;            // JSON lines
     FrameSelection traceFrames;       // show frames are 0, 1, ...; loading frames negative
     bool stats = false;
     uint64_t until = UINT64_MAX;      // stop at the first frame at or past this position
     bool help = false;
 
-    bool Stills() const { return !stills.empty(); }
+    bool Stills() const { return !stills.empty() || !loadingStills.empty(); }
     // The music position the capture ends at: the show's last mark, or --until when earlier.
     uint64_t EndPosition() const;
 };

@@ -41,7 +41,7 @@ int SegmentOf(uint64_t position) {
 // How many show frames the run will present, for the progress line.
 uint64_t FramesToRun(const CaptureOptions& options, uint64_t endPosition) {
     const bool stillsOnly = options.Stills() && !options.stats && options.traceFile.empty();
-    const uint64_t last = stillsOnly ? options.stills.back() : endPosition;
+    const uint64_t last = !stillsOnly ? endPosition : options.stills.empty() ? 0 : options.stills.back();
     return FirstFrameAtOrPast(std::min(last, endPosition), options.rate) + 1;
 }
 
@@ -69,6 +69,8 @@ private:
     void WriteTraceLine(int64_t frame, const std::string& tail);
     void FlushLoadingTrace();
     bool NeedsRaster(uint64_t frame) const;
+    bool NeedsLoadingRaster() const;
+    void WriteLoadingStill(const platform::FrameImage& frame);
     bool WantsMoreFrames(uint64_t nextFrame) const;
     bool Convert(const platform::FrameImage& frame);
     void Fail(const std::string& message);
@@ -87,6 +89,7 @@ private:
     bool frameOpened = false;
     uint64_t frameTriangles = 0;
     size_t nextStill = 0;
+    size_t nextLoadingStill = 0;
     bool stopped = false;
     bool failed = false;
     Clock::time_point frameStart = Clock::now();
@@ -126,6 +129,10 @@ bool Session::NeedsRaster(uint64_t frame) const {
     if (!options.Stills())
         return !options.framesDir.empty() || !options.videoFile.empty() || options.stats || options.traceFile.empty();
     return nextStill < options.stills.size() && PositionOfFrame(frame, options.rate) >= options.stills[nextStill];
+}
+
+bool Session::NeedsLoadingRaster() const {
+    return nextLoadingStill < options.loadingStills.size() && options.loadingStills[nextLoadingStill] == loadingFrame;
 }
 
 bool Session::WantsMoreFrames(uint64_t nextFrame) const {
@@ -220,6 +227,9 @@ void Session::FlushLoadingTrace() {
 void Session::EnterShow() {
     inShow = true;
     frameOpened = false;
+    if (nextLoadingStill < options.loadingStills.size())
+        return Fail("the loading screen has " + std::to_string(loadingFrame) + " frames, so there is no loading frame " +
+                    std::to_string(options.loadingStills[nextLoadingStill]));
     if (trace) FlushLoadingTrace();
     platform::SetDeviceRasterising(NeedsRaster(0));
     frameStart = Clock::now();
@@ -270,7 +280,9 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     if (!frameOpened) OpenFrameInTrace();
     frameOpened = false;
     if (!inShow) {
+        if (NeedsLoadingRaster()) WriteLoadingStill(frame);
         ++loadingFrame;
+        platform::SetDeviceRasterising(NeedsLoadingRaster());
         return;
     }
     if (frame.width != options.width || frame.height != options.height)
@@ -317,6 +329,19 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     frameStart = Clock::now();
 }
 
+void Session::WriteLoadingStill(const platform::FrameImage& frame) {
+    ++nextLoadingStill;
+    char name[32];
+    std::snprintf(name, sizeof name, "/loading_%03llu.png", (unsigned long long)loadingFrame);
+    const std::string path = (options.framesDir.empty() ? "." : options.framesDir) + name;
+    std::string error;
+    if (!Convert(frame)) return;
+    if (!WritePng(path, rgb, frame.width, frame.height, error)) return Fail(error);
+    progress.Clear();
+    std::fprintf(stderr, "heliotropic-capture: wrote %s (loading frame %llu)\n", path.c_str(),
+                 (unsigned long long)loadingFrame);
+}
+
 std::string Session::StartFailure() const {
     const platform::ScriptedDialogOutcome& dialog = platform::LastScriptedDialog();
     if (dialog.ran && !dialog.error.empty()) {
@@ -337,8 +362,8 @@ int Session::Run() {
     platform::UseVirtualMusicClock();
     platform::SetVirtualMusicPosition(0);
     platform::ScriptDialogs(DialogScript());
-    // The loading screen is run for its state and trace, never written out, so never drawn.
-    platform::SetDeviceRasterising(false);
+    // The loading screen is run for its state and trace; only the frames asked for are drawn.
+    platform::SetDeviceRasterising(NeedsLoadingRaster());
     platform::SetTraceSink([this](const platform::TraceRecord& record) { OnCall(record); });
 
     static char moduleTag;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "inspection.h"
+#include "terminaltext.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ const char* const Usage =
 
 int UsageError(const char* format, const char* detail) {
     fprintf(stderr, "heliotropic-scene: ");
-    fprintf(stderr, format, detail);
+    fprintf(stderr, format, TerminalText(detail).c_str());
     fprintf(stderr, "\n%s", Usage);
     return 2;
 }

@@ -4,7 +4,7 @@ namespace software {
 
 namespace {
 
-constexpr float kMinW = 1e-5f;
+constexpr float MinW = 1e-5f;
 
 ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
     ClipVertex r;
@@ -43,7 +43,7 @@ inline float Distance(const ScreenVertex& v, int plane) { return ScreenDistance(
 // end of an edge towards the outside end, so two triangles sharing an edge get the same point.
 template <class V>
 int ClipPolygon(const V& a, const V& b, const V& c, uint8_t outcodes, int planeCount, V* out) {
-    V buffers[2][kMaxClippedVertices];
+    V buffers[2][MaxClippedVertices];
     V* source = buffers[0];
     V* target = buffers[1];
     source[0] = a;
@@ -81,32 +81,32 @@ float ClipDistance(const ClipVertex& v, int plane) {
     switch (plane) {
     case 0: return v.z;
     case 1: return v.w - v.z;
-    case 2: return v.x + kGuardBand * v.w;
-    case 3: return kGuardBand * v.w - v.x;
-    case 4: return v.y + kGuardBand * v.w;
-    case 5: return kGuardBand * v.w - v.y;
-    default: return v.w - kMinW;
+    case 2: return v.x + GuardBand * v.w;
+    case 3: return GuardBand * v.w - v.x;
+    case 4: return v.y + GuardBand * v.w;
+    case 5: return GuardBand * v.w - v.y;
+    default: return v.w - MinW;
     }
 }
 
 float ScreenDistance(const ScreenVertex& v, int plane) {
     switch (plane) {
-    case 0: return v.x + kScreenLimit;
-    case 1: return kScreenLimit - v.x;
-    case 2: return v.y + kScreenLimit;
-    case 3: return kScreenLimit - v.y;
+    case 0: return v.x + ScreenLimit;
+    case 1: return ScreenLimit - v.x;
+    case 2: return v.y + ScreenLimit;
+    case 3: return ScreenLimit - v.y;
     default: return v.q;
     }
 }
 
 int ClipTriangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, uint8_t outcodes,
                  ClipVertex* out) {
-    return ClipPolygon(a, b, c, outcodes, kClipPlaneCount, out);
+    return ClipPolygon(a, b, c, outcodes, ClipPlaneCount, out);
 }
 
 int ClipScreenTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, uint8_t outcodes,
                        ScreenVertex* out) {
-    return ClipPolygon(a, b, c, outcodes, kScreenPlaneCount, out);
+    return ClipPolygon(a, b, c, outcodes, ScreenPlaneCount, out);
 }
 
 }  // namespace software

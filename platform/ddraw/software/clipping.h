@@ -8,15 +8,15 @@
 namespace software {
 
 // Guard band in units of the viewport's half extent; keeps screen co-ordinates well inside the
-// rasteriser's fixed-point range for targets up to kMaxSurfaceSide.
-constexpr float kGuardBand = 4.0f;
+// rasteriser's fixed-point range for targets up to MaxRenderTargetSide.
+constexpr float GuardBand = 4.0f;
 // Pre-transformed vertices must stay within this many pixels of the origin.
-constexpr float kScreenLimit = 16000.0f;
+constexpr float ScreenLimit = 16000.0f;
 
-constexpr int kClipPlaneCount = 7;    // near, far, four guard planes, w > 0
-constexpr int kScreenPlaneCount = 5;  // four screen limits, q >= 0
+constexpr int ClipPlaneCount = 7;    // near, far, four guard planes, w > 0
+constexpr int ScreenPlaneCount = 5;  // four screen limits, q >= 0
 // A triangle cut by every plane has at most this many corners.
-constexpr int kMaxClippedVertices = 3 + kClipPlaneCount;
+constexpr int MaxClippedVertices = 3 + ClipPlaneCount;
 
 // Signed distance to a plane: >= 0 inside.
 float ClipDistance(const ClipVertex& v, int plane);

@@ -35,10 +35,14 @@ int BytesPerPixel(ColourFormat format) {
     }
 }
 
-static bool HasSaneLayout(const SurfaceMemory& memory, int bytesPerPixel, DWORD maxSide) {
+namespace {
+
+bool HasSaneLayout(const SurfaceMemory& memory, int bytesPerPixel, DWORD maxSide) {
     return memory.pixels && memory.width >= 1 && memory.height >= 1 && memory.width <= maxSide &&
-           memory.height <= maxSide && memory.pitch >= (LONG)(memory.width * bytesPerPixel);
+           memory.height <= maxSide && memory.pitch >= static_cast<LONG>(memory.width * bytesPerPixel);
 }
+
+}  // namespace
 
 bool IsUsableColourSurface(const SurfaceMemory& memory, DWORD maxSide) {
     int bytes = BytesPerPixel(ColourFormatOf(memory.format));
@@ -48,10 +52,12 @@ bool IsUsableColourSurface(const SurfaceMemory& memory, DWORD maxSide) {
 bool IsUsableDepthSurface(const SurfaceMemory& memory) {
     DepthFormat format = DepthFormatOf(memory.format);
     if (format == DepthFormat::Unsupported) return false;
-    return HasSaneLayout(memory, format == DepthFormat::Z16 ? 2 : 4, kMaxSurfaceSide);
+    return HasSaneLayout(memory, format == DepthFormat::Z16 ? 2 : 4, MaxRenderTargetSide);
 }
 
-static constexpr DDPIXELFORMAT RgbFormat(DWORD flags, DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a) {
+namespace {
+
+constexpr DDPIXELFORMAT RgbFormat(DWORD flags, DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a) {
     DDPIXELFORMAT format{};
     format.dwSize = sizeof(DDPIXELFORMAT);
     format.dwFlags = flags;
@@ -63,7 +69,7 @@ static constexpr DDPIXELFORMAT RgbFormat(DWORD flags, DWORD bits, DWORD r, DWORD
     return format;
 }
 
-static constexpr DDPIXELFORMAT DepthFormatRecord(DWORD bits, DWORD mask) {
+constexpr DDPIXELFORMAT DepthFormatRecord(DWORD bits, DWORD mask) {
     DDPIXELFORMAT format{};
     format.dwSize = sizeof(DDPIXELFORMAT);
     format.dwFlags = DDPF_ZBUFFER;
@@ -71,6 +77,8 @@ static constexpr DDPIXELFORMAT DepthFormatRecord(DWORD bits, DWORD mask) {
     format.dwZBitMask = mask;
     return format;
 }
+
+}  // namespace
 
 const DDPIXELFORMAT softwareTextureFormats[] = {
     RgbFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F, 0),

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "ddraw/devicedriver.h"
+#include "ddraw/surfacelimits.h"
 
 namespace software {
 
@@ -14,10 +15,6 @@ enum class DepthFormat : uint8_t { Unsupported, Z16, Z32 };
 ColourFormat ColourFormatOf(const DDPIXELFORMAT& format);
 DepthFormat DepthFormatOf(const DDPIXELFORMAT& format);
 int BytesPerPixel(ColourFormat format);
-
-// Largest surface the device draws into or samples from, per side.
-constexpr DWORD kMaxSurfaceSide = 4096;
-constexpr DWORD kMaxTextureSide = 2048;
 
 // A colour surface the device can use: known layout, sane size, pitch and memory.
 bool IsUsableColourSurface(const SurfaceMemory& memory, DWORD maxSide);

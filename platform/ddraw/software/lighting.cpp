@@ -50,8 +50,9 @@ void PrepareLight(const D3DLIGHT7& light, const D3DMATRIX& view, PreparedLight* 
 }
 
 void PrepareLighting(const D3DMATERIAL7& material, D3DCOLOR globalAmbient, LightingSetup* setup) {
-    const float ambient[3] = {(float)((globalAmbient >> 16) & 255) / 255.0f, (float)((globalAmbient >> 8) & 255) / 255.0f,
-                              (float)(globalAmbient & 255) / 255.0f};
+    const float ambient[3] = {static_cast<float>((globalAmbient >> 16) & 255) / 255.0f,
+                              static_cast<float>((globalAmbient >> 8) & 255) / 255.0f,
+                              static_cast<float>(globalAmbient & 255) / 255.0f};
     const float emissive[3] = {material.dcvEmissive.r, material.dcvEmissive.g, material.dcvEmissive.b};
     setup->materialAmbient[0] = material.dcvAmbient.r;
     setup->materialAmbient[1] = material.dcvAmbient.g;
@@ -62,10 +63,14 @@ void PrepareLighting(const D3DMATERIAL7& material, D3DCOLOR globalAmbient, Light
     for (int i = 0; i < 3; ++i) setup->base[i] = emissive[i] + setup->materialAmbient[i] * ambient[i];
 }
 
-static float Saturate(float c) {
+namespace {
+
+float Saturate(float c) {
     c = c > 0.0f ? c : 0.0f;  // NaN becomes 0
     return c < 1.0f ? c : 1.0f;
 }
+
+}  // namespace
 
 void LightVertex(const LightingSetup& setup, const float eye[3], const float normal[3], const float* diffuse,
                  float colour[3]) {

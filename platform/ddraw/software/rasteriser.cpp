@@ -30,13 +30,13 @@ struct Edge {
 
     // Narrows [left, right] to the pixels of row py inside this edge.
     void Limit(int py, int64_t& left, int64_t& right) const {
-        int64_t c = dx * ((int64_t)py * kSubpixelScale - ay) + dy * ax + bias;
+        int64_t c = dx * (static_cast<int64_t>(py) * SubpixelScale - ay) + dy * ax + bias;
         if (dy == 0) {
             if (c < 0) right = left - 1;
         } else if (dy > 0) {
-            right = std::min(right, FloorDivide(c, dy * kSubpixelScale));
+            right = std::min(right, FloorDivide(c, dy * SubpixelScale));
         } else {
-            left = std::max(left, CeilDivide(-c, -dy * kSubpixelScale));
+            left = std::max(left, CeilDivide(-c, -dy * SubpixelScale));
         }
     }
 };
@@ -48,14 +48,14 @@ void RasteriseTriangle(const SpanContext& context, const int32_t x[3], const int
     for (int i = 0; i < 3; ++i) edges[i].Init(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
     int64_t minY = std::min({y[0], y[1], y[2]}), maxY = std::max({y[0], y[1], y[2]});
     int64_t minX = std::min({x[0], x[1], x[2]}), maxX = std::max({x[0], x[1], x[2]});
-    int top = (int)std::max<int64_t>(scissor.top, CeilDivide(minY, kSubpixelScale));
-    int bottom = (int)std::min<int64_t>(scissor.bottom - 1, FloorDivide(maxY, kSubpixelScale));
-    int64_t boxLeft = std::max<int64_t>(scissor.left, CeilDivide(minX, kSubpixelScale));
-    int64_t boxRight = std::min<int64_t>(scissor.right - 1, FloorDivide(maxX, kSubpixelScale));
+    int top = static_cast<int>(std::max<int64_t>(scissor.top, CeilDivide(minY, SubpixelScale)));
+    int bottom = static_cast<int>(std::min<int64_t>(scissor.bottom - 1, FloorDivide(maxY, SubpixelScale)));
+    int64_t boxLeft = std::max<int64_t>(scissor.left, CeilDivide(minX, SubpixelScale));
+    int64_t boxRight = std::min<int64_t>(scissor.right - 1, FloorDivide(maxX, SubpixelScale));
     for (int py = top; py <= bottom; ++py) {
         int64_t left = boxLeft, right = boxRight;
         for (const Edge& edge : edges) edge.Limit(py, left, right);
-        if (left <= right) DrawSpan(context, py, (int)left, (int)right);
+        if (left <= right) DrawSpan(context, py, static_cast<int>(left), static_cast<int>(right));
     }
 }
 

@@ -9,15 +9,15 @@
 
 namespace software {
 
-constexpr int kSubpixelBits = 4;
-constexpr int kSubpixelScale = 1 << kSubpixelBits;
+constexpr int SubpixelBits = 4;
+constexpr int SubpixelScale = 1 << SubpixelBits;
 
 // Pixels that may be drawn: left <= x < right, top <= y < bottom.
 struct Scissor {
     int left, top, right, bottom;
 };
 
-// x, y in subpixels, pixel centres at multiples of kSubpixelScale; the corners must run
+// x, y in subpixels, pixel centres at multiples of SubpixelScale; the corners must run
 // clockwise on screen (y down), i.e. have a positive area.
 void RasteriseTriangle(const SpanContext& context, const int32_t x[3], const int32_t y[3], const Scissor& scissor);
 

@@ -8,13 +8,13 @@ namespace software {
 
 namespace {
 
-constexpr DWORD kMaxVertices = 1u << 20;
-constexpr DWORD kModulate = 4;           // D3DTOP_MODULATE
-constexpr DWORD kArgumentDiffuse = 0;    // D3DTA_DIFFUSE
-constexpr DWORD kArgumentCurrent = 1;    // D3DTA_CURRENT
-constexpr DWORD kArgumentTexture = 2;    // D3DTA_TEXTURE
-constexpr DWORD kFillSolid = 3;          // D3DFILL_SOLID
-constexpr DWORD kShadeGouraud = 2;       // D3DSHADE_GOURAUD
+constexpr DWORD MaxVertices = 1u << 20;
+constexpr DWORD ModulateOperation = 4;           // D3DTOP_MODULATE
+constexpr DWORD ArgumentDiffuse = 0;    // D3DTA_DIFFUSE
+constexpr DWORD ArgumentCurrent = 1;    // D3DTA_CURRENT
+constexpr DWORD ArgumentTexture = 2;    // D3DTA_TEXTURE
+constexpr DWORD FillSolid = 3;          // D3DFILL_SOLID
+constexpr DWORD ShadeGouraud = 2;       // D3DSHADE_GOURAUD
 
 D3DMATRIX Identity() {
     D3DMATRIX m{};
@@ -68,9 +68,9 @@ uint32_t PackClearColour(ColourFormat format, D3DCOLOR colour) {
 
 void FillRect(const SurfaceMemory& memory, int bytesPerPixel, uint32_t value, const Scissor& rect) {
     for (int y = rect.top; y < rect.bottom; ++y) {
-        uint8_t* row = (uint8_t*)memory.pixels + (ptrdiff_t)y * memory.pitch;
+        uint8_t* row = static_cast<uint8_t*>(memory.pixels) + static_cast<ptrdiff_t>(y) * memory.pitch;
         if (bytesPerPixel == 2) {
-            uint16_t v = (uint16_t)value;
+            uint16_t v = static_cast<uint16_t>(value);
             for (int x = rect.left; x < rect.right; ++x) std::memcpy(row + 2 * x, &v, 2);
         } else {
             for (int x = rect.left; x < rect.right; ++x) std::memcpy(row + 4 * x, &value, 4);
@@ -87,10 +87,11 @@ bool Intersect(const Scissor& a, const Scissor& b, Scissor* out) {
 }
 
 Scissor ViewportRect(const D3DVIEWPORT7& viewport, const SurfaceMemory& target) {
-    Scissor whole{0, 0, (int)target.width, (int)target.height};
-    int64_t right = (int64_t)viewport.dwX + viewport.dwWidth, bottom = (int64_t)viewport.dwY + viewport.dwHeight;
-    Scissor port{(int)std::min<int64_t>(viewport.dwX, kMaxSurfaceSide), (int)std::min<int64_t>(viewport.dwY, kMaxSurfaceSide),
-                 (int)std::min<int64_t>(right, kMaxSurfaceSide), (int)std::min<int64_t>(bottom, kMaxSurfaceSide)};
+    Scissor whole{0, 0, static_cast<int>(target.width), static_cast<int>(target.height)};
+    auto limited = [](int64_t side) { return static_cast<int>(std::min<int64_t>(side, MaxRenderTargetSide)); };
+    const int64_t right = static_cast<int64_t>(viewport.dwX) + viewport.dwWidth;
+    const int64_t bottom = static_cast<int64_t>(viewport.dwY) + viewport.dwHeight;
+    Scissor port{limited(viewport.dwX), limited(viewport.dwY), limited(right), limited(bottom)};
     Scissor result;
     if (!Intersect(whole, port, &result)) result = Scissor{0, 0, 0, 0};
     return result;
@@ -111,8 +112,8 @@ HRESULT Renderer::SetRenderState(DWORD state, DWORD value) {
         if (value > D3DZB_TRUE) return DDERR_UNSUPPORTED;  // w-buffering
         states.zEnable = value == D3DZB_TRUE;
         return D3D_OK;
-    case D3DRENDERSTATE_FILLMODE: return value == kFillSolid ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DRENDERSTATE_SHADEMODE: return value == kShadeGouraud ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DRENDERSTATE_FILLMODE: return value == FillSolid ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DRENDERSTATE_SHADEMODE: return value == ShadeGouraud ? D3D_OK : DDERR_UNSUPPORTED;
     case D3DRENDERSTATE_ZWRITEENABLE: states.zWrite = value != 0; return D3D_OK;
     case D3DRENDERSTATE_ALPHATESTENABLE: return value == 0 ? D3D_OK : DDERR_UNSUPPORTED;
     case D3DRENDERSTATE_SRCBLEND: return value == D3DBLEND_ONE ? D3D_OK : DDERR_UNSUPPORTED;
@@ -145,10 +146,10 @@ HRESULT Renderer::SetTextureStageState(DWORD stage, DWORD state, DWORD value) {
     if (stage >= 8) return D3DERR_INVALIDCALL;
     if (stage != 0) return DDERR_UNSUPPORTED;  // one texture stage
     switch (state) {
-    case D3DTSS_COLOROP: return value == kModulate ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DTSS_COLORARG1: return value == kArgumentTexture ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DTSS_COLOROP: return value == ModulateOperation ? D3D_OK : DDERR_UNSUPPORTED;
+    case D3DTSS_COLORARG1: return value == ArgumentTexture ? D3D_OK : DDERR_UNSUPPORTED;
     case D3DTSS_COLORARG2:
-        return value == kArgumentCurrent || value == kArgumentDiffuse ? D3D_OK : DDERR_UNSUPPORTED;
+        return value == ArgumentCurrent || value == ArgumentDiffuse ? D3D_OK : DDERR_UNSUPPORTED;
     case D3DTSS_ALPHAOP:
     case D3DTSS_ALPHAARG1:
     case D3DTSS_ALPHAARG2:   // alpha never reaches the picture: blending uses colours only
@@ -180,7 +181,8 @@ HRESULT Renderer::SetTransform(DWORD which, const D3DMATRIX& matrix) {
 }
 
 HRESULT Renderer::SetViewport(const D3DVIEWPORT7& port, DWORD targetWidth, DWORD targetHeight) {
-    if ((uint64_t)port.dwX + port.dwWidth > targetWidth || (uint64_t)port.dwY + port.dwHeight > targetHeight)
+    if (static_cast<uint64_t>(port.dwX) + port.dwWidth > targetWidth ||
+        static_cast<uint64_t>(port.dwY) + port.dwHeight > targetHeight)
         return D3DERR_INVALIDCALL;
     if (!(port.dvMinZ >= 0.0f && port.dvMinZ <= 1.0f && port.dvMaxZ >= 0.0f && port.dvMaxZ <= 1.0f))
         return D3DERR_INVALIDCALL;
@@ -191,7 +193,7 @@ HRESULT Renderer::SetViewport(const D3DVIEWPORT7& port, DWORD targetWidth, DWORD
 void Renderer::SetMaterial(const D3DMATERIAL7& m) { material = m; }
 
 HRESULT Renderer::SetLight(DWORD index, const D3DLIGHT7& light) {
-    if (index >= kMaxLightSlots) return D3DERR_INVALIDCALL;
+    if (index >= MaxLightSlots) return D3DERR_INVALIDCALL;
     HRESULT result = ValidateLight(light);
     if (FAILED(result)) return result;
     if (index >= lights.size()) lights.resize(index + 1, LightSlot{D3DLIGHT7{}, false, false});
@@ -201,7 +203,7 @@ HRESULT Renderer::SetLight(DWORD index, const D3DLIGHT7& light) {
 }
 
 HRESULT Renderer::LightEnable(DWORD index, bool enable) {
-    if (index >= kMaxLightSlots) return D3DERR_INVALIDCALL;
+    if (index >= MaxLightSlots) return D3DERR_INVALIDCALL;
     if (index >= lights.size()) {
         if (!enable) return D3D_OK;
         lights.resize(index + 1, LightSlot{D3DLIGHT7{}, false, false});
@@ -220,9 +222,9 @@ HRESULT Renderer::LightEnable(DWORD index, bool enable) {
 
 HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT* rects, DWORD flags,
                         D3DCOLOR colour, float z) {
-    if (flags & ~(DWORD)(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) return D3DERR_INVALIDCALL;  // no stencil
+    if (flags & ~static_cast<DWORD>(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) return D3DERR_INVALIDCALL;  // no stencil
     if (rectCount && !rects) return D3DERR_INVALIDCALL;
-    if (!surfaces.colour || !IsUsableColourSurface(*surfaces.colour, kMaxSurfaceSide)) return D3DERR_INVALIDCALL;
+    if (!surfaces.colour || !IsUsableColourSurface(*surfaces.colour, MaxRenderTargetSide)) return D3DERR_INVALIDCALL;
     const SurfaceMemory& target = *surfaces.colour;
     const bool clearDepth = flags & D3DCLEAR_ZBUFFER;
     if (clearDepth && (!surfaces.depth || !IsUsableDepthSurface(*surfaces.depth) ||
@@ -234,8 +236,8 @@ HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT
     ColourFormat format = ColourFormatOf(target.format);
     uint32_t packed = PackClearColour(format, colour);
     DepthFormat depthFormat = clearDepth ? DepthFormatOf(surfaces.depth->format) : DepthFormat::Unsupported;
-    uint32_t depthValue = depthFormat == DepthFormat::Z16 ? (uint32_t)std::floor(z * 65535.0 + 0.5)
-                                                          : (uint32_t)std::floor(z * 4294967295.0 + 0.5);
+    uint32_t depthValue = depthFormat == DepthFormat::Z16 ? static_cast<uint32_t>(std::floor(z * 65535.0 + 0.5))
+                                                          : static_cast<uint32_t>(std::floor(z * 4294967295.0 + 0.5));
     Scissor port = ViewportRect(viewport, target);
     for (DWORD i = 0; i < (rectCount ? rectCount : 1); ++i) {
         Scissor rect = port;
@@ -268,18 +270,18 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     if (!surfaces.colour) return D3DERR_INVALIDCALL;
     const SurfaceMemory& target = *surfaces.colour;
     if (ColourFormatOf(target.format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
-    if (!IsUsableColourSurface(target, kMaxSurfaceSide)) return D3DERR_INVALIDCALL;
+    if (!IsUsableColourSurface(target, MaxRenderTargetSide)) return D3DERR_INVALIDCALL;
 
     const SurfaceMemory* depth = states.zEnable ? surfaces.depth : nullptr;
     if (depth && (!IsUsableDepthSurface(*depth) || depth->width < target.width || depth->height < target.height))
         return D3DERR_INVALIDCALL;
     const SurfaceMemory* texture = surfaces.texture;
-    if (texture && !IsUsableColourSurface(*texture, kMaxTextureSide)) return D3DERR_INVALIDCALL;
+    if (texture && !IsUsableColourSurface(*texture, MaxTextureSide)) return D3DERR_INVALIDCALL;
 
-    context.colour = (uint8_t*)target.pixels;
+    context.colour = static_cast<uint8_t*>(target.pixels);
     context.colourPitch = target.pitch;
     DepthFormat depthFormat = depth ? DepthFormatOf(depth->format) : DepthFormat::Unsupported;
-    context.depth = depth ? (uint8_t*)depth->pixels : nullptr;
+    context.depth = depth ? static_cast<uint8_t*>(depth->pixels) : nullptr;
     context.depthPitch = depth ? depth->pitch : 0;
     context.depthStage = SelectDepthStage(depthFormat, depth != nullptr, states.zWrite);
     context.outputStage = SelectOutputStage(ColourFormatOf(target.format), states.dither,
@@ -292,14 +294,14 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     setup.filterPerTriangle = false;
     if (texture) {
         ColourFormat format = ColourFormatOf(texture->format);
-        context.texels = (const uint8_t*)texture->pixels;
+        context.texels = static_cast<const uint8_t*>(texture->pixels);
         context.texelPitch = texture->pitch;
-        context.textureWidth = (int)texture->width;
-        context.textureHeight = (int)texture->height;
+        context.textureWidth = static_cast<int>(texture->width);
+        context.textureHeight = static_cast<int>(texture->height);
         setup.magnify = SelectShadeStage(format, states.magFilter, states.addressU, states.addressV, states.perspective);
         setup.minify = SelectShadeStage(format, states.minFilter, states.addressU, states.addressV, states.perspective);
         setup.filterPerTriangle = setup.magnify != setup.minify;
-        setup.texelsPerUnitArea = (double)texture->width * texture->height;
+        setup.texelsPerUnitArea = static_cast<double>(texture->width) * texture->height;
         context.shadeStage = setup.magnify;
     } else {
         context.texels = nullptr;
@@ -315,7 +317,7 @@ HRESULT Renderer::Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD ve
     if (type != D3DPT_TRIANGLELIST) return DDERR_UNSUPPORTED;
     VertexLayout layout;
     if (!DescribeVertexFormat(vertexFormat, &layout)) return D3DERR_INVALIDCALL;
-    if (vertexCount > kMaxVertices || (vertexCount && !vertices)) return D3DERR_INVALIDCALL;
+    if (vertexCount > MaxVertices || (vertexCount && !vertices)) return D3DERR_INVALIDCALL;
     HRESULT result = PrepareDraw(surfaces);
     if (FAILED(result)) return result;
     const DWORD triangles = (indices ? indexCount : vertexCount) / 3;
@@ -326,7 +328,7 @@ HRESULT Renderer::Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD ve
         screenVertices.resize(vertexCount);
         outcodes.resize(vertexCount);
     }
-    const uint8_t* data = (const uint8_t*)vertices;
+    const uint8_t* data = static_cast<const uint8_t*>(vertices);
     if (layout.transformed) {
         ProcessTransformedVertices(layout, data, vertexCount, screenVertices.data(), outcodes.data());
     } else {
@@ -334,9 +336,12 @@ HRESULT Renderer::Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD ve
         transform.normalize = states.normalize;
         transform.lighting = states.lighting;
         transform.colourVertex = states.colourVertex;
-        transform.viewport = ViewportMapping{(float)viewport.dwX,  (float)viewport.dwY,
-                                             (float)viewport.dwWidth * 0.5f, (float)viewport.dwHeight * 0.5f,
-                                             viewport.dvMinZ,      viewport.dvMaxZ - viewport.dvMinZ};
+        transform.viewport = ViewportMapping{static_cast<float>(viewport.dwX),
+                                             static_cast<float>(viewport.dwY),
+                                             static_cast<float>(viewport.dwWidth) * 0.5f,
+                                             static_cast<float>(viewport.dwHeight) * 0.5f,
+                                             viewport.dvMinZ,
+                                             viewport.dvMaxZ - viewport.dvMinZ};
         if (states.lighting) {
             preparedLights.clear();
             for (const LightSlot& slot : lights) {
@@ -346,7 +351,7 @@ HRESULT Renderer::Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD ve
             }
             PrepareLighting(material, states.ambient, &transform.lightingSetup);
             transform.lightingSetup.lights = preparedLights.data();
-            transform.lightingSetup.lightCount = (int)preparedLights.size();
+            transform.lightingSetup.lightCount = static_cast<int>(preparedLights.size());
         }
         ProcessVertices(transform, layout, data, vertexCount, clipVertices.data(), screenVertices.data(),
                         outcodes.data());
@@ -367,12 +372,12 @@ void Renderer::DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2, bool transfor
         return;
     }
     if (c0 & c1 & c2) return;  // wholly outside one plane
-    ScreenVertex polygon[kMaxClippedVertices];
+    ScreenVertex polygon[MaxClippedVertices];
     int count;
     if (transformed) {
         count = ClipScreenTriangle(screenVertices[i0], screenVertices[i1], screenVertices[i2], c0 | c1 | c2, polygon);
     } else {
-        ClipVertex clipped[kMaxClippedVertices];
+        ClipVertex clipped[MaxClippedVertices];
         count = ClipTriangle(clipVertices[i0], clipVertices[i1], clipVertices[i2], c0 | c1 | c2, clipped);
         for (int i = 0; i < count; ++i) polygon[i] = MapToScreen(clipped[i], transform.viewport);
     }

@@ -18,7 +18,7 @@ struct Surfaces {
 };
 
 // Light slots a device accepts; Direct3D 7 programs use small indices.
-constexpr DWORD kMaxLightSlots = 4096;
+constexpr DWORD MaxLightSlots = 4096;
 
 class Renderer {
 public:

@@ -11,14 +11,16 @@ bool IsFinite(const ScreenVertex& v) {
            std::isfinite(v.r) && std::isfinite(v.g) && std::isfinite(v.b);
 }
 
-int32_t Snap(float coordinate) { return (int32_t)std::floor((double)coordinate * kSubpixelScale + 0.5); }
+int32_t Snap(float coordinate) {
+    return static_cast<int32_t>(std::floor(static_cast<double>(coordinate) * SubpixelScale + 0.5));
+}
 
 // Conversion to fixed point that stays defined for any double; steep gradients are limited
 // so that stepping across the largest target cannot overflow.
 int64_t ToFixed(double value, double limit) {
     if (!(value > -limit)) value = -limit;
     if (!(value < limit)) value = limit;
-    return (int64_t)std::floor(value + 0.5);
+    return static_cast<int64_t>(std::floor(value + 0.5));
 }
 
 struct Geometry {
@@ -41,16 +43,17 @@ Gradient GradientOf(const Geometry& g, double a0, double a1, double a2) {
 }
 
 FixedPlane FixedPlaneOf(const Geometry& g, double a0, double a1, double a2, double scale) {
-    constexpr double kValueLimit = 4611686018427387904.0;  // 2^62
-    constexpr double kGradientLimit = 281474976710656.0;   // 2^48
+    constexpr double ValueLimit = 4611686018427387904.0;  // 2^62
+    constexpr double GradientLimit = 281474976710656.0;   // 2^48
     Gradient gradient = GradientOf(g, a0, a1, a2);
-    return FixedPlane{ToFixed(gradient.atReference * scale, kValueLimit), ToFixed(gradient.dx * scale, kGradientLimit),
-                      ToFixed(gradient.dy * scale, kGradientLimit)};
+    return FixedPlane{ToFixed(gradient.atReference * scale, ValueLimit), ToFixed(gradient.dx * scale, GradientLimit),
+                      ToFixed(gradient.dy * scale, GradientLimit)};
 }
 
 FloatPlane FloatPlaneOf(const Geometry& g, double a0, double a1, double a2) {
     Gradient gradient = GradientOf(g, a0, a1, a2);
-    return FloatPlane{(float)gradient.atReference, (float)gradient.dx, (float)gradient.dy};
+    return FloatPlane{static_cast<float>(gradient.atReference), static_cast<float>(gradient.dx),
+                      static_cast<float>(gradient.dy)};
 }
 
 }  // namespace
@@ -64,7 +67,8 @@ void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
         x[i] = Snap(v[i]->x);
         y[i] = Snap(v[i]->y);
     }
-    int64_t area = (int64_t)(x[1] - x[0]) * (y[2] - y[0]) - (int64_t)(x[2] - x[0]) * (y[1] - y[0]);
+    int64_t area =
+        static_cast<int64_t>(x[1] - x[0]) * (y[2] - y[0]) - static_cast<int64_t>(x[2] - x[0]) * (y[1] - y[0]);
     if (area == 0) return;
     if (setup.cull == Cull::Clockwise && area > 0) return;
     if (setup.cull == Cull::CounterClockwise && area < 0) return;
@@ -75,20 +79,20 @@ void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
         area = -area;
     }
 
-    context.referenceX = x[0] >> kSubpixelBits;
-    context.referenceY = y[0] >> kSubpixelBits;
+    context.referenceX = x[0] >> SubpixelBits;
+    context.referenceY = y[0] >> SubpixelBits;
     Geometry g;
-    g.ex1 = (double)(x[1] - x[0]) / kSubpixelScale;
-    g.ey1 = (double)(y[1] - y[0]) / kSubpixelScale;
-    g.ex2 = (double)(x[2] - x[0]) / kSubpixelScale;
-    g.ey2 = (double)(y[2] - y[0]) / kSubpixelScale;
-    g.area = (double)area / (kSubpixelScale * kSubpixelScale);
-    g.rx = context.referenceX - (double)x[0] / kSubpixelScale;
-    g.ry = context.referenceY - (double)y[0] / kSubpixelScale;
+    g.ex1 = static_cast<double>(x[1] - x[0]) / SubpixelScale;
+    g.ey1 = static_cast<double>(y[1] - y[0]) / SubpixelScale;
+    g.ex2 = static_cast<double>(x[2] - x[0]) / SubpixelScale;
+    g.ey2 = static_cast<double>(y[2] - y[0]) / SubpixelScale;
+    g.area = static_cast<double>(area) / (SubpixelScale * SubpixelScale);
+    g.rx = context.referenceX - static_cast<double>(x[0]) / SubpixelScale;
+    g.ry = context.referenceY - static_cast<double>(y[0]) / SubpixelScale;
 
     const ScreenVertex &p0 = *v[0], &p1 = *v[1], &p2 = *v[2];
-    const double colourScale = 1 << kColourFraction;
-    context.z = FixedPlaneOf(g, p0.z, p1.z, p2.z, setup.depthScale * (1 << kDepthFraction));
+    const double colourScale = 1 << ColourFraction;
+    context.z = FixedPlaneOf(g, p0.z, p1.z, p2.z, setup.depthScale * (1 << DepthFraction));
     context.red = FixedPlaneOf(g, p0.r, p1.r, p2.r, colourScale);
     context.green = FixedPlaneOf(g, p0.g, p1.g, p2.g, colourScale);
     context.blue = FixedPlaneOf(g, p0.b, p1.b, p2.b, colourScale);
@@ -102,8 +106,8 @@ void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
         context.q = FloatPlane{1.0f, 0.0f, 0.0f};
     }
     if (setup.filterPerTriangle) {
-        double texelArea = std::fabs(((double)p1.u - p0.u) * ((double)p2.v - p0.v) -
-                                     ((double)p2.u - p0.u) * ((double)p1.v - p0.v)) *
+        double texelArea = std::fabs((static_cast<double>(p1.u) - p0.u) * (static_cast<double>(p2.v) - p0.v) -
+                                     (static_cast<double>(p2.u) - p0.u) * (static_cast<double>(p1.v) - p0.v)) *
                            setup.texelsPerUnitArea;
         context.shadeStage = texelArea > g.area ? setup.minify : setup.magnify;
     }

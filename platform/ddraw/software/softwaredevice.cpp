@@ -12,21 +12,21 @@ namespace {
 void DescribeSoftwareDevice(D3DDEVICEDESC7* description);
 
 // Direct3D 7 capability bits this device reports beyond those the platform headers name.
-constexpr DWORD kDevCapsFloatTlVertex = 0x00000001;
-constexpr DWORD kDevCapsExecuteSystemMemory = 0x00000010;
-constexpr DWORD kDevCapsTlVertexSystemMemory = 0x00000040;
-constexpr DWORD kDevCapsTextureSystemMemory = 0x00000100;
-constexpr DWORD kDevCapsDrawPrimTlVertex = 0x00000400;
-constexpr DWORD kMiscCapsCullNone = 0x00000010;
-constexpr DWORD kMiscCapsCullCw = 0x00000020;
-constexpr DWORD kMiscCapsCullCcw = 0x00000040;
-constexpr DWORD kFilterCapsMinPoint = 0x00000100;
-constexpr DWORD kFilterCapsMinLinear = 0x00000200;
-constexpr DWORD kFilterCapsMagPoint = 0x01000000;
-constexpr DWORD kFilterCapsMagLinear = 0x02000000;
-constexpr DWORD kTextureOpCapsModulate = 0x00000008;
-constexpr DWORD kVertexCapsDirectionalLights = 0x00000008;
-constexpr DWORD kVertexCapsPositionalLights = 0x00000010;
+constexpr DWORD DevCapsFloatTlVertex = 0x00000001;
+constexpr DWORD DevCapsExecuteSystemMemory = 0x00000010;
+constexpr DWORD DevCapsTlVertexSystemMemory = 0x00000040;
+constexpr DWORD DevCapsTextureSystemMemory = 0x00000100;
+constexpr DWORD DevCapsDrawPrimTlVertex = 0x00000400;
+constexpr DWORD MiscCapsCullNone = 0x00000010;
+constexpr DWORD MiscCapsCullCw = 0x00000020;
+constexpr DWORD MiscCapsCullCcw = 0x00000040;
+constexpr DWORD FilterCapsMinPoint = 0x00000100;
+constexpr DWORD FilterCapsMinLinear = 0x00000200;
+constexpr DWORD FilterCapsMagPoint = 0x01000000;
+constexpr DWORD FilterCapsMagLinear = 0x02000000;
+constexpr DWORD TextureOpCapsModulate = 0x00000008;
+constexpr DWORD VertexCapsDirectionalLights = 0x00000008;
+constexpr DWORD VertexCapsPositionalLights = 0x00000010;
 
 template <class T>
 void Replace(T*& slot, T* value) {
@@ -144,15 +144,17 @@ public:
         if (!inScene) return D3DERR_SCENE_NOT_IN_SCENE;
         if (!vertexBuffer) return DDERR_INVALIDPARAMS;
         DWORD vertexFormat = 0, bufferCount = 0;
-        const uint8_t* memory = (const uint8_t*)VertexBufferMemoryOf(vertexBuffer, &vertexFormat, &bufferCount);
+        const uint8_t* memory =
+            static_cast<const uint8_t*>(VertexBufferMemoryOf(vertexBuffer, &vertexFormat, &bufferCount));
         VertexLayout layout;
         if (!memory || !DescribeVertexFormat(vertexFormat, &layout)) return DDERR_INVALIDPARAMS;
-        if ((uint64_t)startVertex + vertexCount > bufferCount) return DDERR_INVALIDPARAMS;
+        if (static_cast<uint64_t>(startVertex) + vertexCount > bufferCount) return DDERR_INVALIDPARAMS;
         Surfaces surfaces;
         HRESULT result = Resolve(&surfaces);
         if (FAILED(result)) return result;
-        return renderer.DrawIndexedPrimitive(surfaces, type, vertexFormat, memory + (size_t)startVertex * layout.stride,
-                                             vertexCount, indices, indexCount);
+        return renderer.DrawIndexedPrimitive(surfaces, type, vertexFormat,
+                                             memory + static_cast<size_t>(startVertex) * layout.stride, vertexCount,
+                                             indices, indexCount);
     }
 
     HRESULT SetTexture(DWORD stage, LPDIRECTDRAWSURFACE7 surface) override {
@@ -162,7 +164,7 @@ public:
             const SurfaceMemory* memory = SurfaceMemoryOf(surface);
             if (!memory) return DDERR_INVALIDPARAMS;
             if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
-            if (!IsUsableColourSurface(*memory, kMaxTextureSide)) return DDERR_INVALIDPARAMS;
+            if (!IsUsableColourSurface(*memory, MaxTextureSide)) return DDERR_INVALIDPARAMS;
         }
         Replace(texture, surface);
         return D3D_OK;
@@ -174,9 +176,9 @@ public:
 private:
     SoftwareDevice() = default;
     ~SoftwareDevice() {
-        Replace(texture, (IDirectDrawSurface7*)nullptr);
-        Replace(depthSurface, (IDirectDrawSurface7*)nullptr);
-        Replace(target, (IDirectDrawSurface7*)nullptr);
+        Replace<IDirectDrawSurface7>(texture, nullptr);
+        Replace<IDirectDrawSurface7>(depthSurface, nullptr);
+        Replace<IDirectDrawSurface7>(target, nullptr);
     }
 
     // Makes surface the render target, with the z-buffer attached to it at this moment; the
@@ -186,7 +188,7 @@ private:
         const SurfaceMemory* memory = SurfaceMemoryOf(surface);
         if (!memory) return DDERR_INVALIDPARAMS;
         if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
-        if (!IsUsableColourSurface(*memory, kMaxSurfaceSide)) return DDERR_INVALIDPARAMS;
+        if (!IsUsableColourSurface(*memory, MaxRenderTargetSide)) return DDERR_INVALIDPARAMS;
         IDirectDrawSurface7* depth = AttachedZBufferOf(surface);
         if (depth) {
             const SurfaceMemory* depthMemory = SurfaceMemoryOf(depth);
@@ -220,36 +222,36 @@ private:
 
 void DescribeSoftwareDevice(D3DDEVICEDESC7* d) {
     *d = D3DDEVICEDESC7{};
-    d->dwDevCaps = kDevCapsFloatTlVertex | kDevCapsExecuteSystemMemory | kDevCapsTlVertexSystemMemory |
-                   kDevCapsTextureSystemMemory | kDevCapsDrawPrimTlVertex;
+    d->dwDevCaps = DevCapsFloatTlVertex | DevCapsExecuteSystemMemory | DevCapsTlVertexSystemMemory |
+                   DevCapsTextureSystemMemory | DevCapsDrawPrimTlVertex;
     d->dpcLineCaps.dwSize = sizeof(D3DPRIMCAPS);  // lines are not drawn
     D3DPRIMCAPS& t = d->dpcTriCaps;
     t.dwSize = sizeof(D3DPRIMCAPS);
-    t.dwMiscCaps = kMiscCapsCullNone | kMiscCapsCullCw | kMiscCapsCullCcw;
+    t.dwMiscCaps = MiscCapsCullNone | MiscCapsCullCw | MiscCapsCullCcw;
     t.dwRasterCaps = D3DPRASTERCAPS_DITHER | D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_SUBPIXEL;
     t.dwZCmpCaps = D3DPCMPCAPS_LESSEQUAL;
     t.dwSrcBlendCaps = D3DPBLENDCAPS_ONE;
     t.dwDestBlendCaps = D3DPBLENDCAPS_ZERO | D3DPBLENDCAPS_ONE | D3DPBLENDCAPS_SRCCOLOR | D3DPBLENDCAPS_INVSRCCOLOR;
     t.dwShadeCaps = D3DPSHADECAPS_COLORGOURAUDRGB;
     t.dwTextureCaps = D3DPTEXTURECAPS_PERSPECTIVE;
-    t.dwTextureFilterCaps = D3DPTFILTERCAPS_NEAREST | D3DPTFILTERCAPS_LINEAR | kFilterCapsMinPoint |
-                            kFilterCapsMinLinear | kFilterCapsMagPoint | kFilterCapsMagLinear;
+    t.dwTextureFilterCaps = D3DPTFILTERCAPS_NEAREST | D3DPTFILTERCAPS_LINEAR | FilterCapsMinPoint |
+                            FilterCapsMinLinear | FilterCapsMagPoint | FilterCapsMagLinear;
     t.dwTextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP;
     d->dwDeviceRenderBitDepth = DDBD_16 | DDBD_32;
     d->dwDeviceZBufferBitDepth = DDBD_16 | DDBD_32;
     d->dwMinTextureWidth = d->dwMinTextureHeight = 1;
-    d->dwMaxTextureWidth = d->dwMaxTextureHeight = kMaxTextureSide;
+    d->dwMaxTextureWidth = d->dwMaxTextureHeight = MaxTextureSide;
     d->dwMaxTextureRepeat = 32768;
-    d->dwMaxTextureAspectRatio = kMaxTextureSide;
+    d->dwMaxTextureAspectRatio = MaxTextureSide;
     d->dwMaxAnisotropy = 1;
     d->dwFVFCaps = 1;  // one set of texture co-ordinates
-    d->dwTextureOpCaps = kTextureOpCapsModulate;
+    d->dwTextureOpCaps = TextureOpCapsModulate;
     d->wMaxTextureBlendStages = 1;
     d->wMaxSimultaneousTextures = 1;
-    d->dwMaxActiveLights = kMaxLightSlots;
+    d->dwMaxActiveLights = MaxLightSlots;
     d->dvMaxVertexW = 1e10f;
     d->deviceGUID = IID_IDirect3DRGBDevice;
-    d->dwVertexProcessingCaps = kVertexCapsDirectionalLights | kVertexCapsPositionalLights;
+    d->dwVertexProcessingCaps = VertexCapsDirectionalLights | VertexCapsPositionalLights;
 }
 
 IDirect3DDevice7* CreateSoftwareDevice(IDirect3D7*, IDirectDrawSurface7* renderTarget) {

@@ -10,7 +10,7 @@ namespace software {
 
 namespace {
 
-constexpr int kChunk = 64;
+constexpr int Chunk = 64;
 
 // ---- depth ----
 
@@ -19,23 +19,23 @@ int NoDepth(const SpanContext&, int, int, int n, uint8_t* mask) {
     return n;
 }
 
-template <typename Z, bool kWrite>
+template <typename Z, bool Write>
 int LessEqualDepth(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
-    uint8_t* row = c.depth + y * c.depthPitch + x * (ptrdiff_t)sizeof(Z);
+    uint8_t* row = c.depth + y * c.depthPitch + x * static_cast<ptrdiff_t>(sizeof(Z));
     const int64_t zMax = std::numeric_limits<Z>::max();
     const int64_t dz = c.z.dx;
     int64_t z = c.z.At(x - c.referenceX, y - c.referenceY);
     int passed = 0;
     for (int i = 0; i < n; ++i, z += dz) {
-        int64_t value = (z + (1 << (kDepthFraction - 1))) >> kDepthFraction;
+        int64_t value = (z + (1 << (DepthFraction - 1))) >> DepthFraction;
         value = value < 0 ? 0 : (value > zMax ? zMax : value);
         Z stored;
         std::memcpy(&stored, row + i * sizeof(Z), sizeof(Z));
-        bool pass = value <= (int64_t)stored;
+        bool pass = value <= static_cast<int64_t>(stored);
         mask[i] = pass;
         passed += pass;
-        if (kWrite && pass) {
-            Z written = (Z)value;
+        if (Write && pass) {
+            Z written = static_cast<Z>(value);
             std::memcpy(row + i * sizeof(Z), &written, sizeof(Z));
         }
     }
@@ -45,8 +45,8 @@ int LessEqualDepth(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
 // ---- shading ----
 
 SOFTWARE_PIXEL_INLINE uint32_t Channel(int64_t value) {
-    int64_t c = (value + (1 << (kColourFraction - 1))) >> kColourFraction;
-    return (uint32_t)(c < 0 ? 0 : (c > 255 ? 255 : c));
+    int64_t c = (value + (1 << (ColourFraction - 1))) >> ColourFraction;
+    return static_cast<uint32_t>(c < 0 ? 0 : (c > 255 ? 255 : c));
 }
 
 // a * b / 255, rounded to nearest, for a and b in 0..255.
@@ -67,19 +67,19 @@ void ShadeUntextured(const SpanContext& c, int y, int x, int n, uint32_t* out) {
         out[i] = PackRgb(Channel(r), Channel(g), Channel(b));
 }
 
-template <class S, bool kPerspective>
+template <class S, bool Perspective>
 void ShadeTextured(const SpanContext& c, int y, int x, int n, uint32_t* out) {
     const int column = x - c.referenceX, row = y - c.referenceY;
     int64_t r = c.red.At(column, row), g = c.green.At(column, row), b = c.blue.At(column, row);
-    const float rowS = c.s.at + c.s.dy * (float)row;
-    const float rowT = c.t.at + c.t.dy * (float)row;
-    const float rowQ = c.q.at + c.q.dy * (float)row;
-    int32_t tx[kChunk], ty[kChunk];
+    const float rowS = c.s.at + c.s.dy * static_cast<float>(row);
+    const float rowT = c.t.at + c.t.dy * static_cast<float>(row);
+    const float rowQ = c.q.at + c.q.dy * static_cast<float>(row);
+    int32_t tx[Chunk], ty[Chunk];
     for (int i = 0; i < n; ++i) {
-        const float offset = (float)(column + i);
+        const float offset = static_cast<float>(column + i);
         float u = rowS + c.s.dx * offset;
         float v = rowT + c.t.dx * offset;
-        if (kPerspective) {
+        if (Perspective) {
             float w = 1.0f / (rowQ + c.q.dx * offset);
             u = u * w;
             v = v * w;
@@ -93,26 +93,26 @@ void ShadeTextured(const SpanContext& c, int y, int x, int n, uint32_t* out) {
 // ---- output ----
 
 // Ordered dither thresholds, 0..15.
-constexpr uint8_t kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+constexpr uint8_t Bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 
-template <ColourFormat F, bool kDither>
+template <ColourFormat F, bool Dither>
 SOFTWARE_PIXEL_INLINE void StorePixel(uint8_t* row, int x, int y, uint32_t colour) {
     uint32_t r = (colour >> 16) & 255, g = (colour >> 8) & 255, b = colour & 255;
     if (F == ColourFormat::X8R8G8B8) {
         std::memcpy(row + 4 * x, &colour, 4);
         return;
     }
-    uint32_t d = kDither ? kBayer[y & 3][x & 3] : 0;
+    uint32_t d = Dither ? Bayer[y & 3][x & 3] : 0;
     uint32_t five = d >> 1;
     uint32_t r5 = std::min<uint32_t>((r + five) >> 3, 31);
     uint32_t b5 = std::min<uint32_t>((b + five) >> 3, 31);
     uint16_t p;
     if (F == ColourFormat::R5G6B5) {
         uint32_t g6 = std::min<uint32_t>((g + (d >> 2)) >> 2, 63);
-        p = (uint16_t)((r5 << 11) | (g6 << 5) | b5);
+        p = static_cast<uint16_t>((r5 << 11) | (g6 << 5) | b5);
     } else {
         uint32_t g5 = std::min<uint32_t>((g + five) >> 3, 31);
-        p = (uint16_t)((r5 << 10) | (g5 << 5) | b5);
+        p = static_cast<uint16_t>((r5 << 10) | (g5 << 5) | b5);
     }
     std::memcpy(row + 2 * x, &p, 2);
 }
@@ -134,14 +134,14 @@ SOFTWARE_PIXEL_INLINE uint32_t Combine(uint32_t s, uint32_t d) {
     return result;
 }
 
-template <ColourFormat F, bool kDither, Blend B>
+template <ColourFormat F, bool Dither, Blend B>
 void Output(const SpanContext& c, int y, int x, int n, const uint32_t* colour, const uint8_t* mask) {
     uint8_t* row = c.colour + y * c.colourPitch;
     for (int i = 0; i < n; ++i) {
         if (!mask[i]) continue;
         uint32_t value = colour[i];
         if (B != Blend::Replace) value = Combine<B>(value, LoadPixel<F>(row, x + i));
-        StorePixel<F, kDither>(row, x + i, y, value);
+        StorePixel<F, Dither>(row, x + i, y, value);
     }
 }
 
@@ -176,13 +176,13 @@ ShadeStage SelectFilter(Filter filter, Address u, Address v, bool perspective) {
                                    : SelectAddressU<F, Filter::Linear>(u, v, perspective);
 }
 
-template <ColourFormat F, bool kDither>
+template <ColourFormat F, bool Dither>
 OutputStage SelectBlend(Blend blend) {
     switch (blend) {
-    case Blend::Replace: return Output<F, kDither, Blend::Replace>;
-    case Blend::Add: return Output<F, kDither, Blend::Add>;
-    case Blend::AddTimesSource: return Output<F, kDither, Blend::AddTimesSource>;
-    default: return Output<F, kDither, Blend::AddTimesInverseSource>;
+    case Blend::Replace: return Output<F, Dither, Blend::Replace>;
+    case Blend::Add: return Output<F, Dither, Blend::Add>;
+    case Blend::AddTimesSource: return Output<F, Dither, Blend::AddTimesSource>;
+    default: return Output<F, Dither, Blend::AddTimesInverseSource>;
     }
 }
 
@@ -218,10 +218,10 @@ OutputStage SelectOutputStage(ColourFormat target, bool dither, Blend blend) {
 }
 
 void DrawSpan(const SpanContext& context, int y, int x0, int x1) {
-    uint8_t mask[kChunk];
-    uint32_t colour[kChunk];
-    for (int x = x0; x <= x1; x += kChunk) {
-        int n = std::min(kChunk, x1 - x + 1);
+    uint8_t mask[Chunk];
+    uint32_t colour[Chunk];
+    for (int x = x0; x <= x1; x += Chunk) {
+        int n = std::min(Chunk, x1 - x + 1);
         if (!context.depthStage(context, y, x, n, mask)) continue;
         context.shadeStage(context, y, x, n, colour);
         context.outputStage(context, y, x, n, colour, mask);

@@ -39,8 +39,8 @@ enum class Filter : uint8_t { Point, Linear };
 enum class Address : uint8_t { Wrap, Mirror, Clamp };
 
 // Fractional bits of the colour and depth planes.
-constexpr int kColourFraction = 16;
-constexpr int kDepthFraction = 8;
+constexpr int ColourFraction = 16;
+constexpr int DepthFraction = 8;
 
 struct SpanContext {
     uint8_t* colour;  // target pixel (0, 0)

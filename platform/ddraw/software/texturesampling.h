@@ -44,13 +44,13 @@ SOFTWARE_PIXEL_INLINE uint32_t LoadPixel<ColourFormat::X8R8G8B8>(const uint8_t* 
 
 // Keeps a co-ordinate where the integer conversions below are defined; NaN goes to the limit.
 SOFTWARE_PIXEL_INLINE float Sanitise(float u) {
-    constexpr float kLimit = 4194304.0f;
-    u = u < kLimit ? u : kLimit;
-    return u > -kLimit ? u : -kLimit;
+    constexpr float Limit = 4194304.0f;
+    u = u < Limit ? u : Limit;
+    return u > -Limit ? u : -Limit;
 }
 
 SOFTWARE_PIXEL_INLINE float Floor(float u) {
-    float f = (float)(int32_t)u;
+    float f = static_cast<float>(static_cast<int32_t>(u));
     return f > u ? f - 1.0f : f;
 }
 
@@ -90,13 +90,13 @@ SOFTWARE_PIXEL_INLINE int FixIndex(int i, int size) {
 
 // 0x00RRGGBB as 0x00RR_00GG_00BB in 16-bit lanes.
 SOFTWARE_PIXEL_INLINE uint64_t Spread(uint32_t c) {
-    return ((uint64_t)(c & 0xFF0000) << 16) | ((c & 0xFF00) << 8) | (c & 0xFF);
+    return (static_cast<uint64_t>(c & 0xFF0000) << 16) | ((c & 0xFF00) << 8) | (c & 0xFF);
 }
 
 // a + (b - a) x f / 256 in every lane, rounded; lanes stay below 2^16.
 SOFTWARE_PIXEL_INLINE uint64_t Lerp(uint64_t a, uint64_t b, uint32_t f) {
-    constexpr uint64_t kLanes = 0x000000FF00FF00FFull, kHalf = 0x0000008000800080ull;
-    return ((a * (256 - f) + b * f + kHalf) >> 8) & kLanes;
+    constexpr uint64_t Lanes = 0x000000FF00FF00FFull, Half = 0x0000008000800080ull;
+    return ((a * (256 - f) + b * f + Half) >> 8) & Lanes;
 }
 
 // Sampling in two steps, so the co-ordinate arithmetic of a run of pixels can go through
@@ -108,12 +108,12 @@ struct Sampler {
         u = Reduce<U>(u);
         v = Reduce<V>(v);
         if (K == Filter::Point) {
-            *x = (int32_t)(u * (float)c.textureWidth);
-            *y = (int32_t)(v * (float)c.textureHeight);
+            *x = static_cast<int32_t>(u * static_cast<float>(c.textureWidth));
+            *y = static_cast<int32_t>(v * static_cast<float>(c.textureHeight));
         } else {
             // Both products are at least -0.5 texel, so truncation after the +256 offset is floor.
-            *x = (int32_t)(u * (float)(c.textureWidth * 256) + 128.0f) - 256;
-            *y = (int32_t)(v * (float)(c.textureHeight * 256) + 128.0f) - 256;
+            *x = static_cast<int32_t>(u * static_cast<float>(c.textureWidth * 256) + 128.0f) - 256;
+            *y = static_cast<int32_t>(v * static_cast<float>(c.textureHeight * 256) + 128.0f) - 256;
         }
     }
 
@@ -132,7 +132,7 @@ struct Sampler {
         uint64_t top = Lerp(Spread(LoadPixel<F>(row0, i0)), Spread(LoadPixel<F>(row0, i1)), fx);
         uint64_t bottom = Lerp(Spread(LoadPixel<F>(row1, i0)), Spread(LoadPixel<F>(row1, i1)), fx);
         uint64_t mixed = Lerp(top, bottom, fy);
-        return (uint32_t)(((mixed >> 16) & 0xFF0000) | ((mixed >> 8) & 0xFF00) | (mixed & 0xFF));
+        return static_cast<uint32_t>(((mixed >> 16) & 0xFF0000) | ((mixed >> 8) & 0xFF00) | (mixed & 0xFF));
     }
 };
 

@@ -8,31 +8,31 @@
 namespace software {
 
 bool DescribeVertexFormat(DWORD vertexFormat, VertexLayout* layout) {
-    constexpr DWORD kPositionMask = 0x00E;
-    constexpr DWORD kTextureCountMask = 0xF00;
-    constexpr DWORD kKnown = kPositionMask | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | kTextureCountMask;
-    if (vertexFormat & ~kKnown) return false;
-    DWORD position = vertexFormat & kPositionMask;
+    constexpr DWORD PositionMask = 0x00E;
+    constexpr DWORD TextureCountMask = 0xF00;
+    constexpr DWORD Known = PositionMask | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | TextureCountMask;
+    if (vertexFormat & ~Known) return false;
+    DWORD position = vertexFormat & PositionMask;
     if (position != D3DFVF_XYZ && position != D3DFVF_XYZRHW) return false;
-    DWORD textures = (vertexFormat & kTextureCountMask) >> 8;
+    DWORD textures = (vertexFormat & TextureCountMask) >> 8;
     if (textures > 1) return false;
     layout->transformed = position == D3DFVF_XYZRHW;
     DWORD offset = layout->transformed ? 16 : 12;
     layout->normal = -1;
     if (vertexFormat & D3DFVF_NORMAL) {
         if (layout->transformed) return false;
-        layout->normal = (int)offset;
+        layout->normal = static_cast<int>(offset);
         offset += 12;
     }
     layout->diffuse = -1;
     if (vertexFormat & D3DFVF_DIFFUSE) {
-        layout->diffuse = (int)offset;
+        layout->diffuse = static_cast<int>(offset);
         offset += 4;
     }
     if (vertexFormat & D3DFVF_SPECULAR) offset += 4;  // specular lighting is never enabled
     layout->texture = -1;
     if (textures) {
-        layout->texture = (int)offset;
+        layout->texture = static_cast<int>(offset);
         offset += 8;
     }
     layout->stride = offset;
@@ -49,7 +49,9 @@ D3DMATRIX MultiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b) {
     return result;
 }
 
-static void InverseTranspose3(const D3DMATRIX& m, float out[3][3]) {
+namespace {
+
+void InverseTranspose3(const D3DMATRIX& m, float out[3][3]) {
     const double a[3][3] = {{m._11, m._12, m._13}, {m._21, m._22, m._23}, {m._31, m._32, m._33}};
     double cofactor[3][3];
     for (int i = 0; i < 3; ++i)
@@ -61,8 +63,10 @@ static void InverseTranspose3(const D3DMATRIX& m, float out[3][3]) {
     // A singular transform flattens the object; its normals carry no light.
     bool usable = determinant != 0.0 && std::isfinite(determinant);
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) out[i][j] = usable ? (float)(cofactor[i][j] / determinant) : 0.0f;
+        for (int j = 0; j < 3; ++j) out[i][j] = usable ? static_cast<float>(cofactor[i][j] / determinant) : 0.0f;
 }
+
+}  // namespace
 
 void PrepareTransform(const D3DMATRIX& world, const D3DMATRIX& view, const D3DMATRIX& projection,
                       VertexTransform* transform) {
@@ -73,15 +77,15 @@ void PrepareTransform(const D3DMATRIX& world, const D3DMATRIX& view, const D3DMA
 
 uint8_t ClipOutcode(const ClipVertex& v) {
     uint8_t code = 0;
-    for (int plane = 0; plane < kClipPlaneCount; ++plane)
-        if (!(ClipDistance(v, plane) >= 0.0f)) code |= (uint8_t)(1 << plane);  // NaN is outside
+    for (int plane = 0; plane < ClipPlaneCount; ++plane)
+        if (!(ClipDistance(v, plane) >= 0.0f)) code |= static_cast<uint8_t>(1 << plane);  // NaN is outside
     return code;
 }
 
 uint8_t ScreenOutcode(const ScreenVertex& v) {
     uint8_t code = 0;
-    for (int plane = 0; plane < kScreenPlaneCount; ++plane)
-        if (!(ScreenDistance(v, plane) >= 0.0f)) code |= (uint8_t)(1 << plane);
+    for (int plane = 0; plane < ScreenPlaneCount; ++plane)
+        if (!(ScreenDistance(v, plane) >= 0.0f)) code |= static_cast<uint8_t>(1 << plane);
     return code;
 }
 
@@ -101,15 +105,19 @@ ScreenVertex MapToScreen(const ClipVertex& v, const ViewportMapping& viewport) {
     return s;
 }
 
-static inline void ReadFloats(const uint8_t* p, float* out, int n) { std::memcpy(out, p, 4 * n); }
+namespace {
 
-static inline void ReadColour(const uint8_t* p, float out[3], float scale) {
+void ReadFloats(const uint8_t* p, float* out, int n) { std::memcpy(out, p, 4 * n); }
+
+void ReadColour(const uint8_t* p, float out[3], float scale) {
     uint32_t c;
     std::memcpy(&c, p, 4);
-    out[0] = (float)((c >> 16) & 255) * scale;
-    out[1] = (float)((c >> 8) & 255) * scale;
-    out[2] = (float)(c & 255) * scale;
+    out[0] = static_cast<float>((c >> 16) & 255) * scale;
+    out[1] = static_cast<float>((c >> 8) & 255) * scale;
+    out[2] = static_cast<float>(c & 255) * scale;
 }
+
+}  // namespace
 
 void ProcessVertices(const VertexTransform& transform, const VertexLayout& layout, const uint8_t* data,
                      DWORD count, ClipVertex* clip, ScreenVertex* screen, uint8_t* outcodes) {
