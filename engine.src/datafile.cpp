@@ -78,3 +78,17 @@ bool IsPlainFileName(const char* name) {
     if (!name || !*name || strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return false;
     return strpbrk(name, "/\\") == nullptr;
 }
+
+std::string ShownFileName(const std::string& name) {
+    std::string shown;
+    for (const unsigned char c : name) {
+        if (c >= 0x20 && c < 0x7F) {
+            shown += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            shown += escaped;
+        }
+    }
+    return shown;
+}

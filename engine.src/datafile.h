@@ -20,3 +20,7 @@ int ReadDataFile(const char* path, std::vector<unsigned char>& bytes, std::strin
 // A file name read from a data file, which must name a file inside the folder it is looked up
 // in: not empty, no path separator, not "." or "..".
 bool IsPlainFileName(const char* name);
+
+// A file name as messages show it: bytes outside printable ASCII as \xNN, so a name read from a
+// data file never reaches a terminal as a control sequence.
+std::string ShownFileName(const std::string& name);

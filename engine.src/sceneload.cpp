@@ -159,7 +159,8 @@ int Scene::Load(const char* fileName, LightSet& lightSet, RenderDevice& renderDe
     this->flatMesh = flatMesh;
 
     const std::string pathText = std::string("scenes//") + fileName;
-    const char* path = pathText.c_str();
+    const std::string shownText = ShownFileName(pathText);
+    const char* path = shownText.c_str();
     IDirect3DDevice7* device = renderDevice.device;
     if (!device || !renderDevice.direct3D) {
         fprintf(stderr, "%s: no render device to load the scene onto\n", path);
@@ -168,7 +169,7 @@ int Scene::Load(const char* fileName, LightSet& lightSet, RenderDevice& renderDe
 
     std::vector<unsigned char> bytes;
     std::string problem;
-    if (!ReadDataFile(path, bytes, problem)) {
+    if (!ReadDataFile(pathText.c_str(), bytes, problem)) {
         fprintf(stderr, "%s: cannot read the scene: %s\n", path, problem.c_str());
         return 0;
     }

@@ -62,14 +62,15 @@ DWORD PowerOfTwoAtLeast(DWORD size) {
 
 int LoadJpeg(const char* fileName, Image* image) {
     const std::string pathText = std::string("gfx//") + fileName;
-    const char* path = pathText.c_str();
+    const std::string shownText = ShownFileName(pathText);
+    const char* path = shownText.c_str();
     // Names come from scene files: none may reach outside gfx/.
     if (!IsPlainFileName(fileName)) {
         fprintf(stderr, "%s: not a file name inside gfx; the picture is left out\n", path);
         return 0;
     }
     std::string problem;
-    FILE* file = OpenDataFile(path, problem);
+    FILE* file = OpenDataFile(pathText.c_str(), problem);
     if (!file) {
         fprintf(stderr, "%s: cannot open the picture: %s\n", path, problem.c_str());
         return 0;

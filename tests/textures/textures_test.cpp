@@ -79,6 +79,12 @@ TEST_F(JpegFiles, UnusablePicturesAreRefusedWithOneLineNamingTheFile) {
         EXPECT_EQ(message.rfind(std::string("gfx//") + name + ": ", 0), 0u) << message;
         EXPECT_EQ(holder.image.pixels, nullptr) << name;
     }
+    // A name from a file is shown with its control bytes escaped: it never drives the terminal.
+    ImageHolder holder;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadJpeg("\x1b[2J.jpg", &holder.image), 0);
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(message.rfind("gfx//\\x1b[2J.jpg: cannot open", 0), 0u) << message;
 }
 
 // A small progressive picture whose frame header claims another size: decoding would allocate
