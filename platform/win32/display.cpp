@@ -10,6 +10,8 @@
 namespace {
 
 const platform::DisplayRecord* chosen = nullptr;
+// Set once a display was asked for and could not be opened: the show then never ran.
+bool displayMissing = false;
 
 // Modes the picture can always be rendered at: it is scaled to the desktop when presented.
 constexpr DWORD CommonModes[][2] = {{640, 480}, {800, 600}, {1024, 768}};
@@ -46,7 +48,13 @@ bool SelectDisplay(const char* name) {
 
 void UseDisplay(const DisplayRecord* record) { chosen = record; }
 
-bool OpenDisplay() { return CurrentDisplay().open(); }
+bool OpenDisplay() {
+    const bool opened = CurrentDisplay().open();
+    if (!opened) displayMissing = true;
+    return opened;
+}
+
+bool DisplayMissing() { return displayMissing; }
 
 DisplayMode DesktopMode() { return CurrentDisplay().desktopMode(); }
 

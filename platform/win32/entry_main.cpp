@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "platform/display.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,7 +20,9 @@ char moduleTag;
 int main(int argc, char** argv) {
     const std::string folder = platform::ExecutableFolder(argc > 0 ? argv[0] : nullptr);
     if (!folder.empty() && chdir(folder.c_str()) != 0) perror(folder.c_str());
-    const int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&moduleTag), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    int exitCode = WinMain(reinterpret_cast<HINSTANCE>(&moduleTag), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    // The show ends with 0 on every path of its own; one that found no display never ran.
+    if (platform::DisplayMissing()) exitCode = 1;
     // The process ends as a Windows process does: threads the audio library still runs end with
     // it, instead of static destructors running underneath them.
     ExitProcess(static_cast<UINT>(exitCode));

@@ -11,6 +11,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -188,9 +193,6 @@ TEST_F(ShowCapture, FailuresAreClearAndNotSuccess) {
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.output.find("No Such Device"), std::string::npos) << run.output;
 
-    run = Capture("--at 50000000");
-    EXPECT_EQ(run.code, 1);
-    EXPECT_NE(run.output.find("past the end"), std::string::npos) << run.output;
 
     run = Capture("--size 64x48 --until 1 --trace " + folder + "/no/such/folder/t.jsonl");
     EXPECT_EQ(run.code, 1);
@@ -205,6 +207,46 @@ TEST_F(ShowCapture, FailuresAreClearAndNotSuccess) {
     run = Capture("--fps nope");
     EXPECT_EQ(run.code, 2);
     EXPECT_NE(run.output.find("frame rate"), std::string::npos) << run.output;
+}
+
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Contents(const std::string& path) {
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+TEST_F(ShowCapture, AFailedRunLeavesEarlierOutputsAsTheyWereAndNothingPartial) {
+    const std::string trace = folder + "/t.jsonl", video = folder + "/v.mp4";
+    std::ofstream(trace) << "earlier trace\n";
+    std::ofstream(video) << "earlier video";
+    const std::vector<std::string> before = Listing(folder);
+
+    // Both outputs are started, then the show fails at its setup dialog.
+    Outcome run = Capture("--size 64x48 --device 'No Such Device' --trace " + trace + " --video " + video);
+    EXPECT_EQ(run.code, 1) << run.output;
+    // A trace that cannot be opened stops the run before any video is made.
+    run = Capture("--size 64x48 --until 1 --video " + folder + "/new.mp4 --trace " + folder + "/no/such/t.jsonl");
+    EXPECT_EQ(run.code, 1) << run.output;
+    // A still past the end is a bad command line, found before anything is made.
+    run = Capture("--at 50000000 --frames " + folder + "/stills");
+    EXPECT_EQ(run.code, 2) << run.output;
+    EXPECT_NE(run.output.find("past the end"), std::string::npos) << run.output;
+
+    EXPECT_EQ(Listing(folder), before);
+    EXPECT_EQ(Contents(trace), "earlier trace\n");
+    EXPECT_EQ(Contents(video), "earlier video");
+
+    // A run that succeeds replaces the earlier trace whole.
+    run = Capture("--size 64x48 --until 1 --trace " + trace);
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(Listing(folder), before);
+    EXPECT_EQ(Call(Lines(trace).front()), "Frame");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "framestats.h"
 #include "pixels.h"
 #include "pngfile.h"
+#include "pendingfile.h"
 #include "progress.h"
 #include "tracejson.h"
 #include "videoencoder.h"
@@ -48,7 +49,7 @@ class Session {
 public:
     explicit Session(const CaptureOptions& options)
         : options(options),
-          endPosition(std::min<uint64_t>(options.until, timelineMarks[TimelineMarkCount - 1])),
+          endPosition(options.EndPosition()),
           totalFrames(FramesToRun(options, endPosition)),
           stats(SegmentOf, SegmentCount),
           progress(totalFrames, stderr) {
@@ -56,6 +57,10 @@ public:
             benchFrames = BenchFrames(
                 totalFrames, [&](uint64_t frame) { return SegmentOf(PositionOfFrame(frame, options.rate)); },
                 SegmentCount, options.benchFrames);
+    }
+
+    ~Session() {
+        if (trace) std::fclose(trace);
     }
 
     bool Prepare();
@@ -96,6 +101,9 @@ private:
     bool failed = false;
     Clock::time_point frameStart = Clock::now();
 
+    // Declared before the encoder, so ffmpeg has ended before an unfinished video is removed.
+    PendingFile traceOutput;
+    PendingFile videoOutput;
     FILE* trace = nullptr;
     std::string line;
     // Loading frames are numbered back from the first show frame, so their lines wait until
@@ -149,23 +157,10 @@ bool Session::WantsMoreFrames(uint64_t nextFrame) const {
 bool Session::Prepare() {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (!options.framesDir.empty() && !fs::is_directory(options.framesDir, error)) {
-        fs::create_directories(options.framesDir, error);
-        if (error) {
-            std::fprintf(stderr, "heliotropic-capture: cannot make the folder %s: %s\n", options.framesDir.c_str(),
-                         error.message().c_str());
-            return false;
-        }
-    }
-    for (uint64_t still : options.stills) {
-        if (still > endPosition) {
-            std::fprintf(stderr, "heliotropic-capture: position %llu is past the end of the capture (%llu)\n",
-                         (unsigned long long)still, (unsigned long long)endPosition);
-            return false;
-        }
-    }
+    // Everything that can be checked is checked before anything is created.
+    std::string ffmpeg;
     if (!options.videoFile.empty()) {
-        const std::string ffmpeg = FindProgram("ffmpeg");
+        ffmpeg = FindProgram("ffmpeg");
         if (ffmpeg.empty()) {
             std::fprintf(stderr,
                          "heliotropic-capture: --video needs ffmpeg, which is not on PATH; install it "
@@ -176,26 +171,40 @@ bool Session::Prepare() {
             std::fprintf(stderr, "heliotropic-capture: the music %s is missing beside the program\n", MusicFile);
             return false;
         }
-        const fs::path folder = fs::path(options.videoFile).parent_path();
-        if (!folder.empty() && !fs::is_directory(folder, error)) {
-            std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
+    }
+    // Made first: the trace or the video may be asked for inside it.
+    if (!options.framesDir.empty() && !fs::is_directory(options.framesDir, error)) {
+        fs::create_directories(options.framesDir, error);
+        if (error) {
+            std::fprintf(stderr, "heliotropic-capture: cannot make the folder %s: %s\n", options.framesDir.c_str(),
+                         error.message().c_str());
             return false;
         }
-        std::string reason;
-        if (!video.Start(ffmpeg, options.videoFile, MusicFile, options.width, options.height, options.rate, reason)) {
-            std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
-            return false;
-        }
-        videoRunning = true;
     }
     if (!options.traceFile.empty()) {
-        trace = std::fopen(options.traceFile.c_str(), "w");
+        traceOutput.Begin(options.traceFile);
+        trace = std::fopen(traceOutput.PartialPath().c_str(), "w");
         if (trace == nullptr) {
             std::fprintf(stderr, "heliotropic-capture: cannot write %s: %s\n", options.traceFile.c_str(),
                          std::strerror(errno));
             return false;
         }
         std::setvbuf(trace, nullptr, _IOFBF, 1 << 20);
+    }
+    if (!options.videoFile.empty()) {
+        const fs::path folder = fs::path(options.videoFile).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, error)) {
+            std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
+            return false;
+        }
+        videoOutput.Begin(options.videoFile);
+        std::string reason;
+        if (!video.Start(ffmpeg, videoOutput.PartialPath(), MusicFile, options.width, options.height, options.rate,
+                         reason)) {
+            std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
+            return false;
+        }
+        videoRunning = true;
     }
     return true;
 }
@@ -405,13 +414,18 @@ int Session::Run() {
     if (videoRunning) {
         videoRunning = false;
         if (!video.Finish(error)) Fail(error);
-        else if (!failed) std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(), (unsigned long long)showFrame);
     }
     if (trace) {
         const bool written = std::fflush(trace) == 0 && !std::ferror(trace);
         if (std::fclose(trace) != 0 || !written) Fail("writing " + options.traceFile + " failed: " + std::strerror(errno));
         trace = nullptr;
     }
+    // Only a run that did all it was asked for replaces the files under their real names.
+    if (!failed && videoOutput.Active()) {
+        if (!videoOutput.Commit(error)) Fail(error);
+        else std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(), (unsigned long long)showFrame);
+    }
+    if (!failed && traceOutput.Active() && !traceOutput.Commit(error)) Fail(error);
     if (!options.Stills() && !options.framesDir.empty() && !failed)
         std::fprintf(stderr, "heliotropic-capture: wrote %llu frames to %s\n", (unsigned long long)showFrame,
                      options.framesDir.c_str());

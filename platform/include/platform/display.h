@@ -62,6 +62,8 @@ void UseDisplay(const DisplayRecord* record);
 
 // Opens the display in use if needed; false (with the reason on stderr, once) when there is none.
 bool OpenDisplay();
+// True once OpenDisplay has found no display.
+bool DisplayMissing();
 
 // The desktop's size and refresh rate.
 DisplayMode DesktopMode();
