@@ -105,7 +105,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     record->width = width;
     record->height = height;
     record->alive = true;
-    if (!platform::CurrentDisplay().openWindow(record.get())) return nullptr;
+    if (!platform::OpenDisplay() || !platform::CurrentDisplay().openWindow(record.get())) return nullptr;
 
     HWND window = record.get();
     {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/display.h"
+#include "platform/virtualdisplay.h"
 
 Tolerance ToleranceOf(const DeviceDriverRecord& record) {
     D3DDEVICEDESC7 caps{};
