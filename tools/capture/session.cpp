@@ -53,7 +53,7 @@ public:
           stats(SegmentOf, SegmentCount),
           progress(totalFrames, stderr) {
         if (options.benchFrames)
-            benchFrames = BenchFrames(
+            bench = PlanBench(
                 totalFrames, [&](uint64_t frame) { return SegmentOf(PositionOfFrame(frame, options.rate)); },
                 SegmentCount, options.benchFrames);
     }
@@ -107,7 +107,7 @@ private:
     FrameStats stats;
     Progress progress;
 
-    std::vector<uint64_t> benchFrames;  // ascending
+    BenchPlan bench;
     uint64_t recordOnlyFrames = 0;
     double recordOnlyMilliseconds = 0;
 };
@@ -127,7 +127,7 @@ void Session::Stop() {
 }
 
 bool Session::NeedsRaster(uint64_t frame) const {
-    if (options.benchFrames) return std::binary_search(benchFrames.begin(), benchFrames.end(), frame);
+    if (options.benchFrames) return std::binary_search(bench.frames.begin(), bench.frames.end(), frame);
     // Pictures are drawn only where something takes them: a trace alone needs no pixels. A run
     // with no output at all still draws, as a benchmark of the whole show.
     if (!options.Stills())
@@ -343,11 +343,23 @@ void Session::CountBenchFrame(uint64_t frame, uint64_t position, double millisec
 }
 
 std::string Session::BenchSummary() const {
-    std::string text = stats.Summary();
-    char line[120];
-    std::snprintf(line, sizeof line, "record-only %llu frames, %.0f frames/s\n", (unsigned long long)recordOnlyFrames,
+    // The whole show's mean: each segment's mean counted as often as the segment has frames.
+    double weighted = 0;
+    uint64_t showFrames = 0;
+    for (int segment = 0; segment < SegmentCount; ++segment) {
+        const uint64_t length = bench.segmentLengths[size_t(segment)];
+        weighted += stats.MeanMilliseconds(segment) * double(length);
+        showFrames += length;
+    }
+    const double mean = showFrames ? weighted / double(showFrames) : 0.0;
+    char lines[240];
+    std::snprintf(lines, sizeof lines,
+                  "show %llu frames, mean %.3f ms, %.1f frames/s (segments weighted by their frames)\n"
+                  "record-only %llu frames, %.0f frames/s\n",
+                  (unsigned long long)showFrames, mean, mean > 0 ? 1000.0 / mean : 0.0,
+                  (unsigned long long)recordOnlyFrames,
                   recordOnlyMilliseconds > 0 ? 1000.0 * double(recordOnlyFrames) / recordOnlyMilliseconds : 0.0);
-    return text + line;
+    return stats.Summary() + lines;
 }
 
 void Session::WriteLoadingStill(const platform::FrameImage& frame) {
