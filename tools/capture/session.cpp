@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include "framestats.h"
+#include "framewriter.h"
 #include "pixels.h"
 #include "pngfile.h"
 #include "progress.h"
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <algorithm>
 
 namespace {
@@ -103,6 +105,8 @@ private:
     std::vector<std::pair<uint64_t, std::string>> loadingLines;
     VideoEncoder video;
     bool videoRunning = false;
+    // Every show frame for the video and the frames folder; ends before the encoder does.
+    std::unique_ptr<FrameWriter> writer;
     std::vector<uint8_t> rgb;
     FrameStats stats;
     Progress progress;
@@ -188,6 +192,9 @@ bool Session::Prepare() {
         }
         videoRunning = true;
     }
+    const bool everyFrame = !options.Stills() && !options.framesDir.empty();
+    if (videoRunning || everyFrame)
+        writer = std::make_unique<FrameWriter>(videoRunning ? &video : nullptr, everyFrame ? options.framesDir : "");
     if (!options.traceFile.empty()) {
         trace = std::fopen(options.traceFile.c_str(), "w");
         if (trace == nullptr) {
@@ -303,16 +310,7 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     frameTriangles = 0;
 
     std::string error;
-    if (!options.Stills() && !options.framesDir.empty()) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06llu.png", (unsigned long long)index);
-        if (!Convert(frame)) return;
-        if (!WritePng(options.framesDir + name, rgb, frame.width, frame.height, error)) return Fail(error);
-    }
-    if (videoRunning) {
-        if (!Convert(frame)) return;
-        if (!video.Write(rgb, error)) return Fail(error);
-    }
+    if (writer && !writer->Add(index, frame, error)) return Fail(error);
     while (nextStill < options.stills.size() && options.stills[nextStill] <= position) {
         const uint64_t wanted = options.stills[nextStill++];
         const std::string folder = options.framesDir.empty() ? "." : options.framesDir;
@@ -414,6 +412,8 @@ int Session::Run() {
     if (options.benchFrames && !failed) std::fputs(BenchSummary().c_str(), stdout);
 
     std::string error;
+    if (writer && !writer->Finish(error)) Fail(error);
+    writer.reset();
     if (videoRunning) {
         videoRunning = false;
         if (!video.Finish(error)) Fail(error);
