@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include "framestats.h"
+#include "framewriter.h"
 #include "pixels.h"
 #include "pngfile.h"
 #include "pendingfile.h"
@@ -22,6 +23,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <algorithm>
 
 namespace {
@@ -54,7 +56,7 @@ public:
           stats(SegmentOf, SegmentCount),
           progress(totalFrames, stderr) {
         if (options.benchFrames)
-            benchFrames = BenchFrames(
+            bench = PlanBench(
                 totalFrames, [&](uint64_t frame) { return SegmentOf(PositionOfFrame(frame, options.rate)); },
                 SegmentCount, options.benchFrames);
     }
@@ -111,11 +113,13 @@ private:
     std::vector<std::pair<uint64_t, std::string>> loadingLines;
     VideoEncoder video;
     bool videoRunning = false;
+    // Every show frame for the video and the frames folder; ends before the encoder does.
+    std::unique_ptr<FrameWriter> writer;
     std::vector<uint8_t> rgb;
     FrameStats stats;
     Progress progress;
 
-    std::vector<uint64_t> benchFrames;  // ascending
+    BenchPlan bench;
     uint64_t recordOnlyFrames = 0;
     double recordOnlyMilliseconds = 0;
 };
@@ -135,7 +139,7 @@ void Session::Stop() {
 }
 
 bool Session::NeedsRaster(uint64_t frame) const {
-    if (options.benchFrames) return std::binary_search(benchFrames.begin(), benchFrames.end(), frame);
+    if (options.benchFrames) return std::binary_search(bench.frames.begin(), bench.frames.end(), frame);
     // Pictures are drawn only where something takes them: a trace alone needs no pixels. A run
     // with no output at all still draws, as a benchmark of the whole show.
     if (!options.Stills())
@@ -181,6 +185,9 @@ bool Session::Prepare() {
             return false;
         }
     }
+    const bool everyFrame = !options.Stills() && !options.framesDir.empty();
+    if (videoRunning || everyFrame)
+        writer = std::make_unique<FrameWriter>(videoRunning ? &video : nullptr, everyFrame ? options.framesDir : "");
     if (!options.traceFile.empty()) {
         traceOutput.Begin(options.traceFile);
         trace = std::fopen(traceOutput.PartialPath().c_str(), "w");
@@ -312,16 +319,7 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     frameTriangles = 0;
 
     std::string error;
-    if (!options.Stills() && !options.framesDir.empty()) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06llu.png", (unsigned long long)index);
-        if (!Convert(frame)) return;
-        if (!WritePng(options.framesDir + name, rgb, frame.width, frame.height, error)) return Fail(error);
-    }
-    if (videoRunning) {
-        if (!Convert(frame)) return;
-        if (!video.Write(rgb, error)) return Fail(error);
-    }
+    if (writer && !writer->Add(index, frame, error)) return Fail(error);
     while (nextStill < options.stills.size() && options.stills[nextStill] <= position) {
         const uint64_t wanted = options.stills[nextStill++];
         const std::string folder = options.framesDir.empty() ? "." : options.framesDir;
@@ -352,11 +350,23 @@ void Session::CountBenchFrame(uint64_t frame, uint64_t position, double millisec
 }
 
 std::string Session::BenchSummary() const {
-    std::string text = stats.Summary();
-    char line[120];
-    std::snprintf(line, sizeof line, "record-only %llu frames, %.0f frames/s\n", (unsigned long long)recordOnlyFrames,
+    // The whole show's mean: each segment's mean counted as often as the segment has frames.
+    double weighted = 0;
+    uint64_t showFrames = 0;
+    for (int segment = 0; segment < SegmentCount; ++segment) {
+        const uint64_t length = bench.segmentLengths[size_t(segment)];
+        weighted += stats.MeanMilliseconds(segment) * double(length);
+        showFrames += length;
+    }
+    const double mean = showFrames ? weighted / double(showFrames) : 0.0;
+    char lines[240];
+    std::snprintf(lines, sizeof lines,
+                  "show %llu frames, mean %.3f ms, %.1f frames/s (segments weighted by their frames)\n"
+                  "record-only %llu frames, %.0f frames/s\n",
+                  (unsigned long long)showFrames, mean, mean > 0 ? 1000.0 / mean : 0.0,
+                  (unsigned long long)recordOnlyFrames,
                   recordOnlyMilliseconds > 0 ? 1000.0 * double(recordOnlyFrames) / recordOnlyMilliseconds : 0.0);
-    return text + line;
+    return stats.Summary() + lines;
 }
 
 void Session::WriteLoadingStill(const platform::FrameImage& frame) {
@@ -411,6 +421,8 @@ int Session::Run() {
     if (options.benchFrames && !failed) std::fputs(BenchSummary().c_str(), stdout);
 
     std::string error;
+    if (writer && !writer->Finish(error)) Fail(error);
+    writer.reset();
     if (videoRunning) {
         videoRunning = false;
         if (!video.Finish(error)) Fail(error);

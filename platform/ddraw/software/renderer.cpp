@@ -283,8 +283,10 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     context.depthPitch = depth ? depth->pitch : 0;
     setup.lanes.depth = SelectDepthStage(instructionSet, depthFormat, depth != nullptr, states.zWrite);
     setup.scalar.depth = SelectDepthStage(InstructionSet::Scalar, depthFormat, depth != nullptr, states.zWrite);
-    context.outputStage = SelectOutputStage(instructionSet, ColourFormatOf(target.format), states.dither,
-                                            ToBlend(states.alphaBlend, states.destBlend));
+    const Blend blend = ToBlend(states.alphaBlend, states.destBlend);
+    context.stages.output = SelectOutputStage(instructionSet, ColourFormatOf(target.format), states.dither, blend);
+    context.shortStages.output =
+        SelectOutputStage(InstructionSet::Scalar, ColourFormatOf(target.format), states.dither, blend);
 
     setup.scissor = ViewportRect(viewport, target);
     setup.cull = ToCull(states.cull);
@@ -300,8 +302,11 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
         auto select = [&](InstructionSet set, Filter filter) {
             return SelectShadeStage(set, format, filter, states.addressU, states.addressV, states.perspective);
         };
-        setup.lanes.magnify = select(instructionSet, states.magFilter);
-        setup.lanes.minify = select(instructionSet, states.minFilter);
+        const InstructionSet shading = TextureFitsLanes(context.textureWidth, context.textureHeight, context.texelPitch)
+                                           ? instructionSet
+                                           : InstructionSet::Scalar;
+        setup.lanes.magnify = select(shading, states.magFilter);
+        setup.lanes.minify = select(shading, states.minFilter);
         setup.scalar.magnify = select(InstructionSet::Scalar, states.magFilter);
         setup.scalar.minify = select(InstructionSet::Scalar, states.minFilter);
         setup.filterPerTriangle = states.magFilter != states.minFilter;
