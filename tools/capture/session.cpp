@@ -185,9 +185,6 @@ bool Session::Prepare() {
             return false;
         }
     }
-    const bool everyFrame = !options.Stills() && !options.framesDir.empty();
-    if (videoRunning || everyFrame)
-        writer = std::make_unique<FrameWriter>(videoRunning ? &video : nullptr, everyFrame ? options.framesDir : "");
     if (!options.traceFile.empty()) {
         traceOutput.Begin(options.traceFile);
         trace = std::fopen(traceOutput.PartialPath().c_str(), "w");
@@ -213,6 +210,10 @@ bool Session::Prepare() {
         }
         videoRunning = true;
     }
+    // After the encoder has started: the writer hands it every frame.
+    const bool everyFrame = !options.Stills() && !options.framesDir.empty();
+    if (videoRunning || everyFrame)
+        writer = std::make_unique<FrameWriter>(videoRunning ? &video : nullptr, everyFrame ? options.framesDir : "");
     return true;
 }
 
