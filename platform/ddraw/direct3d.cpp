@@ -44,14 +44,6 @@ HRESULT Direct3D::QueryInterface(REFIID riid, LPVOID* object) {
     return AnswerQuery<IDirect3D7>(this, riid, IID_IDirect3D7, object);
 }
 
-ULONG Direct3D::AddRef() { return ++references; }
-
-ULONG Direct3D::Release() {
-    const ULONG left = --references;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT Direct3D::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, LPVOID context) {
     if (callback == nullptr) return DDERR_INVALIDPARAMS;
     for (const DeviceDriverRecord* const* record = driverTable; *record != nullptr; ++record) {
