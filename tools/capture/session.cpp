@@ -4,13 +4,14 @@
 #include "framewriter.h"
 #include "pixels.h"
 #include "pngfile.h"
+#include "pendingfile.h"
 #include "progress.h"
 #include "tracejson.h"
 #include "videoencoder.h"
 
 #include <platform/devicetrace.h>
 #include <platform/dialogscript.h>
-#include <platform/display.h>
+#include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
 
 #include "director.h"
@@ -50,7 +51,7 @@ class Session {
 public:
     explicit Session(const CaptureOptions& options)
         : options(options),
-          endPosition(std::min<uint64_t>(options.until, timelineMarks[TimelineMarkCount - 1])),
+          endPosition(options.EndPosition()),
           totalFrames(FramesToRun(options, endPosition)),
           stats(SegmentOf, SegmentCount),
           progress(totalFrames, stderr) {
@@ -58,6 +59,10 @@ public:
             bench = PlanBench(
                 totalFrames, [&](uint64_t frame) { return SegmentOf(PositionOfFrame(frame, options.rate)); },
                 SegmentCount, options.benchFrames);
+    }
+
+    ~Session() {
+        if (trace) std::fclose(trace);
     }
 
     bool Prepare();
@@ -98,6 +103,9 @@ private:
     bool failed = false;
     Clock::time_point frameStart = Clock::now();
 
+    // Declared before the encoder, so ffmpeg has ended before an unfinished video is removed.
+    PendingFile traceOutput;
+    PendingFile videoOutput;
     FILE* trace = nullptr;
     std::string line;
     // Loading frames are numbered back from the first show frame, so their lines wait until
@@ -153,23 +161,10 @@ bool Session::WantsMoreFrames(uint64_t nextFrame) const {
 bool Session::Prepare() {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (!options.framesDir.empty() && !fs::is_directory(options.framesDir, error)) {
-        fs::create_directories(options.framesDir, error);
-        if (error) {
-            std::fprintf(stderr, "heliotropic-capture: cannot make the folder %s: %s\n", options.framesDir.c_str(),
-                         error.message().c_str());
-            return false;
-        }
-    }
-    for (uint64_t still : options.stills) {
-        if (still > endPosition) {
-            std::fprintf(stderr, "heliotropic-capture: position %llu is past the end of the capture (%llu)\n",
-                         (unsigned long long)still, (unsigned long long)endPosition);
-            return false;
-        }
-    }
+    // Everything that can be checked is checked before anything is created.
+    std::string ffmpeg;
     if (!options.videoFile.empty()) {
-        const std::string ffmpeg = FindProgram("ffmpeg");
+        ffmpeg = FindProgram("ffmpeg");
         if (ffmpeg.empty()) {
             std::fprintf(stderr,
                          "heliotropic-capture: --video needs ffmpeg, which is not on PATH; install it "
@@ -180,23 +175,19 @@ bool Session::Prepare() {
             std::fprintf(stderr, "heliotropic-capture: the music %s is missing beside the program\n", MusicFile);
             return false;
         }
-        const fs::path folder = fs::path(options.videoFile).parent_path();
-        if (!folder.empty() && !fs::is_directory(folder, error)) {
-            std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
-            return false;
-        }
-        std::string reason;
-        if (!video.Start(ffmpeg, options.videoFile, MusicFile, options.width, options.height, options.rate, reason)) {
-            std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
-            return false;
-        }
-        videoRunning = true;
     }
-    const bool everyFrame = !options.Stills() && !options.framesDir.empty();
-    if (videoRunning || everyFrame)
-        writer = std::make_unique<FrameWriter>(videoRunning ? &video : nullptr, everyFrame ? options.framesDir : "");
+    // Made first: the trace or the video may be asked for inside it.
+    if (!options.framesDir.empty() && !fs::is_directory(options.framesDir, error)) {
+        fs::create_directories(options.framesDir, error);
+        if (error) {
+            std::fprintf(stderr, "heliotropic-capture: cannot make the folder %s: %s\n", options.framesDir.c_str(),
+                         error.message().c_str());
+            return false;
+        }
+    }
     if (!options.traceFile.empty()) {
-        trace = std::fopen(options.traceFile.c_str(), "w");
+        traceOutput.Begin(options.traceFile);
+        trace = std::fopen(traceOutput.PartialPath().c_str(), "w");
         if (trace == nullptr) {
             std::fprintf(stderr, "heliotropic-capture: cannot write %s: %s\n", options.traceFile.c_str(),
                          std::strerror(errno));
@@ -204,6 +195,25 @@ bool Session::Prepare() {
         }
         std::setvbuf(trace, nullptr, _IOFBF, 1 << 20);
     }
+    if (!options.videoFile.empty()) {
+        const fs::path folder = fs::path(options.videoFile).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, error)) {
+            std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
+            return false;
+        }
+        videoOutput.Begin(options.videoFile);
+        std::string reason;
+        if (!video.Start(ffmpeg, videoOutput.PartialPath(), MusicFile, options.width, options.height, options.rate,
+                         reason)) {
+            std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
+            return false;
+        }
+        videoRunning = true;
+    }
+    // After the encoder has started: the writer hands it every frame.
+    const bool everyFrame = !options.Stills() && !options.framesDir.empty();
+    if (videoRunning || everyFrame)
+        writer = std::make_unique<FrameWriter>(videoRunning ? &video : nullptr, everyFrame ? options.framesDir : "");
     return true;
 }
 
@@ -417,13 +427,18 @@ int Session::Run() {
     if (videoRunning) {
         videoRunning = false;
         if (!video.Finish(error)) Fail(error);
-        else if (!failed) std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(), (unsigned long long)showFrame);
     }
     if (trace) {
         const bool written = std::fflush(trace) == 0 && !std::ferror(trace);
         if (std::fclose(trace) != 0 || !written) Fail("writing " + options.traceFile + " failed: " + std::strerror(errno));
         trace = nullptr;
     }
+    // Only a run that did all it was asked for replaces the files under their real names.
+    if (!failed && videoOutput.Active()) {
+        if (!videoOutput.Commit(error)) Fail(error);
+        else std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(), (unsigned long long)showFrame);
+    }
+    if (!failed && traceOutput.Active() && !traceOutput.Commit(error)) Fail(error);
     if (!options.Stills() && !options.framesDir.empty() && !failed)
         std::fprintf(stderr, "heliotropic-capture: wrote %llu frames to %s\n", (unsigned long long)showFrame,
                      options.framesDir.c_str());
