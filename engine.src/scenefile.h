@@ -18,12 +18,13 @@ enum TrackKind { EyeTrack, TargetTrack, PositionTrack, ScaleTrack, LightTrack };
 struct SceneFileProblem {
     size_t offset;
     // Fatal problems make the loader refuse the file; the others are degraded (a name cut to
-    // 20 characters, a track dropped or held) and only reported.
+    // 20 characters, a track or key dropped or held, an index clamped) and only reported.
     bool fatal;
     std::string message;
 };
 
 struct SceneFileLight {
+    size_t offset;  // of the record
     std::string name;
     Vector position;
     Vector colour;
@@ -34,7 +35,7 @@ struct SceneFileTrack {
     TrackKind kind;
     int index;
     int keyCount;                // as written in the file
-    std::vector<int16_t> frames;  // scaled and truncated
+    std::vector<int16_t> frames;  // scaled and truncated; keys that do not fit 16 bits are left out
     std::vector<Vector> values;
     bool usable;                  // false: the loader leaves the track out
 };
@@ -68,9 +69,6 @@ struct SceneFile {
 // Reads one 21-byte name field: a length byte, then 20 characters of which that many are the
 // name. A length past 20 is cut to 20 (clamped is set). 0 when the field is cut short.
 int ReadName(ByteReader& reader, std::string& name, int* clamped);
-
-// Reads a whole file with one read; 0 with errno set when it cannot be opened or read.
-int ReadWholeFile(const char* path, std::vector<unsigned char>& bytes);
 
 // Parses and checks a file's bytes for the given frame scale; a flat load also needs the
 // objects' face ranges to follow one another from face 0. 1 when the loader can take it

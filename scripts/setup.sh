@@ -13,7 +13,10 @@ packages=(
   libsdl2-dev libgtk-3-dev libmpg123-dev libjpeg62-turbo-dev libpng-dev
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
   ffmpeg xvfb xauth xdotool x11-utils imagemagick
+  g++-mingw-w64-x86-64
 )
+# The sanitizer build uses clang, whose libFuzzer builds the fuzz targets.
+if [ "$preset" = sanitize ]; then packages+=(clang-14 libclang-rt-14-dev); fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -4,7 +4,6 @@
 #include "directdraw.h"
 #include "pixelformats.h"
 #include "surface.h"
-#include "tracedevice.h"
 #include "vertexbuffer.h"
 
 #include <new>
@@ -26,8 +25,12 @@ DWORD RenderDepthBit(DWORD bitCount) {
 }
 }  // namespace
 
+namespace {
+const DeviceDriverRecord* const* driverTable = deviceDrivers;
+}  // namespace
+
 const DeviceDriverRecord* FindDeviceRecord(const GUID& deviceGuid) {
-    for (const DeviceDriverRecord* const* record = deviceDrivers; *record != nullptr; ++record)
+    for (const DeviceDriverRecord* const* record = driverTable; *record != nullptr; ++record)
         if (*(*record)->guid == deviceGuid) return *record;
     return nullptr;
 }
@@ -51,7 +54,7 @@ ULONG Direct3D::Release() {
 
 HRESULT Direct3D::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, LPVOID context) {
     if (callback == nullptr) return DDERR_INVALIDPARAMS;
-    for (const DeviceDriverRecord* const* record = deviceDrivers; *record != nullptr; ++record) {
+    for (const DeviceDriverRecord* const* record = driverTable; *record != nullptr; ++record) {
         D3DDEVICEDESC7 description = {};
         (*record)->describe(&description);
         description.deviceGUID = *(*record)->guid;
@@ -73,14 +76,17 @@ HRESULT Direct3D::CreateDevice(REFCLSID deviceGuid, LPDIRECTDRAWSURFACE7 renderT
     record->describe(&description);
     if (!(description.dwDeviceRenderBitDepth & RenderDepthBit(target->memory.format.dwRGBBitCount)))
         return DDERR_INVALIDPIXELFORMAT;
-    IDirect3DDevice7* inner = record->create(this, renderTarget);
-    if (inner == nullptr) return DDERR_GENERIC;
-    IDirect3DDevice7* traced = CreateTracingDevice(inner);
-    if (traced == nullptr) {
-        inner->Release();
-        return DDERR_OUTOFMEMORY;
+    IDirect3DDevice7* created = record->create(this, renderTarget);
+    if (created == nullptr) return DDERR_GENERIC;
+    for (const DeviceLayerRecord* const* layer = deviceLayers; *layer != nullptr; ++layer) {
+        IDirect3DDevice7* wrapped = (*layer)->wrap(created);
+        if (wrapped == nullptr) {
+            created->Release();
+            return DDERR_OUTOFMEMORY;
+        }
+        created = wrapped;
     }
-    *device = traced;
+    *device = created;
     return D3D_OK;
 }
 
@@ -112,3 +118,7 @@ HRESULT Direct3D::EnumZBufferFormats(REFCLSID deviceGuid, LPD3DENUMPIXELFORMATSC
 }
 
 }  // namespace ddraw
+
+void platform::UseDeviceDrivers(const DeviceDriverRecord* const* table) {
+    ddraw::driverTable = table != nullptr ? table : deviceDrivers;
+}

@@ -4,11 +4,9 @@
 #include "direct3d.h"
 #include "displaymodes.h"
 #include "pixelformats.h"
-#include "platform/devicetrace.h"
 #include "platform/display.h"
 #include "surface.h"
 #include "surfacelimits.h"
-#include "texturenames.h"
 
 #include <cstring>
 #include <new>
@@ -23,6 +21,15 @@ bool Matches(const DDSURFACEDESC2* filter, const Mode& mode) {
     if ((filter->dwFlags & DDSD_PIXELFORMAT) && filter->ddpfPixelFormat.dwRGBBitCount != mode.bitCount) return false;
     if ((filter->dwFlags & DDSD_REFRESHRATE) && filter->dwRefreshRate != mode.refreshRate) return false;
     return true;
+}
+// Every layer hears of the new texture; the first name given is the surface's.
+std::string NameForNewTexture() {
+    std::string name;
+    for (const DeviceLayerRecord* const* layer = deviceLayers; *layer != nullptr; ++layer) {
+        std::string given = (*layer)->textureName();
+        if (name.empty()) name.swap(given);
+    }
+    return name;
 }
 }  // namespace
 
@@ -142,7 +149,7 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 description, LPDIRECTDRAWSURF
         if (created) created->Release();
         return DDERR_OUTOFMEMORY;
     }
-    if (caps & DDSCAPS_TEXTURE) created->name = TakeOpenedFileName();
+    if (caps & DDSCAPS_TEXTURE) created->name = NameForNewTexture();
     *surface = created;
     return DD_OK;
 }

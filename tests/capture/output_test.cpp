@@ -1,5 +1,6 @@
-// Frames to RGB and PNG files: every channel layout the display presents, and files that
-// cannot be written.
+// Frames to RGB and PNG files: every channel layout the display presents, files that cannot be
+// written, and frames written on their own thread.
+#include "framewriter.h"
 #include "pixels.h"
 #include "pngfile.h"
 
@@ -94,3 +95,37 @@ TEST(PngFiles, FailuresAreReportedAndLeaveNoFile) {
 }
 
 }  // namespace
+
+TEST(FrameWriting, EveryFrameInOrderWhileTheCallerGoesOnAndFailuresComeBack) {
+    const TemporaryFolder folder;
+    std::string error;
+    {
+        FrameWriter writer(nullptr, folder.File(""));
+        uint32_t pixel = 0;
+        for (uint64_t index = 0; index < 12; ++index) {
+            pixel = 0x010203u * uint32_t(index);  // the caller's memory changes as soon as Add returns
+            ASSERT_TRUE(writer.Add(index, Frame(&pixel, 4, 1, 1, 32), error)) << error;
+        }
+        ASSERT_TRUE(writer.Finish(error)) << error;
+    }
+    for (uint64_t index = 0; index < 12; ++index) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%06llu.png", (unsigned long long)index);
+        png_image image;
+        std::memset(&image, 0, sizeof image);
+        image.version = PNG_IMAGE_VERSION;
+        ASSERT_TRUE(png_image_begin_read_from_file(&image, folder.File(name).c_str())) << name;
+        image.format = PNG_FORMAT_RGB;
+        uint8_t rgb[3];
+        ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb, 0, nullptr));
+        EXPECT_EQ(rgb[0], index) << name;
+        EXPECT_EQ(rgb[2], 3 * index) << name;
+    }
+
+    FrameWriter failing(nullptr, folder.File("no/such/folder"));
+    uint32_t pixel = 0;
+    bool added = true;
+    for (int index = 0; index < 20 && added; ++index) added = failing.Add(index, Frame(&pixel, 4, 1, 1, 32), error);
+    EXPECT_FALSE(added && failing.Finish(error));
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+}

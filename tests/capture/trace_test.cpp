@@ -72,6 +72,13 @@ TEST(FrameStatistics, TrianglesPerPrimitiveType) {
     EXPECT_EQ(TrianglesOf(2, 100), 0u);
 }
 
+TEST(FrameStatistics, BenchFramesEvenlySpacedInsideEachSegment) {
+    // Frames 0-9 are segment 0, 10-11 none, 12-14 segment 1.
+    const BenchPlan plan = PlanBench(15, [](uint64_t f) { return f < 10 ? 0 : f < 12 ? -1 : 1; }, 2, 4);
+    EXPECT_EQ(plan.frames, (std::vector<uint64_t>{1, 3, 6, 8, 12, 13, 14}));
+    EXPECT_EQ(plan.segmentLengths, (std::vector<uint64_t>{10, 3}));
+}
+
 TEST(FrameStatistics, SummedPerSegmentWithWorstFrame) {
     // Segments by position: 0 below 100, 1 from 100, nothing at 150 and beyond.
     FrameStats stats([](uint64_t p) { return p < 100 ? 0 : p < 150 ? 1 : -1; }, 2);

@@ -3,7 +3,7 @@
 #include "scripteddrivers.h"
 
 #include "d3denum.h"
-#include "platform/display.h"
+#include "platform/virtualdisplay.h"
 #include "renderdevice.h"
 #include "setupchoices.h"
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,10 +12,11 @@
 #include "globals.h"
 #include "jpegwriter.h"
 #include "platform/devicetrace.h"
-#include "platform/display.h"
+#include "platform/virtualdisplay.h"
 #include "renderdevice.h"
 #include "scene.h"
 #include "scenewriter.h"
+#include "showfixture.h"
 #include "workfolder.h"
 
 namespace {
@@ -39,59 +39,16 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(WriteSolidJpeg("gfx/green.jpg", 0x00FF00));
         ASSERT_TRUE(WriteSolidJpeg("gfx/blue.jpg", 0x0000FF));
-        CreateDevice();
+        platform::UseVirtualDisplay(Size, Size, [](const platform::FrameImage&) {});
+        ASSERT_NO_FATAL_FAILURE(CreateShowDevice(Size, 32));
+        renderDevice.device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
     }
 
     void TearDown() override {
         scene->Free();
         // The light set owns its light names; nothing else frees them.
         for (int i = 0; i < lights->lightCount; ++i) delete[] lights->lightNames[i];
-        for (IUnknown* object : std::initializer_list<IUnknown*>{renderDevice.device, zBuffer, backBuffer, primary,
-                                                                renderDevice.direct3D, renderDevice.directDraw})
-            if (object) object->Release();
-        renderDevice = RenderDevice{};
-    }
-
-    void CreateDevice() {
-        platform::UseVirtualDisplay(Size, Size, [](const platform::FrameImage&) {});
-        IDirectDraw7* directDraw = nullptr;
-        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr),
-                  DD_OK);
-        renderDevice.directDraw = directDraw;
-        ASSERT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
-        ASSERT_EQ(directDraw->SetDisplayMode(Size, Size, 32, 0, 0), DD_OK);
-        DDSURFACEDESC2 description = {};
-        description.dwSize = sizeof description;
-        description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-        description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
-        description.dwBackBufferCount = 1;
-        ASSERT_EQ(directDraw->CreateSurface(&description, &primary, nullptr), DD_OK);
-        DDSCAPS2 caps = {DDSCAPS_BACKBUFFER, 0, 0, 0};
-        ASSERT_EQ(primary->GetAttachedSurface(&caps, &backBuffer), DD_OK);
-
-        DDSURFACEDESC2 depth = {};
-        depth.dwSize = sizeof depth;
-        depth.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-        depth.dwWidth = Size;
-        depth.dwHeight = Size;
-        depth.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY;
-        depth.ddpfPixelFormat.dwSize = sizeof depth.ddpfPixelFormat;
-        depth.ddpfPixelFormat.dwFlags = DDPF_ZBUFFER;
-        depth.ddpfPixelFormat.dwZBufferBitDepth = 16;
-        depth.ddpfPixelFormat.dwZBitMask = 0xFFFF;
-        ASSERT_EQ(directDraw->CreateSurface(&depth, &zBuffer, nullptr), DD_OK);
-        ASSERT_EQ(backBuffer->AddAttachedSurface(zBuffer), DD_OK);
-
-        IDirect3D7* direct3D = nullptr;
-        ASSERT_EQ(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D)), DD_OK);
-        renderDevice.direct3D = direct3D;
-        IDirect3DDevice7* device = nullptr;
-        ASSERT_EQ(direct3D->CreateDevice(IID_IDirect3DRGBDevice, backBuffer, &device), D3D_OK);
-        renderDevice.device = device;
-        D3DVIEWPORT7 viewport = {0, 0, Size, Size, 0.0f, 1.0f};
-        ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
-        device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
-        renderDevice.backBuffer = backBuffer;
+        renderDevice.Destroy();
     }
 
     // Three quads seen from a camera 10 units in front: a lit red one on the left, an unlit
@@ -138,6 +95,7 @@ protected:
     DWORD Pixel(int x, int y) {
         DDSURFACEDESC2 description = {};
         description.dwSize = sizeof description;
+        IDirectDrawSurface7* backBuffer = renderDevice.backBuffer;
         if (backBuffer->Lock(nullptr, &description, DDLOCK_WAIT, nullptr) != DD_OK) return 0xDEADBEEF;
         DWORD value = 0;
         std::memcpy(&value, static_cast<char*>(description.lpSurface) + y * description.lPitch + 4 * x, 4);
@@ -146,9 +104,6 @@ protected:
     }
 
     ScopedWorkFolder folder;
-    IDirectDrawSurface7* primary = nullptr;
-    IDirectDrawSurface7* backBuffer = nullptr;
-    IDirectDrawSurface7* zBuffer = nullptr;
     std::unique_ptr<Scene> scene{new Scene()};
     std::unique_ptr<LightSet> lights{new LightSet()};
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "scenefile.h"
 #include "scenewriter.h"
@@ -196,37 +197,58 @@ TEST(SceneFileTracks, TracksThatCannotBeSampledAreLeftOutNotFatal) {
     EXPECT_EQ(file.problems[0].offset, scene.Sections().tracks);
 }
 
-TEST(SceneFileTracks, FatalTrackFaults) {
+TEST(SceneFileTracks, BadIndicesAndFramesDropTheTrackOrKeyOnlyANegativeCountIsFatal) {
     struct Case {
         TrackRecord track;
         float scale;
-        size_t offsetInTrack;
+        size_t problemInTrack;  // where the problem is reported, from the track's tag
+        bool fatal;
+        bool usable;
+        size_t keysKept;
     };
     TrackRecord negative = CameraEyeTrack(0, {});
     negative.keyCount = -2;
     const Case cases[] = {
-        {CameraEyeTrack(10, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1},
-        {CameraTargetTrack(-1, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1},
-        {ObjectPositionTrack(400, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 3},
-        {ObjectScaleTrack(399, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 0},
-        {LightPositionTrack(300, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1},
-        {negative, 1.0f, 3},
-        {CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {20000, Vector(0, 0, 0)}}), 2.0f, 5 + 14},
-        {CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {4681, Vector(0, 0, 0)}}), 7.0f, 0},
-        {CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {4682, Vector(0, 0, 0)}}), 7.0f, 5 + 14},
+        {CameraEyeTrack(10, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1, false, false, 2},
+        {CameraTargetTrack(-1, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1, false, false, 2},
+        {ObjectPositionTrack(400, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 3, false, false, 2},
+        {LightPositionTrack(300, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1, false, false, 2},
+        {negative, 1.0f, 3, true, false, 0},
+        // Frames past 16 bits after scaling: those keys are left out, the track keeps the rest.
+        {CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {9, Vector(0, 0, 0)}, {20000, Vector(0, 0, 0)}}), 2.0f, 5 + 28,
+         false, true, 2},
+        {CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {4682, Vector(0, 0, 0)}}), 7.0f, 5 + 14, false, true, 1},
     };
     for (const Case& c : cases) {
         TestScene scene;
         scene.tracks.push_back(c.track);
         scene.tracks.push_back(CameraEyeTrack(1, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}));
         const SceneFile file = Parse(scene, c.scale);
-        if (c.offsetInTrack == 0) {
-            EXPECT_EQ(FatalOffset(file), -1) << "tag " << c.track.tag << " index " << c.track.index;
-        } else {
-            EXPECT_EQ(FatalOffset(file), static_cast<long>(scene.Sections().tracks + c.offsetInTrack))
-                << "tag " << c.track.tag << " index " << c.track.index;
-        }
+        const std::string which = "tag " + std::to_string(c.track.tag) + " index " + std::to_string(c.track.index);
+        ASSERT_FALSE(file.problems.empty()) << which;
+        EXPECT_EQ(file.problems[0].offset, scene.Sections().tracks + c.problemInTrack) << which;
+        EXPECT_EQ(file.HasFatalProblem(), c.fatal) << which;
+        if (c.fatal) continue;
+        ASSERT_EQ(file.tracks.size(), 2u) << which;
+        EXPECT_EQ(file.tracks[0].usable, c.usable) << which;
+        EXPECT_EQ(file.tracks[0].frames.size(), c.keysKept) << which;
+        EXPECT_TRUE(file.tracks[1].usable) << which;
     }
+    // The largest scaled frame that fits is kept.
+    TestScene edge;
+    edge.tracks.push_back(CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {4681, Vector(0, 0, 0)}}));
+    EXPECT_TRUE(Parse(edge, 7.0f).problems.empty());
+}
+
+TEST(SceneFileTracks, RepeatedProblemsAreListedAFewTimesThenCounted) {
+    TestScene scene;
+    for (int i = 0; i < 1000; ++i) scene.tracks.push_back(CameraEyeTrack(i % 10, {}));
+    const SceneFile file = Parse(scene);
+    EXPECT_FALSE(file.HasFatalProblem());
+    ASSERT_EQ(file.problems.size(), 6u);
+    EXPECT_EQ(file.problems[4].offset, scene.Sections().tracks + 4 * 5);
+    EXPECT_EQ(file.problems[5].offset, scene.Sections().tracks + 5 * 5);
+    EXPECT_EQ(file.problems[5].message, "995 more problems like the 5 above are not listed");
 }
 
 TEST(SceneFileChecks, CountsPastCapacitiesAreFatal) {
@@ -248,7 +270,7 @@ TEST(SceneFileChecks, CountsPastCapacitiesAreFatal) {
     EXPECT_EQ(FatalOffset(Parse(scene)), -1);
 }
 
-TEST(SceneFileChecks, IndicesAndRangesPastTheCountsAreFatal) {
+TEST(SceneFileChecks, VertexAndFaceRangesPastTheCountsAreFatal) {
     const TestScene good = SmallScene();
     const size_t objects = good.Sections().objects;
 
@@ -268,17 +290,25 @@ TEST(SceneFileChecks, IndicesAndRangesPastTheCountsAreFatal) {
     scene.objects[1].endFace = 25;
     EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(objects + 30 + 25));
 
-    scene = good;
-    scene.objects[0].material = 2;
-    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(objects + 29));
+}
 
-    scene = good;
+TEST(SceneFileChecks, MaterialAndTextureIndicesPastTheCountsAreClampedOrLeftEmpty) {
+    const TestScene good = SmallScene();
+    const size_t objects = good.Sections().objects;
+    TestScene scene = good;
     scene.objects[0].material = -1;
-    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(objects + 29));
-
-    scene = good;
+    scene.objects[1].material = 2;
     scene.materials[1].texture = 1;
-    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(objects + 2 * 30 + 21 + 58 + 57));
+    const SceneFile file = Parse(scene);
+    EXPECT_FALSE(file.HasFatalProblem());
+    ASSERT_EQ(file.problems.size(), 3u);
+    EXPECT_EQ(file.problems[0].offset, objects + 2 * 30 + 21 + 58 + 57);
+    EXPECT_EQ(file.problems[1].offset, objects + 29);
+    EXPECT_EQ(file.problems[2].offset, objects + 30 + 29);
+    EXPECT_EQ(file.objects[0].material, 0);
+    EXPECT_EQ(file.objects[1].material, 1);
+    // The texture index stays: the slot past the file's textures is empty.
+    EXPECT_EQ(file.materials[1].texture, 1);
 }
 
 TEST(SceneFileChecks, IndexedObjectsMayOnlyUseTheirOwnVertices) {

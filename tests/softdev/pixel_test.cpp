@@ -101,15 +101,6 @@ TEST(Clear, FillsTheViewportOrTheGivenRectangles) {
     EXPECT_EQ(canvas.Rgb(2, 2), 0xABCDEFu);
 }
 
-TEST(Clear, RefusesWhatItCannotClear) {
-    Canvas canvas(8, 8);
-    software::Surfaces noDepth{&canvas.colour.memory, nullptr, nullptr};
-    EXPECT_EQ(canvas.renderer.Clear(noDepth, 0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f),
-              D3DERR_INVALIDCALL);
-    EXPECT_EQ(canvas.renderer.Clear(canvas.Surfaces(), 0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f), D3DERR_INVALIDCALL);
-    EXPECT_EQ(canvas.renderer.Clear(canvas.Surfaces(), 1, nullptr, D3DCLEAR_TARGET, 0, 1.0f), D3DERR_INVALIDCALL);
-}
-
 TEST(Packing, SixteenBitLayoutsTruncateLikeTheImageLoader) {
     Canvas wide(4, 4, ColourFormat::R5G6B5);
     wide.Draw(Quad(0, 0, 4, 4, 0xC86432));  // (200, 100, 50)

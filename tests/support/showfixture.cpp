@@ -1,7 +1,7 @@
 #include "showfixture.h"
 
 #include <platform/devicetrace.h>
-#include <platform/display.h>
+#include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
 
 #include <cstring>
@@ -108,8 +108,9 @@ void ResetShowState() {
     setupChoices = choicesOfTheDevice;
 }
 
-// The show's render device as the show makes it, on the first device in the display's own mode.
-void CreateShowDevice() {
+}  // namespace
+
+void CreateShowDevice(DWORD width, DWORD bits) {
     ASSERT_EQ(EnumerateDevices(nullptr), 0);
     DeviceEntry* list = nullptr;
     DWORD count = 0;
@@ -117,21 +118,19 @@ void CreateShowDevice() {
     ASSERT_GT(count, 0u);
     setupChoices = SetupChoices{0, -1, 1, 1, 1, 0, 0, 0};
     for (DWORD i = 0; i < list[0].modeCount; ++i)
-        if (list[0].modes[i].dwWidth == DisplayWidth && list[0].modes[i].ddpfPixelFormat.dwRGBBitCount == 16)
+        if (list[0].modes[i].dwWidth == width && list[0].modes[i].ddpfPixelFormat.dwRGBBitCount == bits)
             setupChoices.modeIndex = static_cast<int>(i);
     renderDevice = RenderDevice{};
     ASSERT_EQ(renderDevice.Create(nullptr), 1);
-    choicesOfTheDevice = setupChoices;
 }
-
-}  // namespace
 
 void ShowTest::SetUpTestSuite() {
     platform::UseVirtualDisplay(DisplayWidth, DisplayHeight, [](const platform::FrameImage&) {
         if (presentsGoTo) presentsGoTo->calls.push_back(platform::TraceRecord{"Present", {}});
     });
     platform::SetDeviceRasterising(false);
-    ASSERT_NO_FATAL_FAILURE(CreateShowDevice());
+    ASSERT_NO_FATAL_FAILURE(CreateShowDevice(DisplayWidth, 16));
+    choicesOfTheDevice = setupChoices;
     for (size_t i = 0; i < std::size(textureVariables); ++i) {
         platform::NoteFileOpenedForReading(textureVariables[i].file);
         namedTextures[i] = CreateTexture(renderDevice.device, 8, 8);
@@ -156,7 +155,7 @@ void ShowTest::TearDownTestSuite() {
 void ShowTest::SetUp() {
     // The main loop's Escape tears the device and the music down; the next test gets them back.
     if (!renderDevice.device) {
-        ASSERT_NO_FATAL_FAILURE(CreateShowDevice());
+        ASSERT_NO_FATAL_FAILURE(CreateShowDevice(DisplayWidth, 16));
     }
     if (!platform::MusicPlaying()) {
         ASSERT_TRUE(StartSilentShowMusic());

@@ -14,6 +14,10 @@
 #include "callrecorder.h"
 #include "scene.h"
 
+// The show's render device (renderDevice) made as the show makes it, on the first device in
+// the virtual display's own mode at this depth. Call after UseVirtualDisplay.
+void CreateShowDevice(DWORD width, DWORD bits);
+
 class ShowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();

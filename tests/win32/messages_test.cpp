@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include <platform/display.h>
+#include <platform/virtualdisplay.h>
 
 #include <thread>
 #include <vector>
@@ -157,7 +157,7 @@ TEST_F(Win32, StockResourcesExistButTheProgramHasNone) {
 }
 
 TEST_F(Win32, VirtualDisplayHandsFramesToItsHost) {
-    EXPECT_TRUE(platform::IsVirtualDisplay());
+    EXPECT_EQ(&platform::CurrentDisplay(), &platform::virtualDisplay);
     EXPECT_TRUE(platform::OpenDisplay());
     const platform::DisplayMode desktop = platform::DesktopMode();
     EXPECT_EQ(desktop.width, 640u);

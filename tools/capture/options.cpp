@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "director.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -39,9 +41,6 @@ std::vector<std::string> SplitCommas(const std::string& text) {
 }
 
 constexpr unsigned long MaxBenchFrames = 1000;
-
-// Largest display side a capture accepts (the surfaces' own limit is about the same).
-constexpr unsigned long MaxSide = 8192;
 
 }  // namespace
 
@@ -132,9 +131,10 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
             if (!ParseFrameRate(value, options.rate, error)) return false;
         } else if (name == "--size") {
             const size_t x = value.find('x');
-            if (x == std::string::npos || !ParseUnsigned(value.substr(0, x), MaxSide, options.width) ||
-                !ParseUnsigned(value.substr(x + 1), MaxSide, options.height)) {
-                error = "size '" + value + "' is not WIDTHxHEIGHT such as 640x480 (each side 1 to 8192)";
+            if (x == std::string::npos || !ParseUnsigned(value.substr(0, x), MaxCaptureSide, options.width) ||
+                !ParseUnsigned(value.substr(x + 1), MaxCaptureSide, options.height)) {
+                error = "size '" + value + "' is not WIDTHxHEIGHT such as 640x480 (each side 1 to " +
+                        std::to_string(MaxCaptureSide) + ")";
                 return false;
             }
         } else if (name == "--bits") {
@@ -211,7 +211,17 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
         error = "--at or --loading and --video do not go together: a video holds every frame";
         return false;
     }
+    // Known before the run: a still past the end would only be found missing after all of it.
+    if (!options.stills.empty() && options.stills.back() > options.EndPosition()) {
+        error = "position " + std::to_string(options.stills.back()) + " is past the end of the capture (" +
+                std::to_string(options.EndPosition()) + ")";
+        return false;
+    }
     return true;
+}
+
+uint64_t CaptureOptions::EndPosition() const {
+    return std::min<uint64_t>(until, timelineMarks[TimelineMarkCount - 1]);
 }
 
 std::string UsageText() {
@@ -221,7 +231,7 @@ Runs the show headless on a virtual display and a virtual music clock: each pres
 advances the music by exactly 1/fps seconds of audio, so captures are frame-exact and repeatable.
 
 Display mode and setup (chosen in the setup dialog, as a user would):
-  --size WxH            mode size (default 640x480; any size)
+  --size WxH            mode size (default 640x480; each side 1 to 4096)
   --bits 16|32          mode depth (default 16)
   --device TEXT         the device with this description (default: the first one)
   --no-dither --no-perspective --no-filtering

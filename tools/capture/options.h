@@ -43,7 +43,12 @@ struct CaptureOptions {
     bool help = false;
 
     bool Stills() const { return !stills.empty() || !loadingStills.empty(); }
+    // The music position the capture ends at: the show's last mark, or --until when earlier.
+    uint64_t EndPosition() const;
 };
+
+// Largest mode side a capture accepts: the largest picture the devices render into.
+constexpr unsigned MaxCaptureSide = 4096;
 
 // False with a message naming the offending option and value.
 bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error);

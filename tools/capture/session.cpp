@@ -1,15 +1,17 @@
 #include "session.h"
 
 #include "framestats.h"
+#include "framewriter.h"
 #include "pixels.h"
 #include "pngfile.h"
+#include "pendingfile.h"
 #include "progress.h"
 #include "tracejson.h"
 #include "videoencoder.h"
 
 #include <platform/devicetrace.h>
 #include <platform/dialogscript.h>
-#include <platform/display.h>
+#include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
 
 #include "director.h"
@@ -21,6 +23,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <algorithm>
 
 namespace {
@@ -48,14 +51,18 @@ class Session {
 public:
     explicit Session(const CaptureOptions& options)
         : options(options),
-          endPosition(std::min<uint64_t>(options.until, timelineMarks[TimelineMarkCount - 1])),
+          endPosition(options.EndPosition()),
           totalFrames(FramesToRun(options, endPosition)),
           stats(SegmentOf, SegmentCount),
           progress(totalFrames, stderr) {
         if (options.benchFrames)
-            benchFrames = BenchFrames(
+            bench = PlanBench(
                 totalFrames, [&](uint64_t frame) { return SegmentOf(PositionOfFrame(frame, options.rate)); },
                 SegmentCount, options.benchFrames);
+    }
+
+    ~Session() {
+        if (trace) std::fclose(trace);
     }
 
     bool Prepare();
@@ -96,6 +103,9 @@ private:
     bool failed = false;
     Clock::time_point frameStart = Clock::now();
 
+    // Declared before the encoder, so ffmpeg has ended before an unfinished video is removed.
+    PendingFile traceOutput;
+    PendingFile videoOutput;
     FILE* trace = nullptr;
     std::string line;
     // Loading frames are numbered back from the first show frame, so their lines wait until
@@ -103,11 +113,13 @@ private:
     std::vector<std::pair<uint64_t, std::string>> loadingLines;
     VideoEncoder video;
     bool videoRunning = false;
+    // Every show frame for the video and the frames folder; ends before the encoder does.
+    std::unique_ptr<FrameWriter> writer;
     std::vector<uint8_t> rgb;
     FrameStats stats;
     Progress progress;
 
-    std::vector<uint64_t> benchFrames;  // ascending
+    BenchPlan bench;
     uint64_t recordOnlyFrames = 0;
     double recordOnlyMilliseconds = 0;
 };
@@ -127,7 +139,7 @@ void Session::Stop() {
 }
 
 bool Session::NeedsRaster(uint64_t frame) const {
-    if (options.benchFrames) return std::binary_search(benchFrames.begin(), benchFrames.end(), frame);
+    if (options.benchFrames) return std::binary_search(bench.frames.begin(), bench.frames.end(), frame);
     // Pictures are drawn only where something takes them: a trace alone needs no pixels. A run
     // with no output at all still draws, as a benchmark of the whole show.
     if (!options.Stills())
@@ -149,23 +161,10 @@ bool Session::WantsMoreFrames(uint64_t nextFrame) const {
 bool Session::Prepare() {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (!options.framesDir.empty() && !fs::is_directory(options.framesDir, error)) {
-        fs::create_directories(options.framesDir, error);
-        if (error) {
-            std::fprintf(stderr, "heliotropic-capture: cannot make the folder %s: %s\n", options.framesDir.c_str(),
-                         error.message().c_str());
-            return false;
-        }
-    }
-    for (uint64_t still : options.stills) {
-        if (still > endPosition) {
-            std::fprintf(stderr, "heliotropic-capture: position %llu is past the end of the capture (%llu)\n",
-                         (unsigned long long)still, (unsigned long long)endPosition);
-            return false;
-        }
-    }
+    // Everything that can be checked is checked before anything is created.
+    std::string ffmpeg;
     if (!options.videoFile.empty()) {
-        const std::string ffmpeg = FindProgram("ffmpeg");
+        ffmpeg = FindProgram("ffmpeg");
         if (ffmpeg.empty()) {
             std::fprintf(stderr,
                          "heliotropic-capture: --video needs ffmpeg, which is not on PATH; install it "
@@ -176,20 +175,19 @@ bool Session::Prepare() {
             std::fprintf(stderr, "heliotropic-capture: the music %s is missing beside the program\n", MusicFile);
             return false;
         }
-        const fs::path folder = fs::path(options.videoFile).parent_path();
-        if (!folder.empty() && !fs::is_directory(folder, error)) {
-            std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
+    }
+    // Made first: the trace or the video may be asked for inside it.
+    if (!options.framesDir.empty() && !fs::is_directory(options.framesDir, error)) {
+        fs::create_directories(options.framesDir, error);
+        if (error) {
+            std::fprintf(stderr, "heliotropic-capture: cannot make the folder %s: %s\n", options.framesDir.c_str(),
+                         error.message().c_str());
             return false;
         }
-        std::string reason;
-        if (!video.Start(ffmpeg, options.videoFile, MusicFile, options.width, options.height, options.rate, reason)) {
-            std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
-            return false;
-        }
-        videoRunning = true;
     }
     if (!options.traceFile.empty()) {
-        trace = std::fopen(options.traceFile.c_str(), "w");
+        traceOutput.Begin(options.traceFile);
+        trace = std::fopen(traceOutput.PartialPath().c_str(), "w");
         if (trace == nullptr) {
             std::fprintf(stderr, "heliotropic-capture: cannot write %s: %s\n", options.traceFile.c_str(),
                          std::strerror(errno));
@@ -197,6 +195,25 @@ bool Session::Prepare() {
         }
         std::setvbuf(trace, nullptr, _IOFBF, 1 << 20);
     }
+    if (!options.videoFile.empty()) {
+        const fs::path folder = fs::path(options.videoFile).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, error)) {
+            std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
+            return false;
+        }
+        videoOutput.Begin(options.videoFile);
+        std::string reason;
+        if (!video.Start(ffmpeg, videoOutput.PartialPath(), MusicFile, options.width, options.height, options.rate,
+                         reason)) {
+            std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
+            return false;
+        }
+        videoRunning = true;
+    }
+    // After the encoder has started: the writer hands it every frame.
+    const bool everyFrame = !options.Stills() && !options.framesDir.empty();
+    if (videoRunning || everyFrame)
+        writer = std::make_unique<FrameWriter>(videoRunning ? &video : nullptr, everyFrame ? options.framesDir : "");
     return true;
 }
 
@@ -303,16 +320,7 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     frameTriangles = 0;
 
     std::string error;
-    if (!options.Stills() && !options.framesDir.empty()) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06llu.png", (unsigned long long)index);
-        if (!Convert(frame)) return;
-        if (!WritePng(options.framesDir + name, rgb, frame.width, frame.height, error)) return Fail(error);
-    }
-    if (videoRunning) {
-        if (!Convert(frame)) return;
-        if (!video.Write(rgb, error)) return Fail(error);
-    }
+    if (writer && !writer->Add(index, frame, error)) return Fail(error);
     while (nextStill < options.stills.size() && options.stills[nextStill] <= position) {
         const uint64_t wanted = options.stills[nextStill++];
         const std::string folder = options.framesDir.empty() ? "." : options.framesDir;
@@ -343,11 +351,23 @@ void Session::CountBenchFrame(uint64_t frame, uint64_t position, double millisec
 }
 
 std::string Session::BenchSummary() const {
-    std::string text = stats.Summary();
-    char line[120];
-    std::snprintf(line, sizeof line, "record-only %llu frames, %.0f frames/s\n", (unsigned long long)recordOnlyFrames,
+    // The whole show's mean: each segment's mean counted as often as the segment has frames.
+    double weighted = 0;
+    uint64_t showFrames = 0;
+    for (int segment = 0; segment < SegmentCount; ++segment) {
+        const uint64_t length = bench.segmentLengths[size_t(segment)];
+        weighted += stats.MeanMilliseconds(segment) * double(length);
+        showFrames += length;
+    }
+    const double mean = showFrames ? weighted / double(showFrames) : 0.0;
+    char lines[240];
+    std::snprintf(lines, sizeof lines,
+                  "show %llu frames, mean %.3f ms, %.1f frames/s (segments weighted by their frames)\n"
+                  "record-only %llu frames, %.0f frames/s\n",
+                  (unsigned long long)showFrames, mean, mean > 0 ? 1000.0 / mean : 0.0,
+                  (unsigned long long)recordOnlyFrames,
                   recordOnlyMilliseconds > 0 ? 1000.0 * double(recordOnlyFrames) / recordOnlyMilliseconds : 0.0);
-    return text + line;
+    return stats.Summary() + lines;
 }
 
 void Session::WriteLoadingStill(const platform::FrameImage& frame) {
@@ -402,16 +422,23 @@ int Session::Run() {
     if (options.benchFrames && !failed) std::fputs(BenchSummary().c_str(), stdout);
 
     std::string error;
+    if (writer && !writer->Finish(error)) Fail(error);
+    writer.reset();
     if (videoRunning) {
         videoRunning = false;
         if (!video.Finish(error)) Fail(error);
-        else if (!failed) std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(), (unsigned long long)showFrame);
     }
     if (trace) {
         const bool written = std::fflush(trace) == 0 && !std::ferror(trace);
         if (std::fclose(trace) != 0 || !written) Fail("writing " + options.traceFile + " failed: " + std::strerror(errno));
         trace = nullptr;
     }
+    // Only a run that did all it was asked for replaces the files under their real names.
+    if (!failed && videoOutput.Active()) {
+        if (!videoOutput.Commit(error)) Fail(error);
+        else std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(), (unsigned long long)showFrame);
+    }
+    if (!failed && traceOutput.Active() && !traceOutput.Commit(error)) Fail(error);
     if (!options.Stills() && !options.framesDir.empty() && !failed)
         std::fprintf(stderr, "heliotropic-capture: wrote %llu frames to %s\n", (unsigned long long)showFrame,
                      options.framesDir.c_str());

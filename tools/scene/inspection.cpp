@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "datafile.h"
 #include "headlessdevice.h"
 #include "jsonwriter.h"
 #include "scene.h"
@@ -50,9 +51,10 @@ struct LoadedScene {
         memset(&renderDevice, 0, sizeof renderDevice);
         if (!folder.Enter(path)) return 0;
         std::vector<unsigned char> bytes;
+        std::string problem;
         const std::string relative = "scenes/" + folder.FileName();
-        if (!ReadWholeFile(relative.c_str(), bytes)) {
-            fprintf(stderr, "%s: cannot read: %s\n", TerminalText(path).c_str(), strerror(errno));
+        if (!ReadDataFile(relative.c_str(), bytes, problem)) {
+            fprintf(stderr, "%s: cannot read: %s\n", TerminalText(path).c_str(), problem.c_str());
             return 0;
         }
         ParseSceneFile(bytes.data(), bytes.size(), options.frameScale, options.flatMesh, file);
@@ -267,28 +269,40 @@ int ValidateCommand(const std::vector<std::string>& paths, const LoadOptions& op
     for (const std::string& path : paths) {
         const std::string shownPath = TerminalText(path);
         std::vector<unsigned char> bytes;
-        if (!ReadWholeFile(path.c_str(), bytes)) {
-            printf("%s: cannot read: %s\n", shownPath.c_str(), strerror(errno));
+        std::string problem;
+        if (!ReadDataFile(path.c_str(), bytes, problem)) {
+            printf("%s: cannot read: %s\n", shownPath.c_str(), problem.c_str());
             ++invalid;
             continue;
         }
         SceneFile file;
         ParseSceneFile(bytes.data(), bytes.size(), options.frameScale, options.flatMesh, file);
-        for (const SceneFileProblem& problem : file.problems)
-            printf("%s: offset %zu: %s: %s\n", shownPath.c_str(), problem.offset, problem.fatal ? "error" : "warning",
-                   TerminalText(problem.message).c_str());
+        for (const SceneFileProblem& report : file.problems)
+            printf("%s: offset %zu: %s: %s\n", shownPath.c_str(), report.offset, report.fatal ? "error" : "warning",
+                   TerminalText(report.message).c_str());
         if (!file.problems.empty()) {
             ++invalid;
         } else {
             printf("%s: valid\n", shownPath.c_str());
         }
         // Images the show would not find leave their textures empty; worth knowing, not a fault of the file.
-        const std::filesystem::path images = std::filesystem::absolute(path).parent_path().parent_path() / "gfx";
-        for (size_t i = 0; i < file.textureNames.size(); ++i)
-            if (!std::filesystem::exists(images / file.textureNames[i]))
-                printf("%s: offset %zu: note: texture \"%s\" is not in %s\n", shownPath.c_str(),
-                       SceneSections(file.Counts()).textures + i * TextureRecordSize,
-                       TerminalText(file.textureNames[i]).c_str(), TerminalText(images.string()).c_str());
+        std::error_code error;
+        const std::filesystem::path images = std::filesystem::absolute(path, error).parent_path().parent_path() / "gfx";
+        for (size_t i = 0; i < file.textureNames.size(); ++i) {
+            const std::string& name = file.textureNames[i];
+            const size_t offset = SceneSections(file.Counts()).textures + i * TextureRecordSize;
+            if (!IsPlainFileName(name.c_str())) {
+                printf("%s: offset %zu: note: texture \"%s\" is not a file name inside gfx; the show leaves it out\n",
+                       shownPath.c_str(), offset, TerminalText(name).c_str());
+                continue;
+            }
+            const std::string image = (images / name).string();
+            if (FILE* opened = OpenDataFile(image.c_str(), problem))
+                fclose(opened);
+            else
+                printf("%s: offset %zu: note: texture \"%s\" cannot be opened in %s: %s\n", shownPath.c_str(), offset,
+                       TerminalText(name).c_str(), TerminalText(images.string()).c_str(), problem.c_str());
+        }
     }
     return invalid ? 1 : 0;
 }

@@ -34,15 +34,17 @@ int DrawingThreads() {
 
 void FillRows(const Fill& fill, const RowShare& rows) {
     const Scissor& rect = fill.rect;
-    for (int y = rows.FirstOwnedFrom(rect.top); y < rect.bottom; y = rows.FirstOwnedFrom(y + 1)) {
-        uint8_t* row = fill.memory + y * fill.pitch + rect.left * static_cast<ptrdiff_t>(fill.bytesPerPixel);
-        if (fill.bytesPerPixel == 2) {
-            const uint16_t value = static_cast<uint16_t>(fill.value);
-            for (int x = rect.left; x < rect.right; ++x, row += 2) std::memcpy(row, &value, 2);
-        } else {
-            for (int x = rect.left; x < rect.right; ++x, row += 4) std::memcpy(row, &fill.value, 4);
+    rows.ForEachRun(rect.top, rect.bottom, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            uint8_t* row = fill.memory + y * fill.pitch + rect.left * static_cast<ptrdiff_t>(fill.bytesPerPixel);
+            if (fill.bytesPerPixel == 2) {
+                const uint16_t value = static_cast<uint16_t>(fill.value);
+                for (int x = rect.left; x < rect.right; ++x, row += 2) std::memcpy(row, &value, 2);
+            } else {
+                for (int x = rect.left; x < rect.right; ++x, row += 4) std::memcpy(row, &fill.value, 4);
+            }
         }
-    }
+    });
 }
 
 DrawQueue::DrawQueue(int threads) : threads(threads) {

@@ -34,10 +34,20 @@ Scissor CoveredBox(const int32_t x[3], const int32_t y[3], const Scissor& scisso
 constexpr int BandRows = 4;
 struct RowShare {
     int index, count;
-    // The first row at or below y (y >= 0) that belongs to this share.
-    int FirstOwnedFrom(int y) const {
-        const int band = y / BandRows, skip = (index - band % count + count) % count;
-        return skip ? (band + skip) * BandRows : y;
+
+    // Calls draw(first, end) for each run of rows first..end-1 of this share between top and
+    // bottom (0 <= top), from the top down.
+    template <class Draw>
+    void ForEachRun(int top, int bottom, Draw draw) const {
+        if (count == 1) {
+            if (top < bottom) draw(top, bottom);
+            return;
+        }
+        const int period = BandRows * count;
+        int band = top / period * period + index * BandRows;
+        if (band + BandRows <= top) band += period;
+        for (; band < bottom; band += period)
+            draw(band > top ? band : top, band + BandRows < bottom ? band + BandRows : bottom);
     }
 };
 constexpr RowShare AllRows{0, 1};

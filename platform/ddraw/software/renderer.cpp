@@ -177,8 +177,7 @@ HRESULT Renderer::SetViewport(const D3DVIEWPORT7& port, DWORD targetWidth, DWORD
     if (static_cast<uint64_t>(port.dwX) + port.dwWidth > targetWidth ||
         static_cast<uint64_t>(port.dwY) + port.dwHeight > targetHeight)
         return D3DERR_INVALIDCALL;
-    if (!(port.dvMinZ >= 0.0f && port.dvMinZ <= 1.0f && port.dvMaxZ >= 0.0f && port.dvMaxZ <= 1.0f))
-        return D3DERR_INVALIDCALL;
+    // Any depth range is taken: the mapping widens narrow ones and the depth test clamps to 0..1.
     viewport = port;
     return D3D_OK;
 }
@@ -215,13 +214,15 @@ HRESULT Renderer::LightEnable(DWORD index, bool enable) {
 
 HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT* rects, DWORD flags,
                         D3DCOLOR colour, float z) {
-    if (flags & ~static_cast<DWORD>(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) return D3DERR_INVALIDCALL;  // no stencil
-    if (rectCount && !rects) return D3DERR_INVALIDCALL;
+    if (flags & ~static_cast<DWORD>(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) return D3DERR_INVALIDCALL;
+    if (!rectCount && rects) return D3D_OK;  // a list of no rectangles clears nothing
     if (!surfaces.colour || !IsUsableColourSurface(*surfaces.colour, MaxRenderTargetSide)) return D3DERR_INVALIDCALL;
     const SurfaceMemory& target = *surfaces.colour;
     const bool clearDepth = flags & D3DCLEAR_ZBUFFER;
-    if (clearDepth && (!surfaces.depth || !IsUsableDepthSurface(*surfaces.depth) ||
-                       surfaces.depth->width < target.width || surfaces.depth->height < target.height))
+    if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !surfaces.depth) return D3DERR_ZBUFFER_NOTPRESENT;
+    if (flags & D3DCLEAR_STENCIL) return D3DERR_STENCILBUFFER_NOTPRESENT;  // no depth format has stencil bits
+    if (clearDepth && (!IsUsableDepthSurface(*surfaces.depth) || surfaces.depth->width < target.width ||
+                       surfaces.depth->height < target.height))
         return D3DERR_INVALIDCALL;
     if (!(z >= 0.0f)) z = 0.0f;  // NaN too
     if (z > 1.0f) z = 1.0f;
@@ -232,6 +233,7 @@ HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT
     uint32_t depthValue = depthFormat == DepthFormat::Z16 ? static_cast<uint32_t>(std::floor(z * 65535.0 + 0.5))
                                                           : static_cast<uint32_t>(std::floor(z * 4294967295.0 + 0.5));
     Scissor port = ViewportRect(viewport, target);
+    if (!rects) rectCount = 0;  // a count without rectangles clears the whole viewport
     for (DWORD i = 0; i < (rectCount ? rectCount : 1); ++i) {
         Scissor rect = port;
         if (rectCount) {
@@ -281,8 +283,10 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     context.depthPitch = depth ? depth->pitch : 0;
     setup.lanes.depth = SelectDepthStage(instructionSet, depthFormat, depth != nullptr, states.zWrite);
     setup.scalar.depth = SelectDepthStage(InstructionSet::Scalar, depthFormat, depth != nullptr, states.zWrite);
-    context.outputStage = SelectOutputStage(instructionSet, ColourFormatOf(target.format), states.dither,
-                                            ToBlend(states.alphaBlend, states.destBlend));
+    const Blend blend = ToBlend(states.alphaBlend, states.destBlend);
+    context.stages.output = SelectOutputStage(instructionSet, ColourFormatOf(target.format), states.dither, blend);
+    context.shortStages.output =
+        SelectOutputStage(InstructionSet::Scalar, ColourFormatOf(target.format), states.dither, blend);
 
     setup.scissor = ViewportRect(viewport, target);
     setup.cull = ToCull(states.cull);
@@ -298,8 +302,11 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
         auto select = [&](InstructionSet set, Filter filter) {
             return SelectShadeStage(set, format, filter, states.addressU, states.addressV, states.perspective);
         };
-        setup.lanes.magnify = select(instructionSet, states.magFilter);
-        setup.lanes.minify = select(instructionSet, states.minFilter);
+        const InstructionSet shading = TextureFitsLanes(context.textureWidth, context.textureHeight, context.texelPitch)
+                                           ? instructionSet
+                                           : InstructionSet::Scalar;
+        setup.lanes.magnify = select(shading, states.magFilter);
+        setup.lanes.minify = select(shading, states.minFilter);
         setup.scalar.magnify = select(InstructionSet::Scalar, states.magFilter);
         setup.scalar.minify = select(InstructionSet::Scalar, states.minFilter);
         setup.filterPerTriangle = states.magFilter != states.minFilter;
@@ -344,7 +351,7 @@ HRESULT Renderer::Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD ve
                                              static_cast<float>(viewport.dwWidth) * 0.5f,
                                              static_cast<float>(viewport.dwHeight) * 0.5f,
                                              viewport.dvMinZ,
-                                             viewport.dvMaxZ - viewport.dvMinZ};
+                                             ViewportMaxZ(viewport) - viewport.dvMinZ};
         if (states.lighting) {
             preparedLights.clear();
             for (const LightSlot& slot : lights) {

@@ -132,14 +132,17 @@ bool SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
                       FitsLanes(context.blue, box, context.referenceX, context.referenceY) &&
                       (!laneDepth || FitsLanes(context.z, box, context.referenceX, context.referenceY));
     const PlaneStages& stages = fits ? setup.lanes : setup.scalar;
-    context.depthStage = stages.depth;
-    context.shadeStage = stages.magnify;
+    bool minified = false;
     if (setup.filterPerTriangle) {
         double texelArea = std::fabs((static_cast<double>(p1.u) - p0.u) * (static_cast<double>(p2.v) - p0.v) -
                                      (static_cast<double>(p2.u) - p0.u) * (static_cast<double>(p1.v) - p0.v)) *
                            setup.texelsPerUnitArea;
-        if (texelArea > g.area) context.shadeStage = stages.minify;
+        minified = texelArea > g.area;
     }
+    context.stages.depth = stages.depth;
+    context.stages.shade = minified ? stages.minify : stages.magnify;
+    context.shortStages.depth = setup.scalar.depth;
+    context.shortStages.shade = minified ? setup.scalar.minify : setup.scalar.magnify;
     return true;
 }
 

@@ -164,9 +164,10 @@ public:
     HRESULT SetTexture(DWORD stage, LPDIRECTDRAWSURFACE7 surface) override {
         if (stage >= 8) return DDERR_INVALIDPARAMS;
         if (stage != 0) return surface ? DDERR_UNSUPPORTED : D3D_OK;  // one texture stage
+        if (surface && !SurfaceMemoryOf(surface)) return DDERR_INVALIDPARAMS;
+        if (surface && !IsTextureSurface(surface)) surface = nullptr;  // taken, and drawn untextured
         if (surface) {
             const SurfaceMemory* memory = SurfaceMemoryOf(surface);
-            if (!memory) return DDERR_INVALIDPARAMS;
             if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
             if (!IsUsableColourSurface(*memory, MaxTextureSide)) return DDERR_INVALIDPARAMS;
         }

@@ -220,6 +220,10 @@ OutputStage SelectScalarOutputStage(ColourFormat target, bool dither, Blend blen
 
 }  // namespace
 
+bool TextureFitsLanes(int width, int height, ptrdiff_t pitch) {
+    return width >= 2 && pitch > 0 && static_cast<int64_t>(pitch) * height <= INT32_MAX;
+}
+
 DepthStage SelectDepthStage(InstructionSet set, DepthFormat format, bool test, bool write) {
     const LaneStageTable* lanes = LaneStagesOf(set);
     DepthStage stage = lanes ? lanes->depth(format, test, write) : nullptr;
@@ -244,9 +248,10 @@ void DrawSpan(const SpanContext& context, int y, int x0, int x1) {
     alignas(32) uint32_t colour[Chunk + MaxStepPixels];
     for (int x = x0; x <= x1; x += Chunk) {
         int n = std::min(Chunk, x1 - x + 1);
-        if (!context.depthStage(context, y, x, n, mask)) continue;
-        context.shadeStage(context, y, x, n, colour);
-        context.outputStage(context, y, x, n, colour, mask);
+        const SpanStages& stages = n < ShortSpan ? context.shortStages : context.stages;
+        if (!stages.depth(context, y, x, n, mask)) continue;
+        stages.shade(context, y, x, n, colour);
+        stages.output(context, y, x, n, colour, mask);
     }
 }
 

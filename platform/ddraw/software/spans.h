@@ -54,6 +54,16 @@ constexpr uint8_t DitherThresholds[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 1
 constexpr int ColourFraction = 16;
 constexpr int DepthFraction = 8;
 
+// The stages a span goes through.
+struct SpanStages {
+    DepthStage depth;
+    ShadeStage shade;
+    OutputStage output;
+};
+
+// Spans shorter than this are cheaper one pixel at a time than in a vector step.
+constexpr int ShortSpan = 4;
+
 struct SpanContext {
     uint8_t* colour;  // target pixel (0, 0)
     ptrdiff_t colourPitch;
@@ -69,9 +79,8 @@ struct SpanContext {
     FixedPlane red, green, blue;   // 0..255
     FloatPlane s, t, q;            // u/w, v/w, 1/w; or u, v (q unused) without perspective
 
-    DepthStage depthStage;
-    ShadeStage shadeStage;
-    OutputStage outputStage;
+    SpanStages stages;       // for spans of ShortSpan pixels or more
+    SpanStages shortStages;  // the scalar stages, for spans too short to fill a vector step
 };
 
 // Where the stages do their arithmetic: one pixel at a time, or several in the vector registers
@@ -84,6 +93,10 @@ DepthStage SelectDepthStage(InstructionSet set, DepthFormat format, bool test, b
 ShadeStage SelectShadeStage(InstructionSet set, ColourFormat textureFormat, Filter filter, Address addressU,
                             Address addressV, bool perspective);
 OutputStage SelectOutputStage(InstructionSet set, ColourFormat target, bool dither, Blend blend);
+
+// Whether the vector shading stages can sample a texture: they read texels through 32-bit
+// offsets and in pairs of columns.
+bool TextureFitsLanes(int width, int height, ptrdiff_t pitch);
 
 // The vector stages of one instruction set, each null where the set has none.
 struct LaneStageTable {

@@ -85,6 +85,16 @@ struct Avx2 {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), a);
     }
 
+    // The 32-bit word at base + row x pitch + byteColumn for each lane; the offsets fit 32 bits
+    // (see TextureFitsLanes).
+    static SOFTWARE_PIXEL_INLINE I GatherWords(const uint8_t* base, ptrdiff_t pitch, I row, I byteColumn) {
+        const I offsets =
+            _mm256_add_epi32(_mm256_mullo_epi32(row, _mm256_set1_epi32(static_cast<int32_t>(pitch))), byteColumn);
+        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), offsets, 1);
+    }
+    // Whether every lane of a 32-bit mask is set.
+    static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm256_movemask_epi8(mask) == -1; }
+
     // A step's mask bytes (non-zero: draw) as 16-bit lanes of all ones or zero.
     static SOFTWARE_PIXEL_INLINE H LoadMask(const uint8_t* bytes) {
         const __m256i wide = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)));

@@ -248,31 +248,44 @@ SOFTWARE_PIXEL_INLINE typename S::I FixIndex(typename S::I i, typename S::I size
     return S::Select(S::Greater(i, last), last, i);
 }
 
-template <ColourFormat F>
-struct TexelOf {
-    typedef uint16_t Type;
-};
-template <>
-struct TexelOf<ColourFormat::X8R8G8B8> {
-    typedef uint32_t Type;
-};
-
-// Texels of a step at the given indices, read one by one.
+// A texel of each lane as the low bits of a 32-bit lane. 16-bit texels are read in pairs from
+// the pair's first column, at most width - 2, so no read leaves the row.
 template <class S, ColourFormat F>
-SOFTWARE_PIXEL_INLINE void Gather(const SpanContext& c, const int32_t* column, const int32_t* row, typename TexelOf<F>::Type* texels) {
-    typedef typename TexelOf<F>::Type Texel;
-    for (int k = 0; k < S::Pixels; ++k)
-        std::memcpy(&texels[k], c.texels + row[k] * c.texelPitch + column[k] * static_cast<ptrdiff_t>(sizeof(Texel)),
-                    sizeof(Texel));
+SOFTWARE_PIXEL_INLINE typename S::I FetchTexel(const SpanContext& c, typename S::I row, typename S::I column) {
+    if (F == ColourFormat::X8R8G8B8)
+        return S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(column, 2));
+    const typename S::I last = S::Set(c.textureWidth - 2);
+    const typename S::I first = S::Select(S::Greater(column, last), last, column);
+    const typename S::I pair = S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(first, 1));
+    return S::Select(S::Equal(column, first), S::And(pair, S::Set(0xFFFF)), S::ShiftRightLogical(pair, 16));
+}
+
+// The texels of two columns of a row; for bilinear filtering the second column is nearly
+// always the one after the first, and one read of a pair gives both.
+template <class S, ColourFormat F>
+SOFTWARE_PIXEL_INLINE void FetchTexels(const SpanContext& c, typename S::I row, typename S::I column0,
+                                       typename S::I column1, typename S::I* texel0, typename S::I* texel1) {
+    if (F == ColourFormat::X8R8G8B8) {
+        *texel0 = FetchTexel<S, F>(c, row, column0);
+        *texel1 = FetchTexel<S, F>(c, row, column1);
+        return;
+    }
+    const typename S::I last = S::Set(c.textureWidth - 2);
+    const typename S::I first = S::Select(S::Greater(column0, last), last, column0);
+    const typename S::I pair = S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(first, 1));
+    const typename S::I low = S::And(pair, S::Set(0xFFFF)), high = S::ShiftRightLogical(pair, 16);
+    *texel0 = S::Select(S::Equal(column0, first), low, high);
+    const typename S::I isFirst = S::Equal(column1, first);
+    const typename S::I inPair = S::Or(isFirst, S::Equal(column1, S::Add(first, S::Set(1))));
+    *texel1 = S::Select(isFirst, low, high);
+    // Wrapping from the last column back to the first.
+    if (!S::All(inPair)) *texel1 = S::Select(inPair, *texel1, FetchTexel<S, F>(c, row, column1));
 }
 
 template <class S, ColourFormat F>
-SOFTWARE_PIXEL_INLINE Channels<S> LoadTexels(const typename TexelOf<F>::Type* texels) {
-    if (F == ColourFormat::X8R8G8B8) {
-        const int32_t* words = reinterpret_cast<const int32_t*>(texels);
-        return Unpack32<S>(S::Load(words), S::Load(words + S::Width));
-    }
-    return Unpack16<S, F>(S::HLoad(reinterpret_cast<const uint16_t*>(texels)));
+SOFTWARE_PIXEL_INLINE Channels<S> ChannelsOfTexels(const typename S::I texels[2]) {
+    if (F == ColourFormat::X8R8G8B8) return Unpack32<S>(texels[0], texels[1]);
+    return Unpack16<S, F>(S::NarrowUnsigned(texels[0], texels[1]));
 }
 
 template <class S>
@@ -280,11 +293,12 @@ SOFTWARE_PIXEL_INLINE Channels<S> LerpChannels(const Channels<S>& a, const Chann
     return {Lerp<S>(a.r, b.r, f), Lerp<S>(a.g, b.g, f), Lerp<S>(a.b, b.b, f)};
 }
 
+// Textures at least two texels wide whose memory 32-bit offsets reach (see
+// TextureFitsLanes); others are shaded by the scalar stages.
 template <class S, ColourFormat F, Filter K, Address U, Address V, bool Perspective>
 void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out) {
     typedef typename S::F Fv;
     typedef typename S::I Iv;
-    typedef typename TexelOf<F>::Type Texel;
     const int column = x - c.referenceX, row = y - c.referenceY;
     PlaneLanes<S> r(c.red, column, row), g(c.green, column, row), b(c.blue, column, row);
     const Fv rowS = S::FSet(c.s.at + c.s.dy * static_cast<float>(row));
@@ -297,11 +311,9 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
     const Iv byte = S::Set(255);
 
     for (int i = 0; i < n; i += S::Pixels, r.Advance(), g.Advance(), b.Advance()) {
-        alignas(32) int32_t i0[MaxStepPixels], i1[MaxStepPixels], j0[MaxStepPixels], j1[MaxStepPixels];
-        alignas(32) int32_t fx[MaxStepPixels], fy[MaxStepPixels];
+        Iv t00[2], t01[2], t10[2], t11[2], fx[2], fy[2];
         for (int half = 0; half < 2; ++half) {
-            const int at = half * S::Width;
-            const Fv offset = S::FromInt(S::Ramp(static_cast<uint32_t>(column + i + at), 1));
+            const Fv offset = S::FromInt(S::Ramp(static_cast<uint32_t>(column + i + half * S::Width), 1));
             Fv u = S::FAdd(rowS, S::FMul(sdx, offset));
             Fv v = S::FAdd(rowT, S::FMul(tdx, offset));
             if (Perspective) {
@@ -312,35 +324,30 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
             u = Reduce<S, U>(u);
             v = Reduce<S, V>(v);
             if (K == Filter::Point) {
-                S::Store(i0 + at, FixIndex<S, U>(S::Truncate(S::FMul(u, scaleU)), width));
-                S::Store(j0 + at, FixIndex<S, V>(S::Truncate(S::FMul(v, scaleV)), height));
+                const Iv texelColumn = FixIndex<S, U>(S::Truncate(S::FMul(u, scaleU)), width);
+                const Iv texelRow = FixIndex<S, V>(S::Truncate(S::FMul(v, scaleV)), height);
+                t00[half] = FetchTexel<S, F>(c, texelRow, texelColumn);
             } else {
                 // Both products are at least -0.5 texel, so truncation after the +256 offset is floor.
                 const Iv tx = S::Sub(S::Truncate(S::FAdd(S::FMul(u, scaleU), S::FSet(128.0f))), S::Set(256));
                 const Iv ty = S::Sub(S::Truncate(S::FAdd(S::FMul(v, scaleV), S::FSet(128.0f))), S::Set(256));
                 const Iv column0 = S::ShiftRight(tx, 8), row0 = S::ShiftRight(ty, 8);
-                S::Store(i0 + at, FixIndex<S, U>(column0, width));
-                S::Store(i1 + at, FixIndex<S, U>(S::Add(column0, S::Set(1)), width));
-                S::Store(j0 + at, FixIndex<S, V>(row0, height));
-                S::Store(j1 + at, FixIndex<S, V>(S::Add(row0, S::Set(1)), height));
-                S::Store(fx + at, S::And(tx, byte));
-                S::Store(fy + at, S::And(ty, byte));
+                const Iv i0 = FixIndex<S, U>(column0, width), i1 = FixIndex<S, U>(S::Add(column0, S::Set(1)), width);
+                const Iv j0 = FixIndex<S, V>(row0, height), j1 = FixIndex<S, V>(S::Add(row0, S::Set(1)), height);
+                FetchTexels<S, F>(c, j0, i0, i1, &t00[half], &t01[half]);
+                FetchTexels<S, F>(c, j1, i0, i1, &t10[half], &t11[half]);
+                fx[half] = S::And(tx, byte);
+                fy[half] = S::And(ty, byte);
             }
         }
         Channels<S> texel;
-        alignas(32) Texel t00[MaxStepPixels];
-        Gather<S, F>(c, i0, j0, t00);
         if (K == Filter::Point) {
-            texel = LoadTexels<S, F>(t00);
+            texel = ChannelsOfTexels<S, F>(t00);
         } else {
-            alignas(32) Texel t01[MaxStepPixels], t10[MaxStepPixels], t11[MaxStepPixels];
-            Gather<S, F>(c, i1, j0, t01);
-            Gather<S, F>(c, i0, j1, t10);
-            Gather<S, F>(c, i1, j1, t11);
-            const typename S::H fractionX = S::Narrow(S::Load(fx), S::Load(fx + S::Width));
-            const typename S::H fractionY = S::Narrow(S::Load(fy), S::Load(fy + S::Width));
-            const Channels<S> top = LerpChannels<S>(LoadTexels<S, F>(t00), LoadTexels<S, F>(t01), fractionX);
-            const Channels<S> bottom = LerpChannels<S>(LoadTexels<S, F>(t10), LoadTexels<S, F>(t11), fractionX);
+            const typename S::H fractionX = S::Narrow(fx[0], fx[1]), fractionY = S::Narrow(fy[0], fy[1]);
+            const Channels<S> top = LerpChannels<S>(ChannelsOfTexels<S, F>(t00), ChannelsOfTexels<S, F>(t01), fractionX);
+            const Channels<S> bottom =
+                LerpChannels<S>(ChannelsOfTexels<S, F>(t10), ChannelsOfTexels<S, F>(t11), fractionX);
             texel = LerpChannels<S>(top, bottom, fractionY);
         }
         StoreRgb<S>({MultiplyUnit<S>(texel.r, ChannelOf<S>(r.lo, r.hi)),

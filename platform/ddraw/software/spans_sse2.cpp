@@ -76,6 +76,17 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE H HLoad(const uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
     static SOFTWARE_PIXEL_INLINE void HStore(uint16_t* p, H a) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a); }
 
+    // The 32-bit word at base + row x pitch + byteColumn for each lane.
+    static SOFTWARE_PIXEL_INLINE I GatherWords(const uint8_t* base, ptrdiff_t pitch, I row, I byteColumn) {
+        alignas(16) int32_t rows[Width], columns[Width], words[Width];
+        _mm_store_si128(reinterpret_cast<__m128i*>(rows), row);
+        _mm_store_si128(reinterpret_cast<__m128i*>(columns), byteColumn);
+        for (int k = 0; k < Width; ++k) std::memcpy(&words[k], base + rows[k] * pitch + columns[k], 4);
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(words));
+    }
+    // Whether every lane of a 32-bit mask is set.
+    static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
+
     // A step's mask bytes (non-zero: draw) as 16-bit lanes of all ones or zero.
     static SOFTWARE_PIXEL_INLINE H LoadMask(const uint8_t* bytes) {
         const __m128i zero = _mm_setzero_si128();

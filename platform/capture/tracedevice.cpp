@@ -1,6 +1,8 @@
-#include "tracedevice.h"
-
+// The tracing device: stands in front of every created device, records each call for the
+// installed trace sink, then forwards it to the device that does the work.
 #include "com.h"
+#include "devicedriver.h"
+#include "texturenames.h"
 #include "tracecontrol.h"
 
 #include <cstring>
@@ -217,8 +219,10 @@ private:
     ULONG references = 1;
 };
 
-}  // namespace
-
 IDirect3DDevice7* CreateTracingDevice(IDirect3DDevice7* inner) { return new (std::nothrow) TracingDevice(inner); }
 
+}  // namespace
+
 }  // namespace ddraw
+
+const DeviceLayerRecord tracingDeviceLayer = {"tracing", ddraw::CreateTracingDevice, ddraw::TakeOpenedFileName};

@@ -1,7 +1,7 @@
 // The trace sink, the rasterising switch, record formatting and texture names.
 #include "platform/devicetrace.h"
 
-#include "surface.h"
+#include "devicedriver.h"
 #include "tracecontrol.h"
 
 #include <cmath>
@@ -66,10 +66,6 @@ std::string FormatTraceRecord(const TraceRecord& record) {
     return line;
 }
 
-const char* TextureName(IDirectDrawSurface7* texture) {
-    ddraw::Surface* surface = ddraw::AsSurface(texture);
-    if (surface == nullptr || surface->name.empty()) return nullptr;
-    return surface->name.c_str();
-}
+const char* TextureName(IDirectDrawSurface7* texture) { return SurfaceNameOf(texture); }
 
 }  // namespace platform

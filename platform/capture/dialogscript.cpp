@@ -2,12 +2,11 @@
 // comes from a list of actions.
 #include <platform/dialogscript.h>
 
-#include "win32/dialog.h"
+#include "dialog.h"
 
 namespace platform {
 namespace {
 
-bool scripting = false;
 std::vector<DialogAction> script;
 ScriptedDialogOutcome outcome;
 
@@ -61,7 +60,14 @@ void RecordControls(DialogBox& box) {
         outcome.controls.push_back({control.item->id, control.entries, control.selection, control.check});
 }
 
+INT_PTR RunScripted(DialogBox& box, LPARAM initParam);
+
+// Only ever picked by name.
+bool NeverByDefault() { return false; }
+
 }  // namespace
+
+const DialogRunnerRecord scriptedDialogs = {"scripted", NeverByDefault, RunScripted, WriteMessage};
 
 DialogAction SelectItem(int control, int index) { return {DialogAction::Select, control, index, ""}; }
 DialogAction SelectItemText(int control, const std::string& text) { return {DialogAction::SelectText, control, 0, text}; }
@@ -69,20 +75,20 @@ DialogAction SetCheck(int control, bool checked) { return {DialogAction::Check, 
 DialogAction PressButton(int control) { return {DialogAction::Press, control, 0, ""}; }
 
 void ScriptDialogs(std::vector<DialogAction> actions) {
-    scripting = true;
     script = std::move(actions);
     outcome = ScriptedDialogOutcome{};
     outcome.result = -1;
+    SelectDialogRunner(scriptedDialogs.name);
 }
 
 void StopScriptingDialogs() {
-    scripting = false;
+    UseDialogRunner(nullptr);
     script.clear();
 }
 
 const ScriptedDialogOutcome& LastScriptedDialog() { return outcome; }
 
-bool ScriptingDialogs() { return scripting; }
+namespace {
 
 INT_PTR RunScripted(DialogBox& box, LPARAM initParam) {
     outcome = ScriptedDialogOutcome{};
@@ -103,5 +109,7 @@ INT_PTR RunScripted(DialogBox& box, LPARAM initParam) {
     if (!outcome.error.empty()) ReportDialogProblem(&box, outcome.error);
     return outcome.result;
 }
+
+}  // namespace
 
 }  // namespace platform

@@ -1,9 +1,0 @@
-// The Direct3D devices of the display driver, in the order EnumDevices reports them.
-#include "devicedriver.h"
-
-extern const DeviceDriverRecord softwareDeviceRecord;
-
-const DeviceDriverRecord* const deviceDrivers[] = {
-    &softwareDeviceRecord,
-    nullptr,
-};
