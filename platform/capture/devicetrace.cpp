@@ -13,9 +13,14 @@ namespace ddraw {
 namespace {
 platform::TraceSink sink;
 bool rasterising = true;
+uint64_t trianglesAskedFor = 0;
 }  // namespace
 
 bool Tracing() { return static_cast<bool>(sink); }
+
+void CountTriangles(unsigned primitiveType, uint64_t count) {
+    trianglesAskedFor += platform::TrianglesOf(primitiveType, count);
+}
 
 void Emit(const platform::TraceRecord& record) {
     if (sink) sink(record);
@@ -38,6 +43,17 @@ void SetTraceSink(TraceSink newSink) { ddraw::sink = std::move(newSink); }
 void SetDeviceRasterising(bool rasterise) { ddraw::rasterising = rasterise; }
 
 bool DeviceRasterising() { return ddraw::rasterising; }
+
+uint64_t TrianglesOf(unsigned primitiveType, uint64_t count) {
+    switch (primitiveType) {
+    case D3DPT_TRIANGLELIST: return count / 3;
+    case D3DPT_TRIANGLESTRIP:
+    case D3DPT_TRIANGLEFAN: return count >= 3 ? count - 2 : 0;
+    default: return 0;  // points and lines
+    }
+}
+
+uint64_t TrianglesAskedFor() { return ddraw::trianglesAskedFor; }
 
 std::string FormatTraceRecord(const TraceRecord& record) {
     std::string line = record.call;

@@ -7,6 +7,8 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
+#include <vector>
 
 namespace ddraw {
 
@@ -15,16 +17,25 @@ namespace {
 using platform::TraceArgument;
 using platform::TraceRecord;
 
-// Builds one record; only used while a sink is installed.
+// The record of a call, built in place of the previous record of the same call: once every call
+// has been seen, recording allocates nothing.
+TraceRecord& ScratchRecordOf(const char* call) {
+    thread_local std::vector<std::pair<const char*, TraceRecord>> records;
+    for (auto& entry : records)
+        if (entry.first == call) return entry.second;
+    records.emplace_back(call, TraceRecord{call, {}});
+    return records.back().second;
+}
+
+// Builds one record and hands it to the sink; only used while a sink is installed.
 class Record {
 public:
-    explicit Record(const char* call) { record.call = call; }
+    explicit Record(const char* call) : record(ScratchRecordOf(call)) {}
+    Record(const Record&) = delete;
+    Record& operator=(const Record&) = delete;
     Record& Number(const char* name, double value) { return Numbers(name, &value, 1); }
     Record& Numbers(const char* name, const double* values, size_t count) {
-        TraceArgument argument;
-        argument.name = name;
-        argument.numbers.assign(values, values + count);
-        record.arguments.push_back(std::move(argument));
+        Next(name, TraceArgument::Numbers).numbers.assign(values, values + count);
         return *this;
     }
     Record& Floats(const char* name, const float* values, size_t count) {
@@ -41,16 +52,12 @@ public:
         return Floats(name, values, 3);
     }
     Record& Text(const char* name, const char* text) {
-        TraceArgument argument;
-        argument.name = name;
-        argument.kind = text ? TraceArgument::Text : TraceArgument::Null;
-        if (text) argument.text = text;
-        record.arguments.push_back(std::move(argument));
+        TraceArgument& argument = Next(name, text ? TraceArgument::Text : TraceArgument::Null);
+        if (text) argument.text.assign(text);
         return *this;
     }
     Record& Vertices(DWORD vertexFormat, const void* vertices, DWORD count) {
-        TraceArgument argument;
-        argument.name = "vertices";
+        std::vector<double>& numbers = Next("vertices", TraceArgument::Numbers).numbers;
         if (vertices != nullptr) {
             // Every field of every vertex in order: floats as they are, colours as integers.
             const uint8_t* at = static_cast<const uint8_t*>(vertices);
@@ -59,13 +66,13 @@ public:
                     for (int i = 0; i < n; ++i, at += 4) {
                         float value;
                         std::memcpy(&value, at, 4);
-                        argument.numbers.push_back(value);
+                        numbers.push_back(value);
                     }
                 };
                 auto colour = [&] {
                     DWORD value;
                     std::memcpy(&value, at, 4);
-                    argument.numbers.push_back(value);
+                    numbers.push_back(value);
                     at += 4;
                 };
                 floats((vertexFormat & D3DFVF_XYZRHW) ? 4 : 3);
@@ -75,13 +82,26 @@ public:
                 floats(2 * ((vertexFormat >> 8) & 0xF));
             }
         }
-        record.arguments.push_back(std::move(argument));
         return *this;
     }
-    ~Record() { Emit(record); }
+    ~Record() {
+        if (used < record.arguments.size()) record.arguments.resize(used);
+        Emit(record);
+    }
 
 private:
-    TraceRecord record;
+    TraceArgument& Next(const char* name, TraceArgument::Kind kind) {
+        if (used == record.arguments.size()) record.arguments.emplace_back();
+        TraceArgument& argument = record.arguments[used++];
+        argument.name.assign(name);
+        argument.kind = kind;
+        argument.numbers.clear();
+        argument.text.clear();
+        return argument;
+    }
+
+    TraceRecord& record;
+    size_t used = 0;
 };
 
 class TracingDevice final : public ReferenceCounted<IDirect3DDevice7> {
@@ -176,6 +196,7 @@ public:
         if (Tracing())
             Record("DrawPrimitive").Number("type", type).Number("vertexFormat", vertexFormat).Number("vertexCount", vertexCount)
                 .Number("flags", flags).Vertices(vertexFormat, vertices, vertexCount);
+        CountTriangles(type, vertexCount);
         if (!Rasterising()) return D3D_OK;
         return inner->DrawPrimitive(type, vertexFormat, vertices, vertexCount, flags);
     }
@@ -188,6 +209,7 @@ public:
                 .Number("startVertex", startVertex).Number("vertexCount", vertexCount).Number("indexCount", indexCount)
                 .Number("flags", flags);
         }
+        CountTriangles(type, indexCount);
         if (!Rasterising()) return D3D_OK;
         return inner->DrawIndexedPrimitiveVB(type, vertexBuffer, startVertex, vertexCount, indices, indexCount, flags);
     }

@@ -65,13 +65,6 @@ TEST(TraceLines, FrameLineCarriesTheDirectorsClocks) {
     EXPECT_EQ(line, ",\"pos\":5880,\"call\":\"Frame\",\"musicPosition\":5880,\"frameClock\":1.25,\"frameDelta\":0.0169172}\n");
 }
 
-TEST(FrameStatistics, TrianglesPerPrimitiveType) {
-    EXPECT_EQ(TrianglesOf(4, 36), 12u);
-    EXPECT_EQ(TrianglesOf(5, 6), 4u);
-    EXPECT_EQ(TrianglesOf(6, 2), 0u);
-    EXPECT_EQ(TrianglesOf(2, 100), 0u);
-}
-
 TEST(FrameStatistics, BenchFramesEvenlySpacedInsideEachSegment) {
     // Frames 0-9 are segment 0, 10-11 none, 12-14 segment 1.
     const BenchPlan plan = PlanBench(15, [](uint64_t f) { return f < 10 ? 0 : f < 12 ? -1 : 1; }, 2, 4);

@@ -126,6 +126,26 @@ TEST_F(TraceTest, WithoutASinkNothingIsRecordedAndEverythingArrives) {
     EXPECT_TRUE(records.empty());
 }
 
+TEST_F(TraceTest, TrianglesAreCountedWithoutASinkOrDrawing) {
+    platform::SetTraceSink(nullptr);
+    platform::SetDeviceRasterising(false);
+    const uint64_t before = platform::TrianglesAskedFor();
+    float vertices[8 * 7] = {};
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, vertices, 7, 0);   // 2
+    device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_VERTEX, vertices, 5, 0);  // 3
+    device->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DFVF_VERTEX, vertices, 2, 0);    // none
+    device->DrawPrimitive(D3DPT_LINELIST, D3DFVF_VERTEX, vertices, 6, 0);       // none
+    D3DVERTEXBUFFERDESC description = {sizeof description, 0, D3DFVF_VERTEX, 4};
+    IDirect3DVertexBuffer7* buffer = nullptr;
+    ASSERT_EQ(direct3D->CreateVertexBuffer(&description, &buffer, 0), D3D_OK);
+    WORD indices[6] = {0, 1, 2, 2, 1, 3};
+    device->DrawIndexedPrimitiveVB(D3DPT_TRIANGLELIST, buffer, 0, 4, indices, 6, 0);  // 2, by indices
+    buffer->Release();
+    EXPECT_EQ(platform::TrianglesAskedFor() - before, 7u);
+    EXPECT_TRUE(records.empty());
+    platform::SetDeviceRasterising(true);
+}
+
 class TextureNameTest : public TraceTest {
 protected:
     IDirectDrawSurface7* CreateTexture() { return CreatePlain(64, 32, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, nullptr); }

@@ -105,7 +105,7 @@ TEST_F(SceneTool, NamesWithEscapeCodesAndStrayBytesAreEscaped) {
     EXPECT_EQ(text.exitCode, 0) << text.output;
     EXPECT_FALSE(rawBytes(text.output)) << text.output;
     for (const char* shown : {"camera 0 \"cam\\xff\"", "object 0 \"\\x1b]0;owned\\x07\"",
-                              "texture 0 \"t\\xc2\\x9b.jpg\"", "material 0 \"caf\xc3\xa9\"", "light 0 \"\\x1b[2JKey\""})
+                              "texture 0 \"t\\xc2\\x9b.jpg\"", "material 0 \"caf\\xc3\\xa9\"", "light 0 \"\\x1b[2JKey\""})
         EXPECT_NE(text.output.find(shown), std::string::npos) << shown << "\n" << text.output;
 
     const ToolRun json = Tool("info scenes/odd.3d --json");

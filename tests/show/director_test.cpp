@@ -149,13 +149,14 @@ TEST(Vocabulary, TicksDropTheFractionEveryFrame) {
     frameDelta = 0.0f;
 }
 
-TEST(Vocabulary, TruncationAndDegrees) {
+TEST(Vocabulary, TruncationAndRadians) {
     EXPECT_EQ(Trunc(2.99), 2);
     EXPECT_EQ(Trunc(-2.99), -2);
     EXPECT_EQ(Trunc(0.5), 0);
-    EXPECT_EQ(Degrees(180.0f), 3.1415927f);
-    EXPECT_EQ(Degrees(60.0f), 60.0f * 3.1415927f / 180.0f);
-    EXPECT_EQ(Degrees(-90.0f), -3.1415927f / 2.0f);
+    // The show's pi is the single-precision value, widened, not the double nearest pi.
+    EXPECT_EQ(Radians(180.0), static_cast<double>(3.1415927f));
+    EXPECT_NE(Radians(180.0), M_PI);
+    EXPECT_EQ(Radians(60.0), 60.0 * static_cast<double>(3.1415927f) / 180.0);
 }
 
 TEST_F(Director, KeyLightKeepsItsLevelDimmedLightsDoNot) {

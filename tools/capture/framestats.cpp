@@ -3,15 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-uint64_t TrianglesOf(unsigned primitiveType, uint64_t count) {
-    switch (primitiveType) {
-    case 4: return count / 3;                    // triangle list
-    case 5:                                      // triangle strip
-    case 6: return count >= 3 ? count - 2 : 0;   // triangle fan
-    default: return 0;                           // points and lines
-    }
-}
-
 BenchPlan PlanBench(uint64_t frameCount, const std::function<int(uint64_t)>& segmentOfFrame, int segmentCount,
                     unsigned perSegment) {
     std::vector<std::vector<uint64_t>> framesOf(static_cast<size_t>(segmentCount));

@@ -6,9 +6,6 @@
 #include <string>
 #include <vector>
 
-// Triangles a draw call makes from its primitive type and its vertex or index count.
-uint64_t TrianglesOf(unsigned primitiveType, uint64_t count);
-
 // What a benchmark draws: perSegment frames evenly spaced over the frames of each segment
 // (every frame of a segment that has fewer), ascending, and how many frames each segment has.
 struct BenchPlan {

@@ -71,7 +71,8 @@ public:
 private:
     void OnCall(const platform::TraceRecord& record);
     void OnPresent(const platform::FrameImage& frame);
-    void CountBenchFrame(uint64_t frame, uint64_t position, double milliseconds);
+    void CountBenchFrame(uint64_t frame, uint64_t position, double milliseconds, uint64_t triangles);
+    void ChooseTraceSink(uint64_t nextFrame);
     std::string BenchSummary() const;
     void EnterShow();
     void OpenFrameInTrace();
@@ -96,11 +97,12 @@ private:
     uint64_t loadingFrame = 0;
     uint64_t showFrame = 0;
     bool frameOpened = false;
-    uint64_t frameTriangles = 0;
+    uint64_t trianglesBefore = 0;  // asked for before the current show frame
     size_t nextStill = 0;
     size_t nextLoadingStill = 0;
     bool stopped = false;
     bool failed = false;
+    bool sinkInstalled = false;
     Clock::time_point frameStart = Clock::now();
 
     // Declared before the encoder, so ffmpeg has ended before an unfinished video is removed.
@@ -252,6 +254,7 @@ void Session::EnterShow() {
                     std::to_string(options.loadingStills[nextLoadingStill]));
     if (trace) FlushLoadingTrace();
     platform::SetDeviceRasterising(NeedsRaster(0));
+    trianglesBefore = platform::TrianglesAskedFor();
     frameStart = Clock::now();
 }
 
@@ -272,11 +275,6 @@ void Session::OnCall(const platform::TraceRecord& record) {
     if (stopped) return;
     if (!inShow && platform::MusicPlaying()) EnterShow();
     if (!frameOpened) OpenFrameInTrace();
-    if (inShow && (record.call == "DrawPrimitive" || record.call == "DrawIndexedPrimitiveVB")) {
-        const platform::TraceArgument* type = record.Find("type");
-        const platform::TraceArgument* count = record.Find(record.call == "DrawPrimitive" ? "vertexCount" : "indexCount");
-        if (type && count) frameTriangles += TrianglesOf(unsigned(type->Number()), uint64_t(count->Number()));
-    }
     if (trace == nullptr) return;
     const bool keep = inShow ? options.traceFrames.Holds(int64_t(showFrame)) : options.traceFrames.First() < 0;
     if (!keep) return;
@@ -312,12 +310,13 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     const uint64_t index = showFrame;
     const uint64_t position = PositionOfFrame(index, options.rate);
     const double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - frameStart).count();
+    const uint64_t frameTriangles = platform::TrianglesAskedFor() - trianglesBefore;
+    trianglesBefore += frameTriangles;
     if (options.stats) {
         if (index == 0) std::fputs(FrameStats::Header().c_str(), stdout);
         std::fputs(stats.Add(index, position, milliseconds, frameTriangles).c_str(), stdout);
     }
-    if (options.benchFrames) CountBenchFrame(index, position, milliseconds);
-    frameTriangles = 0;
+    if (options.benchFrames) CountBenchFrame(index, position, milliseconds, frameTriangles);
 
     std::string error;
     if (writer && !writer->Add(index, frame, error)) return Fail(error);
@@ -337,13 +336,23 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     const uint64_t next = PositionOfFrame(showFrame, options.rate);
     platform::SetVirtualMusicPosition(next > UINT32_MAX ? UINT32_MAX : DWORD(next));
     platform::SetDeviceRasterising(NeedsRaster(showFrame));
+    ChooseTraceSink(showFrame);
     if (!WantsMoreFrames(showFrame)) Stop();
     frameStart = Clock::now();
 }
 
-void Session::CountBenchFrame(uint64_t frame, uint64_t position, double milliseconds) {
+void Session::ChooseTraceSink(uint64_t nextFrame) {
+    // Records are made only where they are written: the calls reach the device all the same.
+    const bool wanted = trace != nullptr && options.traceFrames.Holds(int64_t(nextFrame));
+    if (wanted == sinkInstalled) return;
+    platform::SetTraceSink(wanted ? platform::TraceSink([this](const platform::TraceRecord& record) { OnCall(record); })
+                                  : platform::TraceSink());
+    sinkInstalled = wanted;
+}
+
+void Session::CountBenchFrame(uint64_t frame, uint64_t position, double milliseconds, uint64_t triangles) {
     if (platform::DeviceRasterising()) {
-        stats.Add(frame, position, milliseconds, frameTriangles);
+        stats.Add(frame, position, milliseconds, triangles);
     } else {
         ++recordOnlyFrames;
         recordOnlyMilliseconds += milliseconds;
@@ -405,7 +414,10 @@ int Session::Run() {
     platform::ScriptDialogs(DialogScript());
     // The loading screen is run for its state and trace; only the frames asked for are drawn.
     platform::SetDeviceRasterising(NeedsLoadingRaster());
+    // Through the loading screen every call is watched, for the loading trace and for the first
+    // call of the show, which the show frames are counted from.
     platform::SetTraceSink([this](const platform::TraceRecord& record) { OnCall(record); });
+    sinkInstalled = true;
 
     static char moduleTag;
     WinMain(reinterpret_cast<HINSTANCE>(&moduleTag), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);

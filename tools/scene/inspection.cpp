@@ -10,7 +10,6 @@
 #include "jsonwriter.h"
 #include "scene.h"
 #include "sceneworkfolder.h"
-#include "terminaltext.h"
 #include "track.h"
 
 namespace {
@@ -54,7 +53,7 @@ struct LoadedScene {
         std::string problem;
         const std::string relative = "scenes/" + folder.FileName();
         if (!ReadDataFile(relative.c_str(), bytes, problem)) {
-            fprintf(stderr, "%s: cannot read: %s\n", TerminalText(path).c_str(), problem.c_str());
+            fprintf(stderr, "%s: cannot read: %s\n", ShownFileName(path).c_str(), problem.c_str());
             return 0;
         }
         ParseSceneFile(bytes.data(), bytes.size(), options.frameScale, options.flatMesh, file);
@@ -72,37 +71,37 @@ struct LoadedScene {
 void PrintText(const std::string& path, const LoadOptions& options, const LoadedScene& loaded) {
     const Scene& s = *loaded.scene;
     const LightSet& l = *loaded.lights;
-    printf("%s (frame scale %g, %s)\n", TerminalText(path).c_str(), static_cast<double>(options.frameScale),
+    printf("%s (frame scale %g, %s)\n", ShownFileName(path).c_str(), static_cast<double>(options.frameScale),
            options.flatMesh ? "flat" : "indexed");
     printf("counts: cameras %d, vertices %d, faces %d, objects %d, textures %d, materials %d, lights %d\n",
            l.cameraCount, s.vertexCount, s.faceCount, s.objectCount, s.textureCount, s.materialCount, l.lightCount);
     for (int i = 0; i < l.cameraCount; ++i)
-        printf("camera %d \"%s\": eye %s target %s\n", i, TerminalText(FieldName(l.cameras[i].name)).c_str(),
+        printf("camera %d \"%s\": eye %s target %s\n", i, ShownFileName(FieldName(l.cameras[i].name)).c_str(),
                Text(l.cameras[i].eye).c_str(), Text(l.cameras[i].target).c_str());
     for (int i = 0; i < s.objectCount; ++i) {
         const SceneObject& o = s.objects[i];
         const ObjectBounds& b = s.bounds[i];
         printf("object %d \"%s\": vertices %d..%d, faces %d..%d, material %d, bounds min %s max %s centre %s\n", i,
-               TerminalText(FieldName(o.name)).c_str(), o.firstVertex, o.endVertex, o.firstFace, o.endFace, o.material,
+               ShownFileName(FieldName(o.name)).c_str(), o.firstVertex, o.endVertex, o.firstFace, o.endFace, o.material,
                Text(b.minimum).c_str(), Text(b.maximum).c_str(), Text(b.centre).c_str());
     }
     for (int i = 0; i < s.textureCount; ++i) {
         if (s.textures[i])
-            printf("texture %d \"%s\": loaded, %ux%u\n", i, TerminalText(s.textureNames[i]).c_str(), s.images[i].width,
+            printf("texture %d \"%s\": loaded, %ux%u\n", i, ShownFileName(s.textureNames[i]).c_str(), s.images[i].width,
                    s.images[i].height);
         else
-            printf("texture %d \"%s\": not loaded\n", i, TerminalText(s.textureNames[i]).c_str());
+            printf("texture %d \"%s\": not loaded\n", i, ShownFileName(s.textureNames[i]).c_str());
     }
     for (int i = 0; i < s.materialCount; ++i) {
         const MaterialEntry& m = s.materials[i];
         printf("material %d \"%s\": ambient %s diffuse %s specular %s texture %d\n", i,
-               TerminalText(FieldName(m.name)).c_str(), Text(m.ambient).c_str(), Text(m.diffuse).c_str(),
+               ShownFileName(FieldName(m.name)).c_str(), Text(m.ambient).c_str(), Text(m.diffuse).c_str(),
                Text(m.specular).c_str(), m.texture);
     }
     for (int i = 0; i < l.lightCount; ++i) {
         char slot[16] = "-";
         if (l.kinds[i] != 'F') snprintf(slot, sizeof slot, "%d", l.lightToSlot[i]);
-        printf("light %d \"%s\": kind %c, slot %s, position %s, colour %s\n", i, TerminalText(l.lightNames[i]).c_str(),
+        printf("light %d \"%s\": kind %c, slot %s, position %s, colour %s\n", i, ShownFileName(l.lightNames[i]).c_str(),
                l.kinds[i], slot, Text(FromD3D(l.lights[i].dvPosition)).c_str(),
                Text(Colour(l.lights[i].dcvDiffuse)).c_str());
     }
@@ -251,13 +250,13 @@ int SampleCommand(const std::string& path, TrackKind kind, int index, unsigned l
         case LightTrack: samples = s.lightSamples[index], length = s.lightSampleLengths[index]; break;
     }
     if (!samples) {
-        fprintf(stderr, "%s: no %s track %d\n", TerminalText(path).c_str(), TrackKindName(kind), index);
+        fprintf(stderr, "%s: no %s track %d\n", ShownFileName(path).c_str(), TrackKindName(kind), index);
         return 1;
     }
     const DWORD asked = frame > 0xFFFFFFFFul ? 0xFFFFFFFFu : static_cast<DWORD>(frame);
     if (asked >= length)
         fprintf(stderr, "%s: frame %lu is past the track's %u samples; the last one is held\n",
-                TerminalText(path).c_str(), frame, length);
+                ShownFileName(path).c_str(), frame, length);
     const Vector& value = SampleAt(samples, length, asked);
     printf("%.9g %.9g %.9g\n", static_cast<double>(value.x), static_cast<double>(value.y),
            static_cast<double>(value.z));
@@ -267,7 +266,7 @@ int SampleCommand(const std::string& path, TrackKind kind, int index, unsigned l
 int ValidateCommand(const std::vector<std::string>& paths, const LoadOptions& options) {
     int invalid = 0;
     for (const std::string& path : paths) {
-        const std::string shownPath = TerminalText(path);
+        const std::string shownPath = ShownFileName(path);
         std::vector<unsigned char> bytes;
         std::string problem;
         if (!ReadDataFile(path.c_str(), bytes, problem)) {
@@ -279,7 +278,7 @@ int ValidateCommand(const std::vector<std::string>& paths, const LoadOptions& op
         ParseSceneFile(bytes.data(), bytes.size(), options.frameScale, options.flatMesh, file);
         for (const SceneFileProblem& report : file.problems)
             printf("%s: offset %zu: %s: %s\n", shownPath.c_str(), report.offset, report.fatal ? "error" : "warning",
-                   TerminalText(report.message).c_str());
+                   ShownFileName(report.message).c_str());
         if (!file.problems.empty()) {
             ++invalid;
         } else {
@@ -293,7 +292,7 @@ int ValidateCommand(const std::vector<std::string>& paths, const LoadOptions& op
             const size_t offset = SceneSections(file.Counts()).textures + i * TextureRecordSize;
             if (!IsPlainFileName(name.c_str())) {
                 printf("%s: offset %zu: note: texture \"%s\" is not a file name inside gfx; the show leaves it out\n",
-                       shownPath.c_str(), offset, TerminalText(name).c_str());
+                       shownPath.c_str(), offset, ShownFileName(name).c_str());
                 continue;
             }
             const std::string image = (images / name).string();
@@ -301,7 +300,7 @@ int ValidateCommand(const std::vector<std::string>& paths, const LoadOptions& op
                 fclose(opened);
             else
                 printf("%s: offset %zu: note: texture \"%s\" cannot be opened in %s: %s\n", shownPath.c_str(), offset,
-                       TerminalText(name).c_str(), TerminalText(images.string()).c_str(), problem.c_str());
+                       ShownFileName(name).c_str(), ShownFileName(images.string()).c_str(), problem.c_str());
         }
     }
     return invalid ? 1 : 0;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "datafile.h"
 #include "inspection.h"
-#include "terminaltext.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ const char* const Usage =
 
 int UsageError(const char* format, const char* detail) {
     fprintf(stderr, "heliotropic-scene: ");
-    fprintf(stderr, format, TerminalText(detail).c_str());
+    fprintf(stderr, format, ShownFileName(detail).c_str());
     fprintf(stderr, "\n%s", Usage);
     return 2;
 }

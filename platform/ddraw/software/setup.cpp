@@ -96,6 +96,10 @@ bool SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
         std::swap(y[1], y[2]);
         area = -area;
     }
+    // Triangles wholly outside the scissor (off-screen billboards, say) go before any plane is made.
+    const Scissor box = CoveredBox(x, y, setup.scissor);
+    if (box.left >= box.right || box.top >= box.bottom) return false;
+    corners->box = box;
 
     context.referenceX = x[0] >> SubpixelBits;
     context.referenceY = y[0] >> SubpixelBits;
@@ -123,9 +127,6 @@ bool SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
         context.t = FloatPlaneOf(g, p0.v, p1.v, p2.v);
         context.q = FloatPlane{1.0f, 0.0f, 0.0f};
     }
-    const Scissor box = CoveredBox(x, y, setup.scissor);
-    if (box.left >= box.right || box.top >= box.bottom) return false;
-    corners->box = box;
     const bool laneDepth = setup.lanes.depth != setup.scalar.depth;
     const bool fits = FitsLanes(context.red, box, context.referenceX, context.referenceY) &&
                       FitsLanes(context.green, box, context.referenceX, context.referenceY) &&

@@ -35,6 +35,8 @@ struct Avx2 {
                                 _mm256_mullo_epi32(_mm256_set1_epi32(static_cast<int32_t>(step)),
                                                    _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));
     }
+    // 0, 1, 2, ... in the lanes.
+    static SOFTWARE_PIXEL_INLINE I Lanes() { return _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7); }
     static SOFTWARE_PIXEL_INLINE I Add(I a, I b) { return _mm256_add_epi32(a, b); }
     static SOFTWARE_PIXEL_INLINE I Sub(I a, I b) { return _mm256_sub_epi32(a, b); }
     static SOFTWARE_PIXEL_INLINE I And(I a, I b) { return _mm256_and_si256(a, b); }

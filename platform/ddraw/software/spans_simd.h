@@ -236,16 +236,19 @@ SOFTWARE_PIXEL_INLINE typename S::F Reduce(typename S::F u) {
     return S::FMin(u, S::FSet(1.0f));
 }
 
-// A texel index at most one step outside 0..size-1, brought back in by the address mode.
+// Texel indices brought back into 0..size-1 by the address mode. Reduced co-ordinates lie in
+// 0..1, so a texel or the first of a bilinear pair is at most one below the range (FixBelow)
+// and the second of a pair or a point sample at most one above it (FixAbove).
 template <class S, Address A>
-SOFTWARE_PIXEL_INLINE typename S::I FixIndex(typename S::I i, typename S::I size) {
-    if (A == Address::Wrap) {
-        i = S::Select(S::Greater(S::Set(0), i), S::Add(i, size), i);
-        return S::Select(S::Greater(size, i), i, S::Sub(i, size));
-    }
-    i = S::Select(S::Greater(S::Set(0), i), S::Set(0), i);
+SOFTWARE_PIXEL_INLINE typename S::I FixBelow(typename S::I i, typename S::I size) {
+    const typename S::I below = S::Greater(S::Set(0), i);
+    return S::Select(below, A == Address::Wrap ? S::Add(i, size) : S::Set(0), i);
+}
+
+template <class S, Address A>
+SOFTWARE_PIXEL_INLINE typename S::I FixAbove(typename S::I i, typename S::I size) {
     const typename S::I last = S::Sub(size, S::Set(1));
-    return S::Select(S::Greater(i, last), last, i);
+    return S::Select(S::Greater(i, last), A == Address::Wrap ? S::Sub(i, size) : last, i);
 }
 
 // A texel of each lane as the low bits of a 32-bit lane. 16-bit texels are read in pairs from
@@ -313,7 +316,7 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
     for (int i = 0; i < n; i += S::Pixels, r.Advance(), g.Advance(), b.Advance()) {
         Iv t00[2], t01[2], t10[2], t11[2], fx[2], fy[2];
         for (int half = 0; half < 2; ++half) {
-            const Fv offset = S::FromInt(S::Ramp(static_cast<uint32_t>(column + i + half * S::Width), 1));
+            const Fv offset = S::FromInt(S::Add(S::Set(column + i + half * S::Width), S::Lanes()));
             Fv u = S::FAdd(rowS, S::FMul(sdx, offset));
             Fv v = S::FAdd(rowT, S::FMul(tdx, offset));
             if (Perspective) {
@@ -324,16 +327,16 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
             u = Reduce<S, U>(u);
             v = Reduce<S, V>(v);
             if (K == Filter::Point) {
-                const Iv texelColumn = FixIndex<S, U>(S::Truncate(S::FMul(u, scaleU)), width);
-                const Iv texelRow = FixIndex<S, V>(S::Truncate(S::FMul(v, scaleV)), height);
+                const Iv texelColumn = FixAbove<S, U>(S::Truncate(S::FMul(u, scaleU)), width);
+                const Iv texelRow = FixAbove<S, V>(S::Truncate(S::FMul(v, scaleV)), height);
                 t00[half] = FetchTexel<S, F>(c, texelRow, texelColumn);
             } else {
                 // Both products are at least -0.5 texel, so truncation after the +256 offset is floor.
                 const Iv tx = S::Sub(S::Truncate(S::FAdd(S::FMul(u, scaleU), S::FSet(128.0f))), S::Set(256));
                 const Iv ty = S::Sub(S::Truncate(S::FAdd(S::FMul(v, scaleV), S::FSet(128.0f))), S::Set(256));
                 const Iv column0 = S::ShiftRight(tx, 8), row0 = S::ShiftRight(ty, 8);
-                const Iv i0 = FixIndex<S, U>(column0, width), i1 = FixIndex<S, U>(S::Add(column0, S::Set(1)), width);
-                const Iv j0 = FixIndex<S, V>(row0, height), j1 = FixIndex<S, V>(S::Add(row0, S::Set(1)), height);
+                const Iv i0 = FixBelow<S, U>(column0, width), i1 = FixAbove<S, U>(S::Add(column0, S::Set(1)), width);
+                const Iv j0 = FixBelow<S, V>(row0, height), j1 = FixAbove<S, V>(S::Add(row0, S::Set(1)), height);
                 FetchTexels<S, F>(c, j0, i0, i1, &t00[half], &t01[half]);
                 FetchTexels<S, F>(c, j1, i0, i1, &t10[half], &t11[half]);
                 fx[half] = S::And(tx, byte);
@@ -345,7 +348,8 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
             texel = ChannelsOfTexels<S, F>(t00);
         } else {
             const typename S::H fractionX = S::Narrow(fx[0], fx[1]), fractionY = S::Narrow(fy[0], fy[1]);
-            const Channels<S> top = LerpChannels<S>(ChannelsOfTexels<S, F>(t00), ChannelsOfTexels<S, F>(t01), fractionX);
+            const Channels<S> top =
+                LerpChannels<S>(ChannelsOfTexels<S, F>(t00), ChannelsOfTexels<S, F>(t01), fractionX);
             const Channels<S> bottom =
                 LerpChannels<S>(ChannelsOfTexels<S, F>(t10), ChannelsOfTexels<S, F>(t11), fractionX);
             texel = LerpChannels<S>(top, bottom, fractionY);

@@ -34,6 +34,8 @@ struct Sse2 {
         return _mm_setr_epi32(static_cast<int32_t>(start), static_cast<int32_t>(start + step),
                               static_cast<int32_t>(start + 2 * step), static_cast<int32_t>(start + 3 * step));
     }
+    // 0, 1, 2, ... in the lanes.
+    static SOFTWARE_PIXEL_INLINE I Lanes() { return _mm_setr_epi32(0, 1, 2, 3); }
     static SOFTWARE_PIXEL_INLINE I Add(I a, I b) { return _mm_add_epi32(a, b); }
     static SOFTWARE_PIXEL_INLINE I Sub(I a, I b) { return _mm_sub_epi32(a, b); }
     static SOFTWARE_PIXEL_INLINE I And(I a, I b) { return _mm_and_si128(a, b); }
