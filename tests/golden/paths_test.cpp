@@ -11,6 +11,7 @@
 #include <string>
 
 #include "framecompare.h"
+#include "workfolder.h"
 
 namespace {
 
@@ -48,7 +49,8 @@ TEST_P(DrawingPaths, DrawTheSameFrames) {
     if (!fs::exists(fs::path(GOLDEN_CAPTURE_PROGRAM).parent_path() / "music" / "clone.mp3"))
         GTEST_SKIP() << "needs the baked data beside the capture program";
     const unsigned bits = GetParam();
-    const std::string base = ::testing::TempDir() + "paths_" + std::to_string(bits) + "_" + std::to_string(getpid());
+    const TemporaryFolder temporary;
+    const std::string base = temporary.File("frames");
     std::string output;
     ASSERT_TRUE(CaptureSegments(Reference, bits, base + "_reference", output)) << output;
     for (const DrawingPath& path : OtherPaths) {
@@ -66,8 +68,6 @@ TEST_P(DrawingPaths, DrawTheSameFrames) {
                 << difference.Describe();
         }
     }
-    std::error_code ignored;
-    for (const char* suffix : {"_reference", "_sse2", "_avx2"}) fs::remove_all(base + suffix, ignored);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, DrawingPaths, ::testing::Values(16u, 32u),
