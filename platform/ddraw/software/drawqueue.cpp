@@ -48,11 +48,12 @@ void FillRows(const Fill& fill, const RowShare& rows) {
 }
 
 DrawQueue::DrawQueue(int threads) : threads(threads) {
-    commands.reserve(BatchCommands);
-    for (int thread = 1; thread < threads; ++thread) workers.emplace_back(&DrawQueue::Work, this, thread);
+    for (std::vector<Command>& batch : batches) batch.reserve(BatchCommands);
+    for (int thread = 0; thread < threads; ++thread) workers.emplace_back(&DrawQueue::Work, this, thread);
 }
 
 DrawQueue::~DrawQueue() {
+    Finish();
     {
         std::lock_guard<std::mutex> lock(mutex);
         stopping = true;
@@ -62,9 +63,10 @@ DrawQueue::~DrawQueue() {
 }
 
 DrawQueue::Command& DrawQueue::Next() {
-    if (commands.size() == commands.capacity()) Finish();
-    commands.emplace_back();
-    return commands.back();
+    std::vector<Command>& batch = batches[filling];
+    if (batch.size() == batch.capacity()) Submit();
+    batches[filling].emplace_back();
+    return batches[filling].back();
 }
 
 void DrawQueue::AddTriangle(const SpanContext& context, const TriangleCorners& corners) {
@@ -80,9 +82,9 @@ void DrawQueue::AddFill(const Fill& fill) {
     command.fill = fill;
 }
 
-void DrawQueue::DrawShare(int thread) const {
+void DrawQueue::DrawShare(const std::vector<Command>& batch, int thread) const {
     const RowShare rows{thread, threads};
-    for (const Command& command : commands) {
+    for (const Command& command : batch) {
         if (command.isFill)
             FillRows(command.fill, rows);
         else
@@ -90,32 +92,45 @@ void DrawQueue::DrawShare(int thread) const {
     }
 }
 
-void DrawQueue::Finish() {
-    if (commands.empty()) return;
+void DrawQueue::WaitForDrawing() {
+    if (!drawing) return;
+    std::unique_lock<std::mutex> lock(mutex);
+    done.wait(lock, [this] { return working == 0; });
+    drawing = false;
+}
+
+void DrawQueue::Submit() {
+    WaitForDrawing();
+    if (batches[filling].empty()) return;
     {
         std::lock_guard<std::mutex> lock(mutex);
         ++generation;
-        working = threads - 1;
+        working = threads;
+        handedOut = filling;
     }
     wake.notify_all();
-    DrawShare(0);
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        done.wait(lock, [this] { return working == 0; });
-    }
-    commands.clear();
+    drawing = true;
+    filling = 1 - filling;
+    batches[filling].clear();
+}
+
+void DrawQueue::Finish() {
+    Submit();
+    WaitForDrawing();
 }
 
 void DrawQueue::Work(int thread) {
     unsigned seen = 0;
     for (;;) {
+        const std::vector<Command>* batch;
         {
             std::unique_lock<std::mutex> lock(mutex);
             wake.wait(lock, [&] { return stopping || generation != seen; });
             if (stopping) return;
             seen = generation;
+            batch = &batches[handedOut];
         }
-        DrawShare(thread);
+        DrawShare(*batch, thread);
         {
             std::lock_guard<std::mutex> lock(mutex);
             if (--working == 0) done.notify_one();

@@ -9,7 +9,7 @@ namespace software {
 namespace {
 
 constexpr DWORD MaxVertices = 1u << 20;
-constexpr DWORD ModulateOperation = 4;           // D3DTOP_MODULATE
+constexpr DWORD ModulateOperation = 4;  // D3DTOP_MODULATE
 constexpr DWORD ArgumentDiffuse = 0;    // D3DTA_DIFFUSE
 constexpr DWORD ArgumentCurrent = 1;    // D3DTA_CURRENT
 constexpr DWORD ArgumentTexture = 2;    // D3DTA_TEXTURE

@@ -25,7 +25,8 @@ constexpr DWORD MaxLightSlots = 4096;
 
 class Renderer {
 public:
-    // threads: how many threads draw (see DrawQueue); 1 draws on the calling thread, at once.
+    // threads: how many threads draw (see DrawQueue) while the calling thread sets triangles up;
+    // 1 draws on the calling thread, at once.
     explicit Renderer(InstructionSet instructionSet = ChosenInstructionSet(), int threads = DrawingThreads());
     ~Renderer();
     Renderer(const Renderer&) = delete;
@@ -53,7 +54,7 @@ public:
                                  const void* vertices, DWORD vertexCount, const WORD* indices, DWORD indexCount);
     void Finish();
     // Whether drawing is still under way.
-    bool Pending() const { return queue && !queue->Empty(); }
+    bool Pending() const { return queue && queue->Pending(); }
 
 private:
     struct States {

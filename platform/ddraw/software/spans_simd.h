@@ -74,7 +74,12 @@ SOFTWARE_PIXEL_INLINE typename S::H ChannelOf(typename S::I lo, typename S::I hi
     return S::HMin(S::HMax(narrow, S::HSet(0)), S::HSet(255));
 }
 
-// a * b / 255 rounded to nearest, for a and b in 0..255.
+// Whether a colour plane is 255 at every pixel, where modulating by it changes nothing.
+SOFTWARE_PIXEL_INLINE bool IsFullWhite(const FixedPlane& plane) {
+    return plane.dx == 0 && plane.dy == 0 && ((plane.c + (1 << (ColourFraction - 1))) >> ColourFraction) >= 255;
+}
+
+// a * b / 255 rounded to nearest, for a and b in 0..255 (b = 255 gives a).
 template <class S>
 SOFTWARE_PIXEL_INLINE typename S::H MultiplyUnit(typename S::H a, typename S::H b) {
     const typename S::H p = S::HAdd(S::HMul(a, b), S::HSet(128));
@@ -312,6 +317,11 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
     const Fv scaleU = S::FSet(static_cast<float>(K == Filter::Point ? c.textureWidth : c.textureWidth * 256));
     const Fv scaleV = S::FSet(static_cast<float>(K == Filter::Point ? c.textureHeight : c.textureHeight * 256));
     const Iv byte = S::Set(255);
+    // A billboard facing the camera has one 1/w at every corner, an unlit triangle full white at
+    // every pixel: then the division is made once and the modulation left out, to the same result.
+    const bool constantQ = Perspective && c.q.dx == 0.0f && c.q.dy == 0.0f && c.q.at != 0.0f;
+    const Fv rowW = S::FDiv(S::FSet(1.0f), rowQ);
+    const bool white = IsFullWhite(c.red) && IsFullWhite(c.green) && IsFullWhite(c.blue);
 
     for (int i = 0; i < n; i += S::Pixels, r.Advance(), g.Advance(), b.Advance()) {
         Iv t00[2], t01[2], t10[2], t11[2], fx[2], fy[2];
@@ -320,7 +330,8 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
             Fv u = S::FAdd(rowS, S::FMul(sdx, offset));
             Fv v = S::FAdd(rowT, S::FMul(tdx, offset));
             if (Perspective) {
-                const Fv w = S::FDiv(S::FSet(1.0f), S::FAdd(rowQ, S::FMul(qdx, offset)));
+                Fv w = rowW;
+                if (!constantQ) w = S::FDiv(S::FSet(1.0f), S::FAdd(rowQ, S::FMul(qdx, offset)));
                 u = S::FMul(u, w);
                 v = S::FMul(v, w);
             }
@@ -353,6 +364,10 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
             const Channels<S> bottom =
                 LerpChannels<S>(ChannelsOfTexels<S, F>(t10), ChannelsOfTexels<S, F>(t11), fractionX);
             texel = LerpChannels<S>(top, bottom, fractionY);
+        }
+        if (white) {
+            StoreRgb<S>(texel, out + i);
+            continue;
         }
         StoreRgb<S>({MultiplyUnit<S>(texel.r, ChannelOf<S>(r.lo, r.hi)),
                      MultiplyUnit<S>(texel.g, ChannelOf<S>(g.lo, g.hi)),
