@@ -5,7 +5,7 @@
 
 #include "director.h"
 #include "globals.h"
-#include "passes.h"
+#include "renderdevice.h"
 #include "segments.h"
 #include "setupchoices.h"
 
@@ -119,9 +119,7 @@ void DrawScratches() {
 }
 
 void DrawEndPanel() {
-    etestScene.EvaluateCamera(etestLights, 0, EYE, TARGET, 0);
-    LookAt(etestLights);
-    UseProjectionAndView(etestLights.projection, etestLights.view);
+    ViewEtestPanel();
     etestLights.ApplyLights(renderDevice);
     SetKeyLight(etestLights, endFade);
     renderDevice.device->LightEnable(0, TRUE);

@@ -16,7 +16,7 @@ namespace {
 void BurstFigure() {
     Scene& figure = humanusFlatScene;
     if (!figureCopy) return;
-    const float pulse = static_cast<float>(sin(Degrees(static_cast<float>(2 * burstTicks))));
+    const float pulse = static_cast<float>(std::sin(Radians(2.0 * burstTicks)));
     int t = 0;
     for (int o = 0; o < figure.objectCount; ++o) {
         DrawVertex* vertices = figure.flatVertices[o];
@@ -50,14 +50,12 @@ void CompeCamera(double frame) {
     compeScene.EvaluateCamera(compeLights, static_cast<int8_t>(cameraVariant), EYE, TARGET,
                               static_cast<DWORD>(Trunc(frame)));
     LookAt(compeLights);
-    SetPassTransforms(compeLights);
+    UseProjectionAndView(compeLights.projection, compeLights.view);
 }
 
 // The still etest.3d camera, its lights and the key level, for an image overlay.
 void EtestOverlaySetup(float level) {
-    etestScene.EvaluateCamera(etestLights, 0, EYE, TARGET, 0);
-    LookAt(etestLights);
-    SetPassTransforms(etestLights);
+    ViewEtestPanel();
     etestLights.ApplyLights(renderDevice);
     SetKeyLight(etestLights, level);
     renderDevice.device->LightEnable(0, TRUE);
@@ -84,13 +82,13 @@ void RunFigureBurst() {
         cameraVariant = 4;
         AdvanceTicks(variant4Ticks, 125.0);
         compeTicks = variant4Ticks;
-        suspLevel = static_cast<float>(0.3 - sin(Degrees(static_cast<float>(2 * variant4Ticks))) * 0.3);
+        suspLevel = static_cast<float>(0.3 - std::sin(Radians(2.0 * variant4Ticks)) * 0.3);
     }
     if (mark[12] < p && p <= mark[14]) {
         cameraVariant = 5;
         AdvanceTicks(variant5Ticks, 90.0);
         compeTicks = variant5Ticks;
-        suspLevel = static_cast<float>(0.3 - sin(Degrees(static_cast<float>(2 * variant4Ticks))) * 0.3);
+        suspLevel = static_cast<float>(0.3 - std::sin(Radians(2.0 * variant4Ticks)) * 0.3);
     }
     if (p > mark[13]) segment3Fade += 0.8f * frameDelta;
 
@@ -129,8 +127,9 @@ void RunFigureBurst() {
     // A spiral of flares climbing around the figure.
     for (DWORD i = 0; i < 600; ++i) {
         const float r = i / 18.0f + 10.0f;
-        const float angle = Degrees(static_cast<float>(5 * i + b));
-        const Vector q(static_cast<float>(c.x + sin(angle) * r), i / 18.0f, static_cast<float>(c.z + cos(angle) * r));
+        const double angle = Radians(5 * i + b);  // the sum is unsigned 32-bit
+        const Vector q(static_cast<float>(c.x + std::sin(angle) * r), i / 18.0f,
+                       static_cast<float>(c.z + std::cos(angle) * r));
         DrawFlare(q, (600 - static_cast<int>(i)) / 600.0f - 2.0f * segment3Fade, compeLights);
     }
 
@@ -139,9 +138,9 @@ void RunFigureBurst() {
     laitLights.ApplyLights(renderDevice);
     SetObjectStates(laitScene, 0, 0, 1, D3DBLEND_INVSRCCOLOR);
     DimAllLights(laitLights, riseLevel / 2.0f - segment3Fade);
-    const float turns[3] = {b / 100.0f, -static_cast<float>(b) / 110.0f, b / 70.0f};
-    for (float theta : turns) {
-        laitScene.world[0] = MatrixMultiply(Translation(c.x, 0.0f, c.z), RotationY(theta));
+    const double turns[3] = {b / 100.0, -static_cast<double>(b) / 110.0, b / 70.0};
+    for (double theta : turns) {
+        laitScene.world[0] = MatrixMultiply(Translation(c.x, 0.0f, c.z), RotationY(static_cast<float>(theta)));
         laitScene.Render(renderDevice, compeLights, nullptr);
     }
 
@@ -158,7 +157,7 @@ void RunFigureBurst() {
     binaryScene.EvaluateCamera(etestLights, 0, EYE, TARGET, 0);
     binaryScene.EvaluateObjects(static_cast<DWORD>(Trunc((segment2Ticks + k) / 2.0)));
     LookAt(binaryLights);
-    SetPassTransforms(binaryLights);
+    UseProjectionAndView(binaryLights.projection, binaryLights.view);
     binaryLights.ApplyLights(renderDevice);
     SetKeyLight(binaryLights, compeGlow - segment3Fade);
     renderDevice.device->LightEnable(0, TRUE);

@@ -14,10 +14,7 @@ LPDIRECTDRAWSURFACE7 echoTexture;
 namespace {
 
 // cos(cos(x · π / 164) · 180°), the slow swell every compe level follows.
-float Swell(float x) {
-    const float inner = static_cast<float>(cos(x * 3.1415927f / 164.0f));
-    return static_cast<float>(cos(Degrees(inner * 180.0f)));
-}
+float Swell(double x) { return static_cast<float>(std::cos(Radians(std::cos(x * ShowPi / 164.0) * 180.0))); }
 
 }  // namespace
 
@@ -29,16 +26,16 @@ void RunCompeAndFigure() {
     const DWORD a = echoTicks;
     const DWORD b = segment2Ticks;
 
-    pulseLevel = static_cast<float>(sin(frameClock * 3.1415927f / 180.0f) * 0.4 + 0.4);
+    pulseLevel = static_cast<float>(std::sin(Radians(frameClock)) * 0.4 + 0.4);
     if (pulseLevel < 0.0f) pulseLevel = 0.0f;
-    compeGlow = Swell(b / 6.0f) * 0.15f + 0.15f;
+    compeGlow = Swell(b / 6.0) * 0.15f + 0.15f;
     if (p < mark[4])
         compePulse = 0.0f;
     else
-        compePulse = -(Swell(b / 6.0f) * 0.8f + 0.8f);
+        compePulse = -(Swell(b / 6.0) * 0.8f + 0.8f);
     if (p < mark[6]) {
         compeRise = compeRise + 2.0f * frameDelta;
-        overlayLevel = Swell(b / 9.0f - 10.0f) * 0.1f + 0.1f;
+        overlayLevel = Swell(b / 9.0 - 10.0) * 0.1f + 0.1f;
     } else {
         compeRise = compeRise - 0.2f * frameDelta;
         overlayLevel = overlayLevel + 0.02f * frameDelta;
@@ -48,7 +45,7 @@ void RunCompeAndFigure() {
     // compe.3d opaque, with the figure animated in step.
     compeScene.EvaluateCamera(compeLights, 0, EYE, TARGET, static_cast<DWORD>(Trunc(b / 2.0 + 200.0)));
     LookAt(compeLights);
-    SetPassTransforms(compeLights);
+    UseProjectionAndView(compeLights.projection, compeLights.view);
     compeScene.EvaluateObjects(b);
     humanusScene.EvaluateObjects(b);
     compeScene.UpdateLights(b, renderDevice, compeLights);
@@ -63,7 +60,7 @@ void RunCompeAndFigure() {
     // compe.3d again from a slightly earlier camera, blended over.
     compeScene.EvaluateCamera(compeLights, 0, EYE, TARGET, static_cast<DWORD>(Trunc(b / 2.0 + 190.0)));
     LookAt(compeLights);
-    SetPassTransforms(compeLights);
+    UseProjectionAndView(compeLights.projection, compeLights.view);
     compeScene.EvaluateObjects(b);
     humanusScene.EvaluateObjects(b);
     compeScene.UpdateLights(b, renderDevice, compeLights);
@@ -75,7 +72,7 @@ void RunCompeAndFigure() {
     // The figure, under the lights the blended pass left.
     compeScene.EvaluateCamera(compeLights, 0, EYE, TARGET, static_cast<DWORD>(Trunc(b / 2.0 + 200.0)));
     LookAt(compeLights);
-    SetPassTransforms(compeLights);
+    UseProjectionAndView(compeLights.projection, compeLights.view);
     humanusScene.Render(renderDevice, compeLights, nullptr);
 
     if (p <= mark[5] + 260000) {
@@ -83,8 +80,7 @@ void RunCompeAndFigure() {
         ZClear();
         compeScene.EvaluateCamera(compeLights, 3, EYE, TARGET, b + 600);
         LookAt(compeLights);
-        renderDevice.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, binaryLights.projection.AsD3D());
-        renderDevice.device->SetTransform(D3DTRANSFORMSTATE_VIEW, compeLights.view.AsD3D());
+        UseProjectionAndView(binaryLights.projection, compeLights.view);
         compeScene.EvaluateObjects(b);
         compeScene.UpdateLights(b, renderDevice, compeLights);
         compeLights.ApplyLights(renderDevice);
@@ -99,7 +95,7 @@ void RunCompeAndFigure() {
     binaryScene.EvaluateCamera(etestLights, 0, EYE, TARGET, 0);
     binaryScene.EvaluateObjects(b / 2);
     LookAt(binaryLights);
-    SetPassTransforms(binaryLights);
+    UseProjectionAndView(binaryLights.projection, binaryLights.view);
     binaryLights.ApplyLights(renderDevice);
     SetKeyLight(binaryLights, overlayLevel);
     renderDevice.device->LightEnable(0, TRUE);
@@ -113,9 +109,7 @@ void RunCompeAndFigure() {
     }
 
     if (p > mark[6]) {
-        etestScene.EvaluateCamera(etestLights, 0, EYE, TARGET, 0);
-        LookAt(etestLights);
-        SetPassTransforms(etestLights);
+        ViewEtestPanel();
         etestLights.ApplyLights(renderDevice);
         SetKeyLight(etestLights, (1.0f - compeRise) + (1.0f - compeRise));
         renderDevice.device->LightEnable(0, TRUE);

@@ -72,7 +72,10 @@ void AdvanceTicks(DWORD& ticks, double rate) {
 
 int Trunc(double x) { return static_cast<int>(x); }
 
-float Degrees(float degrees) { return degrees * 3.1415927f / 180.0f; }
+void UseProjectionAndView(Matrix& projection, Matrix& view) {
+    renderDevice.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, projection.AsD3D());
+    renderDevice.device->SetTransform(D3DTRANSFORMSTATE_VIEW, view.AsD3D());
+}
 
 void SetKeyLight(LightSet& lightSet, float level) {
     D3DLIGHT7& light = lightSet.lights[0];
@@ -112,6 +115,12 @@ void LookAt(LightSet& lightSet) {
 
 void ReversedLook(LightSet& lightSet) {
     BuildViewMatrix(lightSet.view, -EYE, -TARGET, Vector(0.0f, 1.0f, 0.0f));
+}
+
+void ViewEtestPanel() {
+    etestScene.EvaluateCamera(etestLights, 0, EYE, TARGET, 0);
+    LookAt(etestLights);
+    UseProjectionAndView(etestLights.projection, etestLights.view);
 }
 
 void ZClear() { renderDevice.Clear(D3DCLEAR_ZBUFFER, 0); }

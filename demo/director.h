@@ -28,8 +28,18 @@ int SegmentWindowHolds(int segment, DWORD p);
 void AdvanceTicks(DWORD& ticks, double rate);
 // Truncation toward zero, for the frame of a scene pass.
 int Trunc(double x);
-// Degrees to radians with the single-precision pi.
-float Degrees(float degrees);
+
+// The single-precision pi the segment formulas are written with. Ticks and frameClock enter
+// angle formulas as doubles; sines and cosines are taken in double precision.
+constexpr float ShowPi = 3.1415927f;
+// Degrees to radians in double precision, with the show's pi.
+inline double Radians(double degrees) { return degrees * ShowPi / 180.0; }
+
+// The composite transform in which first acts before second (row vectors).
+inline Matrix Then(const Matrix& first, const Matrix& second) { return MatrixMultiply(second, first); }
+
+// Sends a pass's projection and view matrices to the device, in that order.
+void UseProjectionAndView(Matrix& projection, Matrix& view);
 
 // Light record 0 gets the level as its diffuse colour and goes to device slot 0.
 void SetKeyLight(LightSet& lightSet, float level);
@@ -43,6 +53,10 @@ void SetObjectStates(Scene& scene, long zEnable, long zWriteEnable, long alphaBl
 // The light set's view matrix from EYE to TARGET, up (0, 1, 0); reversed: mirrored through the origin.
 void LookAt(LightSet& lightSet);
 void ReversedLook(LightSet& lightSet);
+
+// etest.3d's still camera (frame 0) into its light set and onto the device: where every image
+// overlay and panel pass starts.
+void ViewEtestPanel();
 
 // Clears depth only, leaving the picture.
 void ZClear();

@@ -33,11 +33,6 @@ const CreditsPanel creditsPanels[] = {
 
 }  // namespace
 
-void SetPassTransforms(LightSet& lightSet) {
-    renderDevice.device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, lightSet.projection.AsD3D());
-    renderDevice.device->SetTransform(D3DTRANSFORMSTATE_VIEW, lightSet.view.AsD3D());
-}
-
 void EchoPass(Scene& scene, LightSet& lightSet, DWORD frame, int reversed, float level,
               LPDIRECTDRAWSURFACE7 overrideTexture) {
     scene.EvaluateCamera(lightSet, 0, EYE, TARGET, frame);
@@ -45,7 +40,7 @@ void EchoPass(Scene& scene, LightSet& lightSet, DWORD frame, int reversed, float
         ReversedLook(lightSet);
     else
         LookAt(lightSet);
-    SetPassTransforms(lightSet);
+    UseProjectionAndView(lightSet.projection, lightSet.view);
     SetObjectStates(scene, 0, 0, 1, D3DBLEND_INVSRCCOLOR);
     lightSet.ApplyLights(renderDevice);
     SetKeyLight(lightSet, level);
@@ -53,9 +48,7 @@ void EchoPass(Scene& scene, LightSet& lightSet, DWORD frame, int reversed, float
 }
 
 void CreditsPanelGrid(float creditsLevel) {
-    etestScene.EvaluateCamera(etestLights, 0, EYE, TARGET, 0);
-    LookAt(etestLights);
-    SetPassTransforms(etestLights);
+    ViewEtestPanel();
     etestScene.UpdateLights(static_cast<DWORD>(Trunc(frameClock)), renderDevice, etestLights);
     etestLights.ApplyLights(renderDevice);
     SetKeyLight(etestLights, creditsLevel);
@@ -76,8 +69,8 @@ void RunEchoAndCredits() {
     AdvanceTicks(echoTicks, 210.0);
     AdvanceTicks(creditsTicks, 125.0);
 
-    const float u = static_cast<float>(cos(frameClock * 3.1415927f / 164.0f));
-    const float w = static_cast<float>(cos(Degrees(u * 180.0f)));
+    const double t = frameClock;
+    const float w = static_cast<float>(std::cos(Radians(std::cos(t * ShowPi / 164.0) * 180.0)));
     if (p < mark[2]) {
         echoLevel = -(w * 0.25f + 0.25f) + 0.5f;
     } else {
@@ -103,7 +96,7 @@ void RunEchoAndCredits() {
     // The first echo is opaque: it lays the ground the others add onto.
     etest4Scene.EvaluateCamera(etest4Lights, 0, EYE, TARGET, static_cast<DWORD>(Trunc(a / 3.5)));
     LookAt(etest4Lights);
-    SetPassTransforms(etest4Lights);
+    UseProjectionAndView(etest4Lights.projection, etest4Lights.view);
     etest4Lights.ApplyLights(renderDevice);
     SetObjectStates(etest4Scene, 0, 0, 0, Keep);
     SetKeyLight(etest4Lights, echoLevel);
@@ -116,7 +109,7 @@ void RunEchoAndCredits() {
     // The box garden, solid and depth-tested.
     bboxyScene.EvaluateCamera(bboxyLights, 0, EYE, TARGET, static_cast<DWORD>(Trunc(a * 1.1)));
     LookAt(bboxyLights);
-    SetPassTransforms(bboxyLights);
+    UseProjectionAndView(bboxyLights.projection, bboxyLights.view);
     bboxyScene.UpdateLights(a, renderDevice, bboxyLights);
     bboxyLights.ApplyLights(renderDevice);
     DimAllLights(bboxyLights, boxLevel);

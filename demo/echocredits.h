@@ -30,9 +30,6 @@ extern LPDIRECTDRAWSURFACE7 echoTexture;
 extern DWORD segment3Ticks, variant1Ticks, variant4Ticks, variant5Ticks, compeTicks, burstTicks;
 extern float riseLevel, stretchAmount, burstAmount, suspLevel, segment3Fade;
 
-// Projection, then view, of the light set go to the device.
-void SetPassTransforms(LightSet& lightSet);
-
 // The scene seen from its camera 0 at the frame (mirrored through the origin when reversed),
 // added with DESTBLEND 4 under key light level; only the camera moves.
 void EchoPass(Scene& scene, LightSet& lightSet, DWORD frame, int reversed, float level,

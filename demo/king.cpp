@@ -4,7 +4,7 @@
 
 #include "director.h"
 #include "globals.h"
-#include "passes.h"
+#include "renderdevice.h"
 #include "segments.h"
 
 DWORD segment6Ticks;
@@ -109,9 +109,7 @@ void DrawKing(double t) {
 }
 
 void DrawChangePanel() {
-    etestScene.EvaluateCamera(etestLights, 0, EYE, TARGET, 0);
-    LookAt(etestLights);
-    UseProjectionAndView(etestLights.projection, etestLights.view);
+    ViewEtestPanel();
     etestLights.ApplyLights(renderDevice);
     // The panel's level is capped before the fade comes off it.
     float level = segment6Crossfade + segment6Wave;

@@ -17,10 +17,10 @@ void RunOpening() {
     // The animated scene, lit by a wobbling level that sinks away after mark 0.
     etest2Scene.EvaluateCamera(etest2Lights, 0, EYE, TARGET, f);
     LookAt(etest2Lights);
-    SetPassTransforms(etest2Lights);
-    const float wobble = frameClock * 3.1415927f / 158.0f;
-    introLevel = static_cast<float>(cos(sin(wobble) * 540.0 * static_cast<double>(3.1415927f) / 170.0) * 0.4 + 0.6 -
-                                    introFade);
+    UseProjectionAndView(etest2Lights.projection, etest2Lights.view);
+    const double t = frameClock;
+    introLevel =
+        static_cast<float>(std::cos(std::sin(t * ShowPi / 158.0) * 540.0 * ShowPi / 170.0) * 0.4 + 0.6 - introFade);
     if (introLevel > 1.0f) introLevel = 1.0f;
     if (p > timelineMarks[0]) introFade = introFade + frameDelta / 2.0f;
     if (introLevel < 0.0f) introLevel = 0.0f;
@@ -33,9 +33,7 @@ void RunOpening() {
     etest2Scene.Render(renderDevice, etest2Lights, nullptr);
 
     // The key image added on top through a still camera, fading in.
-    etestScene.EvaluateCamera(etestLights, 0, EYE, TARGET, 0);
-    LookAt(etestLights);
-    SetPassTransforms(etestLights);
+    ViewEtestPanel();
     if (p <= timelineMarks[0]) overlayLevel = frameClock / 3000.0f;
     if (overlayLevel > 0.8f) overlayLevel = 0.8f;
     if (p > timelineMarks[0]) overlayLevel = frameDelta / 15.0f + overlayLevel;

@@ -4,7 +4,7 @@
 
 #include "director.h"
 #include "globals.h"
-#include "passes.h"
+#include "renderdevice.h"
 #include "segments.h"
 
 DWORD segment5Ticks;
@@ -118,9 +118,7 @@ void DrawParticleColumns() {
 }
 
 void DrawBars(double t, float levelB) {
-    etestScene.EvaluateCamera(etestLights, 0, EYE, TARGET, 0);
-    LookAt(etestLights);
-    UseProjectionAndView(etestLights.projection, etestLights.view);
+    ViewEtestPanel();
     etestLights.ApplyLights(renderDevice);
     for (int k = 0; k < BarLayers; ++k) {
         const Matrix bar = Then(RotationZ(static_cast<float>(t / 70.0 - k / 9.0)),

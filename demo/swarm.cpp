@@ -4,7 +4,7 @@
 
 #include "director.h"
 #include "globals.h"
-#include "passes.h"
+#include "renderdevice.h"
 #include "segments.h"
 
 DWORD segment4Ticks;
@@ -17,14 +17,6 @@ namespace {
 constexpr int PanelLayers = 6;
 constexpr int CubaLayers = 6;
 constexpr int SwarmFlares = 600;
-
-// The etest.3d panel seen from its own camera, lit by its own lights.
-void BeginPanelPass() {
-    etestScene.EvaluateCamera(etestLights, 0, EYE, TARGET, 0);
-    LookAt(etestLights);
-    UseProjectionAndView(etestLights.projection, etestLights.view);
-    etestLights.ApplyLights(renderDevice);
-}
 
 void DrawLite() {
     // lite.3d has no camera of its own worth using: it is seen from the panel's camera.
@@ -41,7 +33,8 @@ void DrawLite() {
 
 void DrawFreedomPanels(double t, bool fading) {
     for (int k = 0; k < PanelLayers; ++k) {
-        BeginPanelPass();
+        ViewEtestPanel();
+        etestLights.ApplyLights(renderDevice);
         SetKeyLight(etestLights, 1.0f / 6.0f);
         renderDevice.device->LightEnable(0, TRUE);
         SetObjectStates(etestScene, 0, Keep, 1, D3DBLEND_INVSRCCOLOR);
@@ -96,7 +89,8 @@ void DrawSwarm(double t) {
 
 void DrawYouArePanels(double t) {
     for (int k = 0; k < PanelLayers; ++k) {
-        BeginPanelPass();
+        ViewEtestPanel();
+        etestLights.ApplyLights(renderDevice);
         SetKeyLight(etestLights, segment4Pulse * 5.0f / (2 * k + 1) - segment4Fade);
         renderDevice.device->LightEnable(0, TRUE);
         SetObjectStates(etestScene, 0, Keep, 1, D3DBLEND_INVSRCCOLOR);

@@ -5,18 +5,15 @@
 #include <cstdint>
 #include <d3d.h>
 
+#include "sceneformat.h"
 #include "texture.h"
 #include "vecmath.h"
 
 struct RenderDevice;
 
-constexpr int MaxCameras = 10;
 constexpr int MaxLights = 300;
 constexpr int MaxObjects = 400;
-constexpr int MaxTextures = 20;
-constexpr int MaxMaterials = 20;
 constexpr int DeviceLightSlots = 44;
-constexpr int NameFieldSize = 21;
 
 struct SceneObject {
     char name[NameFieldSize];

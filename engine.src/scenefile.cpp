@@ -1,10 +1,14 @@
 #include "scenefile.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <map>
+
+SceneCounts SceneFile::Counts() const {
+    return SceneCounts{cameraCount, vertexCount, faceCount, objectCount, textureCount, materialCount, lightCount};
+}
 
 bool SceneFile::HasFatalProblem() const { return FirstFatalProblem() != nullptr; }
 
@@ -13,42 +17,6 @@ const SceneFileProblem* SceneFile::FirstFatalProblem() const {
         if (problem.fatal) return &problem;
     return nullptr;
 }
-
-int ByteReader::Bytes(void* destination, size_t count) {
-    if (count > size - offset) return 0;
-    memcpy(destination, data + offset, count);
-    offset += count;
-    return 1;
-}
-
-int ByteReader::U8(uint8_t& value) { return Bytes(&value, 1); }
-
-int ByteReader::I8(int8_t& value) { return Bytes(&value, 1); }
-
-int ByteReader::U16(uint16_t& value) {
-    unsigned char b[2];
-    if (!Bytes(b, 2)) return 0;
-    value = static_cast<uint16_t>(b[0] | (b[1] << 8));
-    return 1;
-}
-
-int ByteReader::I16(int16_t& value) {
-    uint16_t u;
-    if (!U16(u)) return 0;
-    value = static_cast<int16_t>(u);
-    return 1;
-}
-
-int ByteReader::Float(float& value) {
-    unsigned char b[4];
-    if (!Bytes(b, 4)) return 0;
-    const uint32_t bits = static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                          (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
-    memcpy(&value, &bits, 4);
-    return 1;
-}
-
-int ByteReader::Vec(Vector& value) { return Float(value.x) && Float(value.y) && Float(value.z); }
 
 int ReadName(ByteReader& reader, std::string& name, int* clamped) {
     unsigned char field[NameFieldSize];
@@ -60,23 +28,6 @@ int ReadName(ByteReader& reader, std::string& name, int* clamped) {
     // Characters past a zero byte cannot reach a C string; keep what a C string would hold.
     name.resize(strlen(name.c_str()));
     return 1;
-}
-
-int ReadWholeFile(const char* path, std::vector<unsigned char>& bytes) {
-    FILE* file = fopen(path, "rb");
-    if (!file) return 0;
-    bytes.clear();
-    int ok = 0;
-    if (fseek(file, 0, SEEK_END) == 0) {
-        const long size = ftell(file);
-        if (size >= 0 && fseek(file, 0, SEEK_SET) == 0) {
-            bytes.resize(static_cast<size_t>(size));
-            ok = bytes.empty() || fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-        }
-    }
-    if (!ok && errno == 0) errno = EIO;
-    fclose(file);
-    return ok;
 }
 
 const char* TrackKindName(TrackKind kind) {
@@ -92,19 +43,46 @@ const char* TrackKindName(TrackKind kind) {
 
 namespace {
 
+constexpr int ListedProblemsOfAKind = 5;
+
 struct Parser {
     ByteReader reader;
     SceneFile& file;
     float frameScale;
     int flatMesh;
 
+    // Problems of one kind past the first few, keyed by their format: only counted, so a file
+    // with thousands of bad records still gives a readable report.
+    struct Unlisted {
+        size_t firstOffset;
+        bool fatal;
+        int count;
+    };
+    std::map<const char*, int> listedOfKind{};
+    std::map<const char*, Unlisted> unlisted{};
+
     void Report(size_t offset, bool fatal, const char* format, ...) __attribute__((format(printf, 4, 5))) {
+        if (listedOfKind[format]++ >= ListedProblemsOfAKind) {
+            auto [entry, added] = unlisted.try_emplace(format, Unlisted{offset, fatal, 0});
+            entry->second.fatal |= fatal;
+            ++entry->second.count;
+            return;
+        }
         char text[256];
         va_list arguments;
         va_start(arguments, format);
         vsnprintf(text, sizeof text, format, arguments);
         va_end(arguments);
         file.problems.push_back(SceneFileProblem{offset, fatal, text});
+    }
+
+    void ReportUnlisted() {
+        for (const auto& [format, entry] : unlisted) {
+            char text[96];
+            snprintf(text, sizeof text, "%d more problems like the %d above are not listed", entry.count,
+                     ListedProblemsOfAKind);
+            file.problems.push_back(SceneFileProblem{entry.firstOffset, entry.fatal, text});
+        }
     }
 
     // Every truncation ends the parse: nothing after it can be placed.
@@ -151,11 +129,12 @@ int Parser::Header() {
           reader.U8(lightByte)))
         return Truncated("the header");
     file.lightCount = static_cast<int8_t>(lightByte);
-    if (file.cameraCount > MaxCameras) Report(0, true, "%d cameras, more than %d", file.cameraCount, MaxCameras);
+    if (file.cameraCount > MaxCameras)
+        Report(CameraCountAt, true, "%d cameras, more than %d", file.cameraCount, MaxCameras);
     if (file.textureCount > MaxTextures)
-        Report(6, true, "%d textures, more than %d", file.textureCount, MaxTextures);
+        Report(TextureCountAt, true, "%d textures, more than %d", file.textureCount, MaxTextures);
     if (file.materialCount > MaxMaterials)
-        Report(7, true, "%d materials, more than %d", file.materialCount, MaxMaterials);
+        Report(MaterialCountAt, true, "%d materials, more than %d", file.materialCount, MaxMaterials);
     return 1;
 }
 
@@ -201,14 +180,15 @@ int Parser::Materials() {
     for (int i = 0; i < file.materialCount; ++i) {
         snprintf(what, sizeof what, "material %d", i);
         MaterialEntry material;
+        const size_t textureAt = reader.offset + MaterialTextureAt;
         if (!Name(material.name, what)) return 0;
-        const size_t textureAt = reader.offset + 36;
         if (!(reader.Vec(material.ambient) && reader.Vec(material.diffuse) && reader.Vec(material.specular) &&
               reader.I8(material.texture)))
             return Truncated(what);
+        // The slot past the file's textures is empty, so the material draws untextured.
         if (material.texture >= file.textureCount)
-            Report(textureAt, true, "material %d uses texture %d, past the %d textures", i, material.texture,
-                   file.textureCount);
+            Report(textureAt, false, "material %d uses texture %d, past the %d textures; it is drawn untextured", i,
+                   material.texture, file.textureCount);
         file.materials.push_back(material);
     }
     return 1;
@@ -219,6 +199,7 @@ int Parser::Lights() {
     for (int i = 0; i < file.lightCount; ++i) {
         snprintf(what, sizeof what, "light %d", i);
         SceneFileLight light;
+        light.offset = reader.offset;
         if (!Name(light.name, what)) return 0;
         if (!(reader.Vec(light.position) && reader.Vec(light.colour))) return Truncated(what);
         file.lights.push_back(light);
@@ -255,24 +236,28 @@ int Parser::Geometry() {
 void Parser::CheckObjects() {
     uint16_t nextFace = 0;
     for (size_t i = 0; i < file.objects.size(); ++i) {
-        const SceneObject& object = file.objects[i];
-        const size_t at = SceneHeaderSize + file.cameraCount * CameraRecordSize + i * ObjectRecordSize;
+        SceneObject& object = file.objects[i];
+        const size_t at = SceneSections(file.Counts()).objects + i * ObjectRecordSize;
         bool rangesFit = true;
         if (object.firstVertex > object.endVertex || object.endVertex > file.vertexCount) {
-            Report(at + NameFieldSize, true, "object %zu: vertices %u..%u do not fit the %u vertices", i,
+            Report(at + ObjectVerticesAt, true, "object %zu: vertices %u..%u do not fit the %u vertices", i,
                    object.firstVertex, object.endVertex, file.vertexCount);
             rangesFit = false;
         }
         if (object.firstFace > object.endFace || object.endFace > file.faceCount) {
-            Report(at + NameFieldSize + 4, true, "object %zu: faces %u..%u do not fit the %u faces", i,
+            Report(at + ObjectFacesAt, true, "object %zu: faces %u..%u do not fit the %u faces", i,
                    object.firstFace, object.endFace, file.faceCount);
             rangesFit = false;
         }
-        if (object.material < 0 || object.material >= file.materialCount)
-            Report(at + NameFieldSize + 8, true, "object %zu uses material %d, past the %d materials", i,
-                   object.material, file.materialCount);
+        if (object.material < 0 || object.material >= file.materialCount) {
+            const int8_t clamped =
+                static_cast<int8_t>(object.material < 0 || file.materialCount == 0 ? 0 : file.materialCount - 1);
+            Report(at + ObjectMaterialAt, false, "object %zu uses material %d, outside the %d materials; it uses material %d",
+                   i, object.material, file.materialCount, clamped);
+            object.material = clamped;
+        }
         if (flatMesh && object.firstFace != nextFace)
-            Report(at + NameFieldSize + 4, true,
+            Report(at + ObjectFacesAt, true,
                    "object %zu: faces start at %u, not at %u where the previous object ends (a flat load needs "
                    "them in order)",
                    i, object.firstFace, nextFace);
@@ -282,7 +267,7 @@ void Parser::CheckObjects() {
         for (uint32_t f = object.firstFace; f < object.endFace; ++f) {
             for (uint32_t index : file.faces[f].index)
                 if (index < object.firstVertex || index >= object.endVertex) {
-                    Report(at + NameFieldSize + 4, true, "object %zu: face %u uses vertex %u, outside its vertices %u..%u",
+                    Report(at + ObjectFacesAt, true, "object %zu: face %u uses vertex %u, outside its vertices %u..%u",
                            i, f, index, object.firstVertex, object.endVertex);
                     f = object.endFace;
                     break;
@@ -324,7 +309,7 @@ int Parser::Track(size_t at, uint8_t tag) {
 
     const int capacity = tag == LightTag ? MaxLights : (tag == ObjectTag ? MaxObjects : MaxCameras);
     if (index < 0 || index >= capacity) {
-        Report(indexAt, true, "%s track for index %d, outside 0..%d", kind, index, capacity - 1);
+        Report(indexAt, false, "%s track for index %d, outside 0..%d; the track is left out", kind, index, capacity - 1);
         track.usable = false;
     }
     if (keyCount < 0) {
@@ -340,32 +325,32 @@ int Parser::Track(size_t at, uint8_t tag) {
         if (!(reader.I16(frame) && reader.Vec(value))) return Truncated("a track's keys");
         const float scaled = static_cast<float>(frame) * frameScale;
         if (!(scaled > -32769.0f && scaled < 32768.0f)) {
-            if (!overflow)
-                Report(keyAt, true, "%s track %d: frame %d times %g does not fit 16 bits", kind, index, frame,
-                       static_cast<double>(frameScale));
+            if (!overflow && track.usable)
+                Report(keyAt, false, "%s track %d: frame %d times %g does not fit 16 bits; the key is left out", kind,
+                       index, frame, static_cast<double>(frameScale));
             overflow = true;
             continue;
         }
         track.frames.push_back(static_cast<int16_t>(scaled));
         track.values.push_back(value);
     }
-    if (overflow) return 1;
 
     // Sampling needs keys from frame 0 in increasing order; anything else is left out.
-    if (track.usable && keyCount == 0) {
+    const size_t kept = track.frames.size();
+    if (track.usable && kept == 0) {
         Report(at, false, "%s track %d has no key and is left out", kind, index);
         track.usable = false;
     } else if (track.usable && track.frames[0] != 0) {
         Report(at, false, "%s track %d starts at frame %d, not 0, and is left out", kind, index, track.frames[0]);
         track.usable = false;
     }
-    for (int k = 1; track.usable && k < keyCount; ++k)
+    for (size_t k = 1; track.usable && k < kept; ++k)
         if (track.frames[k] <= track.frames[k - 1]) {
-            Report(at, false, "%s track %d: key %d at frame %d does not come after frame %d; the track is left out",
+            Report(at, false, "%s track %d: key %zu at frame %d does not come after frame %d; the track is left out",
                    kind, index, k, track.frames[k], track.frames[k - 1]);
             track.usable = false;
         }
-    if (track.usable && keyCount == 1) Report(at, false, "%s track %d has a single key; its value is held", kind, index);
+    if (track.usable && kept == 1) Report(at, false, "%s track %d has a single key; its value is held", kind, index);
     if (track.usable && track.frames.back() > file.frameCount) file.frameCount = track.frames.back();
     file.tracks.push_back(std::move(track));
     return 1;
@@ -381,5 +366,6 @@ int ParseSceneFile(const unsigned char* bytes, size_t size, float frameScale, in
         parser.CheckObjects();
         parser.Tracks();
     }
+    parser.ReportUnlisted();
     return !file.HasFatalProblem();
 }

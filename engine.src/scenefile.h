@@ -9,29 +9,8 @@
 #include <vector>
 
 #include "scene.h"
+#include "sceneformat.h"
 #include "vecmath.h"
-
-constexpr int SceneHeaderSize = 9;
-constexpr int MaxNameLength = NameFieldSize - 1;
-constexpr int CameraRecordSize = 45;
-constexpr int ObjectRecordSize = 30;
-constexpr int TextureRecordSize = 21;
-constexpr int MaterialRecordSize = 58;
-constexpr int LightRecordSize = 45;
-constexpr int KeyRecordSize = 14;
-
-// Track tags as they stand in the file.
-enum TrackTag : uint8_t {
-    EndTag = 0,
-    ObjectTag = 1,
-    TargetTag = 2,
-    EyeTag = 3,
-    LightTag = 4,
-};
-enum ObjectTrackSubtype : int16_t {
-    PositionSubtype = 1,
-    ScaleSubtype = 3,
-};
 
 // What a track animates: the table it fills in a Scene.
 enum TrackKind { EyeTrack, TargetTrack, PositionTrack, ScaleTrack, LightTrack };
@@ -39,12 +18,13 @@ enum TrackKind { EyeTrack, TargetTrack, PositionTrack, ScaleTrack, LightTrack };
 struct SceneFileProblem {
     size_t offset;
     // Fatal problems make the loader refuse the file; the others are degraded (a name cut to
-    // 20 characters, a track dropped or held) and only reported.
+    // 20 characters, a track or key dropped or held, an index clamped) and only reported.
     bool fatal;
     std::string message;
 };
 
 struct SceneFileLight {
+    size_t offset;  // of the record
     std::string name;
     Vector position;
     Vector colour;
@@ -55,7 +35,7 @@ struct SceneFileTrack {
     TrackKind kind;
     int index;
     int keyCount;                // as written in the file
-    std::vector<int16_t> frames;  // scaled and truncated
+    std::vector<int16_t> frames;  // scaled and truncated; keys that do not fit 16 bits are left out
     std::vector<Vector> values;
     bool usable;                  // false: the loader leaves the track out
 };
@@ -81,31 +61,14 @@ struct SceneFile {
     int frameCount;  // largest last-key frame over the usable tracks
     std::vector<SceneFileProblem> problems;
 
+    SceneCounts Counts() const;
     bool HasFatalProblem() const;
     const SceneFileProblem* FirstFatalProblem() const;
-};
-
-// Bounded little-endian reading from memory; a read past the end fails and moves nothing.
-struct ByteReader {
-    const unsigned char* data;
-    size_t size;
-    size_t offset;
-
-    int Bytes(void* destination, size_t count);
-    int U8(uint8_t& value);
-    int I8(int8_t& value);
-    int U16(uint16_t& value);
-    int I16(int16_t& value);
-    int Float(float& value);
-    int Vec(Vector& value);
 };
 
 // Reads one 21-byte name field: a length byte, then 20 characters of which that many are the
 // name. A length past 20 is cut to 20 (clamped is set). 0 when the field is cut short.
 int ReadName(ByteReader& reader, std::string& name, int* clamped);
-
-// Reads a whole file with one read; 0 with errno set when it cannot be opened or read.
-int ReadWholeFile(const char* path, std::vector<unsigned char>& bytes);
 
 // Parses and checks a file's bytes for the given frame scale; a flat load also needs the
 // objects' face ranges to follow one another from face 0. 1 when the loader can take it

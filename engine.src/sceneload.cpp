@@ -1,9 +1,9 @@
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "datafile.h"
 #include "renderdevice.h"
 #include "scene.h"
 #include "scenefile.h"
@@ -158,8 +158,9 @@ int Scene::Load(const char* fileName, LightSet& lightSet, RenderDevice& renderDe
     Free();
     this->flatMesh = flatMesh;
 
-    char path[200];
-    snprintf(path, sizeof path, "scenes//%s", fileName);
+    const std::string pathText = std::string("scenes//") + fileName;
+    const std::string shownText = ShownFileName(pathText);
+    const char* path = shownText.c_str();
     IDirect3DDevice7* device = renderDevice.device;
     if (!device || !renderDevice.direct3D) {
         fprintf(stderr, "%s: no render device to load the scene onto\n", path);
@@ -167,25 +168,27 @@ int Scene::Load(const char* fileName, LightSet& lightSet, RenderDevice& renderDe
     }
 
     std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        fprintf(stderr, "%s: cannot read the scene: %s\n", path, strerror(errno));
+    std::string problem;
+    if (!ReadDataFile(pathText.c_str(), bytes, problem)) {
+        fprintf(stderr, "%s: cannot read the scene: %s\n", path, problem.c_str());
         return 0;
     }
     SceneFile file;
     ParseSceneFile(bytes.data(), bytes.size(), frameScale, flatMesh, file);
-    if (const SceneFileProblem* problem = file.FirstFatalProblem()) {
-        fprintf(stderr, "%s: offset %zu: %s\n", path, problem->offset, problem->message.c_str());
+    if (const SceneFileProblem* fatal = file.FirstFatalProblem()) {
+        fprintf(stderr, "%s: offset %zu: %s\n", path, fatal->offset, fatal->message.c_str());
         return 0;
     }
-    // The light set's counters are 8-bit and files append to them.
-    const int lightCount = file.lightCount > 0 ? file.lightCount : 0;
-    if (lightSet.lightCount + lightCount > 255) {
-        fprintf(stderr, "%s: offset 8: %d lights after the light set's %d would pass 255\n", path, lightCount,
-                lightSet.lightCount);
-        return 0;
+    for (const SceneFileProblem& report : file.problems)
+        fprintf(stderr, "%s: offset %zu: %s\n", path, report.offset, report.message.c_str());
+    // The light set's counters are 8-bit and files append to them: lights past 255 are left out.
+    const size_t lightRoom = 255 - lightSet.lightCount;
+    if (file.lights.size() > lightRoom) {
+        fprintf(stderr, "%s: offset %zu: %zu lights after the light set's %d would pass 255; the last %zu are left out\n",
+                path, file.lights[lightRoom].offset, file.lights.size(), lightSet.lightCount,
+                file.lights.size() - lightRoom);
+        file.lights.resize(lightRoom);
     }
-    for (const SceneFileProblem& problem : file.problems)
-        fprintf(stderr, "%s: offset %zu: %s\n", path, problem.offset, problem.message.c_str());
 
     lightSet.cameraCount = file.cameraCount;
     vertexCount = file.vertexCount;
@@ -283,7 +286,7 @@ int Scene::Load(const char* fileName, LightSet& lightSet, RenderDevice& renderDe
         // A later track for the same slot replaces the earlier one.
         delete[] keyTable[index];
         delete[] sampleTable[index];
-        const int keyCount = track.keyCount;
+        const int keyCount = static_cast<int>(track.frames.size());
         TrackKey* keys = keyTable[index] = new TrackKey[keyCount];
         for (int k = 0; k < keyCount; ++k) {
             const Vector& v = track.values[k];
@@ -306,10 +309,11 @@ int Scene::Load(const char* fileName, LightSet& lightSet, RenderDevice& renderDe
         description.dwFVF = DrawVertexFormat;
         description.dwNumVertices = vertexCount;
         if (FAILED(renderDevice.direct3D->CreateVertexBuffer(&description, &vertexBuffer, 0)) || !vertexBuffer) {
-            fprintf(stderr, "%s: the vertex buffer for %d vertices cannot be created\n", path, vertexCount);
+            // Everything read so far stays (others read the bounds, cameras and lights); only the
+            // draws of this scene are skipped, as they have no buffer to draw from.
+            fprintf(stderr, "%s: the vertex buffer for %d vertices cannot be created; the scene is not drawn\n", path,
+                    vertexCount);
             vertexBuffer = nullptr;
-            Free();
-            this->flatMesh = flatMesh;
             return 0;
         }
         void* data = nullptr;

@@ -4,14 +4,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+// The Windows headers already define boolean as libjpeg's Windows build has it (unsigned char).
+#ifdef _WIN32
+#define HAVE_BOOLEAN
+#endif
 #include <jpeglib.h>
 
+#include "datafile.h"
 #include "renderdevice.h"
 
 namespace {
 
+// The largest texture side any device takes: pictures past it (or past the device's own limit,
+// once known) could never become a texture.
 constexpr DWORD MaxImageSide = 16384;
+// libjpeg's own working memory (a progressive picture keeps all its coefficients); past this it
+// fails instead of asking for gigabytes on behalf of a damaged header.
+constexpr long MaxDecoderMemory = 256L << 20;
+
+DWORD LargestImageSide(DWORD deviceLimit) {
+    return deviceLimit != 0 && deviceLimit < MaxImageSide ? deviceLimit : MaxImageSide;
+}
 
 // libjpeg's standard error manager ends the process on a corrupt file; this one returns to
 // LoadJpeg instead, so a bad image only leaves its texture empty.
@@ -50,8 +65,20 @@ DWORD PowerOfTwoAtLeast(DWORD size) {
 }  // namespace
 
 int LoadJpeg(const char* fileName, Image* image) {
-    char path[200];
-    snprintf(path, sizeof path, "gfx//%s", fileName);
+    const std::string pathText = std::string("gfx//") + fileName;
+    const std::string shownText = ShownFileName(pathText);
+    const char* path = shownText.c_str();
+    // Names come from scene files: none may reach outside gfx/.
+    if (!IsPlainFileName(fileName)) {
+        fprintf(stderr, "%s: not a file name inside gfx; the picture is left out\n", path);
+        return 0;
+    }
+    std::string problem;
+    FILE* file = OpenDataFile(pathText.c_str(), problem);
+    if (!file) {
+        fprintf(stderr, "%s: cannot open the picture: %s\n", path, problem.c_str());
+        return 0;
+    }
 
     jpeg_decompress_struct decoder;
     JpegErrorManager errors;
@@ -59,13 +86,6 @@ int LoadJpeg(const char* fileName, Image* image) {
     errors.standard.error_exit = RecoverFromJpegError;
     errors.standard.output_message = ReportJpegMessage;
     errors.path = path;
-    jpeg_create_decompress(&decoder);
-
-    FILE* file = fopen(path, "rb");
-    if (!file) {
-        jpeg_destroy_decompress(&decoder);
-        return 0;
-    }
     // Written after setjmp and read after a longjmp back to it, hence volatile.
     unsigned char* volatile row = nullptr;
     void* volatile pixels = nullptr;
@@ -77,21 +97,30 @@ int LoadJpeg(const char* fileName, Image* image) {
         image->pixels = nullptr;
         return 0;
     }
+    jpeg_create_decompress(&decoder);
+    decoder.mem->max_memory_to_use = MaxDecoderMemory;
 
     jpeg_stdio_src(&decoder, file);
     jpeg_read_header(&decoder, TRUE);
+    // Refused before jpeg_start_decompress, which allocates for the size the header claims.
+    const DWORD widest = LargestImageSide(renderDevice.maxTextureWidth);
+    const DWORD tallest = LargestImageSide(renderDevice.maxTextureHeight);
+    if (decoder.image_width > widest || decoder.image_height > tallest) {
+        fprintf(stderr, "%s: %ux%u pixels is larger than the largest texture (%ux%u); the picture is left out\n",
+                path, decoder.image_width, decoder.image_height, widest, tallest);
+        longjmp(errors.recovery, 1);
+    }
+    if (decoder.num_components != 3) {
+        fprintf(stderr, "%s: %d colour components (grayscale or CMYK), not 3; the picture is left out\n", path,
+                decoder.num_components);
+        longjmp(errors.recovery, 1);
+    }
     jpeg_start_decompress(&decoder);
     const DWORD width = decoder.output_width;
     const DWORD height = decoder.output_height;
     if (decoder.output_components != 3) {
-        jpeg_destroy_decompress(&decoder);
-        fclose(file);
-        return 0;
-    }
-    // No device takes textures this large; refusing them keeps a damaged header from asking for
-    // gigabytes.
-    if (width > MaxImageSide || height > MaxImageSide) {
-        fprintf(stderr, "%s: %ux%u pixels is larger than %u on a side\n", path, width, height, MaxImageSide);
+        fprintf(stderr, "%s: decodes to %d colour components, not 3; the picture is left out\n", path,
+                decoder.output_components);
         longjmp(errors.recovery, 1);
     }
     pixels = malloc(static_cast<size_t>(width) * height * 4);
@@ -126,7 +155,7 @@ LPDIRECTDRAWSURFACE7 CreateTexture(LPDIRECT3DDEVICE7 device, DWORD width, DWORD 
 
     DDSURFACEDESC2 description;
     memset(&description, 0, sizeof description);
-    description.dwSize = DDSURFACEDESC2_WIN32_SIZE;
+    description.dwSize = SurfaceDescriptionSize;
     description.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
     description.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
     description.dwWidth = width;
@@ -198,7 +227,7 @@ int UploadImage(LPDIRECTDRAWSURFACE7 texture, Image* image) {
     if (FAILED(texture->GetDDInterface(reinterpret_cast<LPVOID*>(&directDraw))) || !directDraw) return 0;
     DDSURFACEDESC2 description;
     memset(&description, 0, sizeof description);
-    description.dwSize = DDSURFACEDESC2_WIN32_SIZE;
+    description.dwSize = SurfaceDescriptionSize;
     description.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
     int result = 0;
     LPDIRECTDRAWSURFACE7 staging = nullptr;
@@ -211,7 +240,7 @@ int UploadImage(LPDIRECTDRAWSURFACE7 texture, Image* image) {
         if (SUCCEEDED(directDraw->CreateSurface(&description, &staging, nullptr)) && staging) {
             DDSURFACEDESC2 locked;
             memset(&locked, 0, sizeof locked);
-            locked.dwSize = DDSURFACEDESC2_WIN32_SIZE;
+            locked.dwSize = SurfaceDescriptionSize;
             if (SUCCEEDED(staging->Lock(nullptr, &locked, DDLOCK_WRITEONLY, nullptr))) {
                 const size_t bytesPerPixel = description.ddpfPixelFormat.dwRGBBitCount == 32 ? 4 : 2;
                 const size_t rowBytes = image->width * bytesPerPixel;

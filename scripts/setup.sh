@@ -14,7 +14,10 @@ packages=(
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
   libepoxy-dev libegl-dev libegl-mesa0 libgl-dev libglx-mesa0 libgl1-mesa-dri
   ffmpeg xvfb xauth xdotool x11-utils imagemagick
+  g++-mingw-w64-x86-64
 )
+# The sanitizer build uses clang, whose libFuzzer builds the fuzz targets.
+if [ "$preset" = sanitize ]; then packages+=(clang-14 libclang-rt-14-dev); fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,10 +1,11 @@
 // The audio library's entry points: one output at a time, streams decoded up front.
 #include <bass.h>
 
-#include "audio/mixer.h"
-#include "audio/mp3decoder.h"
-#include "audio/output.h"
-#include "audio/virtualclock.h"
+#include "mixer.h"
+#include "mp3decoder.h"
+
+#include <platform/audiooutput.h>
+#include <platform/backendtable.h>
 
 #include <cstdio>
 #include <string>
@@ -12,17 +13,40 @@
 
 namespace {
 
-const audio::AudioOutput* activeOutput = nullptr;
+const platform::AudioOutputRecord* chosenOutput = nullptr;
+const platform::AudioOutputRecord* activeOutput = nullptr;
 long outputFrequency = 0;
+
+// BASS's device number 0 is "no sound".
+constexpr int NoSoundDevice = 0;
 
 // Frequencies a sound device and the decoder's resampler can both be asked for.
 constexpr DWORD LowestFrequency = 8000;
 constexpr DWORD HighestFrequency = 192000;
 
-bool OpenOutput(const audio::AudioOutput& output, long frequency, std::string& error) {
+bool OpenOutput(const platform::AudioOutputRecord& output, long frequency, std::string& error) {
     if (!output.open(frequency, error)) return false;
     activeOutput = &output;
     return true;
+}
+
+// The default device: the available outputs in table order, the first that opens.
+bool OpenFirstAvailable(long frequency, std::string& error) {
+    std::string firstError;
+    for (const platform::AudioOutputRecord* const* output = platform::audioOutputTable; *output; ++output) {
+        if (!(*output)->available()) continue;
+        error.clear();
+        if (OpenOutput(**output, frequency, error)) {
+            static bool told = false;
+            if (!firstError.empty() && !told) {
+                fprintf(stderr, "audio: no sound device (%s); the music plays silently\n", firstError.c_str());
+                told = true;
+            }
+            return true;
+        }
+        if (firstError.empty()) firstError = error;
+    }
+    return false;
 }
 
 }  // namespace
@@ -40,21 +64,12 @@ BOOL BASS_Init(int device, DWORD frequency, DWORD flags, HWND window) {
     audio::SetMixFrequency(long(frequency));
     std::string error;
     bool opened = false;
-    if (audio::VirtualClockRequested()) {
-        opened = OpenOutput(audio::virtualClockOutput, long(frequency), error);
+    if (chosenOutput) {
+        opened = OpenOutput(*chosenOutput, long(frequency), error);
     } else if (device == -1 || device == 1) {
-        opened = OpenOutput(audio::sdlOutput, long(frequency), error);
-        if (!opened) {
-            static bool told = false;
-            if (!told) {
-                fprintf(stderr, "audio: no sound device (%s); the music plays silently\n", error.c_str());
-                told = true;
-            }
-            error.clear();
-            opened = OpenOutput(audio::silentOutput, long(frequency), error);
-        }
-    } else if (device == 0) {
-        opened = OpenOutput(audio::silentOutput, long(frequency), error);
+        opened = OpenFirstAvailable(long(frequency), error);
+    } else if (device == NoSoundDevice) {
+        opened = OpenOutput(platform::silentOutput, long(frequency), error);
     } else {
         error = "no output device " + std::to_string(device);
     }
@@ -92,16 +107,12 @@ HSYNC BASS_ChannelSetSync(DWORD channel, DWORD type, DWORD parameter, SYNCPROC* 
 BOOL BASS_Start() { return activeOutput != nullptr; }
 
 BOOL BASS_StreamPlay(HSTREAM stream, BOOL flush, DWORD flags) {
-    if (!audio::PlayStream(stream, flush != 0, (flags & BASS_SAMPLE_LOOP) != 0)) return 0;
-    audio::SetMusicPlaying(true);
-    return 1;
+    return audio::PlayStream(stream, flush != 0, (flags & BASS_SAMPLE_LOOP) != 0) ? 1 : 0;
 }
 
 DWORD BASS_ChannelGetPosition(DWORD channel) {
-    if (!audio::StreamExists(channel)) return DWORD(-1);
-    if (activeOutput == &audio::virtualClockOutput)
-        return audio::StreamStarted(channel) ? audio::VirtualPosition() : 0;
-    return audio::StreamPosition(channel, audio::MonotonicNanoseconds());
+    if (!activeOutput || !audio::StreamExists(channel)) return DWORD(-1);
+    return activeOutput->position(channel);
 }
 
 BOOL BASS_Free() {
@@ -110,6 +121,15 @@ BOOL BASS_Free() {
     activeOutput = nullptr;
     outputFrequency = 0;
     audio::RemoveAllStreams();
-    audio::ResetVirtualClock();
+    chosenOutput = nullptr;
     return 1;
 }
+
+bool platform::SelectAudioOutput(const char* name) {
+    const AudioOutputRecord* output = FindRecord(audioOutputTable, name);
+    if (output == nullptr) return false;
+    chosenOutput = output;
+    return true;
+}
+
+void platform::UseAudioOutput(const AudioOutputRecord* record) { chosenOutput = record; }

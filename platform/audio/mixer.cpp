@@ -1,4 +1,4 @@
-#include "audio/mixer.h"
+#include "mixer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -91,6 +91,13 @@ bool StreamStarted(DWORD handle) {
     std::lock_guard<std::mutex> guard(mixerLock);
     Stream* stream = FindStream(handle);
     return stream && stream->started;
+}
+
+bool AnyStreamStarted() {
+    std::lock_guard<std::mutex> guard(mixerLock);
+    for (const auto& stream : streams)
+        if (stream->started) return true;
+    return false;
 }
 
 bool PlayStream(DWORD handle, bool flush, bool loop) {
@@ -189,6 +196,8 @@ DWORD StreamPosition(DWORD handle, int64_t now) {
         position = stream->length;
     return DWORD(position);
 }
+
+DWORD HeardPosition(DWORD stream) { return StreamPosition(stream, MonotonicNanoseconds()); }
 
 void RemoveAllStreams() {
     std::lock_guard<std::mutex> guard(mixerLock);

@@ -27,6 +27,8 @@ bool StreamExists(DWORD stream);
 
 // True once PlayStream has started the stream.
 bool StreamStarted(DWORD stream);
+// True once PlayStream has started any stream.
+bool AnyStreamStarted();
 
 // Starts a stream from its beginning, or, when it is already playing and flush is false,
 // only updates its loop flag. A stream created looping keeps looping. Returns false for an unknown stream.
@@ -42,6 +44,9 @@ void Mix(uint8_t* output, size_t bytes, size_t queuedBytes, int64_t now);
 // The position being heard at time now, in bytes of the stream's decoded audio. Never moves
 // backwards within one pass and never passes what has been mixed.
 DWORD StreamPosition(DWORD stream, int64_t now);
+
+// StreamPosition now: the position of an output that plays the mix as it is handed over.
+DWORD HeardPosition(DWORD stream);
 
 // Forgets every stream and sync.
 void RemoveAllStreams();

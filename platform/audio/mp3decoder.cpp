@@ -1,4 +1,4 @@
-#include "audio/mp3decoder.h"
+#include "mp3decoder.h"
 
 #include <mpg123.h>
 

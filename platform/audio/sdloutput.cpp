@@ -1,5 +1,6 @@
-#include "audio/mixer.h"
-#include "audio/output.h"
+#include "mixer.h"
+
+#include <platform/audiooutput.h>
 
 #include <SDL.h>
 
@@ -85,8 +86,11 @@ void CloseSdl() {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
+// Always worth trying: an output that cannot start says why.
+bool Tried() { return true; }
+
 }  // namespace
 
-const AudioOutput sdlOutput = {"SDL", OpenSdl, CloseSdl};
-
 }  // namespace audio
+
+const platform::AudioOutputRecord platform::sdlOutput = {"SDL", audio::Tried, audio::OpenSdl, audio::HeardPosition, audio::CloseSdl};

@@ -1,5 +1,6 @@
-#include "audio/mixer.h"
-#include "audio/output.h"
+#include "mixer.h"
+
+#include <platform/audiooutput.h>
 
 #include <condition_variable>
 #include <cstdlib>
@@ -72,8 +73,11 @@ void CloseSilent() {
     if (pacer.joinable()) pacer.join();
 }
 
+// Always worth trying: an output that cannot start says why.
+bool Tried() { return true; }
+
 }  // namespace
 
-const AudioOutput silentOutput = {"silent", OpenSilent, CloseSilent};
-
 }  // namespace audio
+
+const platform::AudioOutputRecord platform::silentOutput = {"silent", audio::Tried, audio::OpenSilent, audio::HeardPosition, audio::CloseSilent};

@@ -6,6 +6,11 @@
 #include <d3d.h>
 
 #include <cstdint>
+#include <string>
+
+// Direct3D 7 answers a call it cannot take with DDERR_INVALIDPARAMS; the devices call it by the
+// name later Direct3D versions gave it. Not part of d3d.h, which has only Direct3D 7's own names.
+#define D3DERR_INVALIDCALL DDERR_INVALIDPARAMS
 
 // What a device keeps for a surface beside the surface's memory: a GL texture mirroring it, or
 // the GL framebuffer a render target is really drawn into. The core asks it before it reads or
@@ -26,7 +31,7 @@ protected:
 
 // The memory behind a surface, as a device draws into it or samples from it.
 struct SurfaceMemory {
-    void* pixels;
+    void* pixels;  // height rows of pitch bytes, the padding after each row included
     LONG pitch;  // bytes per row
     DWORD width;
     DWORD height;
@@ -39,8 +44,20 @@ struct SurfaceMemory {
 
 // Provided by the DirectDraw core for any surface or vertex buffer it created (null otherwise).
 SurfaceMemory* SurfaceMemoryOf(IDirectDrawSurface7* surface);
+// Whether the surface was created with DDSCAPS_TEXTURE: Direct3D samples no other surface, and
+// takes any other set as a texture as no texture at all.
+bool IsTextureSurface(IDirectDrawSurface7* surface);
 IDirectDrawSurface7* AttachedZBufferOf(IDirectDrawSurface7* surface);
 void* VertexBufferMemoryOf(IDirect3DVertexBuffer7* vertexBuffer, DWORD* vertexFormat, DWORD* vertexCount);
+// The name a texture surface took when it was created (see DeviceLayerRecord), or null.
+const char* SurfaceNameOf(IDirectDrawSurface7* surface);
+
+// The depth a viewport maps z = 1 to. Direct3D widens a range narrower than a thousandth (an
+// empty or inverted one too) to exactly that, so depth still orders what is drawn.
+inline float ViewportMaxZ(const D3DVIEWPORT7& viewport) {
+    const float widened = viewport.dvMinZ + 0.001f;
+    return viewport.dvMaxZ > widened ? viewport.dvMaxZ : widened;
+}
 
 // Whether a device can be used on this machine, and whether it should be offered first.
 enum class DeviceAvailability { Missing, Available, Preferred };
@@ -62,6 +79,29 @@ struct DeviceDriverRecord {
 
 DeviceAvailability AvailabilityOf(const DeviceDriverRecord& record);
 
-// The device table, ending with a null record. EnumDevices reports the preferred devices first,
-// then the other available ones, each group in table order.
+// A layer every created device is handed through before the program gets it: the tracing device
+// of the capture component. It also names texture surfaces as they are created.
+struct DeviceLayerRecord {
+    const char* name;
+    // A device standing in front of the inner one; takes over the inner device's reference.
+    // Null when out of memory.
+    IDirect3DDevice7* (*wrap)(IDirect3DDevice7* inner);
+    // The name of a texture surface being created now; empty for none.
+    std::string (*textureName)();
+};
+
+extern const DeviceDriverRecord softwareDeviceRecord;
+extern const DeviceDriverRecord openglDeviceRecord;
+extern const DeviceLayerRecord tracingDeviceLayer;
+
+// The device table, ending with null. EnumDevices reports the preferred devices first, then the
+// other available ones, each group in table order.
 extern const DeviceDriverRecord* const deviceDrivers[];
+// The layers, innermost first; ends with null.
+extern const DeviceLayerRecord* const deviceLayers[];
+
+namespace platform {
+// Devices from this table from now on (a test's own drivers, say); null goes back to
+// deviceDrivers.
+void UseDeviceDrivers(const DeviceDriverRecord* const* table);
+}  // namespace platform

@@ -103,8 +103,7 @@ HRESULT ValidateLight(const D3DLIGHT7& light) {
 HRESULT ValidateViewport(const D3DVIEWPORT7& port, DWORD targetWidth, DWORD targetHeight) {
     if ((uint64_t)port.dwX + port.dwWidth > targetWidth || (uint64_t)port.dwY + port.dwHeight > targetHeight)
         return D3DERR_INVALIDCALL;
-    if (!(port.dvMinZ >= 0.0f && port.dvMinZ <= 1.0f && port.dvMaxZ >= 0.0f && port.dvMaxZ <= 1.0f))
-        return D3DERR_INVALIDCALL;
+    // Any depth range is taken: the mapping widens narrow ones and the depth test clamps to 0..1.
     return D3D_OK;
 }
 

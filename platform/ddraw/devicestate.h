@@ -34,7 +34,7 @@ HRESULT SetTextureStageState(RenderStates& states, DWORD stage, DWORD state, DWO
 
 // Whether a device can use the light, and the reason when it cannot.
 HRESULT ValidateLight(const D3DLIGHT7& light);
-// The viewport must lie inside a target of the given size, its depth range inside 0..1.
+// The viewport must lie inside a target of the given size; any depth range is taken.
 HRESULT ValidateViewport(const D3DVIEWPORT7& viewport, DWORD targetWidth, DWORD targetHeight);
 
 struct LightSlot {

@@ -4,7 +4,6 @@
 #include "directdraw.h"
 #include "pixelformats.h"
 #include "surface.h"
-#include "tracedevice.h"
 #include "vertexbuffer.h"
 
 #include <new>
@@ -24,6 +23,8 @@ DWORD RenderDepthBit(DWORD bitCount) {
     default: return 0;
     }
 }
+
+const DeviceDriverRecord* const* driverTable = deviceDrivers;
 }  // namespace
 
 }  // namespace ddraw
@@ -35,7 +36,7 @@ DeviceAvailability AvailabilityOf(const DeviceDriverRecord& record) {
 namespace ddraw {
 
 const DeviceDriverRecord* FindDeviceRecord(const GUID& deviceGuid) {
-    for (const DeviceDriverRecord* const* record = deviceDrivers; *record != nullptr; ++record)
+    for (const DeviceDriverRecord* const* record = driverTable; *record != nullptr; ++record)
         if (*(*record)->guid == deviceGuid && AvailabilityOf(**record) != DeviceAvailability::Missing) return *record;
     return nullptr;
 }
@@ -49,18 +50,10 @@ HRESULT Direct3D::QueryInterface(REFIID riid, LPVOID* object) {
     return AnswerQuery<IDirect3D7>(this, riid, IID_IDirect3D7, object);
 }
 
-ULONG Direct3D::AddRef() { return ++references; }
-
-ULONG Direct3D::Release() {
-    const ULONG left = --references;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT Direct3D::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, LPVOID context) {
     if (callback == nullptr) return DDERR_INVALIDPARAMS;
     for (DeviceAvailability group : {DeviceAvailability::Preferred, DeviceAvailability::Available}) {
-        for (const DeviceDriverRecord* const* record = deviceDrivers; *record != nullptr; ++record) {
+        for (const DeviceDriverRecord* const* record = driverTable; *record != nullptr; ++record) {
             if (AvailabilityOf(**record) != group) continue;
             D3DDEVICEDESC7 description = {};
             (*record)->describe(&description);
@@ -84,14 +77,17 @@ HRESULT Direct3D::CreateDevice(REFCLSID deviceGuid, LPDIRECTDRAWSURFACE7 renderT
     record->describe(&description);
     if (!(description.dwDeviceRenderBitDepth & RenderDepthBit(target->memory.format.dwRGBBitCount)))
         return DDERR_INVALIDPIXELFORMAT;
-    IDirect3DDevice7* inner = record->create(this, renderTarget);
-    if (inner == nullptr) return DDERR_GENERIC;
-    IDirect3DDevice7* traced = CreateTracingDevice(inner);
-    if (traced == nullptr) {
-        inner->Release();
-        return DDERR_OUTOFMEMORY;
+    IDirect3DDevice7* created = record->create(this, renderTarget);
+    if (created == nullptr) return DDERR_GENERIC;
+    for (const DeviceLayerRecord* const* layer = deviceLayers; *layer != nullptr; ++layer) {
+        IDirect3DDevice7* wrapped = (*layer)->wrap(created);
+        if (wrapped == nullptr) {
+            created->Release();
+            return DDERR_OUTOFMEMORY;
+        }
+        created = wrapped;
     }
-    *device = traced;
+    *device = created;
     return D3D_OK;
 }
 
@@ -123,3 +119,7 @@ HRESULT Direct3D::EnumZBufferFormats(REFCLSID deviceGuid, LPD3DENUMPIXELFORMATSC
 }
 
 }  // namespace ddraw
+
+void platform::UseDeviceDrivers(const DeviceDriverRecord* const* table) {
+    ddraw::driverTable = table != nullptr ? table : deviceDrivers;
+}

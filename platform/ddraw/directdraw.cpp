@@ -4,11 +4,9 @@
 #include "direct3d.h"
 #include "displaymodes.h"
 #include "pixelformats.h"
-#include "platform/devicetrace.h"
 #include "platform/display.h"
 #include "surface.h"
 #include "surfacelimits.h"
-#include "texturenames.h"
 
 #include <cstring>
 #include <new>
@@ -16,6 +14,9 @@
 namespace ddraw {
 
 namespace {
+// The size of DDCAPS in a 32-bit Windows program, as the show fills it in.
+constexpr DWORD Win32CapsSize = 380;
+
 bool Matches(const DDSURFACEDESC2* filter, const Mode& mode) {
     if (filter == nullptr) return true;
     if ((filter->dwFlags & DDSD_WIDTH) && filter->dwWidth != mode.width) return false;
@@ -23,6 +24,15 @@ bool Matches(const DDSURFACEDESC2* filter, const Mode& mode) {
     if ((filter->dwFlags & DDSD_PIXELFORMAT) && filter->ddpfPixelFormat.dwRGBBitCount != mode.bitCount) return false;
     if ((filter->dwFlags & DDSD_REFRESHRATE) && filter->dwRefreshRate != mode.refreshRate) return false;
     return true;
+}
+// Every layer hears of the new texture; the first name given is the surface's.
+std::string NameForNewTexture() {
+    std::string name;
+    for (const DeviceLayerRecord* const* layer = deviceLayers; *layer != nullptr; ++layer) {
+        std::string given = (*layer)->textureName();
+        if (name.empty()) name.swap(given);
+    }
+    return name;
 }
 }  // namespace
 
@@ -40,19 +50,11 @@ HRESULT DirectDraw::QueryInterface(REFIID riid, LPVOID* object) {
     return AnswerQuery<IDirectDraw7>(this, riid, IID_IDirectDraw7, object);
 }
 
-ULONG DirectDraw::AddRef() { return ++references; }
-
-ULONG DirectDraw::Release() {
-    const ULONG left = --references;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT DirectDraw::GetCaps(LPDDCAPS driverCaps, LPDDCAPS emulationCaps) {
     if (driverCaps == nullptr && emulationCaps == nullptr) return DDERR_INVALIDPARAMS;
     for (DDCAPS* caps : {driverCaps, emulationCaps}) {
         if (caps == nullptr) continue;
-        if (caps->dwSize != DDCAPS_WIN32_SIZE && caps->dwSize != sizeof(DDCAPS)) return DDERR_INVALIDPARAMS;
+        if (caps->dwSize != Win32CapsSize && caps->dwSize != sizeof(DDCAPS)) return DDERR_INVALIDPARAMS;
     }
     // Nothing is accelerated: the driver has no hardware capabilities to report.
     for (DDCAPS* caps : {driverCaps, emulationCaps}) {
@@ -142,7 +144,7 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 description, LPDIRECTDRAWSURF
         if (created) created->Release();
         return DDERR_OUTOFMEMORY;
     }
-    if (caps & DDSCAPS_TEXTURE) created->name = TakeOpenedFileName();
+    if (caps & DDSCAPS_TEXTURE) created->name = NameForNewTexture();
     *surface = created;
     return DD_OK;
 }

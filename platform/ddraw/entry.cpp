@@ -1,17 +1,42 @@
-// The two entry points of DirectDraw. They stand alone in this unit so that a test program
-// can provide its own drivers by defining both itself.
+// The two entry points of DirectDraw, over the table of drivers.
 #include "directdraw.h"
 
+#include "platform/directdrawdrivers.h"
 #include "platform/display.h"
 
 #include <new>
+#include <string>
+
+namespace {
+
+HRESULT CreatePrimaryDisplayDriver(const platform::DirectDrawDriverRecord&, IDirectDraw7** directDraw) {
+    if (!platform::OpenDisplay()) return DDERR_NODIRECTDRAWHW;
+    auto* created = new (std::nothrow) ddraw::DirectDraw();
+    if (created == nullptr) return DDERR_OUTOFMEMORY;
+    *directDraw = created;
+    return DD_OK;
+}
+
+const platform::DirectDrawDriverRecord primaryDisplayDriver = {nullptr, "Primary Display Driver", "display", 0,
+                                                               CreatePrimaryDisplayDriver};
+const platform::DirectDrawDriverRecord* const machineDrivers[] = {&primaryDisplayDriver, nullptr};
+const platform::DirectDrawDriverRecord* const* drivers = machineDrivers;
+
+}  // namespace
+
+void platform::UseDirectDrawDrivers(const DirectDrawDriverRecord* const* table) {
+    drivers = table ? table : machineDrivers;
+}
 
 HRESULT WINAPI DirectDrawEnumerateExA(LPDDENUMCALLBACKEXA callback, LPVOID context, DWORD flags) {
     if (callback == nullptr) return DDERR_INVALIDPARAMS;
-    // One driver: the primary display, which has no GUID.
-    char description[] = "Primary Display Driver";
-    char name[] = "display";
-    callback(nullptr, description, name, context, nullptr);
+    for (const platform::DirectDrawDriverRecord* const* driver = drivers; *driver != nullptr; ++driver) {
+        if ((*driver)->listedWith != 0 && !(flags & (*driver)->listedWith)) continue;
+        // The callback gets its own copies: it may keep the GUID, and the texts are not const.
+        GUID guid = (*driver)->guid ? *(*driver)->guid : GUID{};
+        std::string description = (*driver)->description, name = (*driver)->name;
+        if (!callback((*driver)->guid ? &guid : nullptr, &description[0], &name[0], context, nullptr)) break;
+    }
     return DD_OK;
 }
 
@@ -20,10 +45,10 @@ HRESULT WINAPI DirectDrawCreateEx(GUID* driverGuid, LPVOID* directDraw, REFIID i
     *directDraw = nullptr;
     if (outer != nullptr) return DDERR_INVALIDPARAMS;
     if (iid != IID_IDirectDraw7) return E_NOINTERFACE;
-    if (driverGuid != nullptr) return DDERR_INVALIDPARAMS;  // there is no secondary driver
-    if (!platform::OpenDisplay()) return DDERR_NODIRECTDRAWHW;
-    auto* created = new (std::nothrow) ddraw::DirectDraw();
-    if (created == nullptr) return DDERR_OUTOFMEMORY;
-    *directDraw = static_cast<IDirectDraw7*>(created);
-    return DD_OK;
+    for (const platform::DirectDrawDriverRecord* const* driver = drivers; *driver != nullptr; ++driver) {
+        const GUID* guid = (*driver)->guid;
+        if (guid ? driverGuid && *driverGuid == *guid : !driverGuid)
+            return (*driver)->create(**driver, reinterpret_cast<IDirectDraw7**>(directDraw));
+    }
+    return DDERR_INVALIDPARAMS;  // no such driver
 }

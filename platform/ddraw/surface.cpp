@@ -15,25 +15,28 @@ namespace {
 // Rows start on 16-byte boundaries so a device can work on them in whole vector registers.
 constexpr DWORD RowAlignment = 16;
 
+// Within the surface, and neither flipped nor mirrored; an empty rectangle passes.
 bool InsideOf(const RECT& rect, const SurfaceMemory& memory) {
-    return rect.left >= 0 && rect.top >= 0 && rect.left < rect.right && rect.top < rect.bottom &&
+    return rect.left >= 0 && rect.top >= 0 && rect.left <= rect.right && rect.top <= rect.bottom &&
            static_cast<DWORD>(rect.right) <= memory.width && static_cast<DWORD>(rect.bottom) <= memory.height;
 }
+
+bool IsEmpty(const RECT& rect) { return rect.left == rect.right || rect.top == rect.bottom; }
 
 RECT WholeOf(const SurfaceMemory& memory) {
     return RECT{0, 0, static_cast<LONG>(memory.width), static_cast<LONG>(memory.height)};
 }
 
-// Nearest-pixel stretch, sampling the source at each destination pixel's centre.
+// Nearest-pixel stretch as DirectDraw does it: destination pixel x takes source pixel
+// x * sourceWidth / destinationWidth, rounded down (a 2:1 shrink keeps the even pixels).
 template <typename Pixel>
 void Stretch(const SurfaceMemory& source, const RECT& from, SurfaceMemory& destination, const RECT& to) {
     const LONG fromWidth = from.right - from.left, fromHeight = from.bottom - from.top;
     const LONG toWidth = to.right - to.left, toHeight = to.bottom - to.top;
     std::vector<LONG> columns(static_cast<size_t>(toWidth));
-    for (LONG x = 0; x < toWidth; ++x)
-        columns[x] = from.left + static_cast<LONG>((int64_t(2 * x + 1) * fromWidth) / (2 * int64_t(toWidth)));
+    for (LONG x = 0; x < toWidth; ++x) columns[x] = from.left + static_cast<LONG>(int64_t(x) * fromWidth / toWidth);
     for (LONG y = 0; y < toHeight; ++y) {
-        const LONG sourceY = from.top + static_cast<LONG>((int64_t(2 * y + 1) * fromHeight) / (2 * int64_t(toHeight)));
+        const LONG sourceY = from.top + static_cast<LONG>(int64_t(y) * fromHeight / toHeight);
         const Pixel* sourceRow =
             reinterpret_cast<const Pixel*>(static_cast<const uint8_t*>(source.pixels) + int64_t(sourceY) * source.pitch);
         Pixel* row = reinterpret_cast<Pixel*>(static_cast<uint8_t*>(destination.pixels) +
@@ -70,13 +73,8 @@ HRESULT Surface::QueryInterface(REFIID riid, LPVOID* object) {
     return AnswerQuery<IDirectDrawSurface7>(this, riid, IID_IDirectDrawSurface7, object);
 }
 
-ULONG Surface::AddRef() { return ++references; }
-
-ULONG Surface::Release() {
-    if (references == 0) return 0;
-    const ULONG left = --references;
-    if (left == 0 && front == nullptr) delete this;
-    return left;
+void Surface::LastReferenceReleased() {
+    if (front == nullptr) delete this;
 }
 
 void Surface::AttachBackBuffer(Surface* back) {
@@ -142,6 +140,8 @@ HRESULT Surface::GetDDInterface(LPVOID* directDraw) {
 
 HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 description, DWORD flags, HANDLE event) {
     if (description == nullptr || !ValidDescriptionSize(description->dwSize)) return DDERR_INVALIDPARAMS;
+    // A failed lock hands back no memory, whatever the caller's record held before.
+    description->lpSurface = nullptr;
     const RECT area = rect ? *rect : WholeOf(memory);
     if (!InsideOf(area, memory)) return DDERR_INVALIDPARAMS;
     if (locked) return DDERR_SURFACEBUSY;
@@ -167,19 +167,36 @@ HRESULT Surface::Blt(LPRECT destinationRect, LPDIRECTDRAWSURFACE7 sourceInterfac
     Surface* source = AsSurface(sourceInterface);
     if (source == nullptr) return DDERR_INVALIDPARAMS;  // colour fills and effects are not offered
     const RECT to = destinationRect ? *destinationRect : WholeOf(memory);
-    const RECT from = sourceRect ? *sourceRect : WholeOf(source->memory);
-    if (!InsideOf(to, memory) || !InsideOf(from, source->memory)) return DDERR_INVALIDPARAMS;
+    RECT from = sourceRect ? *sourceRect : WholeOf(source->memory);
+    if (!InsideOf(to, memory) || IsEmpty(to) || !InsideOf(from, source->memory) || IsEmpty(from))
+        return DDERR_INVALIDRECT;
     if (locked || source->locked) return DDERR_SURFACEBUSY;
     if ((memory.format.dwFlags & DDPF_ZBUFFER) || !SameFormat(memory.format, source->memory.format))
         return DDERR_INVALIDPIXELFORMAT;
     // What a device drew must be in memory before it is read, or partly overwritten.
     if (source->memory.companion) source->memory.companion->WriteBack();
     if (memory.companion) memory.companion->WriteBack();
+    const size_t bytesPerPixel = BytesPerPixel(memory.format);
     try {
-        if (BytesPerPixel(memory.format) == 2)
-            Stretch<uint16_t>(source->memory, from, memory, to);
+        // Within one surface the source is read as it was before the blit: from a copy.
+        std::vector<uint8_t> copy;
+        SurfaceMemory read = source->memory;
+        if (source == this) {
+            const size_t rowBytes = size_t(from.right - from.left) * bytesPerPixel;
+            copy.resize(rowBytes * size_t(from.bottom - from.top));
+            for (LONG y = from.top; y < from.bottom; ++y)
+                std::memcpy(copy.data() + size_t(y - from.top) * rowBytes,
+                            static_cast<const uint8_t*>(memory.pixels) + int64_t(y) * memory.pitch +
+                                size_t(from.left) * bytesPerPixel,
+                            rowBytes);
+            read.pixels = copy.data();
+            read.pitch = static_cast<LONG>(rowBytes);
+            from = RECT{0, 0, from.right - from.left, from.bottom - from.top};
+        }
+        if (bytesPerPixel == 2)
+            Stretch<uint16_t>(read, from, memory, to);
         else
-            Stretch<uint32_t>(source->memory, from, memory, to);
+            Stretch<uint32_t>(read, from, memory, to);
     } catch (const std::bad_alloc&) {
         return DDERR_OUTOFMEMORY;
     }
@@ -214,7 +231,17 @@ SurfaceMemory* SurfaceMemoryOf(IDirectDrawSurface7* surface) {
     return ours ? &ours->memory : nullptr;
 }
 
+bool IsTextureSurface(IDirectDrawSurface7* surface) {
+    ddraw::Surface* ours = ddraw::AsSurface(surface);
+    return ours && (ours->caps & DDSCAPS_TEXTURE);
+}
+
 IDirectDrawSurface7* AttachedZBufferOf(IDirectDrawSurface7* surface) {
     ddraw::Surface* ours = ddraw::AsSurface(surface);
     return ours ? ours->zBuffer : nullptr;
+}
+
+const char* SurfaceNameOf(IDirectDrawSurface7* surface) {
+    ddraw::Surface* ours = ddraw::AsSurface(surface);
+    return ours && !ours->name.empty() ? ours->name.c_str() : nullptr;
 }

@@ -26,9 +26,10 @@ typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
 #define DDERR_NOTLOCKED MAKE_DDHRESULT(584)
 #define DDERR_NOTFLIPPABLE MAKE_DDHRESULT(582)
 #define DDERR_NOEXCLUSIVEMODE MAKE_DDHRESULT(225)
-#define DDERR_INVALIDMODE MAKE_DDHRESULT(150)
-#define DDERR_NODIRECTDRAWHW MAKE_DDHRESULT(619)
-#define DDERR_NOZBUFFERHW MAKE_DDHRESULT(350)
+#define DDERR_INVALIDMODE MAKE_DDHRESULT(120)
+#define DDERR_INVALIDRECT MAKE_DDHRESULT(150)
+#define DDERR_NODIRECTDRAWHW MAKE_DDHRESULT(563)
+#define DDERR_NOZBUFFERHW MAKE_DDHRESULT(340)
 
 // Enumeration of drivers
 #define DDENUM_ATTACHEDSECONDARYDEVICES 0x00000001L
@@ -174,11 +175,6 @@ typedef struct _DDSURFACEDESC2 {
     DWORD dwTextureStage;
 } DDSURFACEDESC2, *LPDDSURFACEDESC2;
 
-// The show fills dwSize with the 32-bit Windows sizes (124 and 380); the platform accepts those
-// as well as this build's own sizeof.
-#define DDSURFACEDESC2_WIN32_SIZE 124
-#define DDCAPS_WIN32_SIZE 380
-
 typedef struct _DDCAPS_DX7 {
     DWORD dwSize;
     DWORD dwCaps;
@@ -201,12 +197,10 @@ typedef struct _DDCAPS_DX7 {
 } DDCAPS, *LPDDCAPS;
 static_assert(sizeof(DDCAPS) == 380, "DDCAPS is 380 bytes");
 
-typedef struct _DDBLTFX {
-    DWORD dwSize;
-    DWORD dwDDFX;
-    DWORD dwROP;
-    DWORD dwFillColor;
-} DDBLTFX, *LPDDBLTFX;
+// Blit effects are not offered: the record is only named, so nothing can fill it in a layout
+// other than the real one.
+struct _DDBLTFX;
+typedef struct _DDBLTFX DDBLTFX, *LPDDBLTFX;
 
 typedef BOOL(WINAPI* LPDDENUMCALLBACKEXA)(GUID* guid, LPSTR driverDescription, LPSTR driverName,
                                            LPVOID context, HMONITOR monitor);

@@ -250,35 +250,6 @@ typedef WORD ATOM;
 #define BST_UNCHECKED 0x0000
 #define BST_CHECKED 0x0001
 
-// Dialog templates: a program's resource script as plain records. The program defines
-// programResources and DialogBoxParamA finds a template there by its resource id. Positions and
-// sizes are dialog units of the template's font.
-typedef struct DLGITEMRESOURCE {
-    LPCSTR text;
-    int id;             // IDC_STATIC for controls that never notify
-    LPCSTR className;   // "BUTTON", "STATIC" or "COMBOBOX"
-    DWORD style;        // WS_ styles and the class's own
-    short x, y, cx, cy;
-} DLGITEMRESOURCE;
-
-typedef struct DLGRESOURCE {
-    DWORD style;
-    short cx, cy;
-    LPCSTR caption;
-    WORD pointSize;     // the font, with DS_SETFONT
-    LPCSTR faceName;
-    const DLGITEMRESOURCE* items;
-    int itemCount;
-} DLGRESOURCE;
-
-typedef struct RESOURCEENTRY {
-    WORD id;
-    const DLGRESOURCE* dialog;
-} RESOURCEENTRY;
-
-// The program's resources; the last entry has id 0.
-extern const RESOURCEENTRY programResources[];
-
 // Kernel, multimedia timer and strings
 ATOM RegisterClassA(const WNDCLASSA* windowClass);
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,

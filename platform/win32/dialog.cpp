@@ -1,6 +1,8 @@
 // DialogBoxParamA, EndDialog and SendDlgItemMessageA over dialogs made from the program's
 // templates.
-#include "win32/dialog.h"
+#include "dialog.h"
+
+#include <platform/backendtable.h>
 
 #include <algorithm>
 #include <cctype>
@@ -9,6 +11,8 @@
 
 namespace platform {
 namespace {
+
+const DialogRunnerRecord* chosen = nullptr;
 
 // Dialogs currently running (one inside another is possible); handles are checked against it.
 std::vector<DialogBox*> liveDialogs;
@@ -21,6 +25,7 @@ DialogBox* LiveDialog(HWND handle) {
 
 const DLGRESOURCE* FindDialogResource(LPCSTR name) {
     if (!IS_INTRESOURCE(name)) return nullptr;
+    if (programResources == nullptr) return nullptr;  // the program was linked without resources
     WORD id = static_cast<WORD>(reinterpret_cast<uintptr_t>(name));
     for (const RESOURCEENTRY* entry = programResources; entry->id != 0; ++entry)
         if (entry->id == id) return entry->dialog;
@@ -188,6 +193,20 @@ void UserPresses(DialogBox& box, int id) {
     box.procedure(HandleOf(box), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
 
+const DialogRunnerRecord& CurrentDialogRunner() {
+    if (chosen == nullptr) chosen = FirstAvailable(dialogRunnerTable);
+    return *chosen;
+}
+
+bool SelectDialogRunner(const char* name) {
+    const DialogRunnerRecord* record = FindRecord(dialogRunnerTable, name);
+    if (record == nullptr) return false;
+    chosen = record;
+    return true;
+}
+
+void UseDialogRunner(const DialogRunnerRecord* record) { chosen = record; }
+
 void ReportDialogProblem(const DialogBox* box, const std::string& problem) {
     if (box && box->resource->caption)
         fprintf(stderr, "Dialog \"%s\": %s\n", box->resource->caption, problem.c_str());
@@ -220,7 +239,7 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLG
         return -1;
     }
     liveDialogs.push_back(&box);
-    INT_PTR result = ScriptingDialogs() ? RunScripted(box, initParam) : RunOnDisplay(box, initParam);
+    INT_PTR result = CurrentDialogRunner().run(box, initParam);
     liveDialogs.erase(std::find(liveDialogs.begin(), liveDialogs.end(), &box));
     return result;
 }

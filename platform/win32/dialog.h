@@ -3,7 +3,8 @@
 // procedure's messages behave the same in both.
 #pragma once
 
-#include <windows.h>
+#include <platform/dialogrunner.h>
+#include <platform/resources.h>
 
 #include <string>
 #include <vector>
@@ -47,18 +48,18 @@ void UserSelects(DialogBox& box, DialogControl& control, int index);
 void UserSetsCheck(DialogBox& box, DialogControl& control, int check);
 void UserPresses(DialogBox& box, int id);
 
-// The dialog on the display: -1 (with the reason on stderr) when there is no display.
-INT_PTR RunOnDisplay(DialogBox& box, LPARAM initParam);
 // Bring a widget in line with its control's changed state; nothing without a window.
 void ShowEntryAdded(DialogBox& box, DialogControl& control);
 void ShowEntriesCleared(DialogBox& box, DialogControl& control);
 void ShowSelection(DialogBox& box, DialogControl& control);
 void ShowCheck(DialogBox& box, DialogControl& control);
 
-bool ScriptingDialogs();
-INT_PTR RunScripted(DialogBox& box, LPARAM initParam);
-
 // One line on stderr about a dialog that cannot be shown or run.
 void ReportDialogProblem(const DialogBox* box, const std::string& problem);
+
+// A message box on the screen when the screen is open; otherwise WriteMessage.
+int ShowMessageOnScreen(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+// The message's caption and text on stderr, so nothing is lost without a screen; IDOK.
+int WriteMessage(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 }  // namespace platform

@@ -2,7 +2,8 @@
 // template's font, each control sits where the template puts it, and the keyboard works as in a
 // Windows dialog (Enter presses the default button, Escape and the close button send IDCANCEL,
 // Tab follows the template's tab stops, mnemonics with or without Alt).
-#include "win32/dialog.h"
+#include "dialog.h"
+#include "window.h"
 
 #include <gtk/gtk.h>
 
@@ -276,8 +277,7 @@ struct ShowingState {
     ~ShowingState() { box.showingState = false; }
 };
 
-}  // namespace
-
+// The dialog on the display: -1 (with the reason on stderr) when there is no display.
 INT_PTR RunOnDisplay(DialogBox& box, LPARAM initParam) {
     std::string problem;
     if (!OpenGtkDisplay(&problem)) {
@@ -310,6 +310,10 @@ INT_PTR RunOnDisplay(DialogBox& box, LPARAM initParam) {
     gdk_display_flush(gdk_display_get_default());
     return box.result;
 }
+
+}  // namespace
+
+const DialogRunnerRecord displayDialogs = {"display", DisplayServerNamed, RunOnDisplay, ShowMessageOnScreen};
 
 void ShowEntryAdded(DialogBox& box, DialogControl& control) {
     if (!control.widget) return;

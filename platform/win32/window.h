@@ -22,7 +22,7 @@ struct HWND__ {
     bool alive;
     bool destroying;            // inside its own WM_DESTROY
     bool fullScreen;
-    SDL_Window* sdlWindow;      // null on the virtual display
+    SDL_Window* sdlWindow;      // null but on the SDL display
     SDL_Renderer* renderer;     // made at the first presented frame
     SDL_Texture* texture;       // the frame's size and format
     int textureWidth;
@@ -50,10 +50,8 @@ void DropMessagesOf(HWND window);
 void PumpSdlEvents();
 // Blocks until an SDL event arrives (real display) or a message is posted.
 void WaitForInput();
-// The SDL side of a window on the real display: made hidden, shown, released.
-bool CreateSdlWindow(HWND window);
-void ShowSdlWindow(HWND window, bool show);
-void ReleaseSdlWindow(HWND window);
+// Whether the environment names a display server to connect to (X11, Wayland or an SDL driver).
+bool DisplayServerNamed();
 // Shows or hides the mouse pointer over the real display's windows.
 void ShowPointer(bool show);
 

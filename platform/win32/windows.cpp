@@ -105,7 +105,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     record->width = width;
     record->height = height;
     record->alive = true;
-    if (!platform::IsVirtualDisplay() && !platform::CreateSdlWindow(record.get())) return nullptr;
+    if (!platform::OpenDisplay() || !platform::CurrentDisplay().openWindow(record.get())) return nullptr;
 
     HWND window = record.get();
     {
@@ -122,7 +122,7 @@ BOOL ShowWindow(HWND window, int showCommand) {
     const bool show = showCommand != SW_HIDE;
     if (show) window->style |= WS_VISIBLE;
     else window->style &= ~static_cast<DWORD>(WS_VISIBLE);
-    if (window->sdlWindow != nullptr) platform::ShowSdlWindow(window, show);
+    platform::CurrentDisplay().showWindow(window, show);
     return wasVisible;
 }
 
@@ -140,7 +140,7 @@ BOOL DestroyWindow(HWND window) {
         std::lock_guard<std::mutex> hold(registryLock);
         window->alive = false;
     }
-    platform::ReleaseSdlWindow(window);
+    platform::CurrentDisplay().closeWindow(window);
     platform::DropMessagesOf(window);
     return TRUE;
 }

@@ -1,10 +1,12 @@
 // The audio library called the way the show calls it: on the silent output this machine falls
 // back to, and on the virtual clock.
 #include <bass.h>
+#include <platform/audiooutput.h>
 #include <platform/musicclock.h>
 
 #include "audio/mixer.h"
 #include "mp3writer.h"
+#include "workfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +15,6 @@
 #include <fstream>
 #include <thread>
 
-using audiotest::ScratchDirectory;
 using audiotest::Tone;
 using audiotest::WriteMp3;
 
@@ -40,7 +41,7 @@ protected:
         return path;
     }
 
-    ScratchDirectory scratch;
+    TemporaryFolder scratch;
 };
 
 TEST_F(AudioLibrary, InitialisesOnceAndFreesEverything) {
@@ -145,6 +146,23 @@ TEST_F(AudioLibrary, MusicWithoutLoopStopsAtItsEnd) {
     Sleep(400);
     EXPECT_EQ(BASS_ChannelGetPosition(stream), length) << "the exact decoded length";
     EXPECT_EQ(endSyncs.load(), 1);
+}
+
+TEST_F(AudioLibrary, APickedOutputIsTheOneOpenedAndItsFailureFailsInit) {
+    EXPECT_FALSE(platform::SelectAudioOutput("no such output"));
+    static const platform::AudioOutputRecord failing = {
+        "failing", [] { return true; },
+        [](long, std::string& error) {
+            error = "the device is gone";
+            return false;
+        },
+        [](DWORD) { return DWORD(0); }, [] {}};
+    platform::UseAudioOutput(&failing);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(BASS_Init(SilentDevice, 44100, 0, nullptr), 0) << "the picked output, whatever the device";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "audio: the device is gone\n");
+    platform::UseAudioOutput(nullptr);
+    EXPECT_EQ(BASS_Init(SilentDevice, 44100, 0, nullptr), 1);
 }
 
 TEST_F(AudioLibrary, VirtualClockReportsTheHostsPositionOnceStarted) {

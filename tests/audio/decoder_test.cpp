@@ -1,13 +1,13 @@
 // Decoding MP3 files up front into 16-bit stereo at the output's rate.
 #include "audio/mp3decoder.h"
 #include "mp3writer.h"
+#include "workfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <fstream>
 
-using audiotest::ScratchDirectory;
 using audiotest::Tone;
 using audiotest::WriteMp3;
 
@@ -28,7 +28,7 @@ double Level(const std::vector<int16_t>& samples, int channel) {
 }  // namespace
 
 TEST(Mp3Decoder, StereoAt44100KeepsExactlyTheEncodedFrames) {
-    ScratchDirectory scratch;
+    TemporaryFolder scratch;
     const std::string path = scratch.File("tone.mp3");
     const size_t frames = 44100 / 2 + 123;  // not a whole number of MP3 frames
     ASSERT_TRUE(WriteMp3(path, Tone(frames, 2, 44100, 440.0), 2, 44100));
@@ -43,7 +43,7 @@ TEST(Mp3Decoder, StereoAt44100KeepsExactlyTheEncodedFrames) {
 }
 
 TEST(Mp3Decoder, MonoIsDuplicatedAndOtherRatesAreResampled) {
-    ScratchDirectory scratch;
+    TemporaryFolder scratch;
     std::vector<int16_t> samples;
     std::string error;
 
@@ -69,7 +69,7 @@ TEST(Mp3Decoder, MonoIsDuplicatedAndOtherRatesAreResampled) {
 }
 
 TEST(Mp3Decoder, RefusesWhatIsNotMusicWithAReason) {
-    ScratchDirectory scratch;
+    TemporaryFolder scratch;
     std::vector<int16_t> samples;
     std::string error;
 
@@ -100,7 +100,7 @@ TEST(Mp3Decoder, RefusesWhatIsNotMusicWithAReason) {
 }
 
 TEST(Mp3Decoder, DamagedFilesKeepWhatDecodes) {
-    ScratchDirectory scratch;
+    TemporaryFolder scratch;
     const std::string path = scratch.File("whole.mp3");
     ASSERT_TRUE(WriteMp3(path, Tone(44100, 2, 44100, 440.0), 2, 44100));
     std::ifstream in(path, std::ios::binary);

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 namespace audiotest {
 
@@ -46,16 +45,6 @@ bool WriteMp3(const std::string& path, const std::vector<int16_t>& samples, int 
     }
     lame_close(lame);
     return ok;
-}
-
-ScratchDirectory::ScratchDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "heliotropic-audio-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path = pattern;
-}
-
-ScratchDirectory::~ScratchDirectory() {
-    std::error_code ignored;
-    if (!path.empty()) std::filesystem::remove_all(path, ignored);
 }
 
 }  // namespace audiotest

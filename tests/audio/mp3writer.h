@@ -14,15 +14,4 @@ std::vector<int16_t> Tone(size_t frames, int channels, int frequency, double her
 // encoder delay and padding. Returns false if LAME refuses.
 bool WriteMp3(const std::string& path, const std::vector<int16_t>& samples, int channels, int frequency);
 
-// A fresh directory under the system's temporary folder, removed with its files on destruction.
-class ScratchDirectory {
-public:
-    ScratchDirectory();
-    ~ScratchDirectory();
-    std::string File(const std::string& name) const { return path + "/" + name; }
-
-private:
-    std::string path;
-};
-
 }  // namespace audiotest

@@ -4,25 +4,17 @@
 #include <cstdlib>
 #include <jpeglib.h>
 #include <setjmp.h>
-#include <unistd.h>
 
-namespace {
-// Removes the temporary bakes when the test program ends.
-struct TemporaryFolders {
-    std::vector<std::string> paths;
-    ~TemporaryFolders() {
-        for (const std::string& path : paths) std::system(("rm -rf \"" + path + "\"").c_str());
-    }
-};
-TemporaryFolders temporaryFolders;
-}  // namespace
+#include <memory>
+
+#include "workfolder.h"
 
 std::string BakeInto(const std::string& name) {
-    char pattern[] = "/tmp/heliotropic-bake-test-XXXXXX";
-    if (!mkdtemp(pattern)) return "";
-    temporaryFolders.paths.push_back(pattern);
-    std::string folder = std::string(pattern) + "/" + name;
-    std::string command = std::string("\"") + BAKE_PROGRAM + "\" --quiet \"" + folder + "\"";
+    // The bakes stay until the test program ends.
+    static std::vector<std::unique_ptr<TemporaryFolder>> bakes;
+    bakes.push_back(std::make_unique<TemporaryFolder>());
+    const std::string folder = bakes.back()->File(name);
+    const std::string command = std::string("\"") + BAKE_PROGRAM + "\" --quiet \"" + folder + "\"";
     if (std::system(command.c_str()) != 0) return "";
     return folder;
 }

@@ -1,51 +1,46 @@
 #include "scene_reader.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "sceneformat.h"
 
 namespace {
+// Fields in file order; the first read past the end fails the cursor and reads zeros from then on.
 struct Cursor {
-    const std::vector<uint8_t>& bytes;
-    size_t at = 0;
+    ByteReader reader;
     bool failed = false;
-    bool Need(size_t n) {
-        if (at + n > bytes.size()) failed = true;
-        return !failed;
+
+    template <typename T, typename Read>
+    T Field(Read read) {
+        T value{};
+        if (!failed && !(reader.*read)(value)) failed = true;
+        return failed ? T{} : value;
     }
-    int U8() { return Need(1) ? bytes[at++] : 0; }
-    int S8() { return int8_t(U8()); }
-    int U16() {
-        if (!Need(2)) return 0;
-        int v = bytes[at] | (bytes[at + 1] << 8);
-        at += 2;
-        return v;
-    }
-    int S16() { return int16_t(U16()); }
-    float F32() {
-        if (!Need(4)) return 0;
-        float f;
-        std::memcpy(&f, &bytes[at], 4);
-        at += 4;
-        return f;
-    }
+    int U8() { return Field<uint8_t>(&ByteReader::U8); }
+    int S8() { return Field<int8_t>(&ByteReader::I8); }
+    int U16() { return Field<uint16_t>(&ByteReader::U16); }
+    int S16() { return Field<int16_t>(&ByteReader::I16); }
+    float F32() { return Field<float>(&ByteReader::Float); }
     ReadVector Vec() {
         float x = F32(), y = F32(), z = F32();
         return {x, y, z};
     }
     std::string Name() {
-        int length = U8();
-        if (!Need(20)) return "";
-        std::string name(reinterpret_cast<const char*>(&bytes[at]), size_t(std::min(length, 20)));
-        at += 20;
-        if (length > 20) failed = true;
-        return name;
+        const int length = U8();
+        char characters[MaxNameLength];
+        if (failed || !reader.Bytes(characters, sizeof characters)) {
+            failed = true;
+            return "";
+        }
+        if (length > MaxNameLength) failed = true;
+        return std::string(characters, size_t(std::min(length, MaxNameLength)));
     }
 };
 }  // namespace
 
 ReadScene ReadSceneFile(const std::vector<uint8_t>& bytes, float frameScale) {
     ReadScene scene;
-    Cursor c{bytes};
+    Cursor c{ByteReader{bytes.data(), bytes.size(), 0}};
     int cameras = c.U8(), vertices = c.U16(), faces = c.U16(), objects = c.U8(), textures = c.U8(), materials = c.U8();
     int lights = c.S8();
     for (int i = 0; i < cameras && !c.failed; ++i) {
@@ -85,16 +80,16 @@ ReadScene ReadSceneFile(const std::vector<uint8_t>& bytes, float frameScale) {
     while (!c.failed) {
         int tag = c.U8();
         if (c.failed) break;
-        if (tag == 0) break;
+        if (tag == EndTag) break;
         ReadScene::Track track{tag, 0, 0, {}, {}};
-        if (tag == 1) track.subtype = c.S16();
-        if (tag < 1 || tag > 4) {
+        if (tag == ObjectTag) track.subtype = c.S16();
+        if (tag < ObjectTag || tag > LightTag) {
             scene.error = "unknown track tag " + std::to_string(tag);
             return scene;
         }
         track.index = c.S16();
         int keys = c.S16();
-        if (tag == 1 && track.subtype != 1 && track.subtype != 3) keys = 0;
+        if (tag == ObjectTag && track.subtype != PositionSubtype && track.subtype != ScaleSubtype) keys = 0;
         for (int k = 0; k < keys && !c.failed; ++k) {
             int frame = c.S16();
             track.frames.push_back(int16_t(int(float(frame) * frameScale)));
@@ -103,7 +98,7 @@ ReadScene ReadSceneFile(const std::vector<uint8_t>& bytes, float frameScale) {
         scene.tracks.push_back(track);
     }
     if (c.failed) scene.error = "file ends early";
-    else if (c.at != bytes.size()) scene.error = "bytes after the track list";
+    else if (c.reader.offset != bytes.size()) scene.error = "bytes after the track list";
     return scene;
 }
 

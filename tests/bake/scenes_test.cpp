@@ -7,6 +7,7 @@
 
 #include "baked.h"
 #include "scene_reader.h"
+#include "sceneformat.h"
 
 namespace {
 struct SceneRow {
@@ -20,7 +21,6 @@ const SceneRow showScenes[] = {
     {"lite.3d", 6.0f},    {"cuba.3d", 6.0f},   {"humanu.3d", 6.0f}, {"tribes.3d", 6.0f},  {"king.3d", 6.0f},
     {"cubiki.3d", 6.0f},  {"cubik.3d", 6.0f},  {"alien_1.3d", 6.0f},
 };
-enum { Eye = 3, Target = 2, ObjectTrack = 1, LightTrack = 4 };
 
 const ReadScene& Scene(const std::string& file) {
     static std::map<std::string, ReadScene> cache;
@@ -32,7 +32,7 @@ const ReadScene& Scene(const std::string& file) {
     return cache[file] = ReadSceneFile(ReadBytes(BakedFolder() + "/scenes/" + file), scale);
 }
 
-int CameraEnd(const ReadScene& s, int camera) { return std::min(s.TrackEnd(Eye, 0, camera), s.TrackEnd(Target, 0, camera)); }
+int CameraEnd(const ReadScene& s, int camera) { return std::min(s.TrackEnd(EyeTag, 0, camera), s.TrackEnd(TargetTag, 0, camera)); }
 
 float Top(const ReadScene& s, int object) {
     ReadVector lo, hi;
@@ -49,12 +49,12 @@ TEST(BakedScenes, EveryFileReadsToItsLastByteWithinTheLoadersLimits) {
         const ReadScene& s = Scene(row.file);
         SCOPED_TRACE(row.file);
         ASSERT_EQ(s.error, "");
-        EXPECT_LE(s.cameras.size(), 10u);
+        EXPECT_LE(s.cameras.size(), size_t(MaxCameras));
         EXPECT_GE(s.objects.size(), 1u);
-        EXPECT_LE(s.objects.size(), 255u);
-        EXPECT_LE(s.textures.size(), 20u);
-        EXPECT_LE(s.materials.size(), 20u);
-        EXPECT_LE(s.lights.size(), 127u);
+        EXPECT_LE(s.objects.size(), size_t(MaxFileObjects));
+        EXPECT_LE(s.textures.size(), size_t(MaxTextures));
+        EXPECT_LE(s.materials.size(), size_t(MaxMaterials));
+        EXPECT_LE(s.lights.size(), size_t(MaxFileLights));
         int nextFace = 0;
         for (const auto& o : s.objects) {
             EXPECT_LT(o.firstVertex, o.endVertex) << o.name;
@@ -86,11 +86,11 @@ TEST(BakedScenes, TracksStartAtZeroRiseStrictlyAndFitSixteenBits) {
             EXPECT_EQ(t.frames.front(), 0);
             for (size_t k = 1; k < t.frames.size(); ++k) EXPECT_GT(t.frames[k], t.frames[k - 1]);
             EXPECT_LT(t.frames.back(), 32768);
-            int limit = t.tag == ObjectTrack ? int(s.objects.size()) : t.tag == LightTrack ? int(s.lights.size()) : int(s.cameras.size());
+            int limit = t.tag == ObjectTag ? int(s.objects.size()) : t.tag == LightTag ? int(s.lights.size()) : int(s.cameras.size());
             EXPECT_GE(t.index, 0);
             EXPECT_LT(t.index, limit);
-            if (t.tag == ObjectTrack) {
-                EXPECT_TRUE(t.subtype == 1 || t.subtype == 3);
+            if (t.tag == ObjectTag) {
+                EXPECT_TRUE(t.subtype == PositionSubtype || t.subtype == ScaleSubtype);
             }
         }
     }
@@ -165,12 +165,12 @@ TEST(BakedScenes, CameraTracksCoverTheFramesTheShowAsksFor) {
 TEST(BakedScenes, AnimatedScenesMoveObjectsAndLights) {
     for (const char* file : {"etest2.3d", "bboxy.3d", "roki.3d", "compe.3d", "binary.3d", "humanus.3d", "tribes.3d"}) {
         bool objects = false;
-        for (const auto& t : Scene(file).tracks) objects |= t.tag == ObjectTrack;
+        for (const auto& t : Scene(file).tracks) objects |= t.tag == ObjectTag;
         EXPECT_TRUE(objects) << file;
     }
     for (const char* file : {"etest2.3d", "bboxy.3d", "compe.3d", "lite.3d"}) {
         bool lights = false;
-        for (const auto& t : Scene(file).tracks) lights |= t.tag == LightTrack;
+        for (const auto& t : Scene(file).tracks) lights |= t.tag == LightTag;
         EXPECT_TRUE(lights) << file;
     }
 }
@@ -237,7 +237,7 @@ TEST(BakedScenes, TheLiteLightsLoopSeamlessly) {
     int end = s.FrameCount();
     EXPECT_GT(end, 100);
     for (const auto& t : s.tracks) {
-        ASSERT_EQ(t.tag, LightTrack);
+        ASSERT_EQ(t.tag, LightTag);
         EXPECT_EQ(t.frames.back(), end);
         EXPECT_NEAR(t.values.front().x, t.values.back().x, 0.01f);
         EXPECT_NEAR(t.values.front().y, t.values.back().y, 0.01f);

@@ -29,7 +29,8 @@ TEST(CaptureOptions, ReadsEveryOptionInBothSpellings) {
     std::string error;
     ASSERT_TRUE(Parse({"--size", "160x120", "--bits=32", "--fps", "30000/1001", "--device", "Soft Device", "--no-dither",
                        "--no-perspective", "--no-filtering", "--frames=out", "--trace", "t.jsonl", "--trace-frames",
-                       "-202--1", "--stats", "--until", "5000000", "--at", "9000000,4000000", "--at-seconds", "1.5"},
+                       "-202--1", "--stats", "--until", "9500000", "--at", "9000000,4000000", "--at-seconds", "1.5",
+                       "--loading", "150,7,150"},
                       options, error))
         << error;
     EXPECT_EQ(options.width, 160u);
@@ -43,9 +44,10 @@ TEST(CaptureOptions, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(options.traceFrames.First(), -202);
     EXPECT_EQ(options.traceFrames.Last(), -1);
     EXPECT_TRUE(options.stats);
-    EXPECT_EQ(options.until, 5000000u);
+    EXPECT_EQ(options.until, 9500000u);
     // Stills come out in order, whichever option and order they were given in.
     EXPECT_EQ(options.stills, (std::vector<uint64_t>{264600, 4000000, 9000000}));
+    EXPECT_EQ(options.loadingStills, (std::vector<uint64_t>{7, 150}));
 }
 
 TEST(CaptureOptions, FrameRangesTakeSignsOnEitherSide) {
@@ -81,10 +83,14 @@ TEST(CaptureOptions, BadInputIsRefusedWithTheOptionNamed) {
         {{"--size", "0x480"}, "size"},
         {{"--size", "640x480x"}, "size"},
         {{"--size", "99999x2"}, "size"},
+        {{"--size", "4097x480"}, "1 to 4096"},
+        {{"--at", "43000001"}, "past the end of the capture (43000000)"},
+        {{"--at", "2000001", "--until", "2000000"}, "past the end of the capture (2000000)"},
         {{"--bits", "24"}, "bits"},
         {{"--fps", "0"}, "frame rate"},
         {{"--at", "1,,2"}, "position"},
         {{"--at-seconds", "x"}, "time"},
+        {{"--loading", "-1"}, "loading frame"},
         {{"--until"}, "--until"},
         {{"--video", ""}, "--video"},
         {{"--stats=yes"}, "--stats"},
@@ -97,6 +103,9 @@ TEST(CaptureOptions, BadInputIsRefusedWithTheOptionNamed) {
         EXPECT_FALSE(Parse(c.arguments, options, error)) << c.mentions;
         EXPECT_NE(error.find(c.mentions), std::string::npos) << error;
     }
+    CaptureOptions largest;
+    std::string error;
+    EXPECT_TRUE(Parse({"--size", "4096x4096", "--at", "43000000"}, largest, error)) << error;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Frames to RGB and PNG files: every channel layout the display presents, and files that
-// cannot be written.
+// Frames to RGB and PNG files: every channel layout the display presents, files that cannot be
+// written, and frames written on their own thread.
+#include "framewriter.h"
 #include "pixels.h"
 #include "pngfile.h"
 
@@ -9,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
+
+#include "workfolder.h"
 
 namespace {
 
@@ -26,8 +29,6 @@ platform::FrameImage Frame(const void* pixels, LONG pitch, DWORD width, DWORD he
     frame.format.dwBBitMask = bits == 16 ? 0x001F : 0x0000FF;
     return frame;
 }
-
-std::string TempPath(const char* name) { return ::testing::TempDir() + "capture_" + std::to_string(getpid()) + name; }
 
 TEST(FramePixels, SixteenBitChannelsWidenToFullRange) {
     // White, red, green, blue, black, then a pitch wider than the row (padding must be skipped).
@@ -65,7 +66,8 @@ TEST(PngFiles, ReadBackAsWritten) {
     const unsigned width = 5, height = 3;
     std::vector<uint8_t> rgb(width * height * 3);
     for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint8_t(i * 37 + 11);
-    const std::string path = TempPath("roundtrip.png");
+    const TemporaryFolder folder;
+    const std::string path = folder.File("roundtrip.png");
     std::string error;
     ASSERT_TRUE(WritePng(path, rgb, width, height, error)) << error;
 
@@ -79,17 +81,51 @@ TEST(PngFiles, ReadBackAsWritten) {
     std::vector<uint8_t> back(PNG_IMAGE_SIZE(image));
     ASSERT_TRUE(png_image_finish_read(&image, nullptr, back.data(), 0, nullptr));
     EXPECT_EQ(back, rgb);
-    std::remove(path.c_str());
 }
 
 TEST(PngFiles, FailuresAreReportedAndLeaveNoFile) {
     std::vector<uint8_t> rgb(12, 0);
     std::string error;
-    EXPECT_FALSE(WritePng(TempPath("no/such/folder/x.png"), rgb, 2, 2, error));
+    const TemporaryFolder folder;
+    EXPECT_FALSE(WritePng(folder.File("no/such/folder/x.png"), rgb, 2, 2, error));
     EXPECT_NE(error.find("No such file"), std::string::npos) << error;
-    const std::string shortPath = TempPath("short.png");
+    const std::string shortPath = folder.File("short.png");
     EXPECT_FALSE(WritePng(shortPath, rgb, 4, 4, error));
     EXPECT_NE(access(shortPath.c_str(), F_OK), 0);
 }
 
 }  // namespace
+
+TEST(FrameWriting, EveryFrameInOrderWhileTheCallerGoesOnAndFailuresComeBack) {
+    const TemporaryFolder folder;
+    std::string error;
+    {
+        FrameWriter writer(nullptr, folder.File(""));
+        uint32_t pixel = 0;
+        for (uint64_t index = 0; index < 12; ++index) {
+            pixel = 0x010203u * uint32_t(index);  // the caller's memory changes as soon as Add returns
+            ASSERT_TRUE(writer.Add(index, Frame(&pixel, 4, 1, 1, 32), error)) << error;
+        }
+        ASSERT_TRUE(writer.Finish(error)) << error;
+    }
+    for (uint64_t index = 0; index < 12; ++index) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%06llu.png", (unsigned long long)index);
+        png_image image;
+        std::memset(&image, 0, sizeof image);
+        image.version = PNG_IMAGE_VERSION;
+        ASSERT_TRUE(png_image_begin_read_from_file(&image, folder.File(name).c_str())) << name;
+        image.format = PNG_FORMAT_RGB;
+        uint8_t rgb[3];
+        ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb, 0, nullptr));
+        EXPECT_EQ(rgb[0], index) << name;
+        EXPECT_EQ(rgb[2], 3 * index) << name;
+    }
+
+    FrameWriter failing(nullptr, folder.File("no/such/folder"));
+    uint32_t pixel = 0;
+    bool added = true;
+    for (int index = 0; index < 20 && added; ++index) added = failing.Add(index, Frame(&pixel, 4, 1, 1, 32), error);
+    EXPECT_FALSE(added && failing.Finish(error));
+    EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+}

@@ -1,22 +1,19 @@
 // One frame inside each of the show's eight segments, captured in one run as stills with their
 // traces: every segment draws something of its own, starting with its first pass's projection.
+#include "capturerun.h"
 #include "musictime.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "framecompare.h"
+#include "workfolder.h"
 
 namespace {
 
@@ -38,85 +35,42 @@ const Segment Segments[8] = {
     {40000000, 90, {"end.jpg", "end512.jpg"}},       // alien_1.3d, the end panel
 };
 
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return ".";
-    path[length] = '\0';
-    std::string folder = path;
-    return folder.substr(0, folder.rfind('/'));
-}
-
-std::string Call(const std::string& line) {
-    const size_t at = line.find("\"call\":\"");
-    if (at == std::string::npos) return "";
-    return line.substr(at + 8, line.find('"', at + 8) - at - 8);
-}
-
-double Field(const std::string& line, const std::string& name) {
-    const std::string key = "\"" + name + "\":";
-    const size_t at = line.find(key);
-    return at == std::string::npos ? NAN : std::strtod(line.c_str() + at + key.size(), nullptr);
-}
-
 double FirstMatrixNumber(const std::string& line) {
     const size_t at = line.find("\"matrix\":[");
     return at == std::string::npos ? NAN : std::strtod(line.c_str() + at + 10, nullptr);
 }
 
-std::vector<uint8_t> ReadPng(const std::string& path) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    return pixels;
-}
-
 class SegmentFrames : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const std::string bin = ProgramFolder();
-        if (access((bin + "/heliotropic-capture").c_str(), X_OK) != 0 || access((bin + "/music/clone.mp3").c_str(), R_OK) != 0)
-            return;
-        folder = ::testing::TempDir() + "segments_" + std::to_string(getpid());
+        if (!CaptureProgramReady()) return;
+        frames = std::make_unique<TemporaryFolder>();
+        const std::string& folder = frames->path;
         FrameRate rate;
         rate.numerator = 30;
-        std::string positions, frames;
+        std::string positions, traced;
         for (const Segment& segment : Segments) {
             const uint64_t frame = FirstFrameAtOrPast(segment.position, rate);
             positions += (positions.empty() ? "" : ",") + std::to_string(segment.position);
-            frames += (frames.empty() ? "" : ",") + std::to_string(frame);
+            traced += (traced.empty() ? "" : ",") + std::to_string(frame);
         }
-        const std::string command = "'" + bin + "/heliotropic-capture' --size 160x120 --fps 30 --at " + positions +
-                                    " --frames '" + folder + "' --trace '" + folder + "/trace.jsonl' --trace-frames " +
-                                    frames + " 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) return;
-        char buffer[4096];
-        size_t got;
-        while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
-        const int status = pclose(pipe);
-        ran = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        std::ifstream trace(folder + "/trace.jsonl");
-        for (std::string line; std::getline(trace, line);) calls[int64_t(Field(line, "frame"))].push_back(line);
+        run = Capture("--size 160x120 --fps 30 --at " + positions + " --frames '" + folder + "' --trace '" + folder +
+                      "/trace.jsonl' --trace-frames " + traced);
+        for (const std::string& line : Lines(folder + "/trace.jsonl"))
+            calls[int64_t(Field(line, "frame"))].push_back(line);
     }
-    static void TearDownTestSuite() {
-        if (!folder.empty()) std::system(("rm -rf '" + folder + "'").c_str());
-    }
+    static void TearDownTestSuite() { frames.reset(); }
     void SetUp() override {
-        if (folder.empty()) GTEST_SKIP() << "needs heliotropic-capture and the baked data beside the tests";
-        ASSERT_TRUE(ran) << output;
+        if (!frames) GTEST_SKIP() << "needs heliotropic-capture and the baked data beside the tests";
+        ASSERT_EQ(run.code, 0) << run.output;
     }
-    static std::string folder, output;
-    static bool ran;
+    static std::unique_ptr<TemporaryFolder> frames;
+    static Outcome run;
     static std::map<int64_t, std::vector<std::string>> calls;
 };
 
-std::string SegmentFrames::folder, SegmentFrames::output;
-bool SegmentFrames::ran = false;
+std::unique_ptr<TemporaryFolder> SegmentFrames::frames;
+Outcome SegmentFrames::run;
 std::map<int64_t, std::vector<std::string>> SegmentFrames::calls;
 
 void CheckFirstCalls(std::map<int64_t, std::vector<std::string>>& calls) {
@@ -160,7 +114,7 @@ void CheckImages(std::map<int64_t, std::vector<std::string>>& calls) {
 
 void CheckStills(const std::vector<std::vector<uint8_t>>& stills) {
     for (int s = 0; s < 8; ++s) {
-        ASSERT_EQ(stills[s].size(), 160u * 120u * 3u) << "segment " << s;
+        ASSERT_EQ(stills[s].size(), 160u * 120u * 3u) << "segment " << s << " has no still";
         size_t lit = 0;
         for (size_t i = 0; i < stills[s].size(); i += 3)
             if (stills[s][i] + stills[s][i + 1] + stills[s][i + 2] > 24) ++lit;
@@ -182,8 +136,12 @@ TEST_F(SegmentFrames, EachSegmentDrawsItsOwnFrame) {
         CheckImages(calls);
     }
     std::vector<std::vector<uint8_t>> stills;
-    for (const Segment& segment : Segments)
-        stills.push_back(ReadPng(folder + "/pos_" + std::to_string(segment.position) + ".png"));
+    for (const Segment& segment : Segments) {
+        RgbFrame still;
+        std::string error;
+        ReadPngFrame(frames->File("pos_" + std::to_string(segment.position) + ".png"), still, error);
+        stills.push_back(still.rgb);
+    }
     SCOPED_TRACE("stills");
     CheckStills(stills);
 }

@@ -1,114 +1,37 @@
 // The capture tool run as a user runs it, on the baked show beside it: the virtual clock's
 // positions, stills equal to the same frame of a full capture, the trace, the end of the show,
 // the video, and clear failures.
+#include "capturerun.h"
 #include "musictime.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "framecompare.h"
+#include "workfolder.h"
+
 namespace {
-
-struct Outcome {
-    int code = -1;
-    std::string output;  // stdout, then stderr
-};
-
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return ".";
-    path[length] = '\0';
-    std::string folder = path;
-    return folder.substr(0, folder.rfind('/'));
-}
-
-Outcome Capture(const std::string& arguments, const std::string& environment = "") {
-    Outcome outcome;
-    // stderr goes to its own file: a progress line must not land inside a line of stdout.
-    char errors[] = "/tmp/capture_stderr_XXXXXX";
-    const int errorFile = mkstemp(errors);
-    if (errorFile < 0) return outcome;
-    close(errorFile);
-    const std::string command =
-        environment + " '" + ProgramFolder() + "/heliotropic-capture' " + arguments + " 2>'" + errors + "'";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe != nullptr) {
-        char buffer[4096];
-        size_t got;
-        while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.output.append(buffer, got);
-        const int status = pclose(pipe);
-        outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::ifstream file(errors);
-    outcome.output += std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    unlink(errors);
-    return outcome;
-}
-
-std::vector<std::string> Lines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream file(path);
-    for (std::string line; std::getline(file, line);) lines.push_back(line);
-    return lines;
-}
-
-// The value of a top-level number field in a trace line, or NAN.
-double Field(const std::string& line, const std::string& name) {
-    const std::string key = "\"" + name + "\":";
-    const size_t at = line.find(key);
-    if (at == std::string::npos) return NAN;
-    return std::strtod(line.c_str() + at + key.size(), nullptr);
-}
-
-std::string Call(const std::string& line) {
-    const std::string key = "\"call\":\"";
-    const size_t at = line.find(key);
-    if (at == std::string::npos) return "";
-    return line.substr(at + key.size(), line.find('"', at + key.size()) - at - key.size());
-}
-
-std::vector<uint8_t> ReadPng(const std::string& path, unsigned& width, unsigned& height) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
-    width = image.width;
-    height = image.height;
-    return pixels;
-}
 
 class ShowCapture : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string bin = ProgramFolder();
-        if (access((bin + "/heliotropic-capture").c_str(), X_OK) != 0 || access((bin + "/music/clone.mp3").c_str(), R_OK) != 0)
-            GTEST_SKIP() << "needs heliotropic-capture and the baked data in " << bin;
-        folder = ::testing::TempDir() + "showcapture_" + std::to_string(getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+        if (!CaptureProgramReady()) GTEST_SKIP() << "needs heliotropic-capture and the baked data beside the tests";
     }
-    void TearDown() override {
-        if (!folder.empty()) std::system(("rm -rf '" + folder + "'").c_str());
-    }
-    std::string folder;
+    TemporaryFolder temporary;
+    const std::string folder = temporary.path;
 };
 
 TEST_F(ShowCapture, EachFrameAdvancesTheMusicByOneFrameOfAudio) {
@@ -189,14 +112,13 @@ TEST_F(ShowCapture, StillEqualsTheSameFrameOfAFullCapture) {
     char name[64];
     std::snprintf(name, sizeof name, "/full/frame_%06llu.png",
                   (unsigned long long)FirstFrameAtOrPast(std::stoull(position), rate));
-    unsigned width = 0, height = 0, fullWidth = 0, fullHeight = 0;
-    const std::vector<uint8_t> stillPixels = ReadPng(folder + "/still/pos_" + position + ".png", width, height);
-    const std::vector<uint8_t> fullPixels = ReadPng(folder + name, fullWidth, fullHeight);
-    ASSERT_FALSE(stillPixels.empty());
-    ASSERT_FALSE(fullPixels.empty()) << name;
-    EXPECT_EQ(width, 96u);
-    EXPECT_EQ(height, 72u);
-    EXPECT_TRUE(stillPixels == fullPixels) << "the still differs from frame " << name << " of the full capture";
+    RgbFrame stillFrame, fullFrame;
+    std::string error;
+    ASSERT_TRUE(ReadPngFrame(folder + "/still/pos_" + position + ".png", stillFrame, error)) << error;
+    ASSERT_TRUE(ReadPngFrame(folder + name, fullFrame, error)) << error;
+    EXPECT_EQ(stillFrame.width, 96u);
+    EXPECT_EQ(stillFrame.height, 72u);
+    EXPECT_TRUE(stillFrame.rgb == fullFrame.rgb) << "the still differs from frame " << name << " of the full capture";
     // The full capture stopped at that frame: nothing after it was written.
     std::snprintf(name, sizeof name, "/full/frame_%06llu.png",
                   (unsigned long long)FirstFrameAtOrPast(std::stoull(position), rate) + 1);
@@ -271,17 +193,60 @@ TEST_F(ShowCapture, FailuresAreClearAndNotSuccess) {
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.output.find("No Such Device"), std::string::npos) << run.output;
 
-    run = Capture("--at 50000000");
-    EXPECT_EQ(run.code, 1);
-    EXPECT_NE(run.output.find("past the end"), std::string::npos) << run.output;
 
     run = Capture("--size 64x48 --until 1 --trace " + folder + "/no/such/folder/t.jsonl");
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.output.find("t.jsonl"), std::string::npos) << run.output;
 
+    // The frames before the missing one are still written.
+    run = Capture("--size 64x48 --loading 5,202 --frames " + folder + "/loading");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.output.find("no loading frame 202"), std::string::npos) << run.output;
+    EXPECT_EQ(access((folder + "/loading/loading_005.png").c_str(), R_OK), 0) << run.output;
+
     run = Capture("--fps nope");
     EXPECT_EQ(run.code, 2);
     EXPECT_NE(run.output.find("frame rate"), std::string::npos) << run.output;
+}
+
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Contents(const std::string& path) {
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+TEST_F(ShowCapture, AFailedRunLeavesEarlierOutputsAsTheyWereAndNothingPartial) {
+    const std::string trace = folder + "/t.jsonl", video = folder + "/v.mp4";
+    std::ofstream(trace) << "earlier trace\n";
+    std::ofstream(video) << "earlier video";
+    const std::vector<std::string> before = Listing(folder);
+
+    // Both outputs are started, then the show fails at its setup dialog.
+    Outcome run = Capture("--size 64x48 --device 'No Such Device' --trace " + trace + " --video " + video);
+    EXPECT_EQ(run.code, 1) << run.output;
+    // A trace that cannot be opened stops the run before any video is made.
+    run = Capture("--size 64x48 --until 1 --video " + folder + "/new.mp4 --trace " + folder + "/no/such/t.jsonl");
+    EXPECT_EQ(run.code, 1) << run.output;
+    // A still past the end is a bad command line, found before anything is made.
+    run = Capture("--at 50000000 --frames " + folder + "/stills");
+    EXPECT_EQ(run.code, 2) << run.output;
+    EXPECT_NE(run.output.find("past the end"), std::string::npos) << run.output;
+
+    EXPECT_EQ(Listing(folder), before);
+    EXPECT_EQ(Contents(trace), "earlier trace\n");
+    EXPECT_EQ(Contents(video), "earlier video");
+
+    // A run that succeeds replaces the earlier trace whole.
+    run = Capture("--size 64x48 --until 1 --trace " + trace);
+    EXPECT_EQ(run.code, 0) << run.output;
+    EXPECT_EQ(Listing(folder), before);
+    EXPECT_EQ(Call(Lines(trace).front()), "Frame");
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "workfolder.h"
+
 namespace {
 
 std::string Shell(const std::string& command) {
@@ -37,20 +39,16 @@ protected:
     void SetUp() override {
         ffmpeg = FindProgram("ffmpeg");
         if (ffmpeg.empty()) GTEST_SKIP() << "ffmpeg is not installed";
-        folder = ::testing::TempDir() + "capture_video_" + std::to_string(getpid());
-        Shell("mkdir -p '" + folder + "'");
         // Half a second of tone: shorter than the picture, so the track must loop as the show's music does.
-        music = folder + "/music.mp3";
+        music = folder.File("music.mp3");
         Shell(ffmpeg + " -v error -y -f lavfi -i sine=frequency=440:duration=0.5 -ar 44100 -ac 2 '" + music + "'");
     }
-    void TearDown() override {
-        if (!folder.empty()) Shell("rm -rf '" + folder + "'");
-    }
-    std::string ffmpeg, folder, music;
+    std::string ffmpeg, music;
+    TemporaryFolder folder;
 };
 
 TEST_F(VideoPipe, PictureAndLoopedMusicOfTheSameLength) {
-    const std::string output = folder + "/show.mp4";
+    const std::string output = folder.File("show.mp4");
     VideoEncoder video;
     std::string error;
     FrameRate rate;
@@ -71,7 +69,7 @@ TEST_F(VideoPipe, FfmpegFailingIsAFailure) {
     VideoEncoder video;
     std::string error;
     FrameRate rate;
-    ASSERT_TRUE(video.Start(ffmpeg, folder + "/missing/folder/show.mp4", music, 16, 16, rate, error)) << error;
+    ASSERT_TRUE(video.Start(ffmpeg, folder.File("missing/folder/show.mp4"), music, 16, 16, rate, error)) << error;
     std::vector<uint8_t> rgb(16 * 16 * 3, 0);
     bool written = true;
     for (int frame = 0; frame < 200 && written; ++frame) written = video.Write(rgb, error);

@@ -3,7 +3,7 @@
 
 #include "scripteddevices.h"
 
-#include "platform/display.h"
+#include "platform/virtualdisplay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 // The DirectDraw core on a virtual display: drivers and modes, the flip chain and what Flip
-// presents, locking, stretching blits, z-buffers, reference counts and refused requests.
+// presents, locking, stretching and overlapping blits, z-buffers, reference counts and refused
+// requests.
 #include "fixture.h"
 
 #include "displaymodes.h"
@@ -146,7 +147,7 @@ TEST_F(DirectDrawTest, FlipPresentsTheBackBufferAndSwaps) {
     EXPECT_EQ(presented.size(), 2u);
 }
 
-TEST_F(DirectDrawTest, LocksGiveTheMemoryOnceAndOnlyInsideTheSurface) {
+TEST_F(DirectDrawTest, LockGivesTheMemoryOnceAndOnlyForRectanglesInsideTheSurface) {
     IDirectDrawSurface7* surface = CreatePlain(10, 4, DDSCAPS_OFFSCREENPLAIN, nullptr);
     ASSERT_NE(surface, nullptr);
     const DDSURFACEDESC2 whole = LockWhole(surface);
@@ -154,19 +155,29 @@ TEST_F(DirectDrawTest, LocksGiveTheMemoryOnceAndOnlyInsideTheSurface) {
     EXPECT_GE(whole.lPitch, 10 * 4);
     DDSURFACEDESC2 again = {};
     again.dwSize = 124;
+    again.lpSurface = &again;
     EXPECT_EQ(surface->Lock(nullptr, &again, 0, nullptr), DDERR_SURFACEBUSY);
+    EXPECT_EQ(again.lpSurface, nullptr) << "a failed lock hands back no memory";
     EXPECT_EQ(surface->Unlock(nullptr), DD_OK);
     EXPECT_EQ(surface->Unlock(nullptr), DDERR_NOTLOCKED);
 
-    RECT part = {2, 1, 5, 3};
-    ASSERT_EQ(surface->Lock(&part, &again, 0, nullptr), DD_OK);
-    EXPECT_EQ(static_cast<uint8_t*>(again.lpSurface), static_cast<uint8_t*>(whole.lpSurface) + whole.lPitch + 2 * 4);
-    surface->Unlock(nullptr);
-    for (RECT outside : {RECT{0, 0, 11, 4}, RECT{-1, 0, 2, 2}, RECT{3, 3, 3, 4}}) {
-        EXPECT_EQ(surface->Lock(&outside, &again, 0, nullptr), DDERR_INVALIDPARAMS);
+    // Empty rectangles lock too, at their corner.
+    for (RECT part : {RECT{2, 1, 5, 3}, RECT{3, 1, 3, 4}, RECT{2, 2, 5, 2}}) {
+        ASSERT_EQ(surface->Lock(&part, &again, 0, nullptr), DD_OK);
+        EXPECT_EQ(static_cast<uint8_t*>(again.lpSurface),
+                  static_cast<uint8_t*>(whole.lpSurface) + part.top * whole.lPitch + part.left * 4);
+        surface->Unlock(nullptr);
+    }
+    for (RECT bad : {RECT{0, 0, 11, 4}, RECT{-1, 0, 2, 2}, RECT{0, 0, 2, 5}, RECT{5, 1, 2, 3}, RECT{2, 3, 5, 1}}) {
+        again.lpSurface = &again;
+        EXPECT_EQ(surface->Lock(&bad, &again, 0, nullptr), DDERR_INVALIDPARAMS);
+        EXPECT_EQ(again.lpSurface, nullptr);
     }
     again.dwSize = 12;
+    again.lpSurface = &again;
     EXPECT_EQ(surface->Lock(nullptr, &again, 0, nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(again.lpSurface, &again) << "a record of unknown size is not written to";
+    EXPECT_EQ(surface->Lock(nullptr, nullptr, 0, nullptr), DDERR_INVALIDPARAMS);
     surface->Release();
 }
 
@@ -204,9 +215,37 @@ TEST_F(DirectDrawTest, BltStretchesTheWholeSourceOverTheWholeDestination) {
     IDirectDrawSurface7* other = CreatePlain(4, 2, DDSCAPS_TEXTURE, &wide);
     EXPECT_EQ(other->Blt(nullptr, source, nullptr, 0, nullptr), DDERR_INVALIDPIXELFORMAT);
     EXPECT_EQ(other->Blt(nullptr, nullptr, nullptr, 0, nullptr), DDERR_INVALIDPARAMS);
-    RECT outside = {0, 0, 3, 1};
-    EXPECT_EQ(texture->Blt(nullptr, source, &outside, 0, nullptr), DDERR_INVALIDPARAMS);
     for (IDirectDrawSurface7* surface : {source, texture, picture, large, other}) surface->Release();
+}
+
+TEST_F(DirectDrawTest, BltShrinksByDroppingPixelsReadsOverlapsAsTheyWereAndRefusesBadRectangles) {
+    const DDPIXELFORMAT format = Rgb565();
+    IDirectDrawSurface7* surface = CreatePlain(8, 2, DDSCAPS_OFFSCREENPLAIN, &format);
+    IDirectDrawSurface7* half = CreatePlain(4, 1, DDSCAPS_OFFSCREENPLAIN, &format);
+    DDSURFACEDESC2 locked = LockWhole(surface);
+    for (DWORD x = 0; x < 8; ++x) {
+        SetPixel(locked, x, 0, x + 1);
+        SetPixel(locked, x, 1, 0x100);
+    }
+    surface->Unlock(nullptr);
+    RECT from = {0, 0, 6, 1}, to = {2, 0, 8, 1};
+    ASSERT_EQ(surface->Blt(&to, surface, &from, DDBLT_WAIT, nullptr), DD_OK);
+    ASSERT_EQ(half->Blt(nullptr, surface, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    locked = LockWhole(surface);
+    const uint32_t shifted[8] = {1, 2, 1, 2, 3, 4, 5, 6};
+    for (DWORD x = 0; x < 8; ++x) EXPECT_EQ(PixelAt(locked, x, 0), shifted[x]) << x;
+    surface->Unlock(nullptr);
+    // Destination pixel x takes source pixel 2x, row 0 of the two.
+    locked = LockWhole(half);
+    for (DWORD x = 0; x < 4; ++x) EXPECT_EQ(PixelAt(locked, x, 0), shifted[2 * x]) << x;
+    half->Unlock(nullptr);
+
+    for (RECT bad : {RECT{6, 0, 0, 1}, RECT{0, 2, 6, 0}, RECT{0, 0, 9, 1}, RECT{-1, 0, 2, 1}, RECT{2, 0, 2, 1}}) {
+        EXPECT_EQ(half->Blt(nullptr, surface, &bad, 0, nullptr), DDERR_INVALIDRECT);
+        EXPECT_EQ(surface->Blt(&bad, half, nullptr, 0, nullptr), DDERR_INVALIDRECT);
+    }
+    surface->Release();
+    half->Release();
 }
 
 TEST_F(DirectDrawTest, AZBufferAttachesToTheBackBufferOnce) {

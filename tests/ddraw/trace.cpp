@@ -5,7 +5,8 @@
 
 #include <cstdio>
 #include <string>
-#include <unistd.h>
+
+#include "workfolder.h"
 
 namespace {
 
@@ -88,37 +89,61 @@ TEST_F(TraceTest, DrawsRecordFormatCountsAndVertices) {
     IDirect3DVertexBuffer7* buffer = nullptr;
     ASSERT_EQ(direct3D->CreateVertexBuffer(&description, &buffer, 0), D3D_OK);
     WORD indices[6] = {0, 1, 2, 2, 1, 3};
-    device->DrawIndexedPrimitiveVB(D3DPT_TRIANGLELIST, buffer, 4, 26, indices, 6, 0);
+    // Outside a scene the device itself refuses the draw: the call reached it.
+    EXPECT_EQ(device->DrawIndexedPrimitiveVB(D3DPT_TRIANGLELIST, buffer, 4, 26, indices, 6, 0),
+              D3DERR_SCENE_NOT_IN_SCENE);
     EXPECT_EQ(platform::FormatTraceRecord(Last()),
               "DrawIndexedPrimitiveVB type=4 vertexFormat=274 startVertex=4 vertexCount=26 indexCount=6 flags=0");
     buffer->Release();
-    EXPECT_EQ(scripted.calls.back(), "DrawIndexedPrimitiveVB");
 }
 
 TEST_F(TraceTest, RecordingOnlySkipsDrawingButKeepsTheDeviceStateInStep) {
     platform::SetDeviceRasterising(false);
-    scripted.calls.clear();
-    device->BeginScene();
-    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
-    device->SetRenderState(D3DRENDERSTATE_ZENABLE, 1);
+    EXPECT_EQ(device->BeginScene(), D3D_OK);
+    EXPECT_EQ(device->BeginScene(), D3DERR_SCENE_IN_SCENE) << "the device itself is in its scene";
+    EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(device->SetRenderState(D3DRENDERSTATE_CULLMODE, 7), D3DERR_INVALIDCALL) << "answered by the device";
     float vertex[8] = {};
-    device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, vertex, 1, 0);
-    device->EndScene();
-    EXPECT_EQ(scripted.calls, (std::vector<std::string>{"BeginScene", "SetRenderState", "EndScene"}));
-    EXPECT_EQ(records.size(), 5u);
+    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, vertex, 1, 0), D3D_OK);
+    EXPECT_EQ(device->EndScene(), D3D_OK);
+    EXPECT_EQ(device->EndScene(), D3DERR_SCENE_NOT_IN_SCENE);
+    EXPECT_EQ(records.size(), 7u);
+    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(presentedFirstPixels.back(), 0u) << "the clear was drawn";
 
     platform::SetDeviceRasterising(true);
-    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
-    EXPECT_EQ(scripted.calls.back(), "Clear");
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
+    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(presentedFirstPixels.back(), 0xFFFFu);
 }
 
 TEST_F(TraceTest, WithoutASinkNothingIsRecordedAndEverythingArrives) {
     platform::SetTraceSink(nullptr);
-    scripted.calls.clear();
-    device->SetRenderState(D3DRENDERSTATE_LIGHTING, 0);
-    device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    EXPECT_EQ(device->SetRenderState(D3DRENDERSTATE_CULLMODE, 7), D3DERR_INVALIDCALL);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
+    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(presentedFirstPixels.back(), 0xFFFFu);
     EXPECT_TRUE(records.empty());
-    EXPECT_EQ(scripted.calls.size(), 2u);
+}
+
+TEST_F(TraceTest, TrianglesAreCountedWithoutASinkOrDrawing) {
+    platform::SetTraceSink(nullptr);
+    platform::SetDeviceRasterising(false);
+    const uint64_t before = platform::TrianglesAskedFor();
+    float vertices[8 * 7] = {};
+    device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, vertices, 7, 0);   // 2
+    device->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_VERTEX, vertices, 5, 0);  // 3
+    device->DrawPrimitive(D3DPT_TRIANGLEFAN, D3DFVF_VERTEX, vertices, 2, 0);    // none
+    device->DrawPrimitive(D3DPT_LINELIST, D3DFVF_VERTEX, vertices, 6, 0);       // none
+    D3DVERTEXBUFFERDESC description = {sizeof description, 0, D3DFVF_VERTEX, 4};
+    IDirect3DVertexBuffer7* buffer = nullptr;
+    ASSERT_EQ(direct3D->CreateVertexBuffer(&description, &buffer, 0), D3D_OK);
+    WORD indices[6] = {0, 1, 2, 2, 1, 3};
+    device->DrawIndexedPrimitiveVB(D3DPT_TRIANGLELIST, buffer, 0, 4, indices, 6, 0);  // 2, by indices
+    buffer->Release();
+    EXPECT_EQ(platform::TrianglesAskedFor() - before, 7u);
+    EXPECT_TRUE(records.empty());
+    platform::SetDeviceRasterising(true);
 }
 
 class TextureNameTest : public TraceTest {
@@ -126,7 +151,7 @@ protected:
     IDirectDrawSurface7* CreateTexture() { return CreatePlain(64, 32, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, nullptr); }
     // A real file under a directory, opened as the show opens its images.
     std::string ReadFile(const char* name) {
-        std::string path = directory + "//" + name;
+        std::string path = folder.path + "//" + name;
         FILE* file = std::fopen(path.c_str(), "rb");
         EXPECT_NE(file, nullptr);
         if (file) std::fclose(file);
@@ -134,20 +159,13 @@ protected:
     }
     void SetUp() override {
         TraceTest::SetUp();
-        char pattern[] = "/tmp/texturenamesXXXXXX";
-        directory = mkdtemp(pattern);
         for (const char* name : {"key.jpg", "vision.jpg"}) {
-            FILE* file = std::fopen((directory + "/" + name).c_str(), "wb");
+            FILE* file = std::fopen(folder.File(name).c_str(), "wb");
             std::fputs("x", file);
             std::fclose(file);
         }
     }
-    void TearDown() override {
-        for (const char* name : {"key.jpg", "vision.jpg"}) std::remove((directory + "/" + name).c_str());
-        rmdir(directory.c_str());
-        TraceTest::TearDown();
-    }
-    std::string directory;
+    TemporaryFolder folder;
 };
 
 TEST_F(TextureNameTest, ATextureIsNamedByTheFileReadBeforeIt) {
@@ -171,8 +189,8 @@ TEST_F(TextureNameTest, ATextureIsNamedByTheFileReadBeforeIt) {
 }
 
 TEST_F(TextureNameTest, FailedOpensAndWritesNameNothing) {
-    EXPECT_EQ(std::fopen((directory + "/missing.jpg").c_str(), "rb"), nullptr);
-    FILE* written = std::fopen((directory + "/key.jpg").c_str(), "wb");
+    EXPECT_EQ(std::fopen((folder.File("missing.jpg")).c_str(), "rb"), nullptr);
+    FILE* written = std::fopen((folder.File("key.jpg")).c_str(), "wb");
     ASSERT_NE(written, nullptr);
     std::fclose(written);
     IDirectDrawSurface7* texture = CreateTexture();

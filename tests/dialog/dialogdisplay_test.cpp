@@ -1,7 +1,7 @@
 // The setup dialog on a real X display (a private Xvfb server), driven with xdotool as a user
 // would: the window's controls, its keyboard, and a screenshot kept in the build folder. Each
 // dialog runs in a child process, so a dialog that never closes cannot hang the suite.
-#include "fakedevices.h"
+#include "scripteddrivers.h"
 #include "setupchoices.h"
 #include "setupdialog.h"
 
@@ -26,7 +26,7 @@
 
 namespace {
 
-const std::vector<FakeDevice> devices = {
+const std::vector<ScriptedDeviceModes> devices = {
     {"RGB Emulation", {{640, 480, 16}, {800, 600, 32}}},
     {"Direct3D HAL", {{1024, 768, 16}}},
 };
@@ -172,7 +172,7 @@ protected:
             close(fds[0]);
             setenv("DISPLAY", display.c_str(), 1);
             platform::StopScriptingDialogs();
-            SetFakeDevices(0, devices);
+            ScriptDevices(devices);
             ApplySetupDefaults();
             // Reports the controls once the dialog is on screen, for the parent to check.
             static int reportFd = fds[1];
@@ -324,7 +324,7 @@ TEST(SetupDialogWithoutDisplay, FailsWithOneClearLine) {
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         platform::StopScriptingDialogs();
-        SetFakeDevices(0, devices);
+        ScriptDevices(devices);
         int result = SetupDialog(nullptr, nullptr);
         fprintf(stderr, "result %d\n", result);
         _exit(0);

@@ -1,5 +1,5 @@
 // The setup dialog's procedure, driven through scripted dialogs as a user would drive it.
-#include "fakedevices.h"
+#include "scripteddrivers.h"
 #include "setupchoices.h"
 #include "setupdialog.h"
 
@@ -12,7 +12,7 @@ using Entries = std::vector<std::string>;
 
 namespace {
 
-const std::vector<FakeDevice> twoDevices = {
+const std::vector<ScriptedDeviceModes> twoDevices = {
     {"RGB Emulation", {{640, 480, 16}, {640, 480, 32}, {800, 600, 16}}},
     {"Direct3D HAL", {{320, 200, 16}, {1024, 768, 32}}},
 };
@@ -20,7 +20,7 @@ const std::vector<FakeDevice> twoDevices = {
 class SetupDialogTest : public testing::Test {
 protected:
     void SetUp() override {
-        SetFakeDevices(0, twoDevices);
+        ScriptDevices(twoDevices);
         ApplySetupDefaults();
     }
     void TearDown() override { StopScriptingDialogs(); }
@@ -131,7 +131,7 @@ TEST_F(SetupDialogTest, ExitReturnsZeroWithoutMessageAndKeepsTheChoices) {
 }
 
 TEST_F(SetupDialogTest, ModesAreListedInTheDeviceListsOrderWithTheirExactText) {
-    SetFakeDevices(0, {{"Only", {{320, 240, 16}, {320, 240, 24}, {1600, 1200, 32}, {2048, 1536, 16}}}});
+    ScriptDevices({{"Only", {{320, 240, 16}, {320, 240, 24}, {1600, 1200, 32}, {2048, 1536, 16}}}});
     EXPECT_EQ(Run({PressButton(IDOK)}), 1);
     EXPECT_EQ(Control(ModeListControl).entries,
               (Entries{"320x240 16bpp", "320x240 24bpp", "1600x1200 32bpp", "2048x1536 16bpp"}));
@@ -139,7 +139,10 @@ TEST_F(SetupDialogTest, ModesAreListedInTheDeviceListsOrderWithTheirExactText) {
 }
 
 TEST_F(SetupDialogTest, AFailedEnumerationShowsTheErrorAndLeavesTheListsEmpty) {
-    SetFakeDevices(static_cast<HRESULT>(0x81000003), {});
+    ScriptedDriver paletteOnly;
+    paletteOnly.description = "Primary Display Driver";
+    paletteOnly.devices = {{"Palette Only", GUID{}, 0, DDBD_8}};
+    ScriptDrivers({paletteOnly});  // devices seen, none accepted
     testing::internal::CaptureStderr();
     int result = Run({PressButton(IDCANCEL)});
     std::string messages = testing::internal::GetCapturedStderr();
@@ -149,11 +152,11 @@ TEST_F(SetupDialogTest, AFailedEnumerationShowsTheErrorAndLeavesTheListsEmpty) {
     EXPECT_TRUE(Control(DeviceListControl).entries.empty());
     EXPECT_TRUE(Control(ModeListControl).entries.empty());
     EXPECT_EQ(Control(DitheringControl).check, BST_CHECKED) << "the options are set before enumerating";
-    EXPECT_EQ(FakeEnumerationCalls(), 1);
+    EXPECT_EQ(CallsStartingWith("DirectDrawCreateEx").size(), 1u) << "enumerated once";
 }
 
 TEST_F(SetupDialogTest, StartWithEmptyListsKeepsTheDialogOpenAndTheChoicesValid) {
-    SetFakeDevices(static_cast<HRESULT>(0x81000002), {});
+    ScriptDrivers({ScriptedDriver{}});  // nothing at all
     testing::internal::CaptureStderr();
     int result = Run({PressButton(IDOK), PressButton(IDCANCEL)});
     testing::internal::GetCapturedStderr();

@@ -25,7 +25,6 @@ ScriptedDriver Primary(std::vector<ScriptedDevice> devices) {
 
 class Enumeration : public ::testing::Test {
 protected:
-    void SetUp() override { ResetScript(); }
     // Runs the enumeration, keeping its debugger output.
     HRESULT Enumerate(DeviceConfirmCallback confirm = nullptr) {
         ::testing::internal::CaptureStderr();
@@ -49,10 +48,9 @@ protected:
 };
 
 TEST_F(Enumeration, ThePrimaryDriverListsSoftwareAndHardwareDevicesInReportedOrder) {
-    script.drivers = {Primary({{"RGB Emulation", SoftwareGuid, 0, AllDepths},
-                               {"Direct3D HAL", HardwareGuid, D3DDEVCAPS_HWRASTERIZATION, AllDepths}})};
+    ScriptDrivers({Primary({{"RGB Emulation", SoftwareGuid, 0, AllDepths},
+                               {"Direct3D HAL", HardwareGuid, D3DDEVCAPS_HWRASTERIZATION, AllDepths}})});
     EXPECT_EQ(Enumerate(), 0);
-    EXPECT_EQ(script.enumerateFlags, 7u);
     ASSERT_EQ(count, 2u);
     EXPECT_STREQ(list[0].description, "RGB Emulation");
     EXPECT_EQ(list[0].hardware, 0u);
@@ -70,29 +68,41 @@ TEST_F(Enumeration, ThePrimaryDriverListsSoftwareAndHardwareDevicesInReportedOrd
     EXPECT_TRUE(trace.empty()) << trace;
 }
 
-TEST_F(Enumeration, ASecondaryDriverContributesOnlyHardwareDevicesUnderItsOwnName) {
-    ScriptedDriver secondary;
-    secondary.description = "Second Monitor Accelerator";
-    secondary.hasGuid = true;
-    secondary.guid = SecondaryGuid;
-    secondary.modes = {{1024, 768, 32}};
-    secondary.devices = {{"RGB Emulation", SoftwareGuid, 0, AllDepths},
-                         {"Direct3D HAL", HardwareGuid, D3DDEVCAPS_HWRASTERIZATION, AllDepths}};
-    script.drivers = {Primary({{"RGB Emulation", SoftwareGuid, 0, AllDepths}}), secondary};
+TEST_F(Enumeration, SecondaryDriversOfEveryKindContributeOnlyHardwareDevicesUnderTheirOwnName) {
+    std::vector<ScriptedDriver> drivers = {Primary({{"RGB Emulation", SoftwareGuid, 0, AllDepths}})};
+    // Attached and detached monitors and a 3D-only card are listed only when asked for.
+    const DWORD kinds[3] = {DDENUM_ATTACHEDSECONDARYDEVICES, DDENUM_DETACHEDSECONDARYDEVICES,
+                            DDENUM_NONDISPLAYDEVICES};
+    for (int i = 0; i < 3; ++i) {
+        ScriptedDriver secondary;
+        secondary.description = "Accelerator " + std::to_string(i);
+        secondary.hasGuid = true;
+        secondary.guid = SecondaryGuid;
+        secondary.guid.Data2 = static_cast<WORD>(i);
+        secondary.listedWith = kinds[i];
+        secondary.modes = {{1024, 768, 32}};
+        secondary.devices = {{"RGB Emulation", SoftwareGuid, 0, AllDepths},
+                             {"Direct3D HAL", HardwareGuid, D3DDEVCAPS_HWRASTERIZATION, AllDepths}};
+        drivers.push_back(secondary);
+    }
+    ScriptDrivers(drivers);
     EXPECT_EQ(Enumerate(), 0);
-    ASSERT_EQ(count, 2u);
+    ASSERT_EQ(count, 4u);
     EXPECT_STREQ(list[0].description, "RGB Emulation");
-    EXPECT_STREQ(list[1].description, "Second Monitor Accelerator");
-    EXPECT_EQ(list[1].deviceGuid, HardwareGuid);
-    ASSERT_EQ(list[1].driverGuidPointer, &list[1].driverGuid);
-    EXPECT_EQ(list[1].driverGuid, SecondaryGuid);
+    for (int i = 0; i < 3; ++i) {
+        const DeviceEntry& entry = list[1 + i];
+        EXPECT_EQ(std::string(entry.description), "Accelerator " + std::to_string(i));
+        EXPECT_EQ(entry.deviceGuid, HardwareGuid);
+        ASSERT_EQ(entry.driverGuidPointer, &entry.driverGuid);
+        EXPECT_EQ(entry.driverGuid, drivers[1 + i].guid);
+    }
     EXPECT_EQ(ModesOf(1), (std::vector<std::string>{"1024x768x32"}));
 }
 
 TEST_F(Enumeration, ModesAreSortedAndFilteredByTheDevicesRenderDepths) {
     ScriptedDriver driver = Primary({{"Only16", SoftwareGuid, 0, DDBD_16}, {"Only24And32", HardwareGuid, 0, DDBD_24 | DDBD_32}});
     driver.modes = {{800, 600, 16}, {640, 480, 32}, {640, 480, 8}, {1024, 768, 24}, {640, 400, 16}, {640, 480, 16}};
-    script.drivers = {driver};
+    ScriptDrivers({driver});
     EXPECT_EQ(Enumerate(), 0);
     ASSERT_EQ(count, 2u);
     EXPECT_EQ(ModesOf(0), (std::vector<std::string>{"640x400x16", "640x480x16", "800x600x16"}));
@@ -101,7 +111,7 @@ TEST_F(Enumeration, ModesAreSortedAndFilteredByTheDevicesRenderDepths) {
 
 TEST_F(Enumeration, ARejectedDeviceLeavesItsSlotToTheNextOne) {
     ScriptedDriver driver = Primary({{"Palette Only", SoftwareGuid, 0, DDBD_8}, {"Direct3D HAL", HardwareGuid, 0, DDBD_16}});
-    script.drivers = {driver};
+    ScriptDrivers({driver});
     EXPECT_EQ(Enumerate(), 0);
     ASSERT_EQ(count, 1u);
     EXPECT_STREQ(list[0].description, "Direct3D HAL");
@@ -115,22 +125,22 @@ HRESULT RejectSoftware(DDCAPS* caps, D3DDEVICEDESC7* description) {
 }
 
 TEST_F(Enumeration, TheConfirmationCallbackCanRejectADevice) {
-    script.drivers = {Primary({{"RGB Emulation", SoftwareGuid, 0, AllDepths},
-                               {"Direct3D HAL", HardwareGuid, D3DDEVCAPS_HWRASTERIZATION, AllDepths}})};
+    ScriptDrivers({Primary({{"RGB Emulation", SoftwareGuid, 0, AllDepths},
+                               {"Direct3D HAL", HardwareGuid, D3DDEVCAPS_HWRASTERIZATION, AllDepths}})});
     EXPECT_EQ(Enumerate(RejectSoftware), 0);
     ASSERT_EQ(count, 1u);
     EXPECT_STREQ(list[0].description, "Direct3D HAL");
 }
 
 TEST_F(Enumeration, NoDeviceAtAllIsReportedToTheDebuggerOutput) {
-    script.drivers = {Primary({})};
+    ScriptDrivers({Primary({})});
     EXPECT_EQ(Enumerate(), static_cast<HRESULT>(0x81000002));
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(trace, "engine.src\\d3denum.cpp(272): No devices and/or modes were enumerated!\n");
 }
 
 TEST_F(Enumeration, DevicesSeenButNoneAcceptedIsReportedWithAHint) {
-    script.drivers = {Primary({{"Palette Only", SoftwareGuid, 0, DDBD_8}})};
+    ScriptDrivers({Primary({{"Palette Only", SoftwareGuid, 0, DDBD_8}})});
     EXPECT_EQ(Enumerate(), static_cast<HRESULT>(0x81000003));
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(trace,
@@ -139,7 +149,7 @@ TEST_F(Enumeration, DevicesSeenButNoneAcceptedIsReportedWithAHint) {
 }
 
 TEST_F(Enumeration, ADriverThatCannotBeOpenedIsSkipped) {
-    script.drivers = {Primary({{"RGB Emulation", SoftwareGuid, 0, AllDepths}})};
+    ScriptDrivers({Primary({{"RGB Emulation", SoftwareGuid, 0, AllDepths}})});
     script.failCreate = true;
     EXPECT_EQ(Enumerate(), static_cast<HRESULT>(0x81000002));
     EXPECT_EQ(trace,
@@ -154,7 +164,7 @@ TEST_F(Enumeration, ADriverThatCannotBeOpenedIsSkipped) {
 }
 
 TEST_F(Enumeration, LongNamesAreCutToThirtyEightCharacters) {
-    script.drivers = {Primary({{std::string(60, 'n'), SoftwareGuid, 0, AllDepths}})};
+    ScriptDrivers({Primary({{std::string(60, 'n'), SoftwareGuid, 0, AllDepths}})});
     EXPECT_EQ(Enumerate(), 0);
     ASSERT_EQ(count, 1u);
     EXPECT_EQ(std::string(list[0].description), std::string(38, 'n'));
@@ -163,14 +173,14 @@ TEST_F(Enumeration, LongNamesAreCutToThirtyEightCharacters) {
 TEST_F(Enumeration, MoreDevicesThanTheListHoldsKeepTheFirstTwenty) {
     std::vector<ScriptedDevice> devices;
     for (int i = 0; i < MaxDevices + 5; ++i) devices.push_back({"Device " + std::to_string(i), SoftwareGuid, 0, DDBD_16});
-    script.drivers = {Primary(devices)};
+    ScriptDrivers({Primary(devices)});
     EXPECT_EQ(Enumerate(), 0);
     ASSERT_EQ(count, DWORD(MaxDevices));
     EXPECT_STREQ(list[MaxDevices - 1].description, "Device 19");
 }
 
 TEST_F(Enumeration, EnumeratingAgainStartsAFreshList) {
-    script.drivers = {Primary({{"RGB Emulation", SoftwareGuid, 0, AllDepths}})};
+    ScriptDrivers({Primary({{"RGB Emulation", SoftwareGuid, 0, AllDepths}})});
     EXPECT_EQ(Enumerate(), 0);
     EXPECT_EQ(Enumerate(), 0);
     EXPECT_EQ(count, 1u);

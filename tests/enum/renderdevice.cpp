@@ -3,7 +3,7 @@
 #include "scripteddrivers.h"
 
 #include "d3denum.h"
-#include "platform/display.h"
+#include "platform/virtualdisplay.h"
 #include "renderdevice.h"
 #include "setupchoices.h"
 
@@ -18,7 +18,6 @@ class RenderDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::UseVirtualDisplay(640, 480, nullptr);  // message boxes go to stderr
-        ResetScript();
         UseDevice(SoftwareGuid);
         renderDevice = RenderDevice{};
         setupChoices = SetupChoices{0, 0, 1, 1, 1, 0, 0, 0};
@@ -34,7 +33,7 @@ protected:
         driver.description = "Primary Display Driver";
         driver.modes = {{800, 600, 32}, {640, 480, 16}};
         driver.devices = {{"Device", guid, 0, DDBD_16 | DDBD_32}};
-        script.drivers = {driver};
+        ScriptDrivers({driver});
         ::testing::internal::CaptureStderr();
         ASSERT_EQ(EnumerateDevices(nullptr), 0);
         ::testing::internal::GetCapturedStderr();

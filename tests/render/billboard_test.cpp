@@ -1,13 +1,11 @@
-// The flare billboard and the screen quad, checked on a recording device.
-#include <gtest/gtest.h>
-
+// The flare billboard and the screen quad.
 #include <cstring>
 #include <memory>
 
 #include "billboard.h"
 #include "globals.h"
-#include "recordingdevice.h"
 #include "renderdevice.h"
+#include "showfixture.h"
 
 namespace {
 
@@ -30,16 +28,15 @@ void MakeSquare(Billboard& square, float h) {
         square.vertices[i] = DrawVertex{corners[i][0], corners[i][1], 0, 0, 0, -1, corners[i][2], corners[i][3]};
     std::memset(&square.material, 0, sizeof(square.material));
     square.material.dvPower = 50.0f;
-    square.texture = reinterpret_cast<LPDIRECTDRAWSURFACE7>(0x4000);
+    square.texture = keyTexture;
 }
 
-TEST(BillboardInitTest, MissingImageLeavesAnUntexturedSquareOfTheGivenSize) {
-    RecordingDevice device;
-    RenderDevice target{};
-    target.device = &device;
+using BillboardTest = ShowTest;
+
+TEST_F(BillboardTest, MissingImageLeavesAnUntexturedSquareOfTheGivenSize) {
     Billboard square;
-    square.texture = reinterpret_cast<LPDIRECTDRAWSURFACE7>(0x4000);
-    square.Init(target, "no-such-flare.jpg", 2.0f, 0.5f, 0.25f, 1.0f);
+    square.texture = keyTexture;
+    square.Init(renderDevice, "no-such-flare.jpg", 2.0f, 0.5f, 0.25f, 1.0f);
     EXPECT_EQ(square.texture, nullptr);
 
     const float h = 2.35f * 2.0f;
@@ -66,7 +63,7 @@ TEST(BillboardInitTest, MissingImageLeavesAnUntexturedSquareOfTheGivenSize) {
     EXPECT_EQ(m.dcvEmissive.b, 0.0f);
     EXPECT_EQ(m.dvPower, 50.0f);
     // Nothing is drawn while building.
-    EXPECT_TRUE(device.calls.empty());
+    EXPECT_TRUE(recorder.calls.empty());
 }
 
 TEST(BillboardScreenTest, EdgeOfTheWidenedScreenCountsAsOnScreen) {
@@ -111,97 +108,82 @@ TEST(BillboardFacingTest, FacesTheViewerAtTheGivenSizeAndPlace) {
     EXPECT_EQ(std::memcmp(before, square.vertices, sizeof(before)), 0);
 }
 
-TEST(BillboardDrawTest, DrawsAdditivelyWithoutWritingDepth) {
-    RecordingDevice device;
-    RenderDevice target{};
-    target.device = &device;
+TEST_F(BillboardTest, DrawsAdditivelyWithoutWritingDepth) {
     Billboard square;
     MakeSquare(square, 1.0f);
     square.world = Translation(1, 2, 3);
-    EXPECT_EQ(square.Draw(target), 1);
-    EXPECT_EQ(device.Texts(),
-              (std::vector<std::string>{"SetTransform 1", "SetRenderState 137 0", "SetRenderState 7 1",
-                                        "SetRenderState 14 0", "SetRenderState 27 1", "SetRenderState 20 2",
-                                        "SetTexture 0", "SetMaterial", "DrawPrimitive 4 274 6 0"}));
-    EXPECT_FLOAT_EQ(device.calls[0].matrix._42, 2.0f);
-    EXPECT_EQ(device.calls[6].pointer, square.texture);
-    EXPECT_EQ(std::memcmp(device.calls[8].vertices.data(), square.vertices, sizeof(square.vertices)), 0);
+    EXPECT_EQ(square.Draw(renderDevice), 1);
+    EXPECT_EQ(recorder.Outline(),
+              (std::vector<std::string>{"SetTransform type=1", "SetRenderState state=137 value=0",
+                                        "SetRenderState state=7 value=1", "SetRenderState state=14 value=0",
+                                        "SetRenderState state=27 value=1", "SetRenderState state=20 value=2",
+                                        "SetTexture stage=0 texture=key.jpg", "SetMaterial",
+                                        "DrawPrimitive type=4 vertexFormat=274 vertexCount=6 flags=0"}));
+    EXPECT_FLOAT_EQ(ArgumentOf(recorder.calls[0], "matrix", 13), 2.0f);
+    const std::vector<double>& drawn = recorder.Draws()[0].Vertices();
+    ASSERT_EQ(drawn.size(), 6u * 8u);
+    const float* vertices = &square.vertices[0].x;
+    for (size_t i = 0; i < drawn.size(); ++i) EXPECT_EQ(drawn[i], vertices[i]) << "field " << i;
 }
 
-TEST(FlareTest, DrawsOnlyWhatIsOnScreenAtItsPosition) {
-    RecordingDevice device;
-    renderDevice.device = &device;
+TEST_F(BillboardTest, FlareDrawsOnlyWhatIsOnScreenAtItsPosition) {
     std::unique_ptr<LightSet> lightSet(new LightSet());
     PlainViewer(*lightSet);
     MakeSquare(billboard, 1.0f);
 
     DrawFlare(Vector(100.0f, 0.0f, 2.0f), 1.0f, *lightSet);
-    EXPECT_TRUE(device.calls.empty());
+    EXPECT_TRUE(recorder.calls.empty());
 
     DrawFlare(Vector(1.0f, 0.5f, 4.0f), 3.0f, *lightSet);
-    const auto draws = device.Matching("DrawPrimitive");
+    const std::vector<RecordedDraw> draws = recorder.Draws();
     ASSERT_EQ(draws.size(), 1u);
-    const D3DMATRIX& world = device.Matching("SetTransform 1")[0]->matrix;
-    EXPECT_FLOAT_EQ(world._11, 3.0f);
-    EXPECT_FLOAT_EQ(world._41, 1.0f);
-    EXPECT_FLOAT_EQ(world._42, 0.5f);
-    EXPECT_FLOAT_EQ(world._43, 4.0f);
-    renderDevice.device = nullptr;
-    billboard.texture = nullptr;
+    EXPECT_FLOAT_EQ(draws[0].world(0, 0), 3.0f);
+    EXPECT_FLOAT_EQ(draws[0].world(3, 0), 1.0f);
+    EXPECT_FLOAT_EQ(draws[0].world(3, 1), 0.5f);
+    EXPECT_FLOAT_EQ(draws[0].world(3, 2), 4.0f);
 }
 
-struct ScreenVertexBytes {
-    float x, y, z, rhw;
-    DWORD diffuse, specular;
-    float tu, tv;
-};
-
-TEST(ScreenQuadTest, SixVerticesInCornerOrderWithPackedColours) {
-    RecordingDevice device;
-    RenderDevice target{};
-    target.device = &device;
+TEST_F(BillboardTest, ScreenQuadHasSixVerticesInCornerOrderWithPackedColours) {
     const ScreenCorner c1{10, 20, 0.5f, 1, 2, 3, 4};
     const ScreenCorner c2{30, 20, 0.5f, 255, 0, 0, 255};
     const ScreenCorner c3{30, 40, 0.5f, 0, 255, 0, 128};
     const ScreenCorner c4{10, 40, 0.5f, 0, 0, 255, 0};
-    LPDIRECTDRAWSURFACE7 texture = reinterpret_cast<LPDIRECTDRAWSURFACE7>(0x5000);
-    target.DrawScreenQuad(c1, c2, c3, c4, D3DBLEND_INVSRCCOLOR, texture);
+    renderDevice.DrawScreenQuad(c1, c2, c3, c4, D3DBLEND_INVSRCCOLOR, keyTexture);
 
-    EXPECT_EQ(device.Texts(),
-              (std::vector<std::string>{"SetTexture 0", "SetRenderState 27 1", "SetRenderState 20 4",
-                                        "DrawPrimitive 4 452 6 0", "SetRenderState 27 0", "SetRenderState 20 1"}));
-    EXPECT_EQ(device.calls[0].pointer, texture);
+    EXPECT_EQ(recorder.Outline(),
+              (std::vector<std::string>{"SetTexture stage=0 texture=key.jpg", "SetRenderState state=27 value=1",
+                                        "SetRenderState state=20 value=4",
+                                        "DrawPrimitive type=4 vertexFormat=452 vertexCount=6 flags=0",
+                                        "SetRenderState state=27 value=0", "SetRenderState state=20 value=1"}));
 
-    const std::vector<unsigned char>& bytes = device.calls[3].vertices;
-    ASSERT_EQ(bytes.size(), 6 * sizeof(ScreenVertexBytes));
-    ScreenVertexBytes v[6];
-    std::memcpy(v, bytes.data(), sizeof(v));
+    // x, y, z, rhw, diffuse, specular, u, v of each vertex.
+    const std::vector<double>& v = recorder.Draws()[0].Vertices();
+    ASSERT_EQ(v.size(), 6u * 8u);
     const ScreenCorner* order[6] = {&c1, &c2, &c3, &c3, &c4, &c1};
     const float uv[6][2] = {{0, 0}, {1, 0}, {1, 1}, {1, 1}, {0, 1}, {0, 0}};
     for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(v[i].x, order[i]->x) << i;
-        EXPECT_EQ(v[i].y, order[i]->y) << i;
-        EXPECT_EQ(v[i].z, 0.5f) << i;
-        EXPECT_EQ(v[i].rhw, 1.0f) << i;
-        EXPECT_EQ(v[i].specular, 0u) << i;
-        EXPECT_EQ(v[i].tu, uv[i][0]) << i;
-        EXPECT_EQ(v[i].tv, uv[i][1]) << i;
+        const double* vertex = &v[8 * i];
+        EXPECT_EQ(vertex[0], order[i]->x) << i;
+        EXPECT_EQ(vertex[1], order[i]->y) << i;
+        EXPECT_EQ(vertex[2], 0.5) << i;
+        EXPECT_EQ(vertex[3], 1.0) << i;
+        EXPECT_EQ(vertex[5], 0.0) << i;
+        EXPECT_EQ(vertex[6], uv[i][0]) << i;
+        EXPECT_EQ(vertex[7], uv[i][1]) << i;
     }
-    EXPECT_EQ(v[0].diffuse, 0x04010203u);  // alpha, red, green, blue
-    EXPECT_EQ(v[1].diffuse, 0xFFFF0000u);
-    EXPECT_EQ(v[2].diffuse, 0x8000FF00u);
-    EXPECT_EQ(v[4].diffuse, 0x000000FFu);
+    EXPECT_EQ(v[4], 0x04010203u);  // alpha, red, green, blue
+    EXPECT_EQ(v[8 + 4], 0xFFFF0000u);
+    EXPECT_EQ(v[16 + 4], 0x8000FF00u);
+    EXPECT_EQ(v[32 + 4], 0x000000FFu);
 }
 
-TEST(ScreenQuadTest, UntexturedOpaqueQuadStillLeavesBlendingOff) {
-    RecordingDevice device;
-    RenderDevice target{};
-    target.device = &device;
+TEST_F(BillboardTest, UntexturedOpaqueScreenQuadStillLeavesBlendingOff) {
     const ScreenCorner c{0, 0, 0, 0, 0, 0, 0};
-    target.DrawScreenQuad(c, c, c, c, D3DBLEND_ZERO, nullptr);
-    EXPECT_EQ(device.calls[0].pointer, nullptr);
-    EXPECT_EQ(device.calls.back().text, "SetRenderState 20 1");
-    EXPECT_EQ(device.calls[device.calls.size() - 2].text, "SetRenderState 27 0");
+    renderDevice.DrawScreenQuad(c, c, c, c, D3DBLEND_ZERO, nullptr);
+    const std::vector<std::string> outline = recorder.Outline();
+    EXPECT_EQ(outline.front(), "SetTexture stage=0 texture=null");
+    EXPECT_EQ(outline.back(), "SetRenderState state=20 value=1");
+    EXPECT_EQ(outline[outline.size() - 2], "SetRenderState state=27 value=0");
 }
 
 }  // namespace

@@ -2,58 +2,30 @@
 // sequence of one traced scene pass, and the pixels it leaves.
 #include <gtest/gtest.h>
 
-#include <jpeglib.h>
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "billboard.h"
+#include "callrecorder.h"
 #include "globals.h"
+#include "jpegwriter.h"
 #include "platform/devicetrace.h"
-#include "platform/display.h"
+#include "platform/virtualdisplay.h"
 #include "renderdevice.h"
 #include "scene.h"
 #include "scenewriter.h"
+#include "showfixture.h"
+#include "workfolder.h"
 
 namespace {
 
 constexpr DWORD Size = 64;
 
-// A baseline JPEG of one colour, written where the loader looks for images.
-bool WriteSolidJpeg(const char* path, unsigned char red, unsigned char green, unsigned char blue) {
-    FILE* file = fopen(path, "wb");
-    if (!file) return false;
-    jpeg_compress_struct compress;
-    jpeg_error_mgr errors;
-    compress.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&compress);
-    jpeg_stdio_dest(&compress, file);
-    compress.image_width = 8;
-    compress.image_height = 8;
-    compress.input_components = 3;
-    compress.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&compress);
-    jpeg_set_quality(&compress, 100, TRUE);
-    jpeg_start_compress(&compress, TRUE);
-    unsigned char row[8 * 3];
-    for (int x = 0; x < 8; ++x) {
-        row[3 * x] = red;
-        row[3 * x + 1] = green;
-        row[3 * x + 2] = blue;
-    }
-    JSAMPROW rows[1] = {row};
-    for (int y = 0; y < 8; ++y) jpeg_write_scanlines(&compress, rows, 1);
-    jpeg_finish_compress(&compress);
-    jpeg_destroy_compress(&compress);
-    fclose(file);
-    return true;
+// A JPEG of one colour, written where the loader looks for images.
+bool WriteSolidJpeg(const char* path, uint32_t colour) {
+    return WriteJpeg(path, 8, 8, [colour](int, int) { return colour; });
 }
 
 // A quad facing a viewer on the -z side, in the winding the loader's normals point towards.
@@ -65,71 +37,18 @@ const std::vector<std::array<int, 3>> QuadFaces = {{0, 1, 2}, {0, 2, 3}};
 class SoftwareSceneTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/render-scene-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        ASSERT_NE(getcwd(previousFolder, sizeof previousFolder), nullptr);
-        ASSERT_EQ(chdir(folder.c_str()), 0);
-        mkdir("gfx", 0755);
-        mkdir("scenes", 0755);
-        ASSERT_TRUE(WriteSolidJpeg("gfx/green.jpg", 0, 255, 0));
-        ASSERT_TRUE(WriteSolidJpeg("gfx/blue.jpg", 0, 0, 255));
-        CreateDevice();
+        ASSERT_TRUE(WriteSolidJpeg("gfx/green.jpg", 0x00FF00));
+        ASSERT_TRUE(WriteSolidJpeg("gfx/blue.jpg", 0x0000FF));
+        platform::UseVirtualDisplay(Size, Size, [](const platform::FrameImage&) {});
+        ASSERT_NO_FATAL_FAILURE(CreateShowDevice(Size, 32));
+        renderDevice.device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
     }
 
     void TearDown() override {
-        platform::SetTraceSink(nullptr);
         scene->Free();
         // The light set owns its light names; nothing else frees them.
         for (int i = 0; i < lights->lightCount; ++i) delete[] lights->lightNames[i];
-        for (IUnknown* object : std::initializer_list<IUnknown*>{renderDevice.device, zBuffer, backBuffer, primary,
-                                                                renderDevice.direct3D, renderDevice.directDraw})
-            if (object) object->Release();
-        renderDevice = RenderDevice{};
-        if (chdir(previousFolder) != 0) ADD_FAILURE() << "cannot return to " << previousFolder;
-        std::system(("rm -rf " + folder).c_str());
-    }
-
-    void CreateDevice() {
-        platform::UseVirtualDisplay(Size, Size, [](const platform::FrameImage&) {});
-        IDirectDraw7* directDraw = nullptr;
-        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr),
-                  DD_OK);
-        renderDevice.directDraw = directDraw;
-        ASSERT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
-        ASSERT_EQ(directDraw->SetDisplayMode(Size, Size, 32, 0, 0), DD_OK);
-        DDSURFACEDESC2 description = {};
-        description.dwSize = sizeof description;
-        description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-        description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
-        description.dwBackBufferCount = 1;
-        ASSERT_EQ(directDraw->CreateSurface(&description, &primary, nullptr), DD_OK);
-        DDSCAPS2 caps = {DDSCAPS_BACKBUFFER, 0, 0, 0};
-        ASSERT_EQ(primary->GetAttachedSurface(&caps, &backBuffer), DD_OK);
-
-        DDSURFACEDESC2 depth = {};
-        depth.dwSize = sizeof depth;
-        depth.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
-        depth.dwWidth = Size;
-        depth.dwHeight = Size;
-        depth.ddsCaps.dwCaps = DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY;
-        depth.ddpfPixelFormat.dwSize = sizeof depth.ddpfPixelFormat;
-        depth.ddpfPixelFormat.dwFlags = DDPF_ZBUFFER;
-        depth.ddpfPixelFormat.dwZBufferBitDepth = 16;
-        depth.ddpfPixelFormat.dwZBitMask = 0xFFFF;
-        ASSERT_EQ(directDraw->CreateSurface(&depth, &zBuffer, nullptr), DD_OK);
-        ASSERT_EQ(backBuffer->AddAttachedSurface(zBuffer), DD_OK);
-
-        IDirect3D7* direct3D = nullptr;
-        ASSERT_EQ(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D)), DD_OK);
-        renderDevice.direct3D = direct3D;
-        IDirect3DDevice7* device = nullptr;
-        ASSERT_EQ(direct3D->CreateDevice(IID_IDirect3DRGBDevice, backBuffer, &device), D3D_OK);
-        renderDevice.device = device;
-        D3DVIEWPORT7 viewport = {0, 0, Size, Size, 0.0f, 1.0f};
-        ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
-        device->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_ONE);
-        renderDevice.backBuffer = backBuffer;
+        renderDevice.Destroy();
     }
 
     // Three quads seen from a camera 10 units in front: a lit red one on the left, an unlit
@@ -176,6 +95,7 @@ protected:
     DWORD Pixel(int x, int y) {
         DDSURFACEDESC2 description = {};
         description.dwSize = sizeof description;
+        IDirectDrawSurface7* backBuffer = renderDevice.backBuffer;
         if (backBuffer->Lock(nullptr, &description, DDLOCK_WAIT, nullptr) != DD_OK) return 0xDEADBEEF;
         DWORD value = 0;
         std::memcpy(&value, static_cast<char*>(description.lpSurface) + y * description.lPitch + 4 * x, 4);
@@ -183,11 +103,7 @@ protected:
         return value & 0xFFFFFF;
     }
 
-    std::string folder;
-    char previousFolder[4096];
-    IDirectDrawSurface7* primary = nullptr;
-    IDirectDrawSurface7* backBuffer = nullptr;
-    IDirectDrawSurface7* zBuffer = nullptr;
+    ScopedWorkFolder folder;
     std::unique_ptr<Scene> scene{new Scene()};
     std::unique_ptr<LightSet> lights{new LightSet()};
 };
@@ -198,23 +114,20 @@ int Blue(DWORD c) { return c & 255; }
 
 TEST_F(SoftwareSceneTest, TracedPassSendsLightsStatesTexturesAndIndexedDraws) {
     LoadScene();
-    std::vector<std::string> lines;
-    platform::SetTraceSink([&](const platform::TraceRecord& record) {
-        lines.push_back(platform::FormatTraceRecord(record));
-    });
+    CallRecorder recorder;
     platform::SetDeviceRasterising(false);
     RunPass(0);
     platform::SetDeviceRasterising(true);
-    platform::SetTraceSink(nullptr);
-
+    const std::vector<std::string> lines = recorder.Outline();
+    const std::vector<RecordedDraw> draws = recorder.Draws();
     auto count = [&](const std::string& prefix) {
         size_t n = 0;
         for (const std::string& line : lines) n += line.compare(0, prefix.size(), prefix) == 0;
         return n;
     };
     ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[0].substr(0, 21), "SetTransform type=3 m");
-    EXPECT_EQ(lines[1].substr(0, 21), "SetTransform type=2 m");
+    EXPECT_EQ(lines[0], "SetTransform type=3");
+    EXPECT_EQ(lines[1], "SetTransform type=2");
     // One device light (the flare never reaches the device), all 44 slots written.
     EXPECT_EQ(count("SetLight index=0"), 2u);
     EXPECT_EQ(count("SetLight"), 2u);
@@ -222,19 +135,13 @@ TEST_F(SoftwareSceneTest, TracedPassSendsLightsStatesTexturesAndIndexedDraws) {
     EXPECT_EQ(count("LightEnable"), 44u);
     EXPECT_EQ(count("LightEnable index=43 enable=0"), 1u);
     // Opaque objects first, then the blended one, each with its texture by file name.
-    EXPECT_EQ(count("SetTransform type=1"), 3u);
-    std::vector<std::string> textures, draws;
-    for (const std::string& line : lines) {
-        if (line.compare(0, 10, "SetTexture") == 0 && line.compare(0, 15, "SetTextureStage") != 0)
-            textures.push_back(line);
-        if (line.compare(0, 22, "DrawIndexedPrimitiveVB") == 0) draws.push_back(line);
-    }
-    EXPECT_EQ(textures, (std::vector<std::string>{"SetTexture stage=0 texture=null",
-                                                  "SetTexture stage=0 texture=green.jpg",
-                                                  "SetTexture stage=0 texture=blue.jpg"}));
     ASSERT_EQ(draws.size(), 3u);
-    EXPECT_NE(draws[0].find("startVertex=0 vertexCount=4 indexCount=6"), std::string::npos) << draws[0];
-    EXPECT_NE(draws[2].find("startVertex=8 vertexCount=4 indexCount=6"), std::string::npos) << draws[2];
+    EXPECT_EQ(draws[0].texture, "");
+    EXPECT_EQ(draws[1].texture, "green.jpg");
+    EXPECT_EQ(draws[2].texture, "blue.jpg");
+    EXPECT_EQ(draws[2].alphaBlend, 1u);
+    EXPECT_EQ(lines[lines.size() - 1], "DrawIndexedPrimitiveVB type=4 vertexFormat=274 startVertex=8 vertexCount=4 indexCount=6 flags=0");
+    EXPECT_EQ(ArgumentOf(*draws[0].call, "startVertex"), 0);
 }
 
 TEST_F(SoftwareSceneTest, LitTexturedAndBlendedObjectsReachThePicture) {
@@ -260,7 +167,7 @@ TEST_F(SoftwareSceneTest, LitTexturedAndBlendedObjectsReachThePicture) {
 }
 
 TEST_F(SoftwareSceneTest, FlaresAddLightAndScreenQuadsPaintOverTheScene) {
-    ASSERT_TRUE(WriteSolidJpeg("gfx/flare.jpg", 255, 255, 255));
+    ASSERT_TRUE(WriteSolidJpeg("gfx/flare.jpg", 0xFFFFFF));
     LoadScene();
     billboard.Init(renderDevice, "flare.jpg", 1.0f, 1.0f, 1.0f, 1.0f);
     ASSERT_NE(billboard.texture, nullptr);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "scenefile.h"
 #include "scenewriter.h"
 
@@ -40,6 +43,43 @@ TestScene SmallScene() {
     scene.tracks.push_back(ObjectScaleTrack(0, {{0, Vector(1, 1, 1)}, {40, Vector(0, 0, 0)}}));
     scene.tracks.push_back(LightPositionTrack(1, {{0, Vector(1, 2, 3)}, {25, Vector(0, 0, 0)}}));
     return scene;
+}
+
+TEST(SceneFileLayout, FieldsAreLittleEndianAndReadBackAsWritten) {
+    ByteWriter w;
+    w.U16(0x1234), w.I16(-2), w.Float(1.0f), w.Name("ab");
+    const std::vector<unsigned char> expected = {0x34, 0x12, 0xFE, 0xFF, 0x00, 0x00, 0x80, 0x3F, 2, 'a', 'b'};
+    ASSERT_EQ(w.bytes.size(), expected.size() + 18);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), w.bytes.begin()));
+    EXPECT_EQ(std::count(w.bytes.begin() + 11, w.bytes.end(), 0), 18);
+
+    ByteReader r{w.bytes.data(), w.bytes.size(), 0};
+    uint16_t u = 0;
+    int16_t i = 0;
+    float f = 0;
+    ASSERT_TRUE(r.U16(u) && r.I16(i) && r.Float(f));
+    EXPECT_EQ(u, 0x1234);
+    EXPECT_EQ(i, -2);
+    EXPECT_EQ(f, 1.0f);
+    char name[NameFieldSize];
+    EXPECT_EQ(r.Bytes(name, sizeof name), 1);
+    uint8_t past = 0;
+    EXPECT_EQ(r.U8(past), 0);  // fails and moves nothing
+    EXPECT_EQ(r.offset, w.bytes.size());
+}
+
+TEST(SceneFileLayout, SectionsFollowTheRecordSizes) {
+    // 1 camera, 4 vertices, 2 faces, 1 object, 1 texture, 1 material, 3 lights.
+    const SceneSections at(SceneCounts{1, 4, 2, 1, 1, 1, 3});
+    EXPECT_EQ(at.objects, 9u + 45);
+    EXPECT_EQ(at.textures, at.objects + 30);
+    EXPECT_EQ(at.materials, at.textures + 21);
+    EXPECT_EQ(at.lights, at.materials + 58);
+    EXPECT_EQ(at.positions, at.lights + 3 * 45);
+    EXPECT_EQ(at.textureCoordinates, at.positions + 4 * 12);
+    EXPECT_EQ(at.faces, at.textureCoordinates + 4 * 8);
+    EXPECT_EQ(at.tracks, at.faces + 2 * 6);
+    EXPECT_EQ(SceneSections(SceneCounts{1, 4, 2, 1, 1, 1, -56}).positions, at.lights);  // no light records
 }
 
 TEST(SceneFileLayout, ReadsEveryRecordOfAValidFile) {
@@ -154,40 +194,61 @@ TEST(SceneFileTracks, TracksThatCannotBeSampledAreLeftOutNotFatal) {
     EXPECT_TRUE(file.tracks[5].usable);
     EXPECT_EQ(file.frameCount, 300);
     ASSERT_EQ(file.problems.size(), 5u);
-    EXPECT_EQ(file.problems[0].offset, scene.TracksOffset());
+    EXPECT_EQ(file.problems[0].offset, scene.Sections().tracks);
 }
 
-TEST(SceneFileTracks, FatalTrackFaults) {
+TEST(SceneFileTracks, BadIndicesAndFramesDropTheTrackOrKeyOnlyANegativeCountIsFatal) {
     struct Case {
         TrackRecord track;
         float scale;
-        size_t offsetInTrack;
+        size_t problemInTrack;  // where the problem is reported, from the track's tag
+        bool fatal;
+        bool usable;
+        size_t keysKept;
     };
     TrackRecord negative = CameraEyeTrack(0, {});
     negative.keyCount = -2;
     const Case cases[] = {
-        {CameraEyeTrack(10, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1},
-        {CameraTargetTrack(-1, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1},
-        {ObjectPositionTrack(400, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 3},
-        {ObjectScaleTrack(399, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 0},
-        {LightPositionTrack(300, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1},
-        {negative, 1.0f, 3},
-        {CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {20000, Vector(0, 0, 0)}}), 2.0f, 5 + 14},
-        {CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {4681, Vector(0, 0, 0)}}), 7.0f, 0},
-        {CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {4682, Vector(0, 0, 0)}}), 7.0f, 5 + 14},
+        {CameraEyeTrack(10, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1, false, false, 2},
+        {CameraTargetTrack(-1, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1, false, false, 2},
+        {ObjectPositionTrack(400, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 3, false, false, 2},
+        {LightPositionTrack(300, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}), 1.0f, 1, false, false, 2},
+        {negative, 1.0f, 3, true, false, 0},
+        // Frames past 16 bits after scaling: those keys are left out, the track keeps the rest.
+        {CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {9, Vector(0, 0, 0)}, {20000, Vector(0, 0, 0)}}), 2.0f, 5 + 28,
+         false, true, 2},
+        {CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {4682, Vector(0, 0, 0)}}), 7.0f, 5 + 14, false, true, 1},
     };
     for (const Case& c : cases) {
         TestScene scene;
         scene.tracks.push_back(c.track);
         scene.tracks.push_back(CameraEyeTrack(1, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}));
         const SceneFile file = Parse(scene, c.scale);
-        if (c.offsetInTrack == 0) {
-            EXPECT_EQ(FatalOffset(file), -1) << "tag " << c.track.tag << " index " << c.track.index;
-        } else {
-            EXPECT_EQ(FatalOffset(file), static_cast<long>(scene.TracksOffset() + c.offsetInTrack))
-                << "tag " << c.track.tag << " index " << c.track.index;
-        }
+        const std::string which = "tag " + std::to_string(c.track.tag) + " index " + std::to_string(c.track.index);
+        ASSERT_FALSE(file.problems.empty()) << which;
+        EXPECT_EQ(file.problems[0].offset, scene.Sections().tracks + c.problemInTrack) << which;
+        EXPECT_EQ(file.HasFatalProblem(), c.fatal) << which;
+        if (c.fatal) continue;
+        ASSERT_EQ(file.tracks.size(), 2u) << which;
+        EXPECT_EQ(file.tracks[0].usable, c.usable) << which;
+        EXPECT_EQ(file.tracks[0].frames.size(), c.keysKept) << which;
+        EXPECT_TRUE(file.tracks[1].usable) << which;
     }
+    // The largest scaled frame that fits is kept.
+    TestScene edge;
+    edge.tracks.push_back(CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {4681, Vector(0, 0, 0)}}));
+    EXPECT_TRUE(Parse(edge, 7.0f).problems.empty());
+}
+
+TEST(SceneFileTracks, RepeatedProblemsAreListedAFewTimesThenCounted) {
+    TestScene scene;
+    for (int i = 0; i < 1000; ++i) scene.tracks.push_back(CameraEyeTrack(i % 10, {}));
+    const SceneFile file = Parse(scene);
+    EXPECT_FALSE(file.HasFatalProblem());
+    ASSERT_EQ(file.problems.size(), 6u);
+    EXPECT_EQ(file.problems[4].offset, scene.Sections().tracks + 4 * 5);
+    EXPECT_EQ(file.problems[5].offset, scene.Sections().tracks + 5 * 5);
+    EXPECT_EQ(file.problems[5].message, "995 more problems like the 5 above are not listed");
 }
 
 TEST(SceneFileChecks, CountsPastCapacitiesAreFatal) {
@@ -209,13 +270,13 @@ TEST(SceneFileChecks, CountsPastCapacitiesAreFatal) {
     EXPECT_EQ(FatalOffset(Parse(scene)), -1);
 }
 
-TEST(SceneFileChecks, IndicesAndRangesPastTheCountsAreFatal) {
+TEST(SceneFileChecks, VertexAndFaceRangesPastTheCountsAreFatal) {
     const TestScene good = SmallScene();
-    const size_t objects = good.ObjectsOffset();
+    const size_t objects = good.Sections().objects;
 
     TestScene scene = good;
     scene.faces[3][1] = 16;
-    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(good.FacesOffset() + 3 * 6));
+    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(good.Sections().faces + 3 * 6));
 
     scene = good;
     scene.objects[1].endVertex = 17;
@@ -229,23 +290,31 @@ TEST(SceneFileChecks, IndicesAndRangesPastTheCountsAreFatal) {
     scene.objects[1].endFace = 25;
     EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(objects + 30 + 25));
 
-    scene = good;
-    scene.objects[0].material = 2;
-    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(objects + 29));
+}
 
-    scene = good;
+TEST(SceneFileChecks, MaterialAndTextureIndicesPastTheCountsAreClampedOrLeftEmpty) {
+    const TestScene good = SmallScene();
+    const size_t objects = good.Sections().objects;
+    TestScene scene = good;
     scene.objects[0].material = -1;
-    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(objects + 29));
-
-    scene = good;
+    scene.objects[1].material = 2;
     scene.materials[1].texture = 1;
-    EXPECT_EQ(FatalOffset(Parse(scene)), static_cast<long>(objects + 2 * 30 + 21 + 58 + 57));
+    const SceneFile file = Parse(scene);
+    EXPECT_FALSE(file.HasFatalProblem());
+    ASSERT_EQ(file.problems.size(), 3u);
+    EXPECT_EQ(file.problems[0].offset, objects + 2 * 30 + 21 + 58 + 57);
+    EXPECT_EQ(file.problems[1].offset, objects + 29);
+    EXPECT_EQ(file.problems[2].offset, objects + 30 + 29);
+    EXPECT_EQ(file.objects[0].material, 0);
+    EXPECT_EQ(file.objects[1].material, 1);
+    // The texture index stays: the slot past the file's textures is empty.
+    EXPECT_EQ(file.materials[1].texture, 1);
 }
 
 TEST(SceneFileChecks, IndexedObjectsMayOnlyUseTheirOwnVertices) {
     TestScene scene = SmallScene();
     scene.faces[2][0] = 8;  // a face of the left box using a vertex of the right one
-    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 0)), static_cast<long>(scene.ObjectsOffset() + 25));
+    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 0)), static_cast<long>(scene.Sections().objects + 25));
     // Flat loads use absolute indices.
     EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 1)), -1);
 }
@@ -254,20 +323,20 @@ TEST(SceneFileChecks, FlatLoadsNeedFaceRangesInOrder) {
     TestScene scene = SmallScene();
     std::swap(scene.objects[0], scene.objects[1]);
     EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 0)), -1);
-    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 1)), static_cast<long>(scene.ObjectsOffset() + 25));
+    EXPECT_EQ(FatalOffset(Parse(scene, 1.0f, 1)), static_cast<long>(scene.Sections().objects + 25));
 }
 
 TEST(SceneFileChecks, LongNamesAreCutNotFatal) {
     TestScene scene = SmallScene();
     const std::vector<unsigned char> good = scene.Bytes();
     std::vector<unsigned char> bytes = good;
-    bytes[scene.LightsOffset()] = 25;          // a light's length byte
-    bytes[scene.ObjectsOffset() + 30] = 200;   // an object's length byte
+    bytes[scene.Sections().lights] = 25;         // a light's length byte
+    bytes[scene.Sections().objects + 30] = 200;  // an object's length byte
     const SceneFile file = Parse(bytes);
     EXPECT_EQ(FatalOffset(file), -1);
     ASSERT_EQ(file.problems.size(), 2u);
-    EXPECT_EQ(file.problems[0].offset, scene.ObjectsOffset() + 30);
-    EXPECT_EQ(file.problems[1].offset, scene.LightsOffset());
+    EXPECT_EQ(file.problems[0].offset, scene.Sections().objects + 30);
+    EXPECT_EQ(file.problems[1].offset, scene.Sections().lights);
     EXPECT_EQ(file.lights[0].name, "Lamp");  // the filler is zero, so the name stays
     EXPECT_EQ(file.objects[1].name[0], 20);
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -190,21 +193,20 @@ TEST_F(SceneLoading, TwoFilesAppendToOneLightSet) {
     EXPECT_EQ(lights->cameras[0].eye.x, 3.0f);
 }
 
-TEST_F(SceneLoading, LightsPastTheEightBitCounterAreRefused) {
+TEST_F(SceneLoading, LightsPastTheEightBitCounterAreLeftOut) {
     lights->lightCount = 250;
     TestScene contents = TwoBoxes();
     for (int i = 0; i < 5; ++i) contents.lights.push_back({"more", Vector(0, 0, 0), Vector(1, 1, 1)});
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Load(contents), 0);
-    const std::string message = testing::internal::GetCapturedStderr();
-    EXPECT_NE(message.find("scenes//test.3d"), std::string::npos) << message;
-    EXPECT_EQ(lights->lightCount, 250);
-    EXPECT_TRUE(setup.device.lights.empty());
-    ExpectEmpty(*scene);
-
-    contents.lights.pop_back();
     EXPECT_EQ(Load(contents), 1);
+    const std::string message = testing::internal::GetCapturedStderr();
+    // The sixth light is the first that does not fit.
+    EXPECT_NE(message.find("scenes//test.3d: offset " + std::to_string(contents.Sections().lights + 5 * LightRecordSize)),
+              std::string::npos)
+        << message;
     EXPECT_EQ(lights->lightCount, 255);
+    EXPECT_EQ(setup.device.lights.size(), 5u);
+    EXPECT_EQ(scene->objectCount, 2);
 }
 
 TEST_F(SceneLoading, SharedVerticesSumUnnormalisedFaceNormals) {
@@ -335,14 +337,22 @@ TEST_F(SceneLoading, MissingFileOrDeviceFailsCleanly) {
     ExpectEmpty(*scene);
 }
 
-TEST_F(SceneLoading, FailedVertexBufferLeavesNothingToDraw) {
+TEST_F(SceneLoading, FailedVertexBufferKeepsEverythingReadButTheBuffer) {
     setup.direct3D.failCreateVertexBuffer = 1;
+    TestScene contents = TwoBoxes();
+    contents.tracks.push_back(ObjectPositionTrack(1, {{0, Vector(0, 0, 0)}, {10, Vector(10, 0, 0)}}));
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Load(TwoBoxes()), 0);
+    EXPECT_EQ(Load(contents), 0);
     const std::string message = testing::internal::GetCapturedStderr();
     EXPECT_NE(message.find("vertex buffer"), std::string::npos) << message;
-    ExpectEmpty(*scene);
-    EXPECT_EQ(scene->indices[0], nullptr);
+    // Without a buffer the renderer skips the scene's draws; everything else is there to read.
+    EXPECT_EQ(scene->vertexBuffer, nullptr);
+    EXPECT_EQ(scene->objectCount, 2);
+    EXPECT_EQ(scene->bounds[1].centre.x, 2.0f);
+    EXPECT_NE(scene->positionSamples[1], nullptr);
+    EXPECT_EQ(scene->frameCount, 10);
+    EXPECT_EQ(lights->cameraCount, 1);
+    EXPECT_EQ(lights->lightCount, 1);
 }
 
 TEST_F(SceneLoading, FailedVertexBufferLockStillLoads) {
@@ -374,7 +384,7 @@ TEST_F(SceneLoading, EveryTruncationFailsWithOneLineAndAnEmptyScene) {
     EXPECT_EQ(LoadBytes(bytes), 1);
 }
 
-TEST_F(SceneLoading, CapacityAndRangeFaultsAreRefused) {
+TEST_F(SceneLoading, RangeFaultsAreRefusedBadIndicesAndFramesDegrade) {
     TestScene contents = TwoBoxes();
     contents.faces[4][2] = 40;
     testing::internal::CaptureStderr();
@@ -383,20 +393,48 @@ TEST_F(SceneLoading, CapacityAndRangeFaultsAreRefused) {
     EXPECT_NE(message.find("face 4 uses vertex 40"), std::string::npos) << message;
     ExpectEmpty(*scene);
 
+    // A track past its table and a key past 16 bits are left out; a material past the count is
+    // clamped; a texture index past the textures draws untextured. The rest of the scene stays.
     contents = TwoBoxes();
     contents.tracks.push_back(LightPositionTrack(300, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}));
+    contents.tracks.push_back(CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {8, Vector(0, 0, 0)}, {16384, Vector(0, 0, 0)}}));
+    contents.objects[0].material = 7;
+    contents.materials[1].texture = 3;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Load(contents), 0);
-    testing::internal::GetCapturedStderr();
-    ExpectEmpty(*scene);
-
-    contents = TwoBoxes();
-    contents.tracks.push_back(CameraEyeTrack(0, {{0, Vector(0, 0, 0)}, {16384, Vector(0, 0, 0)}}));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(Load(contents, 0, 2.0f), 0);
+    EXPECT_EQ(Load(contents, 0, 2.0f), 1);
     message = testing::internal::GetCapturedStderr();
-    EXPECT_NE(message.find("16 bits"), std::string::npos) << message;
-    EXPECT_EQ(Load(contents, 0, 1.99f), 1);
+    for (const char* problem : {"outside 0..299", "16 bits", "uses material 7", "uses texture 3"})
+        EXPECT_NE(message.find(problem), std::string::npos) << problem << "\n" << message;
+    EXPECT_EQ(scene->objectCount, 2);
+    EXPECT_EQ(scene->objects[0].material, 1);
+    EXPECT_EQ(scene->textures[3], nullptr);
+    EXPECT_EQ(scene->eyeKeyCount, 2);
+    EXPECT_EQ(scene->eyeSampleLengths[0], 16u);
+    EXPECT_EQ(scene->frameCount, 16);
+    ASSERT_NE(scene->vertexBuffer, nullptr);
+}
+
+TEST_F(SceneLoading, SceneFilesThatAreNotFilesFailAtOnceWithTheReason) {
+    ASSERT_EQ(mkdir("scenes/folder.3d", 0755), 0);
+    ASSERT_EQ(mkfifo("scenes/fifo.3d", 0644), 0);
+    ASSERT_EQ(symlink("loop.3d", "scenes/loop.3d"), 0);
+    const struct {
+        const char* name;
+        const char* reason;
+    } cases[] = {{"folder.3d", "folder"}, {"fifo.3d", "FIFO"}, {"loop.3d", "symbolic links"}};
+    for (const auto& c : cases) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(scene->Load(c.name, *lights, setup.renderDevice, 1.0f, 0), 0) << c.name;
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find(std::string("scenes//") + c.name + ": cannot read the scene: "), std::string::npos)
+            << message;
+        EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+        ExpectEmpty(*scene);
+    }
+    // A long name is opened as it stands, not cut.
+    const std::string longName = std::string(230, 'n') + ".3d";
+    ASSERT_TRUE(WriteFile("scenes/" + longName, TwoBoxes().Bytes()));
+    EXPECT_EQ(scene->Load(longName.c_str(), *lights, setup.renderDevice, 1.0f, 0), 1);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -86,11 +87,45 @@ TEST_F(SceneTool, JsonHasTheDocumentedKeys) {
         EXPECT_NE(info.output.find(text), std::string::npos) << text << "\n" << info.output;
 }
 
+// Names are raw bytes: neither the text nor the JSON may carry a terminal's escape codes or bytes
+// that are not UTF-8.
+TEST_F(SceneTool, NamesWithEscapeCodesAndStrayBytesAreEscaped) {
+    TestScene scene = HandMade();
+    scene.cameras[0].name = "cam\xff";
+    scene.objects[0].name = "\x1b]0;owned\x07";
+    scene.textures[0] = "t\xc2\x9b.jpg";
+    scene.materials[0].name = "caf\xc3\xa9";
+    scene.lights[0].name = "\x1b[2JKey";
+    ASSERT_TRUE(WriteFile("scenes/odd.3d", scene.Bytes()));
+    auto rawBytes = [](const std::string& output) {
+        return output.find_first_of(std::string("\x1b\x07\xff\x9b", 4)) != std::string::npos;
+    };
+
+    const ToolRun text = Tool("info scenes/odd.3d");
+    EXPECT_EQ(text.exitCode, 0) << text.output;
+    EXPECT_FALSE(rawBytes(text.output)) << text.output;
+    for (const char* shown : {"camera 0 \"cam\\xff\"", "object 0 \"\\x1b]0;owned\\x07\"",
+                              "texture 0 \"t\\xc2\\x9b.jpg\"", "material 0 \"caf\\xc3\\xa9\"", "light 0 \"\\x1b[2JKey\""})
+        EXPECT_NE(text.output.find(shown), std::string::npos) << shown << "\n" << text.output;
+
+    const ToolRun json = Tool("info scenes/odd.3d --json");
+    EXPECT_EQ(json.exitCode, 0) << json.output;
+    EXPECT_FALSE(rawBytes(json.output)) << json.output;
+    for (const char* escaped : {"\"cam\\u00ff\"", "\"\\u001b]0;owned\\u0007\"", "\"t\\u009b.jpg\"", "\"caf\xc3\xa9\"",
+                                "\"\\u001b[2JKey\""})
+        EXPECT_NE(json.output.find(escaped), std::string::npos) << escaped << "\n" << json.output;
+
+    const ToolRun validate = Tool("validate scenes/odd.3d");
+    EXPECT_FALSE(rawBytes(validate.output)) << validate.output;
+    EXPECT_NE(validate.output.find("texture \"t\\xc2\\x9b.jpg\" cannot be opened in"), std::string::npos) << validate.output;
+}
+
 TEST_F(SceneTool, SampleReadsTracksAndHoldsTheEnd) {
     ASSERT_TRUE(WriteFile("scenes/hand.3d", HandMade().Bytes()));
     ToolRun run = Tool("sample scenes/hand.3d position 0 5");
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_EQ(run.output, "5 0 0\n");
+    // The last line: the missing pictures are named on stderr before it.
+    EXPECT_EQ(run.output.substr(run.output.rfind('\n', run.output.size() - 2) + 1), "5 0 0\n") << run.output;
     run = Tool("sample scenes/hand.3d eye 0 4294967295");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("4.5 0 0\n"), std::string::npos) << run.output;
@@ -114,11 +149,11 @@ TEST_F(SceneTool, ValidateReportsEveryProblemWithItsOffset) {
     ToolRun run = Tool("validate scenes/good.3d");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("scenes/good.3d: valid"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("note: texture \"tile.jpg\" is not in"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("note: texture \"tile.jpg\" cannot be opened in"), std::string::npos) << run.output;
 
     run = Tool("validate scenes/good.3d scenes/bad.3d scenes/cut.3d scenes/absent.3d");
     EXPECT_EQ(run.exitCode, 1) << run.output;
-    const std::string faceProblem = "scenes/bad.3d: offset " + std::to_string(bad.FacesOffset() + 12) +
+    const std::string faceProblem = "scenes/bad.3d: offset " + std::to_string(bad.Sections().faces + 12) +
                                     ": error: face 2 uses vertex 9, past the 8 vertices";
     EXPECT_NE(run.output.find(faceProblem), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("warning: target track 0 starts at frame 3"), std::string::npos) << run.output;
@@ -130,6 +165,48 @@ TEST_F(SceneTool, ValidateReportsEveryProblemWithItsOffset) {
     run = Tool("info scenes/bad.3d");
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_NE(run.output.find("face 2 uses vertex 9"), std::string::npos) << run.output;
+}
+
+TEST_F(SceneTool, HostileFilesAndTexturesAreReportedWithoutStopping) {
+    ASSERT_EQ(mkdir("scenes/folder.3d", 0755), 0);
+    ASSERT_EQ(mkfifo("scenes/fifo.3d", 0644), 0);
+    ASSERT_EQ(symlink("loop.3d", "scenes/loop.3d"), 0);
+    ASSERT_EQ(symlink("loop.jpg", "gfx/loop.jpg"), 0);
+    ASSERT_EQ(mkdir("gfx/sub.jpg", 0755), 0);
+    TestScene hostile = HandMade();
+    hostile.textures = {"loop.jpg", "../../../root/x", "sub.jpg"};
+    ASSERT_TRUE(WriteFile("scenes/hostile.3d", hostile.Bytes()));
+    // What the loader degrades is still a problem to the validator, at its offset.
+    TestScene degraded = HandMade();
+    degraded.objects[0].material = 4;
+    degraded.tracks.push_back(LightPositionTrack(300, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}));
+    ASSERT_TRUE(WriteFile("scenes/degraded.3d", degraded.Bytes()));
+
+    ToolRun run = Tool("validate scenes/folder.3d scenes/fifo.3d scenes/loop.3d scenes/hostile.3d scenes/degraded.3d");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    const size_t textures = hostile.Sections().textures;
+    for (const std::string& line :
+         {std::string("scenes/folder.3d: cannot read: it is a folder, not a file"),
+          std::string("scenes/fifo.3d: cannot read: it is a FIFO, not a file"),
+          std::string("scenes/loop.3d: cannot read: Too many levels of symbolic links"), std::string("scenes/hostile.3d: valid"),
+          "scenes/hostile.3d: offset " + std::to_string(textures) + ": note: texture \"loop.jpg\" cannot be opened",
+          "scenes/hostile.3d: offset " + std::to_string(textures + TextureRecordSize) +
+              ": note: texture \"../../../root/x\" is not a file name inside gfx",
+          "scenes/hostile.3d: offset " + std::to_string(textures + 2 * TextureRecordSize) + ": note: texture \"sub.jpg\" cannot be opened",
+          "scenes/degraded.3d: offset " + std::to_string(degraded.Sections().objects + ObjectMaterialAt) +
+              ": warning: object 0 uses material 4",
+          "scenes/degraded.3d: offset " + std::to_string(degraded.Sections().tracks + (7 + 3 * KeyRecordSize) + (5 + 2 * KeyRecordSize) + 1) +
+              ": warning: light track for index 300"})
+        EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
+
+    run = Tool("info scenes/hostile.3d");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("texture 1 \"../../../root/x\": not loaded"), std::string::npos) << run.output;
+    run = Tool("info scenes/degraded.3d");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    run = Tool("info scenes/folder.3d");
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("it is a folder"), std::string::npos) << run.output;
 }
 
 TEST_F(SceneTool, BadArgumentsGiveUsage) {

@@ -90,7 +90,8 @@ struct Canvas {
     DepthFormat depthFormat;
     Image colour;
     Image depth;
-    software::Renderer renderer;
+    // Drawing may still be under way on other threads until the renderer finishes it.
+    mutable software::Renderer renderer;
 
     Canvas(int width, int height, ColourFormat f = ColourFormat::X8R8G8B8, DepthFormat d = DepthFormat::Z16)
         : format(f),
@@ -123,6 +124,7 @@ struct Canvas {
 
     // The stored pixel as it is in memory.
     uint32_t Raw(int x, int y) const {
+        renderer.Finish();
         const uint8_t* row = colour.bytes.data() + (size_t)y * colour.memory.pitch;
         uint32_t value = 0;
         std::memcpy(&value, row + x * (format == ColourFormat::X8R8G8B8 ? 4 : 2),
@@ -132,6 +134,7 @@ struct Canvas {
     // 0x00RRGGBB of a 32-bit target.
     uint32_t Rgb(int x, int y) const { return Raw(x, y) & 0xFFFFFF; }
     uint32_t Depth(int x, int y) const {
+        renderer.Finish();
         const uint8_t* row = depth.bytes.data() + (size_t)y * depth.memory.pitch;
         uint32_t value = 0;
         std::memcpy(&value, row + x * (depthFormat == DepthFormat::Z16 ? 2 : 4), depthFormat == DepthFormat::Z16 ? 2 : 4);

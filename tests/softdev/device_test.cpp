@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "canvas.h"
-#include "platform/display.h"
+#include "platform/virtualdisplay.h"
 
 using namespace softdevtest;
 
@@ -159,16 +159,6 @@ TEST_F(SoftwareDeviceTest, DrawsAFrameThatReachesTheScreen) {
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFFFF, 1.0f, 0), D3D_OK);
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(Presented(10, 10, 2), 0xFFFFu);
-}
-
-TEST_F(SoftwareDeviceTest, SceneBracketsAreEnforced) {
-    ASSERT_NO_FATAL_FAILURE(CreateAll(64, 48, 32));
-    std::vector<TlVertex> quad = Quad(0, 0, 64, 48, 0x00FF00);
-    EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, kTlFormat, quad.data(), 6, 0), D3DERR_SCENE_NOT_IN_SCENE);
-    EXPECT_EQ(device->EndScene(), D3DERR_SCENE_NOT_IN_SCENE);
-    EXPECT_EQ(device->BeginScene(), D3D_OK);
-    EXPECT_EQ(device->BeginScene(), D3DERR_SCENE_IN_SCENE);
-    EXPECT_EQ(device->EndScene(), D3D_OK);
 }
 
 TEST_F(SoftwareDeviceTest, TexturesAndIndexedVertexBuffers) {

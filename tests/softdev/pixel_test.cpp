@@ -101,15 +101,6 @@ TEST(Clear, FillsTheViewportOrTheGivenRectangles) {
     EXPECT_EQ(canvas.Rgb(2, 2), 0xABCDEFu);
 }
 
-TEST(Clear, RefusesWhatItCannotClear) {
-    Canvas canvas(8, 8);
-    software::Surfaces noDepth{&canvas.colour.memory, nullptr, nullptr};
-    EXPECT_EQ(canvas.renderer.Clear(noDepth, 0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f),
-              D3DERR_INVALIDCALL);
-    EXPECT_EQ(canvas.renderer.Clear(canvas.Surfaces(), 0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f), D3DERR_INVALIDCALL);
-    EXPECT_EQ(canvas.renderer.Clear(canvas.Surfaces(), 1, nullptr, D3DCLEAR_TARGET, 0, 1.0f), D3DERR_INVALIDCALL);
-}
-
 TEST(Packing, SixteenBitLayoutsTruncateLikeTheImageLoader) {
     Canvas wide(4, 4, ColourFormat::R5G6B5);
     wide.Draw(Quad(0, 0, 4, 4, 0xC86432));  // (200, 100, 50)
@@ -142,8 +133,18 @@ TEST(Packing, OrderedDitherSpreadsTheRemainder) {
         }
     EXPECT_EQ(high, 8);
     EXPECT_EQ(greenHigh, 4);
-    EXPECT_EQ(canvas.Raw(0, 0) >> 11, 25u);  // threshold 0
-    EXPECT_EQ(canvas.Raw(0, 3) >> 11, 26u);  // threshold 15
+
+    // Every position's threshold: red and blue 200 + m round up from 25 where m + threshold / 2
+    // reaches 8; green 128 + m % 4 rounds up from 32 where m % 4 + threshold / 4 reaches 4.
+    const unsigned threshold[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};  // [y][x]
+    for (unsigned m = 0; m < 8; ++m) {
+        canvas.Draw(Quad(0, 0, 8, 8, ((200 + m) << 16) | ((128 + m % 4) << 8) | (200 + m)));
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) {
+                const unsigned t = threshold[y][x], five = 25 + (m + t / 2 >= 8), six = 32 + (m % 4 + t / 4 >= 4);
+                EXPECT_EQ(canvas.Raw(x, y), (five << 11) | (six << 5) | five) << "m " << m << " at " << x << "," << y;
+            }
+    }
 
     canvas.renderer.SetRenderState(D3DRENDERSTATE_DITHERENABLE, 0);
     canvas.Draw(Quad(0, 0, 8, 8, 0xCC81FF));

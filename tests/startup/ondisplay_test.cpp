@@ -3,10 +3,11 @@
 // Escape ends it. Screenshots of the dialog and the loading screen are kept in the build folder.
 #include <gtest/gtest.h>
 
+#include <platform/executablefolder.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,14 +19,6 @@ namespace {
 
 bool OnPath(const char* program) {
     return system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return ".";
-    path[length] = '\0';
-    return std::filesystem::path(path).parent_path().string();
 }
 
 // Runs inside xvfb-run. Every step that fails says so on its own line and ends the run; the last
@@ -67,7 +60,7 @@ echo ok
 TEST(ShowOnDisplay, DialogThenLoadingScreenThenTheShowUntilEscape) {
     for (const char* tool : {"xvfb-run", "xdotool", "import", "convert"})
         if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed: the program on a display is not tested";
-    const std::string bin = ProgramFolder();
+    const std::string bin = platform::ExecutableFolder(nullptr);
     ASSERT_TRUE(std::filesystem::exists(bin + "/heliotropic")) << "heliotropic is not built beside the tests";
     ASSERT_TRUE(std::filesystem::exists(bin + "/music/clone.mp3")) << "the baked show data is missing beside " << bin;
 

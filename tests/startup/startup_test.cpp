@@ -2,14 +2,16 @@
 // order, what is loaded and how each failure ends it.
 #include <gtest/gtest.h>
 
+#include <platform/audiooutput.h>
 #include <platform/devicetrace.h>
+#include <platform/dialogrunner.h>
 #include <platform/dialogscript.h>
-#include <platform/display.h>
+#include <platform/executablefolder.h>
+#include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
 
 #include <unistd.h>
 
-#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -24,11 +26,6 @@
 #include "setupdialog.h"
 #include "showmusic.h"
 #include "workfolder.h"
-
-// The real BASS_Init and MessageBoxA, under the names the linker gives them when wrapped.
-extern "C" BOOL __real__Z9BASS_InitijjP6HWND__(int device, DWORD frequency, DWORD flags, HWND window);
-extern "C" int __real__Z11MessageBoxAP6HWND__PKcS2_j(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-extern const DeviceDriverRecord softwareDeviceRecord;
 
 namespace {
 
@@ -144,22 +141,13 @@ bool AnyLaterSceneLoaded() {
     return false;
 }
 
-std::string ProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return ".";
-    path[length] = '\0';
-    return std::filesystem::path(path).parent_path().string();
-}
-
 const char* NameOf(IDirectDrawSurface7* texture) {
     const char* name = platform::TextureName(texture);
     return name ? name : "(none)";
 }
 
-}  // namespace
-
-extern "C" BOOL __wrap__Z9BASS_InitijjP6HWND__(int device, DWORD frequency, DWORD flags, HWND window) {
+// The virtual music clock, noting what the audio library's start found when it came.
+bool OpenWatchedClock(long frequency, std::string& error) {
     AudioStart& audio = observed.audio;
     audio.called = true;
     audio.framesBefore = static_cast<int>(observed.frameLevels.size());
@@ -168,17 +156,32 @@ extern "C" BOOL __wrap__Z9BASS_InitijjP6HWND__(int device, DWORD frequency, DWOR
     audio.everyImageLoaded = billboard.texture != nullptr;
     for (LPDIRECTDRAWSURFACE7* image : Images) audio.everyImageLoaded = audio.everyImageLoaded && *image != nullptr;
     audio.particlesFilled = particleField[ParticleCount - 1].size > 0.0f;
-    return __real__Z9BASS_InitijjP6HWND__(device, frequency, flags, window);
+    return platform::virtualClockOutput.open(frequency, error);
 }
+DWORD WatchedClockPosition(DWORD stream) { return platform::virtualClockOutput.position(stream); }
+void CloseWatchedClock() { platform::virtualClockOutput.close(); }
+const platform::AudioOutputRecord watchedClock = {"watched virtual clock", [] { return true; }, OpenWatchedClock,
+                                                  WatchedClockPosition, CloseWatchedClock};
+// An output that cannot be opened, as on a machine whose sound device is taken.
+bool RefuseToOpen(long, std::string& error) {
+    error = "the test's output refuses";
+    return false;
+}
+const platform::AudioOutputRecord refusingOutput = {"refusing output", [] { return true; }, RefuseToOpen,
+                                                    WatchedClockPosition, CloseWatchedClock};
 
-extern "C" int __wrap__Z11MessageBoxAP6HWND__PKcS2_j(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+// Scripted dialogs whose message boxes are counted.
+INT_PTR RunScriptedDialog(platform::DialogBox& box, LPARAM initParam) {
+    return platform::scriptedDialogs.run(box, initParam);
+}
+int CountedMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     ++observed.messageBoxes;
-    return __real__Z11MessageBoxAP6HWND__PKcS2_j(owner, text, caption, type);
+    return platform::scriptedDialogs.message(owner, text, caption, type);
 }
+const platform::DialogRunnerRecord countingDialogs = {"counting scripted dialogs", [] { return true; },
+                                                      RunScriptedDialog, CountedMessageBox};
 
-const DeviceDriverRecord* const deviceDrivers[] = {&softwareDeviceRecord, &smallTextureDevice, nullptr};
-
-namespace {
+const DeviceDriverRecord* const startupDrivers[] = {&softwareDeviceRecord, &smallTextureDevice, nullptr};
 
 class Startup : public ::testing::Test {
 protected:
@@ -187,16 +190,16 @@ protected:
         DeviceDriverRecord& small = smallTextureDevice;
         small.textureFormats = softwareDeviceRecord.textureFormats;
         small.zBufferFormats = softwareDeviceRecord.zBufferFormats;
+        platform::UseDeviceDrivers(startupDrivers);
         platform::UseVirtualDisplay(320, 240, [](const platform::FrameImage&) {
             observed.frameLevels.push_back(observed.currentLevel);
             if (observed.frameLevels.size() <= 101 && AnyLaterSceneLoaded())
                 observed.sceneLoadedBeforeFadeInEnded = true;
         });
-        platform::UseVirtualMusicClock();
     }
 
     void SetUp() override {
-        data = ProgramFolder();
+        data = platform::ExecutableFolder(nullptr);
         if (!std::filesystem::exists(data + "/scenes/etest.3d") || !std::filesystem::exists(data + "/gfx/key.jpg"))
             GTEST_FAIL() << "the baked show data is missing beside " << data << " (build the bake-data target)";
         observed = Observed();
@@ -249,6 +252,8 @@ protected:
 
     int RunStartup(std::vector<platform::DialogAction> actions) {
         platform::ScriptDialogs(std::move(actions));
+        platform::UseDialogRunner(&countingDialogs);
+        platform::UseAudioOutput(audioOutput);
         return ::Startup(nullptr, SW_SHOWDEFAULT);
     }
 
@@ -258,6 +263,7 @@ protected:
 
     std::string data;
     std::unique_ptr<ScopedWorkFolder> folder;
+    const platform::AudioOutputRecord* audioOutput = &watchedClock;
 };
 
 TEST_F(Startup, LoadsEverythingBehindTheLoadingScreenThenStartsTheMusic) {
@@ -361,6 +367,14 @@ TEST_F(Startup, MissingMusicEndsAfterTheFadeInWithoutFadingOut) {
     EXPECT_TRUE(observed.audio.called);
     EXPECT_EQ(observed.frameLevels.size(), 101u);
     EXPECT_FALSE(platform::MusicPlaying());
+}
+
+TEST_F(Startup, AnAudioOutputThatCannotOpenEndsTheProcessWithTheLibrarysMessage) {
+    PrepareData();
+    audioOutput = &refusingOutput;
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RunStartup(StartOn(LargeTextureDeviceIndex)), ::testing::ExitedWithCode(0),
+                "Bass ERROR!!!: Can't initialize device");
 }
 
 TEST_F(Startup, ExitInTheDialogEndsSilentlyBeforeAnyDevice) {

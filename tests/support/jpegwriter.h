@@ -5,7 +5,13 @@
 #include <functional>
 #include <string>
 
-// colour(x, y) gives 0x00RRGGBB; a grayscale file keeps only the green byte. False when the
-// file cannot be written.
+enum class JpegLayout {
+    Colour,       // baseline, three components
+    Grayscale,    // keeps only the green byte
+    Cmyk,         // four components, black 0
+    Progressive,  // three components in several scans
+};
+
+// colour(x, y) gives 0x00RRGGBB. False when the file cannot be written.
 bool WriteJpeg(const std::string& path, int width, int height, const std::function<uint32_t(int, int)>& colour,
-               bool grayscale = false, int quality = 100);
+               JpegLayout layout = JpegLayout::Colour, int quality = 100);

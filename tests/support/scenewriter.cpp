@@ -1,35 +1,8 @@
 #include "scenewriter.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace testscene {
-
-void ByteWriter::U8(int value) { bytes.push_back(static_cast<unsigned char>(value)); }
-
-void ByteWriter::U16(int value) {
-    U8(value & 0xFF);
-    U8((value >> 8) & 0xFF);
-}
-
-void ByteWriter::I16(int value) { U16(static_cast<uint16_t>(static_cast<int16_t>(value))); }
-
-void ByteWriter::Float(float value) {
-    uint32_t bits;
-    memcpy(&bits, &value, 4);
-    for (int i = 0; i < 4; ++i) U8((bits >> (8 * i)) & 0xFF);
-}
-
-void ByteWriter::Vec(const Vector& value) {
-    Float(value.x);
-    Float(value.y);
-    Float(value.z);
-}
-
-void ByteWriter::Name(const std::string& name, int lengthByte) {
-    U8(lengthByte >= 0 ? lengthByte : static_cast<int>(name.size()));
-    for (size_t i = 0; i < 20; ++i) U8(i < name.size() ? name[i] : 0);
-}
 
 static TrackRecord Track(int tag, int subtype, int index, std::vector<Key> keys) {
     TrackRecord track;
@@ -40,11 +13,17 @@ static TrackRecord Track(int tag, int subtype, int index, std::vector<Key> keys)
     return track;
 }
 
-TrackRecord CameraEyeTrack(int camera, std::vector<Key> keys) { return Track(3, 0, camera, std::move(keys)); }
-TrackRecord CameraTargetTrack(int camera, std::vector<Key> keys) { return Track(2, 0, camera, std::move(keys)); }
-TrackRecord ObjectPositionTrack(int object, std::vector<Key> keys) { return Track(1, 1, object, std::move(keys)); }
-TrackRecord ObjectScaleTrack(int object, std::vector<Key> keys) { return Track(1, 3, object, std::move(keys)); }
-TrackRecord LightPositionTrack(int light, std::vector<Key> keys) { return Track(4, 0, light, std::move(keys)); }
+TrackRecord CameraEyeTrack(int camera, std::vector<Key> keys) { return Track(EyeTag, 0, camera, std::move(keys)); }
+TrackRecord CameraTargetTrack(int camera, std::vector<Key> keys) {
+    return Track(TargetTag, 0, camera, std::move(keys));
+}
+TrackRecord ObjectPositionTrack(int object, std::vector<Key> keys) {
+    return Track(ObjectTag, PositionSubtype, object, std::move(keys));
+}
+TrackRecord ObjectScaleTrack(int object, std::vector<Key> keys) {
+    return Track(ObjectTag, ScaleSubtype, object, std::move(keys));
+}
+TrackRecord LightPositionTrack(int light, std::vector<Key> keys) { return Track(LightTag, 0, light, std::move(keys)); }
 
 int TestScene::AddObject(const std::string& name, const std::vector<Vector>& vertices,
                          const std::vector<std::array<int, 3>>& objectFaces, int material) {
@@ -79,20 +58,13 @@ int TestScene::AddBox(const std::string& name, const Vector& centre, const Vecto
     return AddObject(name, corners, sides, material);
 }
 
-size_t TestScene::ObjectsOffset() const { return 9 + cameras.size() * 45; }
-
-size_t TestScene::LightsOffset() const {
-    return ObjectsOffset() + objects.size() * 30 + textures.size() * 21 + materials.size() * 58;
-}
-
-size_t TestScene::PositionsOffset() const {
+SceneSections TestScene::Sections() const {
     const int lightCount = static_cast<int8_t>(lightCountByte >= 0 ? lightCountByte : static_cast<int>(lights.size()));
-    return LightsOffset() + (lightCount > 0 ? lightCount : 0) * 45;
+    return SceneSections(SceneCounts{static_cast<int>(cameras.size()), static_cast<int>(positions.size()),
+                                     static_cast<int>(faces.size()), static_cast<int>(objects.size()),
+                                     static_cast<int>(textures.size()), static_cast<int>(materials.size()),
+                                     lightCount});
 }
-
-size_t TestScene::FacesOffset() const { return PositionsOffset() + positions.size() * 20; }
-
-size_t TestScene::TracksOffset() const { return FacesOffset() + faces.size() * 6; }
 
 std::vector<unsigned char> TestScene::Bytes() const {
     ByteWriter w;
@@ -139,7 +111,7 @@ std::vector<unsigned char> TestScene::Bytes() const {
         for (int index : f) w.U16(index);
     for (const TrackRecord& t : tracks) {
         w.U8(t.tag);
-        if (t.tag == 1) w.I16(t.subtype);
+        if (t.tag == ObjectTag) w.I16(t.subtype);
         w.I16(t.index);
         w.I16(t.keyCount ? *t.keyCount : static_cast<int>(t.keys.size()));
         for (const Key& k : t.keys) {
@@ -147,7 +119,7 @@ std::vector<unsigned char> TestScene::Bytes() const {
             w.Vec(k.value);
         }
     }
-    w.U8(0);
+    w.U8(EndTag);
     return w.bytes;
 }
 

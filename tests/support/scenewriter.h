@@ -1,5 +1,5 @@
-// Writes .3d scene files byte by byte for tests: describe the contents in a TestScene and take
-// its Bytes(), or build any byte sequence (broken files included) with a ByteWriter.
+// Writes .3d scene files for tests: describe the contents in a TestScene and take its Bytes(), or
+// build any byte sequence (broken files included) with the format's ByteWriter.
 #pragma once
 
 #include <array>
@@ -8,22 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "sceneformat.h"
 #include "vecmath.h"
 
 namespace testscene {
-
-// Little-endian fields as the format stores them.
-struct ByteWriter {
-    std::vector<unsigned char> bytes;
-
-    void U8(int value);
-    void U16(int value);
-    void I16(int value);
-    void Float(float value);
-    void Vec(const Vector& value);
-    // A 21-byte name field; lengthByte, when not -1, is written instead of the name's length.
-    void Name(const std::string& name, int lengthByte = -1);
-};
 
 struct CameraRecord {
     std::string name;
@@ -58,8 +46,8 @@ struct Key {
 };
 
 struct TrackRecord {
-    int tag;      // 3 eye, 2 target, 1 object, 4 light
-    int subtype;  // tag 1 only: 1 position, 3 scale
+    int tag;
+    int subtype;  // object tracks only
     int index;
     std::vector<Key> keys;
     std::optional<int> keyCount;  // written instead of keys.size() when set
@@ -91,12 +79,8 @@ struct TestScene {
     int AddBox(const std::string& name, const Vector& centre, const Vector& size, int material);
 
     std::vector<unsigned char> Bytes() const;
-    // Byte offsets of the sections, as Bytes() lays them out.
-    size_t ObjectsOffset() const;
-    size_t LightsOffset() const;
-    size_t PositionsOffset() const;
-    size_t FacesOffset() const;
-    size_t TracksOffset() const;
+    // Where Bytes() puts each section.
+    SceneSections Sections() const;
 };
 
 // Writes bytes to a file, creating or replacing it; false when it cannot.

@@ -5,12 +5,12 @@
 #include <platform/musicclock.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <vector>
 
 #include "music.h"
+#include "workfolder.h"
 
 std::string WriteSilentShowMusic(const std::string& folder) {
     mkdir(folder.c_str(), 0755);
@@ -44,13 +44,10 @@ std::string WriteSilentShowMusic(const std::string& folder) {
     return fclose(file) == 0 && written ? path : "";
 }
 
-void RemoveSilentShowMusic(const std::string& folder) {
-    unlink((folder + "/music/clone.mp3").c_str());
-    rmdir((folder + "/music").c_str());
-    rmdir(folder.c_str());
-}
-
-bool StartVirtualShowMusic(const std::string& mp3Path) {
+bool StartSilentShowMusic() {
+    const ScopedWorkFolder folder;
+    const std::string mp3Path = WriteSilentShowMusic(folder.path);
+    if (mp3Path.empty()) return false;
     platform::UseVirtualMusicClock();
     if (!BASS_Init(-1, 44100, 0, nullptr)) return false;
     MusicStream = BASS_StreamCreateFile(FALSE, mp3Path.c_str(), 0, 0, 0x20000);

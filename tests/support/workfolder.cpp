@@ -6,10 +6,18 @@
 #include <filesystem>
 #include <stdexcept>
 
-ScopedWorkFolder::ScopedWorkFolder() {
-    char pattern[] = "/tmp/heliotropic-test-XXXXXX";
-    if (!mkdtemp(pattern)) throw std::runtime_error("cannot make a temporary folder");
+TemporaryFolder::TemporaryFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "heliotropic-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
     path = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+ScopedWorkFolder::ScopedWorkFolder() {
     previous = std::filesystem::current_path().string();
     std::filesystem::create_directory(path + "/gfx");
     std::filesystem::create_directory(path + "/scenes");
@@ -19,5 +27,4 @@ ScopedWorkFolder::ScopedWorkFolder() {
 ScopedWorkFolder::~ScopedWorkFolder() {
     std::error_code ignored;
     std::filesystem::current_path(previous, ignored);
-    std::filesystem::remove_all(path, ignored);
 }

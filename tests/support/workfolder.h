@@ -1,16 +1,24 @@
-// A fresh folder that is the working folder while the object lives, with the show's data
-// folders gfx/ and scenes/ inside; the previous working folder comes back and the folder is
-// removed at the end.
+// Temporary folders for tests.
 #pragma once
 
 #include <string>
 
-struct ScopedWorkFolder {
+// A fresh folder under the system's temporary folder; it goes, with all it holds, at the end.
+struct TemporaryFolder {
     std::string path;
+
+    TemporaryFolder();
+    ~TemporaryFolder();
+    std::string File(const std::string& name) const { return path + "/" + name; }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+};
+
+// A temporary folder that is the working folder while the object lives, with the show's data
+// folders gfx/ and scenes/ inside; the previous working folder comes back at the end.
+struct ScopedWorkFolder : TemporaryFolder {
     std::string previous;
 
     ScopedWorkFolder();
     ~ScopedWorkFolder();
-    ScopedWorkFolder(const ScopedWorkFolder&) = delete;
-    ScopedWorkFolder& operator=(const ScopedWorkFolder&) = delete;
 };

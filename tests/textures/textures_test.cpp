@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -53,11 +60,65 @@ TEST_F(JpegFiles, ColourFileDecodesToRowMajorRgb) {
     EXPECT_EQ(orange >> 24, 0u);
 }
 
-TEST_F(JpegFiles, GrayscaleAndMissingFilesAreRefused) {
-    ASSERT_TRUE(WriteJpeg("gfx/gray.jpg", 8, 8, [](int, int) { return 0x808080u; }, true));
+TEST_F(JpegFiles, UnusablePicturesAreRefusedWithOneLineNamingTheFile) {
+    const auto grey = [](int, int) { return 0x808080u; };
+    ASSERT_TRUE(WriteJpeg("gfx/gray.jpg", 8, 8, grey, JpegLayout::Grayscale));
+    ASSERT_TRUE(WriteJpeg("gfx/cmyk.jpg", 8, 8, grey, JpegLayout::Cmyk));
+    ASSERT_TRUE(WriteJpeg("outside.jpg", 8, 8, grey));
+    ASSERT_EQ(mkdir("gfx/folder.jpg", 0755), 0);
+    ASSERT_EQ(mkfifo("gfx/fifo.jpg", 0644), 0);
+    ASSERT_EQ(symlink("loop.jpg", "gfx/loop.jpg"), 0);
+    // Names come from scene files; none may reach outside gfx/.
+    for (const char* name :
+         {"gray.jpg", "cmyk.jpg", "absent.jpg", "folder.jpg", "fifo.jpg", "loop.jpg", "../outside.jpg", "..", ""}) {
+        ImageHolder holder;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(LoadJpeg(name, &holder.image), 0) << name;
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
+        EXPECT_EQ(message.rfind(std::string("gfx//") + name + ": ", 0), 0u) << message;
+        EXPECT_EQ(holder.image.pixels, nullptr) << name;
+    }
+    // A name from a file is shown with its control bytes escaped: it never drives the terminal.
     ImageHolder holder;
-    EXPECT_EQ(LoadJpeg("gray.jpg", &holder.image), 0);
-    EXPECT_EQ(LoadJpeg("absent.jpg", &holder.image), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadJpeg("\x1b[2J.jpg", &holder.image), 0);
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(message.rfind("gfx//\\x1b[2J.jpg: cannot open", 0), 0u) << message;
+}
+
+// A small progressive picture whose frame header claims another size: decoding would allocate
+// for the claimed size.
+void WriteProgressiveClaiming(const char* path, int width, int height) {
+    ASSERT_TRUE(WriteJpeg(path, 16, 16, [](int x, int y) { return static_cast<uint32_t>(x * 16 + y); },
+                          JpegLayout::Progressive));
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    // SOF2: FF C2, length (2), precision (1), height (2), width (2), big-endian.
+    size_t at = 0;
+    while (at + 8 < bytes.size() && !(bytes[at] == 0xFF && bytes[at + 1] == 0xC2)) ++at;
+    ASSERT_LT(at + 8, bytes.size());
+    bytes[at + 5] = static_cast<unsigned char>(height >> 8), bytes[at + 6] = static_cast<unsigned char>(height);
+    bytes[at + 7] = static_cast<unsigned char>(width >> 8), bytes[at + 8] = static_cast<unsigned char>(width);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST_F(JpegFiles, HugeSizesClaimedByAProgressiveHeaderAreRefusedBeforeDecoding) {
+    WriteProgressiveClaiming("gfx/claims.jpg", 30000, 30000);
+    // Within the largest texture, but its coefficients alone would take 860 MB of decoder memory.
+    WriteProgressiveClaiming("gfx/greedy.jpg", 12000, 12000);
+    WriteProgressiveClaiming("gfx/honest.jpg", 16, 16);
+    ImageHolder holder;
+    for (const char* name : {"claims.jpg", "greedy.jpg"}) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(LoadJpeg(name, &holder.image), 0) << name;
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find(name), std::string::npos) << message;
+    }
+    EXPECT_EQ(LoadJpeg("honest.jpg", &holder.image), 1);
+    EXPECT_EQ(holder.image.width, 16u);
 }
 
 TEST_F(JpegFiles, CorruptFilesFailWithoutEndingTheProcess) {
@@ -104,8 +165,8 @@ TEST_F(JpegFiles, CorruptFilesFailWithoutEndingTheProcess) {
 }
 
 TEST_F(JpegFiles, PicturesLargerThanAnyTextureAreRefused) {
-    ASSERT_TRUE(WriteJpeg("gfx/wide.jpg", 16385, 1, [](int, int) { return 0u; }, false, 10));
-    ASSERT_TRUE(WriteJpeg("gfx/widest.jpg", 16384, 1, [](int, int) { return 0u; }, false, 10));
+    ASSERT_TRUE(WriteJpeg("gfx/wide.jpg", 16385, 1, [](int, int) { return 0u; }, JpegLayout::Colour, 10));
+    ASSERT_TRUE(WriteJpeg("gfx/widest.jpg", 16384, 1, [](int, int) { return 0u; }, JpegLayout::Colour, 10));
     ImageHolder holder;
     testing::internal::CaptureStderr();
     EXPECT_EQ(LoadJpeg("wide.jpg", &holder.image), 0);
@@ -271,7 +332,7 @@ TEST_F(TextureDevice, UploadFailsOnAnUnusableFormatOrDevice) {
 TEST_F(TextureDevice, LoadTextureFillsTheVariableOnlyForAReadableImage) {
     ScopedWorkFolder folder;
     ASSERT_TRUE(WriteJpeg("gfx/key.jpg", 20, 10, [](int, int) { return 0x0000FFu; }));
-    ASSERT_TRUE(WriteJpeg("gfx/gray.jpg", 20, 10, [](int, int) { return 0x808080u; }, true));
+    ASSERT_TRUE(WriteJpeg("gfx/gray.jpg", 20, 10, [](int, int) { return 0x808080u; }, JpegLayout::Grayscale));
     RenderDevice saved = renderDevice;
     renderDevice = setup.renderDevice;
 

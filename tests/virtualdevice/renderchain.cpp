@@ -2,7 +2,7 @@
 // table: enumeration, creation in 16 and 32 bits, a cleared frame presented, and the teardown.
 #include "d3denum.h"
 #include "platform/devicetrace.h"
-#include "platform/display.h"
+#include "platform/virtualdisplay.h"
 #include "renderdevice.h"
 #include "setupchoices.h"
 

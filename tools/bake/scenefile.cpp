@@ -2,34 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "output.h"
+#include "sceneformat.h"
 
 namespace bake {
 
 namespace {
-constexpr int MaxCameras = 10, MaxTextures = 20, MaxMaterials = 20, MaxFileLights = 127, MaxObjects = 255;
 
 void CheckName(const std::string& scene, const std::string& name) {
-    if (name.size() > 20) throw BakeError(scene + ": name \"" + name + "\" is longer than 20 characters");
+    if (name.size() > size_t(MaxNameLength))
+        throw BakeError(scene + ": name \"" + name + "\" is longer than " + std::to_string(MaxNameLength) +
+                        " characters");
 }
 
-struct Writer {
-    std::vector<uint8_t> bytes;
-    void U8(uint8_t v) { bytes.push_back(v); }
-    void U16(uint16_t v) { U8(uint8_t(v & 0xFF)), U8(uint8_t(v >> 8)); }
-    void F32(float f) {
-        uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        for (int i = 0; i < 4; ++i) U8(uint8_t(bits >> (8 * i)));
-    }
-    void Vec(V3 v) { F32(v.x), F32(v.y), F32(v.z); }
-    void Name(const std::string& name) {
-        U8(uint8_t(name.size()));
-        for (size_t i = 0; i < 20; ++i) U8(i < name.size() ? uint8_t(name[i]) : 0);
-    }
-};
 }  // namespace
 
 int SceneFile::AddCamera(const std::string& name, V3 eye, V3 target) {
@@ -56,8 +42,9 @@ int SceneFile::AddObject(const std::string& name, const Mesh& mesh, int material
     CheckName(fileName, name);
     if (mesh.faces.empty()) throw BakeError(fileName + ": object " + name + " has no faces");
     size_t firstVertex = positions.size(), firstFace = faces.size();
-    if (firstVertex + mesh.positions.size() > 65535 || firstFace + mesh.faces.size() > 65535)
-        throw BakeError(fileName + ": more than 65535 vertices or faces at object " + name);
+    if (firstVertex + mesh.positions.size() > MaxFileVertices || firstFace + mesh.faces.size() > MaxFileVertices)
+        throw BakeError(fileName + ": more than " + std::to_string(MaxFileVertices) + " vertices or faces at object " +
+                        name);
     positions.insert(positions.end(), mesh.positions.begin(), mesh.positions.end());
     uvs.insert(uvs.end(), mesh.uvs.begin(), mesh.uvs.end());
     for (auto f : mesh.faces)
@@ -105,11 +92,15 @@ void SceneFile::Bounds(int object, V3& minimum, V3& maximum) const {
 }
 
 std::vector<uint8_t> SceneFile::Encode() const {
-    if (cameras.size() > MaxCameras) throw BakeError(fileName + ": more than 10 cameras");
-    if (objects.empty() || objects.size() > MaxObjects) throw BakeError(fileName + ": needs 1 to 255 objects");
-    if (textures.size() > MaxTextures) throw BakeError(fileName + ": more than 20 textures");
-    if (materials.size() > MaxMaterials) throw BakeError(fileName + ": more than 20 materials");
-    if (lights.size() > MaxFileLights) throw BakeError(fileName + ": more than 127 lights");
+    auto atMost = [this](size_t count, int most, const char* what) {
+        if (count > size_t(most)) throw BakeError(fileName + ": more than " + std::to_string(most) + " " + what);
+    };
+    atMost(cameras.size(), MaxCameras, "cameras");
+    atMost(objects.size(), MaxFileObjects, "objects");
+    atMost(textures.size(), MaxTextures, "textures");
+    atMost(materials.size(), MaxMaterials, "materials");
+    atMost(lights.size(), MaxFileLights, "lights");
+    if (objects.empty()) throw BakeError(fileName + ": has no object");
     for (const ObjectRecord& o : objects)
         if (o.material < 0 || o.material >= int(materials.size()))
             throw BakeError(fileName + ": object " + o.name + " has no material");
@@ -122,42 +113,43 @@ std::vector<uint8_t> SceneFile::Encode() const {
         if (t.index < 0 || t.index >= limit) throw BakeError(fileName + ": a track names a missing item");
     }
 
-    Writer w;
-    w.U8(uint8_t(cameras.size()));
-    w.U16(uint16_t(positions.size()));
-    w.U16(uint16_t(faces.size()));
-    w.U8(uint8_t(objects.size()));
-    w.U8(uint8_t(textures.size()));
-    w.U8(uint8_t(materials.size()));
-    w.U8(uint8_t(lights.size()));
+    ByteWriter w;
+    w.U8(int(cameras.size()));
+    w.U16(int(positions.size()));
+    w.U16(int(faces.size()));
+    w.U8(int(objects.size()));
+    w.U8(int(textures.size()));
+    w.U8(int(materials.size()));
+    w.U8(int(lights.size()));
     for (const CameraRecord& c : cameras) w.Name(c.name), w.Vec(c.eye), w.Vec(c.target);
     for (const ObjectRecord& o : objects) {
         w.Name(o.name);
         w.U16(o.firstVertex), w.U16(o.endVertex), w.U16(o.firstFace), w.U16(o.endFace);
-        w.U8(uint8_t(o.material));
+        w.U8(o.material);
     }
     for (const std::string& t : textures) w.Name(t);
     for (const MaterialRecord& m : materials) {
         w.Name(m.name);
         w.Vec(m.ambient), w.Vec(m.diffuse), w.Vec(m.specular);
-        w.U8(uint8_t(m.texture));
+        w.U8(m.texture);
     }
     for (const LightRecord& l : lights) w.Name(l.name), w.Vec(l.position), w.Vec(l.colour);
     for (V3 p : positions) w.Vec(p);
-    for (auto uv : uvs) w.F32(uv[0]), w.F32(uv[1]);
+    for (auto uv : uvs) w.Float(uv[0]), w.Float(uv[1]);
     for (auto f : faces) w.U16(f[0]), w.U16(f[1]), w.U16(f[2]);
     for (const Track& t : tracks) {
-        if (t.kind == TrackKind::ObjectPosition || t.kind == TrackKind::ObjectScale) {
-            w.U8(1);
-            w.U16(t.kind == TrackKind::ObjectPosition ? 1 : 3);
-        } else {
-            w.U8(uint8_t(t.kind));
+        switch (t.kind) {
+        case TrackKind::CameraEye: w.U8(EyeTag); break;
+        case TrackKind::CameraTarget: w.U8(TargetTag); break;
+        case TrackKind::Light: w.U8(LightTag); break;
+        case TrackKind::ObjectPosition: w.U8(ObjectTag), w.I16(PositionSubtype); break;
+        case TrackKind::ObjectScale: w.U8(ObjectTag), w.I16(ScaleSubtype); break;
         }
-        w.U16(uint16_t(t.index));
-        w.U16(uint16_t(t.keys.size()));
-        for (const auto& key : t.keys) w.U16(uint16_t(key.first)), w.Vec(key.second);
+        w.I16(t.index);
+        w.I16(int(t.keys.size()));
+        for (const auto& key : t.keys) w.I16(key.first), w.Vec(key.second);
     }
-    w.U8(0);
+    w.U8(EndTag);
     return w.bytes;
 }
 

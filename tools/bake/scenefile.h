@@ -16,7 +16,7 @@ struct Key {
     V3 value;
 };
 
-enum class TrackKind : uint8_t { CameraEye = 3, CameraTarget = 2, ObjectPosition = 1, ObjectScale = 13, Light = 4 };
+enum class TrackKind { CameraEye, CameraTarget, ObjectPosition, ObjectScale, Light };
 
 class SceneFile {
 public:

@@ -8,7 +8,6 @@
 namespace bake {
 
 namespace {
-constexpr double TwoPi = 6.283185307179586;
 
 // Constant-power pan gains, pan from −1 (left) to 1 (right).
 struct Pan {

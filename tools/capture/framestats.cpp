@@ -1,14 +1,24 @@
 #include "framestats.h"
 
+#include <algorithm>
 #include <cstdio>
 
-uint64_t TrianglesOf(unsigned primitiveType, uint64_t count) {
-    switch (primitiveType) {
-    case 4: return count / 3;                    // triangle list
-    case 5:                                      // triangle strip
-    case 6: return count >= 3 ? count - 2 : 0;   // triangle fan
-    default: return 0;                           // points and lines
+BenchPlan PlanBench(uint64_t frameCount, const std::function<int(uint64_t)>& segmentOfFrame, int segmentCount,
+                    unsigned perSegment) {
+    std::vector<std::vector<uint64_t>> framesOf(static_cast<size_t>(segmentCount));
+    for (uint64_t frame = 0; frame < frameCount; ++frame) {
+        const int segment = segmentOfFrame(frame);
+        if (segment >= 0 && segment < segmentCount) framesOf[size_t(segment)].push_back(frame);
     }
+    BenchPlan plan;
+    for (const std::vector<uint64_t>& frames : framesOf) {
+        const uint64_t n = frames.size(), k = std::min<uint64_t>(perSegment, n);
+        // The middle of each of k equal parts, so no sample sits on a segment's first or last frame.
+        for (uint64_t i = 0; i < k; ++i) plan.frames.push_back(frames[size_t((2 * i + 1) * n / (2 * k))]);
+        plan.segmentLengths.push_back(n);
+    }
+    std::sort(plan.frames.begin(), plan.frames.end());
+    return plan;
 }
 
 FrameStats::FrameStats(std::function<int(uint64_t)> segmentOf, int segmentCount)
@@ -47,6 +57,11 @@ std::string FrameStats::Row(const std::string& name, const Totals& totals) {
                   (unsigned long long)totals.worstFrame, mean > 0 ? 1000.0 / mean : 0.0,
                   double(totals.triangles) / double(totals.frames), (unsigned long long)totals.mostTriangles);
     return line;
+}
+
+double FrameStats::MeanMilliseconds(int segment) const {
+    const Totals& totals = segments[size_t(segment)];
+    return totals.frames ? totals.milliseconds / double(totals.frames) : 0.0;
 }
 
 std::string FrameStats::Summary() const {

@@ -6,8 +6,15 @@
 #include <string>
 #include <vector>
 
-// Triangles a draw call makes from its primitive type and its vertex or index count.
-uint64_t TrianglesOf(unsigned primitiveType, uint64_t count);
+// What a benchmark draws: perSegment frames evenly spaced over the frames of each segment
+// (every frame of a segment that has fewer), ascending, and how many frames each segment has.
+struct BenchPlan {
+    std::vector<uint64_t> frames;
+    std::vector<uint64_t> segmentLengths;
+};
+// segmentOfFrame names the segment of frame 0 .. frameCount - 1: 0 .. segmentCount - 1, or -1.
+BenchPlan PlanBench(uint64_t frameCount, const std::function<int(uint64_t)>& segmentOfFrame, int segmentCount,
+                    unsigned perSegment);
 
 class FrameStats {
 public:
@@ -22,6 +29,8 @@ public:
     // One line per segment that had frames (frames, mean and worst time, frames per second,
     // mean and most triangles), then the whole run.
     std::string Summary() const;
+    // The mean time of a segment's frames (0 without frames).
+    double MeanMilliseconds(int segment) const;
 
 private:
     struct Totals {

@@ -3,9 +3,10 @@
 #include "options.h"
 #include "session.h"
 
+#include <platform/executablefolder.h>
+
 #include <unistd.h>
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,13 +21,9 @@ std::string Absolute(const std::string& path) {
 }
 
 // The show finds gfx/, scenes/ and music/ beside its program, as the live run does.
-bool EnterProgramFolder() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) return false;
-    path[length] = '\0';
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return chdir(folder.c_str()) == 0;
+bool EnterProgramFolder(const char* argument0) {
+    const std::string folder = platform::ExecutableFolder(argument0);
+    return !folder.empty() && chdir(folder.c_str()) == 0;
 }
 
 }  // namespace
@@ -47,7 +44,7 @@ int main(int argc, char** argv) {
     options.framesDir = Absolute(options.framesDir);
     options.videoFile = Absolute(options.videoFile);
     options.traceFile = Absolute(options.traceFile);
-    if (!EnterProgramFolder()) {
+    if (!EnterProgramFolder(argv[0])) {
         std::perror("heliotropic-capture: cannot enter the program's folder");
         return 1;
     }

@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "director.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -38,8 +40,7 @@ std::vector<std::string> SplitCommas(const std::string& text) {
     }
 }
 
-// Largest display side a capture accepts (the surfaces' own limit is about the same).
-constexpr unsigned long MaxSide = 8192;
+constexpr unsigned long MaxBenchFrames = 1000;
 
 }  // namespace
 
@@ -100,10 +101,6 @@ bool ParseFrameSelection(const std::string& text, FrameSelection& selection, std
     return true;
 }
 
-bool CaptureOptions::WantsLoadingStill(uint64_t frame) const {
-    return std::binary_search(loadingStills.begin(), loadingStills.end(), frame);
-}
-
 bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -112,8 +109,8 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
         std::string name = option.substr(0, equals);
         const bool takesValue = name == "--fps" || name == "--size" || name == "--bits" || name == "--device" ||
                                 name == "--frames" || name == "--video" || name == "--at" || name == "--at-seconds" ||
-                                name == "--trace" || name == "--trace-frames" || name == "--until" ||
-                                name == "--loading-at";
+                                name == "--loading" || name == "--trace" || name == "--trace-frames" || name == "--until" ||
+                                name == "--bench";
         if (takesValue) {
             if (equals != std::string::npos) {
                 value = option.substr(equals + 1);
@@ -136,9 +133,10 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
             if (!ParseFrameRate(value, options.rate, error)) return false;
         } else if (name == "--size") {
             const size_t x = value.find('x');
-            if (x == std::string::npos || !ParseUnsigned(value.substr(0, x), MaxSide, options.width) ||
-                !ParseUnsigned(value.substr(x + 1), MaxSide, options.height)) {
-                error = "size '" + value + "' is not WIDTHxHEIGHT such as 640x480 (each side 1 to 8192)";
+            if (x == std::string::npos || !ParseUnsigned(value.substr(0, x), MaxCaptureSide, options.width) ||
+                !ParseUnsigned(value.substr(x + 1), MaxCaptureSide, options.height)) {
+                error = "size '" + value + "' is not WIDTHxHEIGHT such as 640x480 (each side 1 to " +
+                        std::to_string(MaxCaptureSide) + ")";
                 return false;
             }
         } else if (name == "--bits") {
@@ -170,14 +168,14 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
                 if (!ok) return false;
                 options.stills.push_back(position);
             }
-        } else if (name == "--loading-at") {
+        } else if (name == "--loading") {
             for (const std::string& part : SplitCommas(value)) {
-                unsigned frame = 0;
-                if (part != "0" && !ParseUnsigned(part, 100000, frame)) {
+                int64_t frame = -1;
+                if (!ParseSigned(part, frame) || frame < 0) {
                     error = "loading frame '" + part + "' is not a frame number (0 is the loading screen's first)";
                     return false;
                 }
-                options.loadingStills.push_back(frame);
+                options.loadingStills.push_back(uint64_t(frame));
             }
         } else if (name == "--trace") {
             options.traceFile = value;
@@ -185,6 +183,11 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
             if (!ParseFrameSelection(value, options.traceFrames, error)) return false;
         } else if (name == "--stats") {
             options.stats = true;
+        } else if (name == "--bench") {
+            if (!ParseUnsigned(value, MaxBenchFrames, options.benchFrames)) {
+                error = "--bench '" + value + "' must be a number of frames per segment, 1 to 1000";
+                return false;
+            }
         } else if (name == "--until") {
             if (!ParsePosition(value, options.until, error)) return false;
         } else {
@@ -196,15 +199,31 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
             return false;
         }
     }
-    for (std::vector<uint64_t>* list : {&options.stills, &options.loadingStills}) {
-        std::sort(list->begin(), list->end());
-        list->erase(std::unique(list->begin(), list->end()), list->end());
+    std::sort(options.stills.begin(), options.stills.end());
+    options.stills.erase(std::unique(options.stills.begin(), options.stills.end()), options.stills.end());
+    std::vector<uint64_t>& loading = options.loadingStills;
+    std::sort(loading.begin(), loading.end());
+    loading.erase(std::unique(loading.begin(), loading.end()), loading.end());
+    if (options.benchFrames && (options.Stills() || options.stats || !options.framesDir.empty() ||
+                                !options.videoFile.empty() || !options.traceFile.empty())) {
+        error = "--bench times the drawing alone and goes with no output option";
+        return false;
     }
     if (options.Stills() && !options.videoFile.empty()) {
-        error = "--at, --loading-at and --video do not go together: a video holds every frame";
+        error = "--at or --loading and --video do not go together: a video holds every frame";
+        return false;
+    }
+    // Known before the run: a still past the end would only be found missing after all of it.
+    if (!options.stills.empty() && options.stills.back() > options.EndPosition()) {
+        error = "position " + std::to_string(options.stills.back()) + " is past the end of the capture (" +
+                std::to_string(options.EndPosition()) + ")";
         return false;
     }
     return true;
+}
+
+uint64_t CaptureOptions::EndPosition() const {
+    return std::min<uint64_t>(until, timelineMarks[TimelineMarkCount - 1]);
 }
 
 std::string UsageText() {
@@ -214,7 +233,7 @@ Runs the show headless on a virtual display and a virtual music clock: each pres
 advances the music by exactly 1/fps seconds of audio, so captures are frame-exact and repeatable.
 
 Display mode and setup (chosen in the setup dialog, as a user would):
-  --size WxH            mode size (default 640x480; any size)
+  --size WxH            mode size (default 640x480; each side 1 to 4096)
   --bits 16|32          mode depth (default 16)
   --device TEXT         the device with this description (default: the first one)
   --list-devices        list the devices the dialog offers: description, hardware or
@@ -229,13 +248,18 @@ Output (any together, except --at with --video):
   --at POS[,POS...]     only the first frame at or past each music position (bytes), as
                         pos_POSITION.png in the --frames folder (default: the current folder)
   --at-seconds S[,S...] the same with positions in seconds of music
-  --loading-at N[,N...] frames of the loading screen, counted from its first (0), as
-                        loading_N.png in the --frames folder
+  --loading N[,N...]    loading-screen frames (0 is its first), as loading_NNN.png in the
+                        --frames folder (default: the current folder)
   --trace FILE.jsonl    every Direct3D device call, one JSON object a line
   --trace-frames A-B[,C-D...]
                         only these frames in the trace (N, A-B or A-; loading frames are negative)
   --stats               per-frame render time and triangles, summary per segment
   --until POS           stop at the first frame at or past this music position
+
+Benchmark:
+  --bench N             draw N evenly spaced frames of each segment, run the others record-only,
+                        and print mean and worst milliseconds and frames per second per segment,
+                        then the record-only speed
 
 The show ends as it does live, at the last mark of its timeline. A progress line goes to stderr.
 )";

@@ -38,13 +38,18 @@ struct CaptureOptions {
     std::string traceFile;            // JSON lines
     FrameSelection traceFrames;       // show frames are 0, 1, ...; loading frames negative
     bool stats = false;
+    unsigned benchFrames = 0;         // frames drawn and timed per segment; 0: no benchmark
     uint64_t until = UINT64_MAX;      // stop at the first frame at or past this position
     bool help = false;
     bool listDevices = false;         // list the setup dialog's devices instead of running
 
     bool Stills() const { return !stills.empty() || !loadingStills.empty(); }
-    bool WantsLoadingStill(uint64_t frame) const;
+    // The music position the capture ends at: the show's last mark, or --until when earlier.
+    uint64_t EndPosition() const;
 };
+
+// Largest mode side a capture accepts: the largest picture the devices render into.
+constexpr unsigned MaxCaptureSide = 4096;
 
 // False with a message naming the offending option and value.
 bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error);

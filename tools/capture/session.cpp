@@ -1,15 +1,17 @@
 #include "session.h"
 
 #include "framestats.h"
+#include "framewriter.h"
 #include "pixels.h"
 #include "pngfile.h"
+#include "pendingfile.h"
 #include "progress.h"
 #include "tracejson.h"
 #include "videoencoder.h"
 
 #include <platform/devicetrace.h>
 #include <platform/dialogscript.h>
-#include <platform/display.h>
+#include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
 
 #include "d3denum.h"
@@ -22,6 +24,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <algorithm>
 
 namespace {
@@ -49,10 +52,19 @@ class Session {
 public:
     explicit Session(const CaptureOptions& options)
         : options(options),
-          endPosition(std::min<uint64_t>(options.until, timelineMarks[TimelineMarkCount - 1])),
+          endPosition(options.EndPosition()),
           totalFrames(FramesToRun(options, endPosition)),
           stats(SegmentOf, SegmentCount),
-          progress(totalFrames, stderr) {}
+          progress(totalFrames, stderr) {
+        if (options.benchFrames)
+            bench = PlanBench(
+                totalFrames, [&](uint64_t frame) { return SegmentOf(PositionOfFrame(frame, options.rate)); },
+                SegmentCount, options.benchFrames);
+    }
+
+    ~Session() {
+        if (trace) std::fclose(trace);
+    }
 
     bool Prepare();
     int Run();
@@ -60,11 +72,16 @@ public:
 private:
     void OnCall(const platform::TraceRecord& record);
     void OnPresent(const platform::FrameImage& frame);
+    void CountBenchFrame(uint64_t frame, uint64_t position, double milliseconds, uint64_t triangles);
+    void ChooseTraceSink(uint64_t nextFrame);
+    std::string BenchSummary() const;
     void EnterShow();
     void OpenFrameInTrace();
     void WriteTraceLine(int64_t frame, const std::string& tail);
     void FlushLoadingTrace();
     bool NeedsRaster(uint64_t frame) const;
+    bool NeedsLoadingRaster() const;
+    void WriteLoadingStill(const platform::FrameImage& frame);
     bool WantsMoreFrames(uint64_t nextFrame) const;
     bool Convert(const platform::FrameImage& frame);
     void Fail(const std::string& message);
@@ -81,12 +98,17 @@ private:
     uint64_t loadingFrame = 0;
     uint64_t showFrame = 0;
     bool frameOpened = false;
-    uint64_t frameTriangles = 0;
+    uint64_t trianglesBefore = 0;  // asked for before the current show frame
     size_t nextStill = 0;
+    size_t nextLoadingStill = 0;
     bool stopped = false;
     bool failed = false;
+    bool sinkInstalled = false;
     Clock::time_point frameStart = Clock::now();
 
+    // Declared before the encoder, so ffmpeg has ended before an unfinished video is removed.
+    PendingFile traceOutput;
+    PendingFile videoOutput;
     FILE* trace = nullptr;
     std::string line;
     // Loading frames are numbered back from the first show frame, so their lines wait until
@@ -94,9 +116,15 @@ private:
     std::vector<std::pair<uint64_t, std::string>> loadingLines;
     VideoEncoder video;
     bool videoRunning = false;
+    // Every show frame for the video and the frames folder; ends before the encoder does.
+    std::unique_ptr<FrameWriter> writer;
     std::vector<uint8_t> rgb;
     FrameStats stats;
     Progress progress;
+
+    BenchPlan bench;
+    uint64_t recordOnlyFrames = 0;
+    double recordOnlyMilliseconds = 0;
 };
 
 void Session::Fail(const std::string& message) {
@@ -114,11 +142,16 @@ void Session::Stop() {
 }
 
 bool Session::NeedsRaster(uint64_t frame) const {
+    if (options.benchFrames) return std::binary_search(bench.frames.begin(), bench.frames.end(), frame);
     // Pictures are drawn only where something takes them: a trace alone needs no pixels. A run
     // with no output at all still draws, as a benchmark of the whole show.
     if (!options.Stills())
         return !options.framesDir.empty() || !options.videoFile.empty() || options.stats || options.traceFile.empty();
     return nextStill < options.stills.size() && PositionOfFrame(frame, options.rate) >= options.stills[nextStill];
+}
+
+bool Session::NeedsLoadingRaster() const {
+    return nextLoadingStill < options.loadingStills.size() && options.loadingStills[nextLoadingStill] == loadingFrame;
 }
 
 bool Session::WantsMoreFrames(uint64_t nextFrame) const {
@@ -131,23 +164,10 @@ bool Session::WantsMoreFrames(uint64_t nextFrame) const {
 bool Session::Prepare() {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (!options.framesDir.empty() && !fs::is_directory(options.framesDir, error)) {
-        fs::create_directories(options.framesDir, error);
-        if (error) {
-            std::fprintf(stderr, "heliotropic-capture: cannot make the folder %s: %s\n", options.framesDir.c_str(),
-                         error.message().c_str());
-            return false;
-        }
-    }
-    for (uint64_t still : options.stills) {
-        if (still > endPosition) {
-            std::fprintf(stderr, "heliotropic-capture: position %llu is past the end of the capture (%llu)\n",
-                         (unsigned long long)still, (unsigned long long)endPosition);
-            return false;
-        }
-    }
+    // Everything that can be checked is checked before anything is created.
+    std::string ffmpeg;
     if (!options.videoFile.empty()) {
-        const std::string ffmpeg = FindProgram("ffmpeg");
+        ffmpeg = FindProgram("ffmpeg");
         if (ffmpeg.empty()) {
             std::fprintf(stderr,
                          "heliotropic-capture: --video needs ffmpeg, which is not on PATH; install it "
@@ -158,20 +178,19 @@ bool Session::Prepare() {
             std::fprintf(stderr, "heliotropic-capture: the music %s is missing beside the program\n", MusicFile);
             return false;
         }
-        const fs::path folder = fs::path(options.videoFile).parent_path();
-        if (!folder.empty() && !fs::is_directory(folder, error)) {
-            std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
+    }
+    // Made first: the trace or the video may be asked for inside it.
+    if (!options.framesDir.empty() && !fs::is_directory(options.framesDir, error)) {
+        fs::create_directories(options.framesDir, error);
+        if (error) {
+            std::fprintf(stderr, "heliotropic-capture: cannot make the folder %s: %s\n", options.framesDir.c_str(),
+                         error.message().c_str());
             return false;
         }
-        std::string reason;
-        if (!video.Start(ffmpeg, options.videoFile, MusicFile, options.width, options.height, options.rate, reason)) {
-            std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
-            return false;
-        }
-        videoRunning = true;
     }
     if (!options.traceFile.empty()) {
-        trace = std::fopen(options.traceFile.c_str(), "w");
+        traceOutput.Begin(options.traceFile);
+        trace = std::fopen(traceOutput.PartialPath().c_str(), "w");
         if (trace == nullptr) {
             std::fprintf(stderr, "heliotropic-capture: cannot write %s: %s\n", options.traceFile.c_str(),
                          std::strerror(errno));
@@ -179,6 +198,25 @@ bool Session::Prepare() {
         }
         std::setvbuf(trace, nullptr, _IOFBF, 1 << 20);
     }
+    if (!options.videoFile.empty()) {
+        const fs::path folder = fs::path(options.videoFile).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, error)) {
+            std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
+            return false;
+        }
+        videoOutput.Begin(options.videoFile);
+        std::string reason;
+        if (!video.Start(ffmpeg, videoOutput.PartialPath(), MusicFile, options.width, options.height, options.rate,
+                         reason)) {
+            std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
+            return false;
+        }
+        videoRunning = true;
+    }
+    // After the encoder has started: the writer hands it every frame.
+    const bool everyFrame = !options.Stills() && !options.framesDir.empty();
+    if (videoRunning || everyFrame)
+        writer = std::make_unique<FrameWriter>(videoRunning ? &video : nullptr, everyFrame ? options.framesDir : "");
     return true;
 }
 
@@ -212,8 +250,12 @@ void Session::FlushLoadingTrace() {
 void Session::EnterShow() {
     inShow = true;
     frameOpened = false;
+    if (nextLoadingStill < options.loadingStills.size())
+        return Fail("the loading screen has " + std::to_string(loadingFrame) + " frames, so there is no loading frame " +
+                    std::to_string(options.loadingStills[nextLoadingStill]));
     if (trace) FlushLoadingTrace();
     platform::SetDeviceRasterising(NeedsRaster(0));
+    trianglesBefore = platform::TrianglesAskedFor();
     frameStart = Clock::now();
 }
 
@@ -234,11 +276,6 @@ void Session::OnCall(const platform::TraceRecord& record) {
     if (stopped) return;
     if (!inShow && platform::MusicPlaying()) EnterShow();
     if (!frameOpened) OpenFrameInTrace();
-    if (inShow && (record.call == "DrawPrimitive" || record.call == "DrawIndexedPrimitiveVB")) {
-        const platform::TraceArgument* type = record.Find("type");
-        const platform::TraceArgument* count = record.Find(record.call == "DrawPrimitive" ? "vertexCount" : "indexCount");
-        if (type && count) frameTriangles += TrianglesOf(unsigned(type->Number()), uint64_t(count->Number()));
-    }
     if (trace == nullptr) return;
     const bool keep = inShow ? options.traceFrames.Holds(int64_t(showFrame)) : options.traceFrames.First() < 0;
     if (!keep) return;
@@ -262,16 +299,9 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     if (!frameOpened) OpenFrameInTrace();
     frameOpened = false;
     if (!inShow) {
-        if (options.WantsLoadingStill(loadingFrame)) {
-            const std::string path = options.framesDir + "/loading_" + std::to_string(loadingFrame) + ".png";
-            std::string error;
-            if (!Convert(frame)) return;
-            if (!WritePng(path, rgb, frame.width, frame.height, error)) return Fail(error);
-            progress.Clear();
-            std::fprintf(stderr, "heliotropic-capture: wrote %s\n", path.c_str());
-        }
+        if (NeedsLoadingRaster()) WriteLoadingStill(frame);
         ++loadingFrame;
-        platform::SetDeviceRasterising(options.WantsLoadingStill(loadingFrame));
+        platform::SetDeviceRasterising(NeedsLoadingRaster());
         return;
     }
     if (frame.width != options.width || frame.height != options.height)
@@ -281,23 +311,16 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     const uint64_t index = showFrame;
     const uint64_t position = PositionOfFrame(index, options.rate);
     const double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - frameStart).count();
+    const uint64_t frameTriangles = platform::TrianglesAskedFor() - trianglesBefore;
+    trianglesBefore += frameTriangles;
     if (options.stats) {
         if (index == 0) std::fputs(FrameStats::Header().c_str(), stdout);
         std::fputs(stats.Add(index, position, milliseconds, frameTriangles).c_str(), stdout);
     }
-    frameTriangles = 0;
+    if (options.benchFrames) CountBenchFrame(index, position, milliseconds, frameTriangles);
 
     std::string error;
-    if (!options.Stills() && !options.framesDir.empty()) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06llu.png", (unsigned long long)index);
-        if (!Convert(frame)) return;
-        if (!WritePng(options.framesDir + name, rgb, frame.width, frame.height, error)) return Fail(error);
-    }
-    if (videoRunning) {
-        if (!Convert(frame)) return;
-        if (!video.Write(rgb, error)) return Fail(error);
-    }
+    if (writer && !writer->Add(index, frame, error)) return Fail(error);
     while (nextStill < options.stills.size() && options.stills[nextStill] <= position) {
         const uint64_t wanted = options.stills[nextStill++];
         const std::string folder = options.framesDir.empty() ? "." : options.framesDir;
@@ -314,8 +337,60 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     const uint64_t next = PositionOfFrame(showFrame, options.rate);
     platform::SetVirtualMusicPosition(next > UINT32_MAX ? UINT32_MAX : DWORD(next));
     platform::SetDeviceRasterising(NeedsRaster(showFrame));
+    ChooseTraceSink(showFrame);
     if (!WantsMoreFrames(showFrame)) Stop();
     frameStart = Clock::now();
+}
+
+void Session::ChooseTraceSink(uint64_t nextFrame) {
+    // Records are made only where they are written: the calls reach the device all the same.
+    const bool wanted = trace != nullptr && options.traceFrames.Holds(int64_t(nextFrame));
+    if (wanted == sinkInstalled) return;
+    platform::SetTraceSink(wanted ? platform::TraceSink([this](const platform::TraceRecord& record) { OnCall(record); })
+                                  : platform::TraceSink());
+    sinkInstalled = wanted;
+}
+
+void Session::CountBenchFrame(uint64_t frame, uint64_t position, double milliseconds, uint64_t triangles) {
+    if (platform::DeviceRasterising()) {
+        stats.Add(frame, position, milliseconds, triangles);
+    } else {
+        ++recordOnlyFrames;
+        recordOnlyMilliseconds += milliseconds;
+    }
+}
+
+std::string Session::BenchSummary() const {
+    // The whole show's mean: each segment's mean counted as often as the segment has frames.
+    double weighted = 0;
+    uint64_t showFrames = 0;
+    for (int segment = 0; segment < SegmentCount; ++segment) {
+        const uint64_t length = bench.segmentLengths[size_t(segment)];
+        weighted += stats.MeanMilliseconds(segment) * double(length);
+        showFrames += length;
+    }
+    const double mean = showFrames ? weighted / double(showFrames) : 0.0;
+    char lines[240];
+    std::snprintf(lines, sizeof lines,
+                  "show %llu frames, mean %.3f ms, %.1f frames/s (segments weighted by their frames)\n"
+                  "record-only %llu frames, %.0f frames/s\n",
+                  (unsigned long long)showFrames, mean, mean > 0 ? 1000.0 / mean : 0.0,
+                  (unsigned long long)recordOnlyFrames,
+                  recordOnlyMilliseconds > 0 ? 1000.0 * double(recordOnlyFrames) / recordOnlyMilliseconds : 0.0);
+    return stats.Summary() + lines;
+}
+
+void Session::WriteLoadingStill(const platform::FrameImage& frame) {
+    ++nextLoadingStill;
+    char name[32];
+    std::snprintf(name, sizeof name, "/loading_%03llu.png", (unsigned long long)loadingFrame);
+    const std::string path = (options.framesDir.empty() ? "." : options.framesDir) + name;
+    std::string error;
+    if (!Convert(frame)) return;
+    if (!WritePng(path, rgb, frame.width, frame.height, error)) return Fail(error);
+    progress.Clear();
+    std::fprintf(stderr, "heliotropic-capture: wrote %s (loading frame %llu)\n", path.c_str(),
+                 (unsigned long long)loadingFrame);
 }
 
 std::string Session::StartFailure() const {
@@ -338,9 +413,12 @@ int Session::Run() {
     platform::UseVirtualMusicClock();
     platform::SetVirtualMusicPosition(0);
     platform::ScriptDialogs(DialogScript());
-    // The loading screen is run for its state and trace, and drawn only where a still of it is asked for.
-    platform::SetDeviceRasterising(options.WantsLoadingStill(0));
+    // The loading screen is run for its state and trace; only the frames asked for are drawn.
+    platform::SetDeviceRasterising(NeedsLoadingRaster());
+    // Through the loading screen every call is watched, for the loading trace and for the first
+    // call of the show, which the show frames are counted from.
     platform::SetTraceSink([this](const platform::TraceRecord& record) { OnCall(record); });
+    sinkInstalled = true;
 
     static char moduleTag;
     WinMain(reinterpret_cast<HINSTANCE>(&moduleTag), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
@@ -350,25 +428,30 @@ int Session::Run() {
     progress.Finish(showFrame);
 
     if (!inShow && !failed) Fail(StartFailure());
-    if (!failed && inShow && !options.loadingStills.empty() && options.loadingStills.back() >= loadingFrame)
-        Fail("the loading screen has " + std::to_string(loadingFrame) + " frames, no frame " +
-             std::to_string(options.loadingStills.back()));
     if (!failed && nextStill < options.stills.size())
         Fail("the show ended at frame " + std::to_string(showFrame) + " before reaching position " +
              std::to_string(options.stills[nextStill]));
     if (options.stats && showFrame > 0) std::fputs(stats.Summary().c_str(), stdout);
+    if (options.benchFrames && !failed) std::fputs(BenchSummary().c_str(), stdout);
 
     std::string error;
+    if (writer && !writer->Finish(error)) Fail(error);
+    writer.reset();
     if (videoRunning) {
         videoRunning = false;
         if (!video.Finish(error)) Fail(error);
-        else if (!failed) std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(), (unsigned long long)showFrame);
     }
     if (trace) {
         const bool written = std::fflush(trace) == 0 && !std::ferror(trace);
         if (std::fclose(trace) != 0 || !written) Fail("writing " + options.traceFile + " failed: " + std::strerror(errno));
         trace = nullptr;
     }
+    // Only a run that did all it was asked for replaces the files under their real names.
+    if (!failed && videoOutput.Active()) {
+        if (!videoOutput.Commit(error)) Fail(error);
+        else std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(), (unsigned long long)showFrame);
+    }
+    if (!failed && traceOutput.Active() && !traceOutput.Commit(error)) Fail(error);
     if (!options.Stills() && !options.framesDir.empty() && !failed)
         std::fprintf(stderr, "heliotropic-capture: wrote %llu frames to %s\n", (unsigned long long)showFrame,
                      options.framesDir.c_str());

@@ -17,13 +17,9 @@ struct FramePlace {
 
 // Appends the tail of one device call's line: its place, "call" and the arguments under their
 // Direct3D names ("light.diffuse" becomes "light":{"diffuse":[...]}; the vertices of a draw
-// become one array per vertex), then "}\n".
+// become one array per vertex), then "}\n". Numbers and strings as JsonWriter writes them.
 void AppendCallTail(std::string& line, const platform::TraceRecord& record, const FramePlace& place);
 
 // Appends the tail of the line that opens a frame: call "Frame" with the director's clocks.
 void AppendFrameTail(std::string& line, const FramePlace& place, DWORD musicPosition, float frameClock,
                      float frameDelta);
-
-// A number as JSON: whole numbers in full, others with the fewest digits that read back as the
-// same float; NaN and infinities (which JSON lacks) as the strings "NaN", "Infinity", "-Infinity".
-void AppendNumber(std::string& line, double value);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/display.h"
+#include "platform/virtualdisplay.h"
 
 namespace {
 

@@ -5,8 +5,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "datafile.h"
 #include "headlessdevice.h"
-#include "json.h"
+#include "jsonwriter.h"
 #include "scene.h"
 #include "sceneworkfolder.h"
 #include "track.h"
@@ -28,6 +29,11 @@ std::string Text(const Vector& v) {
     return text;
 }
 
+void Vec(JsonWriter& json, const Vector& v) {
+    const double parts[3] = {v.x, v.y, v.z};
+    json.Numbers(parts, 3);
+}
+
 Vector FromD3D(const D3DVECTOR& v) { return Vector(v.x, v.y, v.z); }
 Vector Colour(const D3DCOLORVALUE& c) { return Vector(c.r, c.g, c.b); }
 
@@ -44,9 +50,10 @@ struct LoadedScene {
         memset(&renderDevice, 0, sizeof renderDevice);
         if (!folder.Enter(path)) return 0;
         std::vector<unsigned char> bytes;
+        std::string problem;
         const std::string relative = "scenes/" + folder.FileName();
-        if (!ReadWholeFile(relative.c_str(), bytes)) {
-            fprintf(stderr, "%s: cannot read: %s\n", path.c_str(), strerror(errno));
+        if (!ReadDataFile(relative.c_str(), bytes, problem)) {
+            fprintf(stderr, "%s: cannot read: %s\n", ShownFileName(path).c_str(), problem.c_str());
             return 0;
         }
         ParseSceneFile(bytes.data(), bytes.size(), options.frameScale, options.flatMesh, file);
@@ -64,36 +71,39 @@ struct LoadedScene {
 void PrintText(const std::string& path, const LoadOptions& options, const LoadedScene& loaded) {
     const Scene& s = *loaded.scene;
     const LightSet& l = *loaded.lights;
-    printf("%s (frame scale %g, %s)\n", path.c_str(), static_cast<double>(options.frameScale),
+    printf("%s (frame scale %g, %s)\n", ShownFileName(path).c_str(), static_cast<double>(options.frameScale),
            options.flatMesh ? "flat" : "indexed");
     printf("counts: cameras %d, vertices %d, faces %d, objects %d, textures %d, materials %d, lights %d\n",
            l.cameraCount, s.vertexCount, s.faceCount, s.objectCount, s.textureCount, s.materialCount, l.lightCount);
     for (int i = 0; i < l.cameraCount; ++i)
-        printf("camera %d \"%s\": eye %s target %s\n", i, FieldName(l.cameras[i].name).c_str(),
+        printf("camera %d \"%s\": eye %s target %s\n", i, ShownFileName(FieldName(l.cameras[i].name)).c_str(),
                Text(l.cameras[i].eye).c_str(), Text(l.cameras[i].target).c_str());
     for (int i = 0; i < s.objectCount; ++i) {
         const SceneObject& o = s.objects[i];
         const ObjectBounds& b = s.bounds[i];
         printf("object %d \"%s\": vertices %d..%d, faces %d..%d, material %d, bounds min %s max %s centre %s\n", i,
-               FieldName(o.name).c_str(), o.firstVertex, o.endVertex, o.firstFace, o.endFace, o.material,
+               ShownFileName(FieldName(o.name)).c_str(), o.firstVertex, o.endVertex, o.firstFace, o.endFace, o.material,
                Text(b.minimum).c_str(), Text(b.maximum).c_str(), Text(b.centre).c_str());
     }
     for (int i = 0; i < s.textureCount; ++i) {
         if (s.textures[i])
-            printf("texture %d \"%s\": loaded, %ux%u\n", i, s.textureNames[i], s.images[i].width, s.images[i].height);
+            printf("texture %d \"%s\": loaded, %ux%u\n", i, ShownFileName(s.textureNames[i]).c_str(), s.images[i].width,
+                   s.images[i].height);
         else
-            printf("texture %d \"%s\": not loaded\n", i, s.textureNames[i]);
+            printf("texture %d \"%s\": not loaded\n", i, ShownFileName(s.textureNames[i]).c_str());
     }
     for (int i = 0; i < s.materialCount; ++i) {
         const MaterialEntry& m = s.materials[i];
-        printf("material %d \"%s\": ambient %s diffuse %s specular %s texture %d\n", i, FieldName(m.name).c_str(),
-               Text(m.ambient).c_str(), Text(m.diffuse).c_str(), Text(m.specular).c_str(), m.texture);
+        printf("material %d \"%s\": ambient %s diffuse %s specular %s texture %d\n", i,
+               ShownFileName(FieldName(m.name)).c_str(), Text(m.ambient).c_str(), Text(m.diffuse).c_str(),
+               Text(m.specular).c_str(), m.texture);
     }
     for (int i = 0; i < l.lightCount; ++i) {
         char slot[16] = "-";
         if (l.kinds[i] != 'F') snprintf(slot, sizeof slot, "%d", l.lightToSlot[i]);
-        printf("light %d \"%s\": kind %c, slot %s, position %s, colour %s\n", i, l.lightNames[i], l.kinds[i], slot,
-               Text(FromD3D(l.lights[i].dvPosition)).c_str(), Text(Colour(l.lights[i].dcvDiffuse)).c_str());
+        printf("light %d \"%s\": kind %c, slot %s, position %s, colour %s\n", i, ShownFileName(l.lightNames[i]).c_str(),
+               l.kinds[i], slot, Text(FromD3D(l.lights[i].dvPosition)).c_str(),
+               Text(Colour(l.lights[i].dcvDiffuse)).c_str());
     }
     for (const SceneFileTrack& t : loaded.file.tracks) {
         printf("track %s %d: %d keys", TrackKindName(t.kind), t.index, t.keyCount);
@@ -106,7 +116,8 @@ void PrintText(const std::string& path, const LoadOptions& options, const Loaded
 void PrintJson(const LoadedScene& loaded) {
     const Scene& s = *loaded.scene;
     const LightSet& l = *loaded.lights;
-    JsonWriter json;
+    std::string text;
+    JsonWriter json(text, JsonLayout::Indented);
     json.BeginObject();
     json.Key("counts");
     json.BeginObject();
@@ -126,8 +137,8 @@ void PrintJson(const LoadedScene& loaded) {
     for (int i = 0; i < l.cameraCount; ++i) {
         json.BeginObject();
         json.Key("name"), json.String(FieldName(l.cameras[i].name));
-        json.Key("eye"), json.Vec(l.cameras[i].eye);
-        json.Key("target"), json.Vec(l.cameras[i].target);
+        json.Key("eye"), Vec(json, l.cameras[i].eye);
+        json.Key("target"), Vec(json, l.cameras[i].target);
         json.EndObject();
     }
     json.EndArray();
@@ -143,9 +154,9 @@ void PrintJson(const LoadedScene& loaded) {
         json.Key("firstFace"), json.Number(o.firstFace);
         json.Key("endFace"), json.Number(o.endFace);
         json.Key("material"), json.Number(o.material);
-        json.Key("boundsMin"), json.Vec(s.bounds[i].minimum);
-        json.Key("boundsMax"), json.Vec(s.bounds[i].maximum);
-        json.Key("boundsCentre"), json.Vec(s.bounds[i].centre);
+        json.Key("boundsMin"), Vec(json, s.bounds[i].minimum);
+        json.Key("boundsMax"), Vec(json, s.bounds[i].maximum);
+        json.Key("boundsCentre"), Vec(json, s.bounds[i].centre);
         json.EndObject();
     }
     json.EndArray();
@@ -166,9 +177,9 @@ void PrintJson(const LoadedScene& loaded) {
         const MaterialEntry& m = s.materials[i];
         json.BeginObject();
         json.Key("name"), json.String(FieldName(m.name));
-        json.Key("ambient"), json.Vec(m.ambient);
-        json.Key("diffuse"), json.Vec(m.diffuse);
-        json.Key("specular"), json.Vec(m.specular);
+        json.Key("ambient"), Vec(json, m.ambient);
+        json.Key("diffuse"), Vec(json, m.diffuse);
+        json.Key("specular"), Vec(json, m.specular);
         json.Key("texture"), json.Number(m.texture);
         json.EndObject();
     }
@@ -186,8 +197,8 @@ void PrintJson(const LoadedScene& loaded) {
             json.Null();
         else
             json.Number(l.lightToSlot[i]);
-        json.Key("position"), json.Vec(FromD3D(l.lights[i].dvPosition));
-        json.Key("colour"), json.Vec(Colour(l.lights[i].dcvDiffuse));
+        json.Key("position"), Vec(json, FromD3D(l.lights[i].dvPosition));
+        json.Key("colour"), Vec(json, Colour(l.lights[i].dcvDiffuse));
         json.EndObject();
     }
     json.EndArray();
@@ -210,7 +221,7 @@ void PrintJson(const LoadedScene& loaded) {
 
     json.Key("frameCount"), json.Number(s.frameCount);
     json.EndObject();
-    fputs(json.Text().c_str(), stdout);
+    fputs(text.c_str(), stdout);
 }
 
 }  // namespace
@@ -239,13 +250,13 @@ int SampleCommand(const std::string& path, TrackKind kind, int index, unsigned l
         case LightTrack: samples = s.lightSamples[index], length = s.lightSampleLengths[index]; break;
     }
     if (!samples) {
-        fprintf(stderr, "%s: no %s track %d\n", path.c_str(), TrackKindName(kind), index);
+        fprintf(stderr, "%s: no %s track %d\n", ShownFileName(path).c_str(), TrackKindName(kind), index);
         return 1;
     }
     const DWORD asked = frame > 0xFFFFFFFFul ? 0xFFFFFFFFu : static_cast<DWORD>(frame);
     if (asked >= length)
-        fprintf(stderr, "%s: frame %lu is past the track's %u samples; the last one is held\n", path.c_str(), frame,
-                length);
+        fprintf(stderr, "%s: frame %lu is past the track's %u samples; the last one is held\n",
+                ShownFileName(path).c_str(), frame, length);
     const Vector& value = SampleAt(samples, length, asked);
     printf("%.9g %.9g %.9g\n", static_cast<double>(value.x), static_cast<double>(value.y),
            static_cast<double>(value.z));
@@ -255,30 +266,42 @@ int SampleCommand(const std::string& path, TrackKind kind, int index, unsigned l
 int ValidateCommand(const std::vector<std::string>& paths, const LoadOptions& options) {
     int invalid = 0;
     for (const std::string& path : paths) {
+        const std::string shownPath = ShownFileName(path);
         std::vector<unsigned char> bytes;
-        if (!ReadWholeFile(path.c_str(), bytes)) {
-            printf("%s: cannot read: %s\n", path.c_str(), strerror(errno));
+        std::string problem;
+        if (!ReadDataFile(path.c_str(), bytes, problem)) {
+            printf("%s: cannot read: %s\n", shownPath.c_str(), problem.c_str());
             ++invalid;
             continue;
         }
         SceneFile file;
         ParseSceneFile(bytes.data(), bytes.size(), options.frameScale, options.flatMesh, file);
-        for (const SceneFileProblem& problem : file.problems)
-            printf("%s: offset %zu: %s: %s\n", path.c_str(), problem.offset, problem.fatal ? "error" : "warning",
-                   problem.message.c_str());
+        for (const SceneFileProblem& report : file.problems)
+            printf("%s: offset %zu: %s: %s\n", shownPath.c_str(), report.offset, report.fatal ? "error" : "warning",
+                   ShownFileName(report.message).c_str());
         if (!file.problems.empty()) {
             ++invalid;
         } else {
-            printf("%s: valid\n", path.c_str());
+            printf("%s: valid\n", shownPath.c_str());
         }
         // Images the show would not find leave their textures empty; worth knowing, not a fault of the file.
-        const std::filesystem::path images = std::filesystem::absolute(path).parent_path().parent_path() / "gfx";
-        for (size_t i = 0; i < file.textureNames.size(); ++i)
-            if (!std::filesystem::exists(images / file.textureNames[i]))
-                printf("%s: offset %zu: note: texture \"%s\" is not in %s\n", path.c_str(),
-                       SceneHeaderSize + file.cameras.size() * CameraRecordSize +
-                           file.objects.size() * ObjectRecordSize + i * TextureRecordSize,
-                       file.textureNames[i].c_str(), images.c_str());
+        std::error_code error;
+        const std::filesystem::path images = std::filesystem::absolute(path, error).parent_path().parent_path() / "gfx";
+        for (size_t i = 0; i < file.textureNames.size(); ++i) {
+            const std::string& name = file.textureNames[i];
+            const size_t offset = SceneSections(file.Counts()).textures + i * TextureRecordSize;
+            if (!IsPlainFileName(name.c_str())) {
+                printf("%s: offset %zu: note: texture \"%s\" is not a file name inside gfx; the show leaves it out\n",
+                       shownPath.c_str(), offset, ShownFileName(name).c_str());
+                continue;
+            }
+            const std::string image = (images / name).string();
+            if (FILE* opened = OpenDataFile(image.c_str(), problem))
+                fclose(opened);
+            else
+                printf("%s: offset %zu: note: texture \"%s\" cannot be opened in %s: %s\n", shownPath.c_str(), offset,
+                       ShownFileName(name).c_str(), ShownFileName(images.string()).c_str(), problem.c_str());
+        }
     }
     return invalid ? 1 : 0;
 }

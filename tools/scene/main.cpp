@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "datafile.h"
 #include "inspection.h"
 
 namespace {
@@ -22,7 +23,7 @@ const char* const Usage =
 
 int UsageError(const char* format, const char* detail) {
     fprintf(stderr, "heliotropic-scene: ");
-    fprintf(stderr, format, detail);
+    fprintf(stderr, format, ShownFileName(detail).c_str());
     fprintf(stderr, "\n%s", Usage);
     return 2;
 }

@@ -1,5 +1,7 @@
 #include "sceneworkfolder.h"
 
+#include "datafile.h"
+
 #include <limits.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -11,10 +13,17 @@
 
 int SceneWorkFolder::Enter(const std::string& scenePath) {
     char resolved[PATH_MAX];
-    if (!realpath(scenePath.c_str(), resolved) || !std::filesystem::is_regular_file(resolved)) {
-        fprintf(stderr, "%s: cannot open: %s\n", scenePath.c_str(), errno ? strerror(errno) : "not a file");
+    std::string problem;
+    if (!realpath(scenePath.c_str(), resolved)) {
+        fprintf(stderr, "%s: cannot open: %s\n", scenePath.c_str(), strerror(errno));
         return 0;
     }
+    FILE* scene = OpenDataFile(resolved, problem);
+    if (!scene) {
+        fprintf(stderr, "%s: cannot open: %s\n", scenePath.c_str(), problem.c_str());
+        return 0;
+    }
+    fclose(scene);
     const std::filesystem::path file(resolved);
     fileName = file.filename().string();
     const std::filesystem::path sceneFolder = file.parent_path();

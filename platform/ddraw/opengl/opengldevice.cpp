@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "ddraw/com.h"
 #include "ddraw/devicestate.h"
 #include "ddraw/opengl/framebuffer.h"
 #include "ddraw/opengl/glcontext.h"
@@ -16,9 +17,6 @@
 #include "ddraw/software/formats.h"
 #include "ddraw/software/lighting.h"
 #include "ddraw/software/vertexprocessing.h"
-
-extern const DeviceDriverRecord softwareDeviceRecord;
-extern const DeviceDriverRecord openglDeviceRecord;
 
 namespace opengl {
 
@@ -67,7 +65,7 @@ int TargetCode(ColourFormat layout) {
     return layout == ColourFormat::R5G6B5 ? 1 : layout == ColourFormat::X1R5G5B5 ? 2 : 0;
 }
 
-class OpenGlDevice final : public IDirect3DDevice7 {
+class OpenGlDevice final : public ddraw::ReferenceCounted<IDirect3DDevice7> {
 public:
     static OpenGlDevice* Create(IDirectDrawSurface7* renderTarget) {
         OpenGlDevice* device = new OpenGlDevice();
@@ -88,12 +86,6 @@ public:
         }
         *object = nullptr;
         return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override {
-        ULONG left = --references;
-        if (!left) delete this;
-        return left;
     }
 
     HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
@@ -198,9 +190,10 @@ public:
     HRESULT SetTexture(DWORD stage, LPDIRECTDRAWSURFACE7 surface) override {
         if (stage >= 8) return DDERR_INVALIDPARAMS;
         if (stage != 0) return surface ? DDERR_UNSUPPORTED : D3D_OK;  // one texture stage
+        if (surface && !SurfaceMemoryOf(surface)) return DDERR_INVALIDPARAMS;
+        if (surface && !IsTextureSurface(surface)) surface = nullptr;  // taken, and drawn untextured
         if (surface) {
             const SurfaceMemory* memory = SurfaceMemoryOf(surface);
-            if (!memory) return DDERR_INVALIDPARAMS;
             if (software::ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
             if (!software::IsUsableColourSurface(*memory, MaxTextureSide)) return DDERR_INVALIDPARAMS;
         }
@@ -218,7 +211,7 @@ private:
         glGenBuffers(1, &lightBuffer);
         glGenTextures(1, &lightTexture);
     }
-    ~OpenGlDevice() {
+    ~OpenGlDevice() override {
         if (MakeDeviceContextCurrent()) {
             glDeleteVertexArrays(1, &vertexArray);
             glDeleteBuffers(1, &lightBuffer);
@@ -259,7 +252,6 @@ private:
     void UploadLights();
     void ApplyFixedState(const SurfaceMemory& colour, bool depthTest, bool transformed);
 
-    ULONG references = 1;
     bool inScene = false;
     IDirectDrawSurface7* target = nullptr;
     IDirectDrawSurface7* depthSurface = nullptr;
@@ -299,10 +291,12 @@ HRESULT OpenGlDevice::CheckSurfaces(bool useDepth) const {
 HRESULT OpenGlDevice::Clear(DWORD rectCount, LPD3DRECT rects, DWORD flags, D3DCOLOR colour, D3DVALUE z, DWORD) {
     HRESULT result = CheckSurfaces(false);
     if (FAILED(result)) return result;
-    if (flags & ~(DWORD)(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) return D3DERR_INVALIDCALL;  // no stencil
-    if (rectCount && !rects) return D3DERR_INVALIDCALL;
+    if (flags & ~(DWORD)(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) return D3DERR_INVALIDCALL;
+    if (!rectCount && rects) return D3D_OK;  // a list of no rectangles clears nothing
     const bool clearDepth = flags & D3DCLEAR_ZBUFFER;
-    if (clearDepth && !depthSurface) return D3DERR_INVALIDCALL;
+    if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depthSurface) return D3DERR_ZBUFFER_NOTPRESENT;
+    if (flags & D3DCLEAR_STENCIL) return D3DERR_STENCILBUFFER_NOTPRESENT;  // no depth format has stencil bits
+    if (!rects) rectCount = 0;  // a count without rectangles clears the whole viewport
     if (!MakeDeviceContextCurrent()) return DDERR_GENERIC;
     if (!(z >= 0.0f)) z = 0.0f;  // NaN too
     if (z > 1.0f) z = 1.0f;
@@ -386,14 +380,13 @@ void OpenGlDevice::ApplyFixedState(const SurfaceMemory& colour, bool depthTest, 
     } else {
         glDisable(GL_DEPTH_TEST);
     }
-    // Pre-transformed depths are used as given, clamped rather than clipped.
-    if (transformed) {
+    // Pre-transformed depths are used as given, clamped rather than clipped; the others are
+    // mapped into the viewport's range by the shaders.
+    if (transformed)
         glEnable(GL_DEPTH_CLAMP);
-        glDepthRange(0.0, 1.0);
-    } else {
+    else
         glDisable(GL_DEPTH_CLAMP);
-        glDepthRange(viewport.dvMinZ, viewport.dvMaxZ);
-    }
+    glDepthRange(0.0, 1.0);
     if (states.alphaBlend && states.destBlend != D3DBLEND_ZERO) {
         glEnable(GL_BLEND);
         glBlendEquation(GL_FUNC_ADD);
@@ -456,6 +449,7 @@ HRESULT OpenGlDevice::Draw(D3DPRIMITIVETYPE type, DWORD vertexFormat, const uint
         glUniformMatrix4fv(program->worldViewProjection, 1, GL_FALSE, &transform.worldViewProjection._11);
         glUniform4f(program->viewportMap, (float)viewport.dwX, (float)viewport.dwY, viewport.dwWidth * 0.5f,
                     viewport.dwHeight * 0.5f);
+        glUniform2f(program->depthMap, viewport.dvMinZ, ViewportMaxZ(viewport) - viewport.dvMinZ);
         if (states.lighting) {
             if (lightsChanged) UploadLights();
             software::LightingSetup lighting;

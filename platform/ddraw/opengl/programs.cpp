@@ -119,6 +119,7 @@ layout(triangle_strip, max_vertices = 24) out;
 in vec3 vertexColour[];
 in vec2 vertexUv[];
 uniform vec4 viewportMap;   // x, y, half width, half height
+uniform vec2 depthMap;      // the viewport's minimum depth and its (widened) range
 uniform vec4 screenToClip;
 
 noperspective out vec3 colour;
@@ -154,7 +155,9 @@ vec2 SnappedScreen(vec4 p) {
 
 void Emit(vec4 p, vec2 snapped, vec3 c, vec2 t) {
     float q = 1.0 / p.w;
-    gl_Position = vec4(snapped / 16.0 * screenToClip.xy + screenToClip.zw, 2.0 * p.z * q - 1.0, 1.0);
+    // A range reaching past 1 maps on past it; the depth test then sees 1.
+    float depth = clamp(depthMap.x + p.z * q * depthMap.y, 0.0, 1.0);
+    gl_Position = vec4(snapped / 16.0 * screenToClip.xy + screenToClip.zw, 2.0 * depth - 1.0, 1.0);
     colour = c;
 #if PERSPECTIVE
     texCoordQ = vec3(t * q, q);
@@ -353,6 +356,7 @@ bool Build(uint32_t code, Program* program) {
     program->worldView = glGetUniformLocation(name, "worldView");
     program->normalMatrix = glGetUniformLocation(name, "normalMatrix");
     program->viewportMap = glGetUniformLocation(name, "viewportMap");
+    program->depthMap = glGetUniformLocation(name, "depthMap");
     program->screenToClip = glGetUniformLocation(name, "screenToClip");
     program->base = glGetUniformLocation(name, "base");
     program->materialDiffuse = glGetUniformLocation(name, "materialDiffuse");

@@ -36,8 +36,8 @@ constexpr GLint LightsUnit = 1;
 struct Program {
     GLuint name;
     GLint worldViewProjection, worldView, normalMatrix;
-    GLint pixelCentre;   // clip-space offset putting Direct3D's pixel centres on GL's
     GLint viewportMap;   // viewport x, y, half width, half height in target pixels
+    GLint depthMap;      // viewport minimum depth and depth range
     GLint screenToClip;  // scale and offset from screen to clip space, pre-transformed vertices
     GLint base, materialDiffuse, materialAmbient, lightCount;
 };

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include <d3d.h>
+#include "ddraw/devicedriver.h"
 
 namespace software {
 

@@ -14,10 +14,15 @@ int64_t FloorDivide(int64_t a, int64_t b) {  // b > 0
 int64_t CeilDivide(int64_t a, int64_t b) { return -FloorDivide(-a, b); }
 
 // One edge A->B of a clockwise triangle: a pixel centre P is inside when
-// dx * (P.y - A.y) - dy * (P.x - A.x) + bias >= 0, the bias making only top and left edges
-// own the pixels exactly on them.
+// c = dx * (P.y - A.y) - dy * (P.x - A.x) + bias >= 0, the bias making only top and left edges
+// own the pixels exactly on them. On a row the boundary is floor(c0 / (|dy| x SubpixelScale)),
+// c0 being c at column 0; it is divided out at a band's first row and stepped exactly, quotient
+// and remainder, down the rows after it.
 struct Edge {
     int64_t dx, dy, ax, ay, bias;
+    int64_t divisor;                        // |dy| x SubpixelScale
+    int64_t stepQuotient, stepRemainder;    // dx x SubpixelScale, the numerator's change a row
+    int64_t numerator, quotient, remainder;  // c0 on the current row, and floor(c0 / divisor)
 
     void Init(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
         dx = x1 - x0;
@@ -26,37 +31,74 @@ struct Edge {
         ay = y0;
         bool topLeft = dy < 0 || (dy == 0 && dx > 0);
         bias = topLeft ? 0 : -1;
+        divisor = (dy < 0 ? -dy : dy) * SubpixelScale;
+        stepQuotient = stepRemainder = quotient = remainder = 0;  // a level edge uses the numerator alone
+        if (divisor) {
+            stepQuotient = FloorDivide(dx * SubpixelScale, divisor);
+            stepRemainder = dx * SubpixelScale - stepQuotient * divisor;
+        }
     }
 
-    // Narrows [left, right] to the pixels of row py inside this edge.
-    void Limit(int py, int64_t& left, int64_t& right) const {
-        int64_t c = dx * (static_cast<int64_t>(py) * SubpixelScale - ay) + dy * ax + bias;
+    void Start(int py) {
+        numerator = dx * (static_cast<int64_t>(py) * SubpixelScale - ay) + dy * ax + bias;
+        if (divisor) {
+            quotient = FloorDivide(numerator, divisor);
+            remainder = numerator - quotient * divisor;
+        }
+    }
+
+    // On to the next row.
+    void Step() {
+        numerator += dx * SubpixelScale;
+        quotient += stepQuotient;
+        remainder += stepRemainder;
+        if (remainder >= divisor) {
+            remainder -= divisor;
+            ++quotient;
+        }
+    }
+
+    // Narrows [left, right] to the pixels of the current row inside this edge.
+    void Limit(int64_t& left, int64_t& right) const {
         if (dy == 0) {
-            if (c < 0) right = left - 1;
+            if (numerator < 0) right = left - 1;
         } else if (dy > 0) {
-            right = std::min(right, FloorDivide(c, dy * SubpixelScale));
+            right = std::min(right, quotient);
         } else {
-            left = std::max(left, CeilDivide(-c, -dy * SubpixelScale));
+            left = std::max(left, -quotient);
         }
     }
 };
 
 }  // namespace
 
-void RasteriseTriangle(const SpanContext& context, const int32_t x[3], const int32_t y[3], const Scissor& scissor) {
-    Edge edges[3];
-    for (int i = 0; i < 3; ++i) edges[i].Init(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
+Scissor CoveredBox(const int32_t x[3], const int32_t y[3], const Scissor& scissor) {
     int64_t minY = std::min({y[0], y[1], y[2]}), maxY = std::max({y[0], y[1], y[2]});
     int64_t minX = std::min({x[0], x[1], x[2]}), maxX = std::max({x[0], x[1], x[2]});
-    int top = static_cast<int>(std::max<int64_t>(scissor.top, CeilDivide(minY, SubpixelScale)));
-    int bottom = static_cast<int>(std::min<int64_t>(scissor.bottom - 1, FloorDivide(maxY, SubpixelScale)));
-    int64_t boxLeft = std::max<int64_t>(scissor.left, CeilDivide(minX, SubpixelScale));
-    int64_t boxRight = std::min<int64_t>(scissor.right - 1, FloorDivide(maxX, SubpixelScale));
-    for (int py = top; py <= bottom; ++py) {
-        int64_t left = boxLeft, right = boxRight;
-        for (const Edge& edge : edges) edge.Limit(py, left, right);
-        if (left <= right) DrawSpan(context, py, static_cast<int>(left), static_cast<int>(right));
-    }
+    Scissor box;
+    box.left = static_cast<int>(std::max<int64_t>(scissor.left, CeilDivide(minX, SubpixelScale)));
+    box.top = static_cast<int>(std::max<int64_t>(scissor.top, CeilDivide(minY, SubpixelScale)));
+    box.right = static_cast<int>(std::min<int64_t>(scissor.right, FloorDivide(maxX, SubpixelScale) + 1));
+    box.bottom = static_cast<int>(std::min<int64_t>(scissor.bottom, FloorDivide(maxY, SubpixelScale) + 1));
+    return box;
+}
+
+void RasteriseTriangle(const SpanContext& context, const TriangleCorners& corners, const RowShare& rows) {
+    const int32_t* x = corners.x;
+    const int32_t* y = corners.y;
+    const Scissor& box = corners.box;
+    Edge edges[3];
+    for (int i = 0; i < 3; ++i) edges[i].Init(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
+    rows.ForEachRun(box.top, box.bottom, [&](int first, int end) {
+        for (Edge& edge : edges) edge.Start(first);
+        for (int py = first;;) {
+            int64_t left = box.left, right = box.right - 1;
+            for (const Edge& edge : edges) edge.Limit(left, right);
+            if (left <= right) DrawSpan(context, py, static_cast<int>(left), static_cast<int>(right));
+            if (++py == end) break;
+            for (Edge& edge : edges) edge.Step();
+        }
+    });
 }
 
 }  // namespace software

@@ -17,8 +17,42 @@ struct Scissor {
     int left, top, right, bottom;
 };
 
-// x, y in subpixels, pixel centres at multiples of SubpixelScale; the corners must run
-// clockwise on screen (y down), i.e. have a positive area.
-void RasteriseTriangle(const SpanContext& context, const int32_t x[3], const int32_t y[3], const Scissor& scissor);
+// A triangle ready to rasterise: corners in subpixels, pixel centres at multiples of
+// SubpixelScale, running clockwise on screen (y down), i.e. with a positive area; box is their
+// CoveredBox.
+struct TriangleCorners {
+    int32_t x[3], y[3];
+    Scissor box;
+};
+
+// The pixels whose centres lie inside the corners' bounding box and the scissor (empty when
+// right <= left or bottom <= top).
+Scissor CoveredBox(const int32_t x[3], const int32_t y[3], const Scissor& scissor);
+
+// Rows are dealt out to drawing threads in bands: band b of a target belongs to thread
+// b % count. One thread (index 0 of 1) owns every row.
+constexpr int BandRows = 4;
+struct RowShare {
+    int index, count;
+
+    // Calls draw(first, end) for each run of rows first..end-1 of this share between top and
+    // bottom (0 <= top), from the top down.
+    template <class Draw>
+    void ForEachRun(int top, int bottom, Draw draw) const {
+        if (count == 1) {
+            if (top < bottom) draw(top, bottom);
+            return;
+        }
+        const int period = BandRows * count;
+        int band = top / period * period + index * BandRows;
+        if (band + BandRows <= top) band += period;
+        for (; band < bottom; band += period)
+            draw(band > top ? band : top, band + BandRows < bottom ? band + BandRows : bottom);
+    }
+};
+constexpr RowShare AllRows{0, 1};
+
+// Draws the triangle's spans on the rows of the share.
+void RasteriseTriangle(const SpanContext& context, const TriangleCorners& corners, const RowShare& rows);
 
 }  // namespace software

@@ -53,18 +53,6 @@ uint32_t PackClearColour(ColourFormat format, D3DCOLOR colour) {
     }
 }
 
-void FillRect(const SurfaceMemory& memory, int bytesPerPixel, uint32_t value, const Scissor& rect) {
-    for (int y = rect.top; y < rect.bottom; ++y) {
-        uint8_t* row = static_cast<uint8_t*>(memory.pixels) + static_cast<ptrdiff_t>(y) * memory.pitch;
-        if (bytesPerPixel == 2) {
-            uint16_t v = static_cast<uint16_t>(value);
-            for (int x = rect.left; x < rect.right; ++x) std::memcpy(row + 2 * x, &v, 2);
-        } else {
-            for (int x = rect.left; x < rect.right; ++x) std::memcpy(row + 4 * x, &value, 4);
-        }
-    }
-}
-
 bool Intersect(const Scissor& a, const Scissor& b, Scissor* out) {
     out->left = std::max(a.left, b.left);
     out->top = std::max(a.top, b.top);
@@ -86,11 +74,16 @@ Scissor ViewportRect(const D3DVIEWPORT7& viewport, const SurfaceMemory& target) 
 
 }  // namespace
 
-Renderer::Renderer() : world(Identity()), view(Identity()), projection(Identity()), viewport{}, material{} {
+Renderer::Renderer(InstructionSet instructionSet, int threads)
+    : instructionSet(instructionSet),
+      queue(threads > 1 ? std::make_unique<DrawQueue>(threads) : nullptr),
+      world(Identity()), view(Identity()), projection(Identity()), viewport{}, material{} {
     std::memset(&transform, 0, sizeof transform);
     std::memset(&setup, 0, sizeof setup);
     std::memset(&context, 0, sizeof context);
 }
+
+Renderer::~Renderer() { Finish(); }
 
 HRESULT Renderer::SetRenderState(DWORD state, DWORD value) { return ddraw::SetRenderState(states, state, value); }
 
@@ -121,13 +114,15 @@ HRESULT Renderer::LightEnable(DWORD index, bool enable) { return lights.Enable(i
 
 HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT* rects, DWORD flags,
                         D3DCOLOR colour, float z) {
-    if (flags & ~static_cast<DWORD>(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) return D3DERR_INVALIDCALL;  // no stencil
-    if (rectCount && !rects) return D3DERR_INVALIDCALL;
+    if (flags & ~static_cast<DWORD>(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) return D3DERR_INVALIDCALL;
+    if (!rectCount && rects) return D3D_OK;  // a list of no rectangles clears nothing
     if (!surfaces.colour || !IsUsableColourSurface(*surfaces.colour, MaxRenderTargetSide)) return D3DERR_INVALIDCALL;
     const SurfaceMemory& target = *surfaces.colour;
     const bool clearDepth = flags & D3DCLEAR_ZBUFFER;
-    if (clearDepth && (!surfaces.depth || !IsUsableDepthSurface(*surfaces.depth) ||
-                       surfaces.depth->width < target.width || surfaces.depth->height < target.height))
+    if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !surfaces.depth) return D3DERR_ZBUFFER_NOTPRESENT;
+    if (flags & D3DCLEAR_STENCIL) return D3DERR_STENCILBUFFER_NOTPRESENT;  // no depth format has stencil bits
+    if (clearDepth && (!IsUsableDepthSurface(*surfaces.depth) || surfaces.depth->width < target.width ||
+                       surfaces.depth->height < target.height))
         return D3DERR_INVALIDCALL;
     if (!(z >= 0.0f)) z = 0.0f;  // NaN too
     if (z > 1.0f) z = 1.0f;
@@ -138,6 +133,7 @@ HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT
     uint32_t depthValue = depthFormat == DepthFormat::Z16 ? static_cast<uint32_t>(std::floor(z * 65535.0 + 0.5))
                                                           : static_cast<uint32_t>(std::floor(z * 4294967295.0 + 0.5));
     Scissor port = ViewportRect(viewport, target);
+    if (!rects) rectCount = 0;  // a count without rectangles clears the whole viewport
     for (DWORD i = 0; i < (rectCount ? rectCount : 1); ++i) {
         Scissor rect = port;
         if (rectCount) {
@@ -145,8 +141,11 @@ HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT
             if (!Intersect(port, wanted, &rect)) continue;
         }
         if (rect.left >= rect.right || rect.top >= rect.bottom) continue;
-        if (flags & D3DCLEAR_TARGET) FillRect(target, BytesPerPixel(format), packed, rect);
-        if (clearDepth) FillRect(*surfaces.depth, depthFormat == DepthFormat::Z16 ? 2 : 4, depthValue, rect);
+        if (flags & D3DCLEAR_TARGET)
+            DrawFill(Fill{static_cast<uint8_t*>(target.pixels), target.pitch, BytesPerPixel(format), packed, rect});
+        if (clearDepth)
+            DrawFill(Fill{static_cast<uint8_t*>(surfaces.depth->pixels), surfaces.depth->pitch,
+                      depthFormat == DepthFormat::Z16 ? 2 : 4, depthValue, rect});
     }
     return D3D_OK;
 }
@@ -182,9 +181,12 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     DepthFormat depthFormat = depth ? DepthFormatOf(depth->format) : DepthFormat::Unsupported;
     context.depth = depth ? static_cast<uint8_t*>(depth->pixels) : nullptr;
     context.depthPitch = depth ? depth->pitch : 0;
-    context.depthStage = SelectDepthStage(depthFormat, depth != nullptr, states.zWrite);
-    context.outputStage = SelectOutputStage(ColourFormatOf(target.format), states.dither,
-                                            ToBlend(states.alphaBlend, states.destBlend));
+    setup.lanes.depth = SelectDepthStage(instructionSet, depthFormat, depth != nullptr, states.zWrite);
+    setup.scalar.depth = SelectDepthStage(InstructionSet::Scalar, depthFormat, depth != nullptr, states.zWrite);
+    const Blend blend = ToBlend(states.alphaBlend, states.destBlend);
+    context.stages.output = SelectOutputStage(instructionSet, ColourFormatOf(target.format), states.dither, blend);
+    context.shortStages.output =
+        SelectOutputStage(InstructionSet::Scalar, ColourFormatOf(target.format), states.dither, blend);
 
     setup.scissor = ViewportRect(viewport, target);
     setup.cull = ToCull(states.cull);
@@ -198,15 +200,24 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
         context.textureWidth = static_cast<int>(texture->width);
         context.textureHeight = static_cast<int>(texture->height);
         const Address addressU = ToAddress(states.addressU), addressV = ToAddress(states.addressV);
-        setup.magnify = SelectShadeStage(format, ToFilter(states.magFilter), addressU, addressV, states.perspective);
-        setup.minify = SelectShadeStage(format, ToFilter(states.minFilter), addressU, addressV, states.perspective);
-        setup.filterPerTriangle = setup.magnify != setup.minify;
+        auto select = [&](InstructionSet set, DWORD filter) {
+            return SelectShadeStage(set, format, ToFilter(filter), addressU, addressV, states.perspective);
+        };
+        const InstructionSet shading = TextureFitsLanes(context.textureWidth, context.textureHeight, context.texelPitch)
+                                           ? instructionSet
+                                           : InstructionSet::Scalar;
+        setup.lanes.magnify = select(shading, states.magFilter);
+        setup.lanes.minify = select(shading, states.minFilter);
+        setup.scalar.magnify = select(InstructionSet::Scalar, states.magFilter);
+        setup.scalar.minify = select(InstructionSet::Scalar, states.minFilter);
+        setup.filterPerTriangle = states.magFilter != states.minFilter;
         setup.texelsPerUnitArea = static_cast<double>(texture->width) * texture->height;
-        context.shadeStage = setup.magnify;
     } else {
         context.texels = nullptr;
-        context.shadeStage = SelectShadeStage(ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap,
-                                              false);
+        setup.lanes.magnify = setup.lanes.minify = SelectShadeStage(
+            instructionSet, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
+        setup.scalar.magnify = setup.scalar.minify = SelectShadeStage(
+            InstructionSet::Scalar, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
     }
     return D3D_OK;
 }
@@ -241,7 +252,7 @@ HRESULT Renderer::Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD ve
                                              static_cast<float>(viewport.dwWidth) * 0.5f,
                                              static_cast<float>(viewport.dwHeight) * 0.5f,
                                              viewport.dvMinZ,
-                                             viewport.dvMaxZ - viewport.dvMinZ};
+                                             ViewportMaxZ(viewport) - viewport.dvMinZ};
         if (states.lighting) {
             preparedLights.clear();
             for (const ddraw::LightSlot& slot : lights.All()) {
@@ -265,10 +276,30 @@ HRESULT Renderer::Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD ve
     return D3D_OK;
 }
 
+void Renderer::Finish() {
+    if (queue) queue->Finish();
+}
+
+void Renderer::DrawFill(const Fill& fill) {
+    if (queue)
+        queue->AddFill(fill);
+    else
+        FillRows(fill, AllRows);
+}
+
+void Renderer::SetUpAndDraw(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+    TriangleCorners corners;
+    if (!SetUpTriangle(setup, context, a, b, c, &corners)) return;
+    if (queue)
+        queue->AddTriangle(context, corners);
+    else
+        RasteriseTriangle(context, corners, AllRows);
+}
+
 void Renderer::DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2, bool transformed) {
     uint8_t c0 = outcodes[i0], c1 = outcodes[i1], c2 = outcodes[i2];
     if (!(c0 | c1 | c2)) {
-        SetUpTriangle(setup, context, screenVertices[i0], screenVertices[i1], screenVertices[i2]);
+        SetUpAndDraw(screenVertices[i0], screenVertices[i1], screenVertices[i2]);
         return;
     }
     if (c0 & c1 & c2) return;  // wholly outside one plane
@@ -281,7 +312,7 @@ void Renderer::DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2, bool transfor
         count = ClipTriangle(clipVertices[i0], clipVertices[i1], clipVertices[i2], c0 | c1 | c2, clipped);
         for (int i = 0; i < count; ++i) polygon[i] = MapToScreen(clipped[i], transform.viewport);
     }
-    for (int i = 1; i + 1 < count; ++i) SetUpTriangle(setup, context, polygon[0], polygon[i], polygon[i + 1]);
+    for (int i = 1; i + 1 < count; ++i) SetUpAndDraw(polygon[0], polygon[i], polygon[i + 1]);
 }
 
 }  // namespace software

@@ -3,10 +3,13 @@
 // tests drive it directly.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "ddraw/devicestate.h"
 #include "ddraw/software/clipping.h"
+#include "ddraw/software/drawqueue.h"
+#include "ddraw/software/instructionset.h"
 #include "ddraw/software/setup.h"
 
 namespace software {
@@ -20,7 +23,12 @@ struct Surfaces {
 
 class Renderer {
 public:
-    Renderer();
+    // threads: how many threads draw (see DrawQueue) while the calling thread sets triangles up;
+    // 1 draws on the calling thread, at once.
+    explicit Renderer(InstructionSet instructionSet = ChosenInstructionSet(), int threads = DrawingThreads());
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
 
     HRESULT SetRenderState(DWORD state, DWORD value);
     HRESULT SetTextureStageState(DWORD stage, DWORD state, DWORD value);
@@ -33,6 +41,8 @@ public:
     // Enabling a slot that was never set gives it Direct3D's default white directional light.
     HRESULT LightEnable(DWORD index, bool enable);
 
+    // Clears and draws may still be under way in other threads when these return; Finish
+    // returns when they are all in memory. The surfaces' memory must stay until then.
     HRESULT Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT* rects, DWORD flags, D3DCOLOR colour,
                   float z);
     HRESULT DrawPrimitive(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD vertexFormat, const void* vertices,
@@ -40,6 +50,9 @@ public:
     // Indices count from the first of the vertexCount vertices given.
     HRESULT DrawIndexedPrimitive(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD vertexFormat,
                                  const void* vertices, DWORD vertexCount, const WORD* indices, DWORD indexCount);
+    void Finish();
+    // Whether drawing is still under way.
+    bool Pending() const { return queue && queue->Pending(); }
 
 private:
     // indices null: consecutive vertices.
@@ -47,7 +60,11 @@ private:
                  DWORD vertexCount, const WORD* indices, DWORD indexCount);
     HRESULT PrepareDraw(const Surfaces& surfaces);
     void DrawTriangle(uint32_t i0, uint32_t i1, uint32_t i2, bool transformed);
+    void SetUpAndDraw(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
+    void DrawFill(const Fill& fill);
 
+    const InstructionSet instructionSet;
+    std::unique_ptr<DrawQueue> queue;  // null when one thread draws
     ddraw::RenderStates states;
     D3DMATRIX world, view, projection;
     D3DVIEWPORT7 viewport;

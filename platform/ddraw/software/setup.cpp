@@ -50,6 +50,23 @@ FixedPlane FixedPlaneOf(const Geometry& g, double a0, double a1, double a2, doub
                       ToFixed(gradient.dy * scale, GradientLimit)};
 }
 
+// Whether 32-bit lanes hold the plane's values over the box, widened by one vector step to the
+// right, with room to spare for the rounding added to them. The plane is linear, so its
+// extremes are at the corners.
+bool FitsLanes(const FixedPlane& plane, const Scissor& box, int referenceX, int referenceY) {
+    constexpr double Limit = 1073741824.0;  // 2^30
+    const double columns[2] = {static_cast<double>(box.left - referenceX),
+                               static_cast<double>(box.right - 1 + MaxStepPixels - referenceX)};
+    const double rows[2] = {static_cast<double>(box.top - referenceY), static_cast<double>(box.bottom - 1 - referenceY)};
+    for (double column : columns)
+        for (double row : rows) {
+            const double value = static_cast<double>(plane.c) + static_cast<double>(plane.dx) * column +
+                                 static_cast<double>(plane.dy) * row;
+            if (!(std::fabs(value) < Limit)) return false;
+        }
+    return true;
+}
+
 FloatPlane FloatPlaneOf(const Geometry& g, double a0, double a1, double a2) {
     Gradient gradient = GradientOf(g, a0, a1, a2);
     return FloatPlane{static_cast<float>(gradient.atReference), static_cast<float>(gradient.dx),
@@ -58,26 +75,31 @@ FloatPlane FloatPlaneOf(const Geometry& g, double a0, double a1, double a2) {
 
 }  // namespace
 
-void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const ScreenVertex& a, const ScreenVertex& b,
-                   const ScreenVertex& c) {
-    if (!IsFinite(a) || !IsFinite(b) || !IsFinite(c)) return;
+bool SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const ScreenVertex& a, const ScreenVertex& b,
+                   const ScreenVertex& c, TriangleCorners* corners) {
+    if (!IsFinite(a) || !IsFinite(b) || !IsFinite(c)) return false;
     const ScreenVertex* v[3] = {&a, &b, &c};
-    int32_t x[3], y[3];
+    int32_t* x = corners->x;
+    int32_t* y = corners->y;
     for (int i = 0; i < 3; ++i) {
         x[i] = Snap(v[i]->x);
         y[i] = Snap(v[i]->y);
     }
     int64_t area =
         static_cast<int64_t>(x[1] - x[0]) * (y[2] - y[0]) - static_cast<int64_t>(x[2] - x[0]) * (y[1] - y[0]);
-    if (area == 0) return;
-    if (setup.cull == Cull::Clockwise && area > 0) return;
-    if (setup.cull == Cull::CounterClockwise && area < 0) return;
+    if (area == 0) return false;
+    if (setup.cull == Cull::Clockwise && area > 0) return false;
+    if (setup.cull == Cull::CounterClockwise && area < 0) return false;
     if (area < 0) {
         std::swap(v[1], v[2]);
         std::swap(x[1], x[2]);
         std::swap(y[1], y[2]);
         area = -area;
     }
+    // Triangles wholly outside the scissor (off-screen billboards, say) go before any plane is made.
+    const Scissor box = CoveredBox(x, y, setup.scissor);
+    if (box.left >= box.right || box.top >= box.bottom) return false;
+    corners->box = box;
 
     context.referenceX = x[0] >> SubpixelBits;
     context.referenceY = y[0] >> SubpixelBits;
@@ -105,13 +127,24 @@ void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
         context.t = FloatPlaneOf(g, p0.v, p1.v, p2.v);
         context.q = FloatPlane{1.0f, 0.0f, 0.0f};
     }
+    const bool laneDepth = setup.lanes.depth != setup.scalar.depth;
+    const bool fits = FitsLanes(context.red, box, context.referenceX, context.referenceY) &&
+                      FitsLanes(context.green, box, context.referenceX, context.referenceY) &&
+                      FitsLanes(context.blue, box, context.referenceX, context.referenceY) &&
+                      (!laneDepth || FitsLanes(context.z, box, context.referenceX, context.referenceY));
+    const PlaneStages& stages = fits ? setup.lanes : setup.scalar;
+    bool minified = false;
     if (setup.filterPerTriangle) {
         double texelArea = std::fabs((static_cast<double>(p1.u) - p0.u) * (static_cast<double>(p2.v) - p0.v) -
                                      (static_cast<double>(p2.u) - p0.u) * (static_cast<double>(p1.v) - p0.v)) *
                            setup.texelsPerUnitArea;
-        context.shadeStage = texelArea > g.area ? setup.minify : setup.magnify;
+        minified = texelArea > g.area;
     }
-    RasteriseTriangle(context, x, y, setup.scissor);
+    context.stages.depth = stages.depth;
+    context.stages.shade = minified ? stages.minify : stages.magnify;
+    context.shortStages.depth = setup.scalar.depth;
+    context.shortStages.shade = minified ? setup.scalar.minify : setup.scalar.magnify;
+    return true;
 }
 
 }  // namespace software

@@ -10,6 +10,12 @@ namespace software {
 // Which screen winding is discarded (y down: clockwise has positive area).
 enum class Cull : uint8_t { None, Clockwise, CounterClockwise };
 
+// The stages that step through a triangle's planes.
+struct PlaneStages {
+    DepthStage depth;
+    ShadeStage magnify, minify;
+};
+
 struct TriangleSetup {
     Scissor scissor;
     Cull cull;
@@ -18,11 +24,15 @@ struct TriangleSetup {
     // With different minification and magnification filters the choice is made per triangle
     // from its texel-to-pixel area ratio.
     bool filterPerTriangle;
-    ShadeStage magnify, minify;
+    // Vector stages hold plane values in 32-bit lanes: they get the triangles whose values
+    // stay inside that range, the scalar stages the rest.
+    PlaneStages lanes, scalar;
     double texelsPerUnitArea;  // texture width x height
 };
 
-void SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const ScreenVertex& a, const ScreenVertex& b,
-                   const ScreenVertex& c);
+// Fills the context's planes and plane stages and the corners for the triangle a, b, c; false
+// when it covers no pixel (culled, degenerate, outside the scissor or not finite).
+bool SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const ScreenVertex& a, const ScreenVertex& b,
+                   const ScreenVertex& c, TriangleCorners* corners);
 
 }  // namespace software

@@ -1,5 +1,6 @@
 // The software device as Direct3D 7 programs see it: an IDirect3DDevice7 over the software
 // pipeline, and the device table's record for it.
+#include "ddraw/com.h"
 #include "ddraw/devicedriver.h"
 #include "ddraw/software/renderer.h"
 
@@ -35,7 +36,7 @@ void Replace(T*& slot, T* value) {
     slot = value;
 }
 
-class SoftwareDevice final : public IDirect3DDevice7 {
+class SoftwareDevice final : public ddraw::ReferenceCounted<IDirect3DDevice7> {
 public:
     // Binds the render target; null when the surface cannot be drawn into.
     static SoftwareDevice* Create(IDirectDrawSurface7* renderTarget) {
@@ -57,12 +58,6 @@ public:
         }
         *object = nullptr;
         return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override {
-        ULONG left = --references;
-        if (!left) delete this;
-        return left;
     }
 
     HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
@@ -88,6 +83,7 @@ public:
     HRESULT EndScene() override {
         if (!inScene) return D3DERR_SCENE_NOT_IN_SCENE;
         inScene = false;
+        FinishDrawing();
         return D3D_OK;
     }
 
@@ -103,7 +99,10 @@ public:
         Surfaces surfaces;
         HRESULT result = Resolve(&surfaces);
         if (FAILED(result)) return result;
-        return renderer.Clear(surfaces, rectCount, rects, flags, colour, z);
+        result = renderer.Clear(surfaces, rectCount, rects, flags, colour, z);
+        // Outside a scene nothing else is drawn before the surfaces may be read.
+        if (!inScene) FinishDrawing();
+        return result;
     }
 
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE type, LPD3DMATRIX matrix) override {
@@ -160,12 +159,14 @@ public:
     HRESULT SetTexture(DWORD stage, LPDIRECTDRAWSURFACE7 surface) override {
         if (stage >= 8) return DDERR_INVALIDPARAMS;
         if (stage != 0) return surface ? DDERR_UNSUPPORTED : D3D_OK;  // one texture stage
+        if (surface && !SurfaceMemoryOf(surface)) return DDERR_INVALIDPARAMS;
+        if (surface && !IsTextureSurface(surface)) surface = nullptr;  // taken, and drawn untextured
         if (surface) {
             const SurfaceMemory* memory = SurfaceMemoryOf(surface);
-            if (!memory) return DDERR_INVALIDPARAMS;
             if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
             if (!IsUsableColourSurface(*memory, MaxTextureSide)) return DDERR_INVALIDPARAMS;
         }
+        if (texture && texture != surface && renderer.Pending()) Hold(texture);
         Replace(texture, surface);
         return D3D_OK;
     }
@@ -175,7 +176,8 @@ public:
 
 private:
     SoftwareDevice() = default;
-    ~SoftwareDevice() {
+    ~SoftwareDevice() override {
+        FinishDrawing();
         Replace<IDirectDrawSurface7>(texture, nullptr);
         Replace<IDirectDrawSurface7>(depthSurface, nullptr);
         Replace<IDirectDrawSurface7>(target, nullptr);
@@ -185,6 +187,7 @@ private:
     // viewport then covers the whole target.
     HRESULT Bind(IDirectDrawSurface7* surface) {
         if (!surface) return DDERR_INVALIDPARAMS;
+        FinishDrawing();
         const SurfaceMemory* memory = SurfaceMemoryOf(surface);
         if (!memory) return DDERR_INVALIDPARAMS;
         if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
@@ -202,6 +205,22 @@ private:
         return D3D_OK;
     }
 
+    // Keeps a texture that drawing still under way may read until that drawing is done.
+    void Hold(IDirectDrawSurface7* surface) {
+        for (int i = 0; i < heldCount; ++i)
+            if (held[i] == surface) return;
+        if (heldCount == HeldTextures) FinishDrawing();
+        surface->AddRef();
+        held[heldCount++] = surface;
+    }
+
+    // Returns when every clear and draw so far is in memory.
+    void FinishDrawing() {
+        renderer.Finish();
+        for (int i = 0; i < heldCount; ++i) held[i]->Release();
+        heldCount = 0;
+    }
+
     // The memory behind the bound surfaces now (a flip may have swapped it since the last call).
     HRESULT Resolve(Surfaces* surfaces) {
         surfaces->colour = SurfaceMemoryOf(target);
@@ -212,11 +231,13 @@ private:
         return D3D_OK;
     }
 
-    ULONG references = 1;
     bool inScene = false;
     IDirectDrawSurface7* target = nullptr;
     IDirectDrawSurface7* depthSurface = nullptr;
     IDirectDrawSurface7* texture = nullptr;
+    static constexpr int HeldTextures = 64;
+    IDirectDrawSurface7* held[HeldTextures];
+    int heldCount = 0;
     Renderer renderer;
 };
 

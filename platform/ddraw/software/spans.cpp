@@ -10,8 +10,6 @@ namespace software {
 
 namespace {
 
-constexpr int Chunk = 64;
-
 // ---- depth ----
 
 int NoDepth(const SpanContext&, int, int, int n, uint8_t* mask) {
@@ -92,9 +90,6 @@ void ShadeTextured(const SpanContext& c, int y, int x, int n, uint32_t* out) {
 
 // ---- output ----
 
-// Ordered dither thresholds, 0..15.
-constexpr uint8_t Bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-
 template <ColourFormat F, bool Dither>
 SOFTWARE_PIXEL_INLINE void StorePixel(uint8_t* row, int x, int y, uint32_t colour) {
     uint32_t r = (colour >> 16) & 255, g = (colour >> 8) & 255, b = colour & 255;
@@ -102,7 +97,7 @@ SOFTWARE_PIXEL_INLINE void StorePixel(uint8_t* row, int x, int y, uint32_t colou
         std::memcpy(row + 4 * x, &colour, 4);
         return;
     }
-    uint32_t d = Dither ? Bayer[y & 3][x & 3] : 0;
+    uint32_t d = Dither ? DitherThresholds[y & 3][x & 3] : 0;
     uint32_t five = d >> 1;
     uint32_t r5 = std::min<uint32_t>((r + five) >> 3, 31);
     uint32_t b5 = std::min<uint32_t>((b + five) >> 3, 31);
@@ -186,16 +181,22 @@ OutputStage SelectBlend(Blend blend) {
     }
 }
 
-}  // namespace
+const LaneStageTable* LaneStagesOf(InstructionSet set) {
+    switch (set) {
+    case InstructionSet::Sse2: return &sse2Stages;
+    case InstructionSet::Avx2: return &avx2Stages;
+    default: return nullptr;
+    }
+}
 
-DepthStage SelectDepthStage(DepthFormat format, bool test, bool write) {
+DepthStage SelectScalarDepthStage(DepthFormat format, bool test, bool write) {
     if (!test || format == DepthFormat::Unsupported) return NoDepth;
     if (format == DepthFormat::Z16) return write ? LessEqualDepth<uint16_t, true> : LessEqualDepth<uint16_t, false>;
     return write ? LessEqualDepth<uint32_t, true> : LessEqualDepth<uint32_t, false>;
 }
 
-ShadeStage SelectShadeStage(ColourFormat textureFormat, Filter filter, Address addressU, Address addressV,
-                            bool perspective) {
+ShadeStage SelectScalarShadeStage(ColourFormat textureFormat, Filter filter, Address addressU, Address addressV,
+                                  bool perspective) {
     switch (textureFormat) {
     case ColourFormat::R5G6B5: return SelectFilter<ColourFormat::R5G6B5>(filter, addressU, addressV, perspective);
     case ColourFormat::X1R5G5B5:
@@ -206,7 +207,7 @@ ShadeStage SelectShadeStage(ColourFormat textureFormat, Filter filter, Address a
     }
 }
 
-OutputStage SelectOutputStage(ColourFormat target, bool dither, Blend blend) {
+OutputStage SelectScalarOutputStage(ColourFormat target, bool dither, Blend blend) {
     switch (target) {
     case ColourFormat::R5G6B5:
         return dither ? SelectBlend<ColourFormat::R5G6B5, true>(blend) : SelectBlend<ColourFormat::R5G6B5, false>(blend);
@@ -217,14 +218,40 @@ OutputStage SelectOutputStage(ColourFormat target, bool dither, Blend blend) {
     }
 }
 
+}  // namespace
+
+bool TextureFitsLanes(int width, int height, ptrdiff_t pitch) {
+    return width >= 2 && pitch > 0 && static_cast<int64_t>(pitch) * height <= INT32_MAX;
+}
+
+DepthStage SelectDepthStage(InstructionSet set, DepthFormat format, bool test, bool write) {
+    const LaneStageTable* lanes = LaneStagesOf(set);
+    DepthStage stage = lanes ? lanes->depth(format, test, write) : nullptr;
+    return stage ? stage : SelectScalarDepthStage(format, test, write);
+}
+
+ShadeStage SelectShadeStage(InstructionSet set, ColourFormat textureFormat, Filter filter, Address addressU,
+                            Address addressV, bool perspective) {
+    const LaneStageTable* lanes = LaneStagesOf(set);
+    ShadeStage stage = lanes ? lanes->shade(textureFormat, filter, addressU, addressV, perspective) : nullptr;
+    return stage ? stage : SelectScalarShadeStage(textureFormat, filter, addressU, addressV, perspective);
+}
+
+OutputStage SelectOutputStage(InstructionSet set, ColourFormat target, bool dither, Blend blend) {
+    const LaneStageTable* lanes = LaneStagesOf(set);
+    OutputStage stage = lanes ? lanes->output(target, dither, blend) : nullptr;
+    return stage ? stage : SelectScalarOutputStage(target, dither, blend);
+}
+
 void DrawSpan(const SpanContext& context, int y, int x0, int x1) {
-    uint8_t mask[Chunk];
-    uint32_t colour[Chunk];
+    alignas(32) uint8_t mask[Chunk + MaxStepPixels];
+    alignas(32) uint32_t colour[Chunk + MaxStepPixels];
     for (int x = x0; x <= x1; x += Chunk) {
         int n = std::min(Chunk, x1 - x + 1);
-        if (!context.depthStage(context, y, x, n, mask)) continue;
-        context.shadeStage(context, y, x, n, colour);
-        context.outputStage(context, y, x, n, colour, mask);
+        const SpanStages& stages = n < ShortSpan ? context.shortStages : context.stages;
+        if (!stages.depth(context, y, x, n, mask)) continue;
+        stages.shade(context, y, x, n, colour);
+        stages.output(context, y, x, n, colour, mask);
     }
 }
 

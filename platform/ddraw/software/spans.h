@@ -8,6 +8,9 @@
 
 #include "ddraw/software/formats.h"
 
+// Per-pixel helpers must be inlined into the span loops whatever the compiler's size heuristics say.
+#define SOFTWARE_PIXEL_INLINE inline __attribute__((always_inline))
+
 namespace software {
 
 struct SpanContext;
@@ -38,9 +41,28 @@ enum class Blend : uint8_t { Replace, Add, AddTimesSource, AddTimesInverseSource
 enum class Filter : uint8_t { Point, Linear };
 enum class Address : uint8_t { Wrap, Mirror, Clamp };
 
+// Pixels the stages take at once at most.
+constexpr int Chunk = 64;
+// Pixels a vector stage takes in one step at most; arrays a chunk passes between stages have
+// this much room beyond Chunk.
+constexpr int MaxStepPixels = 16;
+
+// Ordered dither thresholds 0..15 of the 16-bit targets, by row and column, each modulo 4.
+constexpr uint8_t DitherThresholds[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
 // Fractional bits of the colour and depth planes.
 constexpr int ColourFraction = 16;
 constexpr int DepthFraction = 8;
+
+// The stages a span goes through.
+struct SpanStages {
+    DepthStage depth;
+    ShadeStage shade;
+    OutputStage output;
+};
+
+// Spans shorter than this are cheaper one pixel at a time than in a vector step.
+constexpr int ShortSpan = 4;
 
 struct SpanContext {
     uint8_t* colour;  // target pixel (0, 0)
@@ -57,16 +79,34 @@ struct SpanContext {
     FixedPlane red, green, blue;   // 0..255
     FloatPlane s, t, q;            // u/w, v/w, 1/w; or u, v (q unused) without perspective
 
-    DepthStage depthStage;
-    ShadeStage shadeStage;
-    OutputStage outputStage;
+    SpanStages stages;       // for spans of ShortSpan pixels or more
+    SpanStages shortStages;  // the scalar stages, for spans too short to fill a vector step
 };
 
-DepthStage SelectDepthStage(DepthFormat format, bool test, bool write);
+// Where the stages do their arithmetic: one pixel at a time, or several in the vector registers
+// of an instruction set. Every choice draws the same pixels.
+enum class InstructionSet : uint8_t { Scalar, Sse2, Avx2 };
+
+// The stages for the instruction set; where it has no vector version of a stage, the scalar one.
+DepthStage SelectDepthStage(InstructionSet set, DepthFormat format, bool test, bool write);
 // textureFormat Unsupported selects untextured shading (the diffuse colour alone).
-ShadeStage SelectShadeStage(ColourFormat textureFormat, Filter filter, Address addressU, Address addressV,
-                            bool perspective);
-OutputStage SelectOutputStage(ColourFormat target, bool dither, Blend blend);
+ShadeStage SelectShadeStage(InstructionSet set, ColourFormat textureFormat, Filter filter, Address addressU,
+                            Address addressV, bool perspective);
+OutputStage SelectOutputStage(InstructionSet set, ColourFormat target, bool dither, Blend blend);
+
+// Whether the vector shading stages can sample a texture: they read texels through 32-bit
+// offsets and in pairs of columns.
+bool TextureFitsLanes(int width, int height, ptrdiff_t pitch);
+
+// The vector stages of one instruction set, each null where the set has none.
+struct LaneStageTable {
+    DepthStage (*depth)(DepthFormat format, bool test, bool write);
+    ShadeStage (*shade)(ColourFormat textureFormat, Filter filter, Address addressU, Address addressV,
+                        bool perspective);
+    OutputStage (*output)(ColourFormat target, bool dither, Blend blend);
+};
+extern const LaneStageTable sse2Stages;
+extern const LaneStageTable avx2Stages;
 
 // Draws pixels x0..x1 (inclusive) of row y.
 void DrawSpan(const SpanContext& context, int y, int x0, int x1);

@@ -8,9 +8,6 @@
 
 #include "ddraw/software/spans.h"
 
-// Per-pixel helpers must be inlined into the span loops whatever the compiler's size heuristics say.
-#define SOFTWARE_PIXEL_INLINE inline __attribute__((always_inline))
-
 namespace software {
 
 SOFTWARE_PIXEL_INLINE uint32_t PackRgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }

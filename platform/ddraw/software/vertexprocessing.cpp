@@ -51,19 +51,34 @@ D3DMATRIX MultiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b) {
 
 namespace {
 
-void InverseTranspose3(const D3DMATRIX& m, float out[3][3]) {
-    const double a[3][3] = {{m._11, m._12, m._13}, {m._21, m._22, m._23}, {m._31, m._32, m._33}};
-    double cofactor[3][3];
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) {
-            int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
-            cofactor[i][j] = a[i1][j1] * a[i2][j2] - a[i1][j2] * a[i2][j1];
-        }
-    double determinant = a[0][0] * cofactor[0][0] + a[0][1] * cofactor[0][1] + a[0][2] * cofactor[0][2];
+// Normals go through the upper 3x3 of the inverse transpose of the whole 4x4 matrix; for an
+// affine matrix that is the inverse transpose of its upper 3x3. The 4x4 cofactors are expanded
+// along the last column, so an affine matrix takes exactly the arithmetic of the 3x3 inverse.
+void NormalMatrixOf(const D3DMATRIX& matrix, float out[3][3]) {
+    const float(*m)[4] = reinterpret_cast<const float(*)[4]>(&matrix);
+    double a[4][4];
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) a[i][j] = m[i][j];
+    // Products of two floats are exact in double.
+    auto minor2 = [&a](int r0, int r1, int c0, int c1) { return a[r0][c0] * a[r1][c1] - a[r0][c1] * a[r1][c0]; };
+    // Determinant of rows r0, r1, r2 and columns 0..2, expanded along the first of the rows.
+    auto minor3 = [&a, &minor2](int r0, int r1, int r2) {
+        return a[r0][0] * minor2(r1, r2, 1, 2) + a[r0][1] * minor2(r1, r2, 2, 0) + a[r0][2] * minor2(r1, r2, 0, 1);
+    };
+    double determinant =
+        a[3][3] * minor3(0, 1, 2) - a[2][3] * minor3(0, 1, 3) + a[1][3] * minor3(0, 2, 3) - a[0][3] * minor3(1, 2, 3);
     // A singular transform flattens the object; its normals carry no light.
     bool usable = determinant != 0.0 && std::isfinite(determinant);
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) out[i][j] = usable ? static_cast<float>(cofactor[i][j] / determinant) : 0.0f;
+    for (int i = 0; i < 3; ++i) {
+        const int r0 = i == 0 ? 1 : 0, r1 = i == 2 ? 1 : 2;  // the other two of rows 0..2, in order
+        for (int j = 0; j < 3; ++j) {
+            const int c0 = j == 0 ? 1 : 0, c1 = j == 2 ? 1 : 2;
+            double cofactor = a[3][3] * minor2(r0, r1, c0, c1) - a[r1][3] * minor2(r0, 3, c0, c1) +
+                              a[r0][3] * minor2(r1, 3, c0, c1);
+            if ((i + j) & 1) cofactor = -cofactor;
+            out[i][j] = usable ? static_cast<float>(cofactor / determinant) : 0.0f;
+        }
+    }
 }
 
 }  // namespace
@@ -72,7 +87,7 @@ void PrepareTransform(const D3DMATRIX& world, const D3DMATRIX& view, const D3DMA
                       VertexTransform* transform) {
     transform->worldView = MultiplyMatrices(world, view);
     transform->worldViewProjection = MultiplyMatrices(transform->worldView, projection);
-    InverseTranspose3(transform->worldView, transform->normalMatrix);
+    NormalMatrixOf(transform->worldView, transform->normalMatrix);
 }
 
 uint8_t ClipOutcode(const ClipVertex& v) {

@@ -45,7 +45,7 @@ struct ViewportMapping {
 struct VertexTransform {
     D3DMATRIX worldView;
     D3DMATRIX worldViewProjection;
-    float normalMatrix[3][3];  // inverse transpose of worldView's upper 3x3
+    float normalMatrix[3][3];  // upper 3x3 of worldView's inverse transpose
     bool normalize;
     bool lighting;
     bool colourVertex;

@@ -41,6 +41,7 @@
 
 #include <ddraw.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -75,6 +76,12 @@ void SetTraceSink(TraceSink sink);
 // frame; Flip still presents the (undrawn) back buffer. On by default.
 void SetDeviceRasterising(bool rasterise);
 bool DeviceRasterising();
+
+// Triangles a draw call of the primitive type makes from its vertex or index count.
+uint64_t TrianglesOf(unsigned primitiveType, uint64_t count);
+// Triangles the devices have been asked to draw since the program started, counted whether or
+// not a sink is installed or the devices draw.
+uint64_t TrianglesAskedFor();
 
 // One line: the call name, then name=value pairs; several numbers are joined by commas,
 // a missing texture is "null".

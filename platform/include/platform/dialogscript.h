@@ -2,7 +2,7 @@
 // dialog procedure and the controls still keep their lists, selections and check states, but
 // what the user does comes from a script. Each action reaches the dialog procedure with the
 // notification the real control sends (a list selection as CBN_SELENDOK, a click on a check box
-// or a button as BN_CLICKED).
+// or a button as BN_CLICKED). Message boxes go to stderr.
 #pragma once
 
 #include <windows.h>
@@ -44,12 +44,13 @@ struct ScriptedDialogOutcome {
     std::vector<DialogControlState> controls;  // in template order
 };
 
-// From now on every dialog box runs without a window: WM_INITDIALOG, then the actions in order.
+// Picks the scripted dialog runner from the table: from now on every dialog box runs without a
+// window: WM_INITDIALOG, then the actions in order.
 // An action that cannot be carried out (no such control or entry, the dialog already closed),
 // or a script that ends with the dialog still open, makes DialogBoxParamA return -1 with the
 // reason on stderr.
 void ScriptDialogs(std::vector<DialogAction> actions);
-// Back to dialog boxes on the display.
+// Back to the first available dialog runner (dialog boxes on the display).
 void StopScriptingDialogs();
 const ScriptedDialogOutcome& LastScriptedDialog();
 

@@ -1,6 +1,7 @@
-// The display the show runs on, for the platform's own units and for tools and tests: a real
-// one (an SDL window, full screen) or a virtual one with no window, whose presented frames go
-// to a callback.
+// The display the show runs on. Every display is one record in the display table: the SDL
+// display (a real screen, full screen) and the virtual display of the capture component (no
+// window; presented frames go to its host). The platform uses the first available one unless one
+// is picked by name or handed over as a record of its own (tests).
 #pragma once
 
 #include <ddraw.h>
@@ -25,32 +26,60 @@ struct FrameImage {
     DDPIXELFORMAT format;  // 16-bit 5-6-5 or 32-bit X8R8G8B8
 };
 
-using PresentCallback = std::function<void(const FrameImage&)>;
+struct DisplayRecord {
+    const char* name;
+    // Whether the display can be used on this machine, without opening anything.
+    bool (*available)();
+    // Opens the display if needed; false (with the reason on stderr, once) when it cannot.
+    bool (*open)();
+    // The desktop's size and refresh rate; zero size when the display cannot be opened.
+    DisplayMode (*desktopMode)();
+    // Adds the modes the display itself reports.
+    void (*modes)(std::vector<DisplayMode>& modes);
+    // The display's side of a window: made hidden, shown or hidden, released.
+    bool (*openWindow)(HWND window);
+    void (*showWindow)(HWND window, bool show);
+    void (*closeWindow)(HWND window);
+    // Exclusive full screen: the window covers the desktop at the desktop's own size, or gets
+    // its created size back.
+    void (*setFullScreen)(HWND window, bool fullScreen);
+    // Shows a frame in the window, paced to the refresh rate.
+    void (*present)(HWND window, const FrameImage& frame, DWORD refreshRate);
+};
 
-// Switches the process to a virtual display of the given size: windows are created without
-// SDL, the display reports this size as its desktop and as one of its modes, and every
-// presented frame goes to onPresent. Call before the show starts.
-void UseVirtualDisplay(DWORD width, DWORD height, PresentCallback onPresent);
-bool IsVirtualDisplay();
+extern const DisplayRecord sdlDisplay;
+extern const DisplayRecord virtualDisplay;
+// Every display, in the order the platform tries them; ends with null.
+extern const DisplayRecord* const displayTable[];
 
-// Opens the real display if needed; false (with the reason on stderr, once) when there is none.
+// The display in use.
+const DisplayRecord& CurrentDisplay();
+// Uses the display of this name from now on; false when the table has none.
+bool SelectDisplay(const char* name);
+// Uses this record from now on (any record, a test's own included); null goes back to the
+// first available of the table.
+void UseDisplay(const DisplayRecord* record);
+
+// Opens the display in use if needed; false (with the reason on stderr, once) when there is none.
 bool OpenDisplay();
+// True once OpenDisplay has found no display.
+bool DisplayMissing();
 
 // The desktop's size and refresh rate.
 DisplayMode DesktopMode();
 
-// The modes the display reports, without duplicates.
+// The modes the display reports, plus the common modes that fit the desktop, without duplicates.
 std::vector<DisplayMode> ReportedModes();
 
 // Exclusive full-screen cooperation: the window covers the whole desktop at the desktop's own
 // size (the desktop's real mode is never changed; PresentFrame scales the picture into it).
-// LeaveFullScreen gives the window back its created size. Both do nothing on the virtual display.
+// LeaveFullScreen gives the window back its created size.
 void EnterFullScreen(HWND window);
 void LeaveFullScreen(HWND window);
 
-// Shows a frame: on the real display scaled to the window with its aspect ratio kept (black
-// bars), waiting for the display's refresh (paced by the mode's rate when the display gives no
-// vertical sync); on the virtual display handed to the callback.
+// Shows a frame: on a screen scaled to the window with its aspect ratio kept (black bars),
+// waiting for the display's refresh (paced by the mode's rate when the display gives no vertical
+// sync); on the virtual display handed to its host.
 void PresentFrame(HWND window, const FrameImage& frame, DWORD refreshRate);
 
 }  // namespace platform

@@ -7,14 +7,15 @@
 
 namespace platform {
 
-// Replaces the output device with the virtual clock. Call before BASS_Init.
+// Picks the virtual clock from the audio output table for the next BASS_Init, whatever device
+// it names.
 void UseVirtualMusicClock();
 
 // Sets the position, in bytes of decoded audio, that BASS_ChannelGetPosition reports for a
 // playing stream on the virtual clock.
 void SetVirtualMusicPosition(DWORD position);
 
-// True once BASS_StreamPlay has started the stream.
+// True once BASS_StreamPlay has started a stream (until BASS_Free).
 bool MusicPlaying();
 
 }  // namespace platform

@@ -1,0 +1,538 @@
+// The pixel stages in vector registers: the scalar stages' arithmetic in the same order and
+// precision, so every pixel comes out bit for bit as the scalar stages draw it.
+//
+// Included by one unit per instruction set, after it has defined its register operations (a
+// struct with the members the kernels use below) and compiled for that instruction set.
+// Everything here is a template of those operations or has internal linkage, so no unit's code
+// can be taken for another's at link time, and nothing here calls an inline function of
+// another header.
+//
+// The kernels take one step of S::Pixels pixels at a time: 32-bit values in two registers of
+// S::Width lanes, 8-bit channels and 16-bit pixels in 16-bit lanes of one register.
+// Texture co-ordinates are computed for whole steps (every address mode keeps any value inside
+// the texture, so extra lanes read only texels); target and depth memory past the span are
+// never read or written. Colour and depth planes are only given to these kernels for
+// triangles whose values stay well inside 32 bits (see TriangleSetup), so 32-bit lanes hold
+// them exactly.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "ddraw/software/spans.h"
+
+namespace software {
+
+namespace {
+
+// The dither thresholds with each row repeated, so that a step loads its lanes from the
+// column of its first pixel. Built at compile time: no code of this unit runs before the
+// instruction set is known to be there.
+struct DitherLanes {
+    uint16_t rows[4][4 + MaxStepPixels];
+};
+
+constexpr DitherLanes MakeDitherLanes() {
+    DitherLanes lanes{};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4 + MaxStepPixels; ++x) lanes.rows[y][x] = DitherThresholds[y][x & 3];
+    return lanes;
+}
+
+alignas(32) constexpr DitherLanes ditherLanes = MakeDitherLanes();
+
+// ---- shared pieces ----
+
+template <class S>
+struct Channels {
+    typename S::H r, g, b;
+};
+
+// Values of a fixed-point plane along a row, one step at a time.
+template <class S>
+struct PlaneLanes {
+    typename S::I lo, hi, stride;
+
+    PlaneLanes(const FixedPlane& plane, int column, int row) {
+        const int64_t start = plane.c + plane.dx * column + plane.dy * row;
+        lo = S::Ramp(static_cast<uint32_t>(start), static_cast<uint32_t>(plane.dx));
+        hi = S::Add(lo, S::Set(static_cast<int32_t>(static_cast<uint32_t>(plane.dx) * S::Width)));
+        stride = S::Set(static_cast<int32_t>(static_cast<uint32_t>(plane.dx) * S::Pixels));
+    }
+    void Advance() {
+        lo = S::Add(lo, stride);
+        hi = S::Add(hi, stride);
+    }
+};
+
+// (value + 0.5) >> ColourFraction, clamped to 0..255, in 16-bit lanes.
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::H ChannelOf(typename S::I lo, typename S::I hi) {
+    const typename S::I half = S::Set(1 << (ColourFraction - 1));
+    const typename S::H narrow = S::Narrow(S::ShiftRight(S::Add(lo, half), ColourFraction),
+                                           S::ShiftRight(S::Add(hi, half), ColourFraction));
+    return S::HMin(S::HMax(narrow, S::HSet(0)), S::HSet(255));
+}
+
+// Whether a colour plane is 255 at every pixel, where modulating by it changes nothing.
+SOFTWARE_PIXEL_INLINE bool IsFullWhite(const FixedPlane& plane) {
+    return plane.dx == 0 && plane.dy == 0 && ((plane.c + (1 << (ColourFraction - 1))) >> ColourFraction) >= 255;
+}
+
+// a * b / 255 rounded to nearest, for a and b in 0..255 (b = 255 gives a).
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::H MultiplyUnit(typename S::H a, typename S::H b) {
+    const typename S::H p = S::HAdd(S::HMul(a, b), S::HSet(128));
+    return S::HShiftRight(S::HAdd(p, S::HShiftRight(p, 8)), 8);
+}
+
+// a + (b - a) x f / 256, rounded, as (a x (256 - f) + b x f + 128) >> 8.
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::H Lerp(typename S::H a, typename S::H b, typename S::H f) {
+    const typename S::H sum = S::HAdd(S::HMul(a, S::HSub(S::HSet(256), f)), S::HMul(b, f));
+    return S::HShiftRight(S::HAdd(sum, S::HSet(128)), 8);
+}
+
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::H Expand5(typename S::H c) {
+    return S::HOr(S::HShiftLeft(c, 3), S::HShiftRight(c, 2));
+}
+
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::H Expand6(typename S::H c) {
+    return S::HOr(S::HShiftLeft(c, 2), S::HShiftRight(c, 4));
+}
+
+// Pixels of a layout (16-bit lanes for 16-bit layouts, two 32-bit registers otherwise) as
+// 8-bit channels.
+template <class S, ColourFormat F>
+SOFTWARE_PIXEL_INLINE Channels<S> Unpack16(typename S::H p) {
+    const typename S::H five = S::HSet(31);
+    if (F == ColourFormat::R5G6B5)
+        return {Expand5<S>(S::HShiftRight(p, 11)), Expand6<S>(S::HAnd(S::HShiftRight(p, 5), S::HSet(63))),
+                Expand5<S>(S::HAnd(p, five))};
+    return {Expand5<S>(S::HAnd(S::HShiftRight(p, 10), five)), Expand5<S>(S::HAnd(S::HShiftRight(p, 5), five)),
+            Expand5<S>(S::HAnd(p, five))};
+}
+
+template <class S>
+SOFTWARE_PIXEL_INLINE Channels<S> Unpack32(typename S::I lo, typename S::I hi) {
+    const typename S::I byte = S::Set(255);
+    return {S::Narrow(S::And(S::ShiftRightLogical(lo, 16), byte), S::And(S::ShiftRightLogical(hi, 16), byte)),
+            S::Narrow(S::And(S::ShiftRightLogical(lo, 8), byte), S::And(S::ShiftRightLogical(hi, 8), byte)),
+            S::Narrow(S::And(lo, byte), S::And(hi, byte))};
+}
+
+// 0x00RRGGBB per pixel.
+template <class S>
+SOFTWARE_PIXEL_INLINE void StoreRgb(const Channels<S>& c, uint32_t* out) {
+    typename S::I r[2], g[2], b[2];
+    S::Widen(c.r, &r[0], &r[1]);
+    S::Widen(c.g, &g[0], &g[1]);
+    S::Widen(c.b, &b[0], &b[1]);
+    for (int half = 0; half < 2; ++half)
+        S::Store(out + half * S::Width,
+                 S::Or(S::Or(S::ShiftLeft(r[half], 16), S::ShiftLeft(g[half], 8)), b[half]));
+}
+
+// A step's pixels in target or depth memory, from pixel x of a row of rowPixels pixels (its
+// pitch): used in place when the row holds the whole step, padding included, through a copy
+// otherwise. Lanes past the span keep their pixels: the stages write them back unchanged, and
+// the row belongs to the thread drawing it.
+template <class S, class T>
+class StepMemory {
+public:
+    StepMemory(uint8_t* row, int x, int rowPixels, int count)
+        : at(reinterpret_cast<T*>(row) + x), inPlace(x + S::Pixels <= rowPixels), count(count) {
+        if (!inPlace) {
+            std::memset(copy, 0, sizeof copy);
+            std::memcpy(copy, at, sizeof(T) * count);
+        }
+    }
+    T* Pixels() { return inPlace ? at : copy; }
+    void Finish() {
+        if (!inPlace) std::memcpy(at, copy, sizeof(T) * count);
+    }
+
+private:
+    T* at;
+    bool inPlace;
+    int count;
+    T copy[MaxStepPixels];
+};
+
+// Lanes of a step that lie inside the span.
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::H SpanLanes(int count) {
+    return count >= S::Pixels ? S::HSet(-1) : S::LanesBelow(count);
+}
+
+// ---- depth ----
+
+template <class S, bool Write>
+int LessEqualDepth16(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
+    uint8_t* row = c.depth + y * c.depthPitch;
+    const int rowPixels = static_cast<int>(c.depthPitch / static_cast<ptrdiff_t>(sizeof(uint16_t)));
+    PlaneLanes<S> z(c.z, x - c.referenceX, y - c.referenceY);
+    const typename S::I half = S::Set(1 << (DepthFraction - 1)), zero = S::Set(0), top = S::Set(65535);
+    int passed = 0;
+    for (int i = 0; i < n; i += S::Pixels, z.Advance()) {
+        const int count = n - i < S::Pixels ? n - i : S::Pixels;
+        StepMemory<S, uint16_t> memory(row, x + i, rowPixels, count);
+        typename S::I stored[2], value[2];
+        S::Widen(S::HLoad(memory.Pixels()), &stored[0], &stored[1]);
+        const typename S::I planes[2] = {z.lo, z.hi};
+        typename S::I fails[2];
+        for (int h = 0; h < 2; ++h) {
+            value[h] = S::ShiftRight(S::Add(planes[h], half), DepthFraction);
+            value[h] = S::Select(S::Greater(zero, value[h]), zero, value[h]);
+            value[h] = S::Select(S::Greater(value[h], top), top, value[h]);
+            fails[h] = S::Greater(value[h], stored[h]);
+        }
+        const typename S::H pass = S::HAnd(S::HNot(S::Narrow(fails[0], fails[1])), SpanLanes<S>(count));
+        passed += S::StoreMask(pass, mask + i);
+        if (Write) {
+            typename S::I keep[2];
+            S::Widen(pass, &keep[0], &keep[1]);
+            const typename S::H written = S::NarrowUnsigned(S::Select(keep[0], value[0], stored[0]),
+                                                            S::Select(keep[1], value[1], stored[1]));
+            S::HStore(memory.Pixels(), written);
+            memory.Finish();
+        }
+    }
+    return passed;
+}
+
+// ---- shading ----
+
+template <class S>
+void ShadeUntexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out) {
+    const int column = x - c.referenceX, row = y - c.referenceY;
+    PlaneLanes<S> r(c.red, column, row), g(c.green, column, row), b(c.blue, column, row);
+    for (int i = 0; i < n; i += S::Pixels, r.Advance(), g.Advance(), b.Advance())
+        StoreRgb<S>({ChannelOf<S>(r.lo, r.hi), ChannelOf<S>(g.lo, g.hi), ChannelOf<S>(b.lo, b.hi)}, out + i);
+}
+
+// Keeps a co-ordinate where the integer conversions are defined; NaN goes to the limit.
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::F Sanitise(typename S::F u) {
+    const float limit = 4194304.0f;
+    return S::FMax(S::FMin(u, S::FSet(limit)), S::FSet(-limit));
+}
+
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::F Floor(typename S::F u) {
+    const typename S::F f = S::FromInt(S::Truncate(u));
+    return S::FSelect(S::FGreater(f, u), S::FSub(f, S::FSet(1.0f)), f);
+}
+
+template <class S, Address A>
+SOFTWARE_PIXEL_INLINE typename S::F Reduce(typename S::F u) {
+    if (A == Address::Wrap) {
+        u = Sanitise<S>(u);
+        return S::FSub(u, Floor<S>(u));
+    }
+    if (A == Address::Mirror) {
+        u = Sanitise<S>(u);
+        u = S::FSub(u, S::FMul(S::FSet(2.0f), Floor<S>(S::FMul(u, S::FSet(0.5f)))));
+        return S::FSelect(S::FGreater(u, S::FSet(1.0f)), S::FSub(S::FSet(2.0f), u), u);
+    }
+    u = S::FMax(u, S::FSet(0.0f));  // NaN becomes 0
+    return S::FMin(u, S::FSet(1.0f));
+}
+
+// Texel indices brought back into 0..size-1 by the address mode. Reduced co-ordinates lie in
+// 0..1, so a texel or the first of a bilinear pair is at most one below the range (FixBelow)
+// and the second of a pair or a point sample at most one above it (FixAbove).
+template <class S, Address A>
+SOFTWARE_PIXEL_INLINE typename S::I FixBelow(typename S::I i, typename S::I size) {
+    const typename S::I below = S::Greater(S::Set(0), i);
+    return S::Select(below, A == Address::Wrap ? S::Add(i, size) : S::Set(0), i);
+}
+
+template <class S, Address A>
+SOFTWARE_PIXEL_INLINE typename S::I FixAbove(typename S::I i, typename S::I size) {
+    const typename S::I last = S::Sub(size, S::Set(1));
+    return S::Select(S::Greater(i, last), A == Address::Wrap ? S::Sub(i, size) : last, i);
+}
+
+// A texel of each lane as the low bits of a 32-bit lane. 16-bit texels are read in pairs from
+// the pair's first column, at most width - 2, so no read leaves the row.
+template <class S, ColourFormat F>
+SOFTWARE_PIXEL_INLINE typename S::I FetchTexel(const SpanContext& c, typename S::I row, typename S::I column) {
+    if (F == ColourFormat::X8R8G8B8)
+        return S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(column, 2));
+    const typename S::I last = S::Set(c.textureWidth - 2);
+    const typename S::I first = S::Select(S::Greater(column, last), last, column);
+    const typename S::I pair = S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(first, 1));
+    return S::Select(S::Equal(column, first), S::And(pair, S::Set(0xFFFF)), S::ShiftRightLogical(pair, 16));
+}
+
+// The texels of two columns of a row; for bilinear filtering the second column is nearly
+// always the one after the first, and one read of a pair gives both.
+template <class S, ColourFormat F>
+SOFTWARE_PIXEL_INLINE void FetchTexels(const SpanContext& c, typename S::I row, typename S::I column0,
+                                       typename S::I column1, typename S::I* texel0, typename S::I* texel1) {
+    if (F == ColourFormat::X8R8G8B8) {
+        *texel0 = FetchTexel<S, F>(c, row, column0);
+        *texel1 = FetchTexel<S, F>(c, row, column1);
+        return;
+    }
+    const typename S::I last = S::Set(c.textureWidth - 2);
+    const typename S::I first = S::Select(S::Greater(column0, last), last, column0);
+    const typename S::I pair = S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(first, 1));
+    const typename S::I low = S::And(pair, S::Set(0xFFFF)), high = S::ShiftRightLogical(pair, 16);
+    *texel0 = S::Select(S::Equal(column0, first), low, high);
+    const typename S::I isFirst = S::Equal(column1, first);
+    const typename S::I inPair = S::Or(isFirst, S::Equal(column1, S::Add(first, S::Set(1))));
+    *texel1 = S::Select(isFirst, low, high);
+    // Wrapping from the last column back to the first.
+    if (!S::All(inPair)) *texel1 = S::Select(inPair, *texel1, FetchTexel<S, F>(c, row, column1));
+}
+
+template <class S, ColourFormat F>
+SOFTWARE_PIXEL_INLINE Channels<S> ChannelsOfTexels(const typename S::I texels[2]) {
+    if (F == ColourFormat::X8R8G8B8) return Unpack32<S>(texels[0], texels[1]);
+    return Unpack16<S, F>(S::NarrowUnsigned(texels[0], texels[1]));
+}
+
+template <class S>
+SOFTWARE_PIXEL_INLINE Channels<S> LerpChannels(const Channels<S>& a, const Channels<S>& b, typename S::H f) {
+    return {Lerp<S>(a.r, b.r, f), Lerp<S>(a.g, b.g, f), Lerp<S>(a.b, b.b, f)};
+}
+
+// Textures at least two texels wide whose memory 32-bit offsets reach (see
+// TextureFitsLanes); others are shaded by the scalar stages.
+template <class S, ColourFormat F, Filter K, Address U, Address V, bool Perspective>
+void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out) {
+    typedef typename S::F Fv;
+    typedef typename S::I Iv;
+    const int column = x - c.referenceX, row = y - c.referenceY;
+    PlaneLanes<S> r(c.red, column, row), g(c.green, column, row), b(c.blue, column, row);
+    const Fv rowS = S::FSet(c.s.at + c.s.dy * static_cast<float>(row));
+    const Fv rowT = S::FSet(c.t.at + c.t.dy * static_cast<float>(row));
+    const Fv rowQ = S::FSet(c.q.at + c.q.dy * static_cast<float>(row));
+    const Fv sdx = S::FSet(c.s.dx), tdx = S::FSet(c.t.dx), qdx = S::FSet(c.q.dx);
+    const Iv width = S::Set(c.textureWidth), height = S::Set(c.textureHeight);
+    const Fv scaleU = S::FSet(static_cast<float>(K == Filter::Point ? c.textureWidth : c.textureWidth * 256));
+    const Fv scaleV = S::FSet(static_cast<float>(K == Filter::Point ? c.textureHeight : c.textureHeight * 256));
+    const Iv byte = S::Set(255);
+    // A billboard facing the camera has one 1/w at every corner, an unlit triangle full white at
+    // every pixel: then the division is made once and the modulation left out, to the same result.
+    const bool constantQ = Perspective && c.q.dx == 0.0f && c.q.dy == 0.0f && c.q.at != 0.0f;
+    const Fv rowW = S::FDiv(S::FSet(1.0f), rowQ);
+    const bool white = IsFullWhite(c.red) && IsFullWhite(c.green) && IsFullWhite(c.blue);
+
+    for (int i = 0; i < n; i += S::Pixels, r.Advance(), g.Advance(), b.Advance()) {
+        Iv t00[2], t01[2], t10[2], t11[2], fx[2], fy[2];
+        for (int half = 0; half < 2; ++half) {
+            const Fv offset = S::FromInt(S::Add(S::Set(column + i + half * S::Width), S::Lanes()));
+            Fv u = S::FAdd(rowS, S::FMul(sdx, offset));
+            Fv v = S::FAdd(rowT, S::FMul(tdx, offset));
+            if (Perspective) {
+                Fv w = rowW;
+                if (!constantQ) w = S::FDiv(S::FSet(1.0f), S::FAdd(rowQ, S::FMul(qdx, offset)));
+                u = S::FMul(u, w);
+                v = S::FMul(v, w);
+            }
+            u = Reduce<S, U>(u);
+            v = Reduce<S, V>(v);
+            if (K == Filter::Point) {
+                const Iv texelColumn = FixAbove<S, U>(S::Truncate(S::FMul(u, scaleU)), width);
+                const Iv texelRow = FixAbove<S, V>(S::Truncate(S::FMul(v, scaleV)), height);
+                t00[half] = FetchTexel<S, F>(c, texelRow, texelColumn);
+            } else {
+                // Both products are at least -0.5 texel, so truncation after the +256 offset is floor.
+                const Iv tx = S::Sub(S::Truncate(S::FAdd(S::FMul(u, scaleU), S::FSet(128.0f))), S::Set(256));
+                const Iv ty = S::Sub(S::Truncate(S::FAdd(S::FMul(v, scaleV), S::FSet(128.0f))), S::Set(256));
+                const Iv column0 = S::ShiftRight(tx, 8), row0 = S::ShiftRight(ty, 8);
+                const Iv i0 = FixBelow<S, U>(column0, width), i1 = FixAbove<S, U>(S::Add(column0, S::Set(1)), width);
+                const Iv j0 = FixBelow<S, V>(row0, height), j1 = FixAbove<S, V>(S::Add(row0, S::Set(1)), height);
+                FetchTexels<S, F>(c, j0, i0, i1, &t00[half], &t01[half]);
+                FetchTexels<S, F>(c, j1, i0, i1, &t10[half], &t11[half]);
+                fx[half] = S::And(tx, byte);
+                fy[half] = S::And(ty, byte);
+            }
+        }
+        Channels<S> texel;
+        if (K == Filter::Point) {
+            texel = ChannelsOfTexels<S, F>(t00);
+        } else {
+            const typename S::H fractionX = S::Narrow(fx[0], fx[1]), fractionY = S::Narrow(fy[0], fy[1]);
+            const Channels<S> top =
+                LerpChannels<S>(ChannelsOfTexels<S, F>(t00), ChannelsOfTexels<S, F>(t01), fractionX);
+            const Channels<S> bottom =
+                LerpChannels<S>(ChannelsOfTexels<S, F>(t10), ChannelsOfTexels<S, F>(t11), fractionX);
+            texel = LerpChannels<S>(top, bottom, fractionY);
+        }
+        if (white) {
+            StoreRgb<S>(texel, out + i);
+            continue;
+        }
+        StoreRgb<S>({MultiplyUnit<S>(texel.r, ChannelOf<S>(r.lo, r.hi)),
+                     MultiplyUnit<S>(texel.g, ChannelOf<S>(g.lo, g.hi)),
+                     MultiplyUnit<S>(texel.b, ChannelOf<S>(b.lo, b.hi))},
+                    out + i);
+    }
+}
+
+// ---- output ----
+
+template <class S, Blend B>
+SOFTWARE_PIXEL_INLINE typename S::H CombineChannel(typename S::H s, typename S::H d) {
+    typename S::H value;
+    if (B == Blend::Add)
+        value = S::HAdd(s, d);
+    else if (B == Blend::AddTimesSource)
+        value = S::HAdd(s, MultiplyUnit<S>(d, s));
+    else
+        value = S::HAdd(s, MultiplyUnit<S>(d, S::HSub(S::HSet(255), s)));
+    return S::HMin(value, S::HSet(255));
+}
+
+template <class S, Blend B>
+SOFTWARE_PIXEL_INLINE Channels<S> Combine(const Channels<S>& s, const Channels<S>& d) {
+    if (B == Blend::Replace) return s;
+    return {CombineChannel<S, B>(s.r, d.r), CombineChannel<S, B>(s.g, d.g), CombineChannel<S, B>(s.b, d.b)};
+}
+
+// 8-bit channels to 5-6-5 or 5-5-5 pixels, with the ordered dither when asked for.
+template <class S, ColourFormat F, bool Dither>
+SOFTWARE_PIXEL_INLINE typename S::H Pack16(const Channels<S>& c, typename S::H threshold) {
+    const typename S::H five = Dither ? S::HShiftRight(threshold, 1) : S::HSet(0);
+    const typename S::H r5 = S::HMin(S::HShiftRight(S::HAdd(c.r, five), 3), S::HSet(31));
+    const typename S::H b5 = S::HMin(S::HShiftRight(S::HAdd(c.b, five), 3), S::HSet(31));
+    if (F == ColourFormat::R5G6B5) {
+        const typename S::H six = Dither ? S::HShiftRight(threshold, 2) : S::HSet(0);
+        const typename S::H g6 = S::HMin(S::HShiftRight(S::HAdd(c.g, six), 2), S::HSet(63));
+        return S::HOr(S::HOr(S::HShiftLeft(r5, 11), S::HShiftLeft(g6, 5)), b5);
+    }
+    const typename S::H g5 = S::HMin(S::HShiftRight(S::HAdd(c.g, five), 3), S::HSet(31));
+    return S::HOr(S::HOr(S::HShiftLeft(r5, 10), S::HShiftLeft(g5, 5)), b5);
+}
+
+template <class S, ColourFormat F, bool Dither, Blend B>
+void Output16(const SpanContext& c, int y, int x, int n, const uint32_t* colour, const uint8_t* mask) {
+    uint8_t* row = c.colour + y * c.colourPitch;
+    const int rowPixels = static_cast<int>(c.colourPitch / static_cast<ptrdiff_t>(sizeof(uint16_t)));
+    const typename S::H threshold = S::HLoad(ditherLanes.rows[y & 3] + (x & 3));
+    for (int i = 0; i < n; i += S::Pixels) {
+        const int count = n - i < S::Pixels ? n - i : S::Pixels;
+        StepMemory<S, uint16_t> memory(row, x + i, rowPixels, count);
+        const typename S::H old = S::HLoad(memory.Pixels());
+        const Channels<S> source = Unpack32<S>(S::Load(reinterpret_cast<const int32_t*>(colour + i)),
+                                               S::Load(reinterpret_cast<const int32_t*>(colour + i + S::Width)));
+        const Channels<S> blended = Combine<S, B>(source, Unpack16<S, F>(old));
+        const typename S::H packed = Pack16<S, F, Dither>(blended, threshold);
+        const typename S::H draw = S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(count));
+        S::HStore(memory.Pixels(), S::HSelect(draw, packed, old));
+        memory.Finish();
+    }
+}
+
+template <class S, Blend B>
+void Output32(const SpanContext& c, int y, int x, int n, const uint32_t* colour, const uint8_t* mask) {
+    uint8_t* row = c.colour + y * c.colourPitch;
+    const int rowPixels = static_cast<int>(c.colourPitch / static_cast<ptrdiff_t>(sizeof(uint32_t)));
+    for (int i = 0; i < n; i += S::Pixels) {
+        const int count = n - i < S::Pixels ? n - i : S::Pixels;
+        StepMemory<S, uint32_t> memory(row, x + i, rowPixels, count);
+        int32_t* pixels = reinterpret_cast<int32_t*>(memory.Pixels());
+        const typename S::I old[2] = {S::Load(pixels), S::Load(pixels + S::Width)};
+        typename S::I value[2] = {S::Load(reinterpret_cast<const int32_t*>(colour + i)),
+                                  S::Load(reinterpret_cast<const int32_t*>(colour + i + S::Width))};
+        if (B != Blend::Replace) {
+            const Channels<S> blended = Combine<S, B>(Unpack32<S>(value[0], value[1]), Unpack32<S>(old[0], old[1]));
+            alignas(32) uint32_t packed[MaxStepPixels];
+            StoreRgb<S>(blended, packed);
+            value[0] = S::Load(reinterpret_cast<const int32_t*>(packed));
+            value[1] = S::Load(reinterpret_cast<const int32_t*>(packed + S::Width));
+        }
+        typename S::I keep[2];
+        S::Widen(S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(count)), &keep[0], &keep[1]);
+        for (int half = 0; half < 2; ++half)
+            S::Store(pixels + half * S::Width,
+                     S::Select(S::Equal(keep[half], S::Set(0)), old[half], value[half]));
+        memory.Finish();
+    }
+}
+
+// ---- selection ----
+
+template <class S, ColourFormat F, Filter K, Address U, Address V>
+ShadeStage ShadeWithPerspective(bool perspective) {
+    return perspective ? ShadeTexturedLanes<S, F, K, U, V, true> : ShadeTexturedLanes<S, F, K, U, V, false>;
+}
+
+template <class S, ColourFormat F, Filter K, Address U>
+ShadeStage ShadeWithAddressV(Address v, bool perspective) {
+    switch (v) {
+    case Address::Wrap: return ShadeWithPerspective<S, F, K, U, Address::Wrap>(perspective);
+    case Address::Mirror: return ShadeWithPerspective<S, F, K, U, Address::Mirror>(perspective);
+    default: return ShadeWithPerspective<S, F, K, U, Address::Clamp>(perspective);
+    }
+}
+
+template <class S, ColourFormat F, Filter K>
+ShadeStage ShadeWithAddressU(Address u, Address v, bool perspective) {
+    switch (u) {
+    case Address::Wrap: return ShadeWithAddressV<S, F, K, Address::Wrap>(v, perspective);
+    case Address::Mirror: return ShadeWithAddressV<S, F, K, Address::Mirror>(v, perspective);
+    default: return ShadeWithAddressV<S, F, K, Address::Clamp>(v, perspective);
+    }
+}
+
+template <class S, ColourFormat F>
+ShadeStage ShadeWithFilter(Filter filter, Address u, Address v, bool perspective) {
+    return filter == Filter::Point ? ShadeWithAddressU<S, F, Filter::Point>(u, v, perspective)
+                                   : ShadeWithAddressU<S, F, Filter::Linear>(u, v, perspective);
+}
+
+template <class S, ColourFormat F, bool Dither>
+OutputStage Output16WithBlend(Blend blend) {
+    switch (blend) {
+    case Blend::Replace: return Output16<S, F, Dither, Blend::Replace>;
+    case Blend::Add: return Output16<S, F, Dither, Blend::Add>;
+    case Blend::AddTimesSource: return Output16<S, F, Dither, Blend::AddTimesSource>;
+    default: return Output16<S, F, Dither, Blend::AddTimesInverseSource>;
+    }
+}
+
+template <class S>
+struct LaneStages {
+    static DepthStage Depth(DepthFormat format, bool test, bool write) {
+        if (!test || format != DepthFormat::Z16) return nullptr;
+        return write ? LessEqualDepth16<S, true> : LessEqualDepth16<S, false>;
+    }
+
+    static ShadeStage Shade(ColourFormat texture, Filter filter, Address u, Address v, bool perspective) {
+        switch (texture) {
+        case ColourFormat::R5G6B5: return ShadeWithFilter<S, ColourFormat::R5G6B5>(filter, u, v, perspective);
+        case ColourFormat::X1R5G5B5: return ShadeWithFilter<S, ColourFormat::X1R5G5B5>(filter, u, v, perspective);
+        case ColourFormat::X8R8G8B8: return ShadeWithFilter<S, ColourFormat::X8R8G8B8>(filter, u, v, perspective);
+        default: return ShadeUntexturedLanes<S>;
+        }
+    }
+
+    static OutputStage Output(ColourFormat target, bool dither, Blend blend) {
+        switch (target) {
+        case ColourFormat::R5G6B5:
+            return dither ? Output16WithBlend<S, ColourFormat::R5G6B5, true>(blend)
+                          : Output16WithBlend<S, ColourFormat::R5G6B5, false>(blend);
+        case ColourFormat::X1R5G5B5:
+            return dither ? Output16WithBlend<S, ColourFormat::X1R5G5B5, true>(blend)
+                          : Output16WithBlend<S, ColourFormat::X1R5G5B5, false>(blend);
+        default:
+            switch (blend) {
+            case Blend::Replace: return Output32<S, Blend::Replace>;
+            case Blend::Add: return Output32<S, Blend::Add>;
+            case Blend::AddTimesSource: return Output32<S, Blend::AddTimesSource>;
+            default: return Output32<S, Blend::AddTimesInverseSource>;
+            }
+        }
+    }
+};
+
+}  // namespace
+
+}  // namespace software

@@ -1,0 +1,2 @@
+# One test starts the program itself, without a display.
+add_dependencies(test_${area} heliotropic)

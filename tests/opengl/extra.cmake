@@ -1,1 +1,0 @@
-target_link_libraries(test_opengl PRIVATE PNG::PNG)

@@ -1,0 +1,79 @@
+#include "framewriter.h"
+
+#include "pixels.h"
+#include "pngfile.h"
+
+#include <cstdio>
+#include <cstring>
+
+FrameWriter::FrameWriter(VideoEncoder* video, std::string framesFolder)
+    : video(video), framesFolder(std::move(framesFolder)), worker(&FrameWriter::Work, this) {}
+
+FrameWriter::~FrameWriter() {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    changed.notify_all();
+    worker.join();
+}
+
+bool FrameWriter::Add(uint64_t index, const platform::FrameImage& frame, std::string& error) {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [this] { return waiting < BufferCount || !failure.empty(); });
+    if (!failure.empty()) {
+        error = failure;
+        return false;
+    }
+    Buffer& buffer = buffers[(first + waiting) % BufferCount];
+    lock.unlock();
+    // The writing thread leaves this buffer alone until it is counted as waiting.
+    const size_t bytes = size_t(frame.pitch) * frame.height;
+    buffer.pixels.resize(bytes);
+    std::memcpy(buffer.pixels.data(), frame.pixels, bytes);
+    buffer.index = index;
+    buffer.frame = frame;
+    buffer.frame.pixels = buffer.pixels.data();
+    lock.lock();
+    ++waiting;
+    changed.notify_all();
+    return true;
+}
+
+bool FrameWriter::Finish(std::string& error) {
+    std::unique_lock<std::mutex> lock(mutex);
+    changed.wait(lock, [this] { return waiting == 0 || !failure.empty(); });
+    if (failure.empty()) return true;
+    error = failure;
+    return false;
+}
+
+bool FrameWriter::WriteOut(const Buffer& buffer, std::string& error) {
+    if (!ConvertToRgb(buffer.frame, rgb)) {
+        error = "the display presented a frame in a pixel format the capture cannot read";
+        return false;
+    }
+    if (video && !video->Write(rgb, error)) return false;
+    if (framesFolder.empty()) return true;
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame_%06llu.png", (unsigned long long)buffer.index);
+    return WritePng(framesFolder + name, rgb, buffer.frame.width, buffer.frame.height, error);
+}
+
+void FrameWriter::Work() {
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+        changed.wait(lock, [this] { return waiting > 0 || stopping; });
+        if (waiting == 0) return;
+        const Buffer& buffer = buffers[first];
+        lock.unlock();
+        // After a failure the remaining frames are only let go.
+        std::string error;
+        const bool written = failure.empty() && WriteOut(buffer, error);
+        lock.lock();
+        if (!written && failure.empty()) failure = error;
+        first = (first + 1) % BufferCount;
+        --waiting;
+        changed.notify_all();
+    }
+}
