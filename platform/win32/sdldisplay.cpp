@@ -34,11 +34,12 @@ Uint64 NowNs() {
 }
 
 // The overlay font as a white texture whose alpha is the coverage.
-void MakeOverlayTexture(HWND window, int outputHeight) {
+void MakeOverlayTexture(HWND window) {
     if (!overlayFontTried) {
         overlayFontTried = true;
-        // Large enough to read on any screen, small beside the picture.
-        const int pixelHeight = std::max(12, std::min(40, outputHeight / 40));
+        // Sized by the desktop, which the window never outgrows: readable on any screen, and the
+        // line still fits a window of the smallest mode.
+        const int pixelHeight = std::max(12, std::min(40, static_cast<int>(SdlDesktopMode().height) / 54));
         if (!platform::LoadOverlayFont(pixelHeight, overlayFont, overlayFontProblem)) return;
     }
     if (overlayFont.coverage.empty()) return;
@@ -71,9 +72,7 @@ bool MakeRenderer(HWND window) {
                         SDL_GL_GetSwapInterval() != 0;
     if (!window->realVsync) SDL_RenderSetVSync(window->renderer, 0);
     window->pacer = platform::FramePacer{};
-    int outWidth = 0, outHeight = 0;
-    SDL_GetRendererOutputSize(window->renderer, &outWidth, &outHeight);
-    MakeOverlayTexture(window, outHeight);
+    MakeOverlayTexture(window);
     return true;
 }
 
