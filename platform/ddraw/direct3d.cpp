@@ -6,6 +6,8 @@
 #include "surface.h"
 #include "vertexbuffer.h"
 
+#include <platform/livesettings.h>
+
 #include <new>
 #include <string>
 
@@ -52,11 +54,20 @@ HRESULT Direct3D::QueryInterface(REFIID riid, LPVOID* object) {
 
 HRESULT Direct3D::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, LPVOID context) {
     if (callback == nullptr) return DDERR_INVALIDPARAMS;
-    for (DeviceAvailability group : {DeviceAvailability::Preferred, DeviceAvailability::Available}) {
+    // The setup dialog selects the first device, so the one Enter should start comes first: the
+    // kind the live settings name, or by default a device that asks to be preferred (hardware on
+    // a real GPU). The table's order holds within each group; a device that cannot run is left out.
+    const platform::DeviceKind kind = platform::CurrentLiveSettings().firstDevice;
+    for (const bool firstPass : {true, false}) {
         for (const DeviceDriverRecord* const* record = driverTable; *record != nullptr; ++record) {
-            if (AvailabilityOf(**record) != group) continue;
+            const DeviceAvailability availability = AvailabilityOf(**record);
+            if (availability == DeviceAvailability::Missing) continue;
             D3DDEVICEDESC7 description = {};
             (*record)->describe(&description);
+            const bool hardware = (description.dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) != 0;
+            const bool first = kind == platform::DeviceKind::Automatic ? availability == DeviceAvailability::Preferred
+                                                                        : hardware == (kind == platform::DeviceKind::Hardware);
+            if (first != firstPass) continue;
             description.deviceGUID = *(*record)->guid;
             // The callback receives writable strings, as on Windows; it may not keep them.
             std::string text = (*record)->description, name = (*record)->name;
