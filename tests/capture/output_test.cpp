@@ -100,7 +100,7 @@ TEST(FrameWriting, EveryFrameInOrderWhileTheCallerGoesOnAndFailuresComeBack) {
     const TemporaryFolder folder;
     std::string error;
     {
-        FrameWriter writer(nullptr, folder.File(""));
+        FrameWriter writer(nullptr, folder.File(""), 1);
         uint32_t pixel = 0;
         for (uint64_t index = 0; index < 12; ++index) {
             pixel = 0x010203u * uint32_t(index);  // the caller's memory changes as soon as Add returns
@@ -122,7 +122,7 @@ TEST(FrameWriting, EveryFrameInOrderWhileTheCallerGoesOnAndFailuresComeBack) {
         EXPECT_EQ(rgb[2], 3 * index) << name;
     }
 
-    FrameWriter failing(nullptr, folder.File("no/such/folder"));
+    FrameWriter failing(nullptr, folder.File("no/such/folder"), 1);
     uint32_t pixel = 0;
     bool added = true;
     for (int index = 0; index < 20 && added; ++index) added = failing.Add(index, Frame(&pixel, 4, 1, 1, 32), error);

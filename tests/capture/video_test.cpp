@@ -53,7 +53,7 @@ TEST_F(VideoPipe, PictureAndLoopedMusicOfTheSameLength) {
     std::string error;
     FrameRate rate;
     rate.numerator = 30;
-    ASSERT_TRUE(video.Start(ffmpeg, output, music, 33, 25, rate, error)) << error;
+    ASSERT_TRUE(video.Start(ffmpeg, output, music, 33, 25, rate, VideoSettings(), error)) << error;
     std::vector<uint8_t> rgb(33 * 25 * 3);
     for (int frame = 0; frame < 60; ++frame) {
         for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint8_t(frame * 4 + i % 7);
@@ -69,7 +69,7 @@ TEST_F(VideoPipe, FfmpegFailingIsAFailure) {
     VideoEncoder video;
     std::string error;
     FrameRate rate;
-    ASSERT_TRUE(video.Start(ffmpeg, folder.File("missing/folder/show.mp4"), music, 16, 16, rate, error)) << error;
+    ASSERT_TRUE(video.Start(ffmpeg, folder.File("missing/folder/show.mp4"), music, 16, 16, rate, VideoSettings(), error)) << error;
     std::vector<uint8_t> rgb(16 * 16 * 3, 0);
     bool written = true;
     for (int frame = 0; frame < 200 && written; ++frame) written = video.Write(rgb, error);
