@@ -77,6 +77,40 @@ TEST_F(VideoPipe, FfmpegFailingIsAFailure) {
     EXPECT_NE(error.find("ffmpeg"), std::string::npos) << error;
 }
 
+TEST_F(VideoPipe, EveryCodecMakesAFileOfItsKind) {
+    struct Case {
+        const char* codec;
+        const char* pixelFormat;
+        const char* audio;
+        const char* file;
+        const char* probed;  // codec, pixel format, sound codec as ffprobe names them
+    };
+    const Case cases[] = {
+        {"h264", "yuv444p", "mp3", "a.mp4", "h264,yuv444p\nmp3"},
+        {"h265", "yuv420p", "aac", "b.mp4", "hevc,yuv420p\naac"},
+        {"vp9", "yuv420p", "opus", "c.webm", "vp9,yuv420p\nopus"},
+        {"ffv1", "yuv444p", "flac", "d.mkv", "ffv1,yuv444p\nflac"},
+        {"prores", "yuv420p", "aac", "e.mov", "prores,yuv422p10le\naac"},
+    };
+    FrameRate rate;
+    // Odd sides: shared chroma pads them, full chroma keeps them.
+    std::vector<uint8_t> rgb(17 * 17 * 3, 90);
+    for (const Case& c : cases) {
+        VideoSettings settings;
+        std::string error;
+        ASSERT_TRUE(ParseVideoCodec(c.codec, settings, error) && ParsePixelFormat(c.pixelFormat, settings, error) &&
+                    ParseAudioCodec(c.audio, settings, error) && CheckVideoSettings(settings, c.file, 17, 17, error))
+            << error;
+        VideoEncoder video;
+        ASSERT_TRUE(video.Start(ffmpeg, folder.File(c.file), music, 17, 17, rate, settings, error)) << error;
+        for (int frame = 0; frame < 3; ++frame) ASSERT_TRUE(video.Write(rgb, error)) << error;
+        ASSERT_TRUE(video.Finish(error)) << c.codec << ": " << error;
+        const std::string probed =
+            Shell("ffprobe -v error -show_entries stream=codec_name,pix_fmt -of csv=p=0 '" + folder.File(c.file) + "'");
+        EXPECT_EQ(probed.substr(0, probed.find_last_not_of(",\n") + 1), c.probed);
+    }
+}
+
 TEST(VideoProgram, MissingProgramIsNotFound) {
     EXPECT_EQ(FindProgram("no-such-program-heliotropic"), "");
     EXPECT_NE(FindProgram("sh"), "");

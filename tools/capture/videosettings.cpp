@@ -38,6 +38,8 @@ const Container containers[] = {
 };
 
 constexpr unsigned MinAudioKbps = 32, MaxAudioKbps = 512;
+// x265 refuses anything smaller.
+constexpr unsigned MinH265Side = 16;
 
 const Codec& CodecOf(const VideoSettings& settings) {
     for (const Codec& codec : codecs)
@@ -130,7 +132,8 @@ bool ParseAudioBitrate(const std::string& text, VideoSettings& settings, std::st
     return true;
 }
 
-bool CheckVideoSettings(const VideoSettings& settings, const std::string& videoFile, std::string& error) {
+bool CheckVideoSettings(const VideoSettings& settings, const std::string& videoFile, unsigned width, unsigned height,
+                        std::string& error) {
     const Codec& codec = CodecOf(settings);
     if (settings.crf && codec.maxCrf == 0) {
         error = std::string("--crf does not apply to ") + codec.name +
@@ -144,6 +147,10 @@ bool CheckVideoSettings(const VideoSettings& settings, const std::string& videoF
     }
     if (settings.audioKbps && !AudioCodecOf(settings).lossy) {
         error = "--audio-bitrate does not apply to " + settings.audioCodec + ", which is lossless";
+        return false;
+    }
+    if (settings.codec == "h265" && (width < MinH265Side || height < MinH265Side)) {
+        error = "h265 needs a picture of at least " + std::to_string(MinH265Side) + "x" + std::to_string(MinH265Side);
         return false;
     }
     const Container* container = ContainerOf(videoFile);

@@ -26,8 +26,10 @@ bool ParsePixelFormat(const std::string& text, VideoSettings& settings, std::str
 bool ParseAudioCodec(const std::string& text, VideoSettings& settings, std::string& error);
 bool ParseAudioBitrate(const std::string& text, VideoSettings& settings, std::string& error);
 
-// Whether the settings go together and with the container the file's extension names.
-bool CheckVideoSettings(const VideoSettings& settings, const std::string& videoFile, std::string& error);
+// Whether the settings go together, with the container the file's extension names and with
+// the picture's size.
+bool CheckVideoSettings(const VideoSettings& settings, const std::string& videoFile, unsigned width, unsigned height,
+                        std::string& error);
 
 // ffmpeg's output arguments for the picture (padding to the sides the pixel format needs, the
 // encoder and its quality) and for the sound.
