@@ -109,6 +109,7 @@ HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel
         if (offered.width == width && offered.height == height && offered.bitCount == bitsPerPixel &&
             (refreshRate == 0 || refreshRate == offered.refreshRate)) {
             mode = offered;
+            platform::ShowDisplayMode(window, width, height);
             return DD_OK;
         }
     }
