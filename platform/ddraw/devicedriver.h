@@ -48,6 +48,8 @@ SurfaceMemory* SurfaceMemoryOf(IDirectDrawSurface7* surface);
 // takes any other set as a texture as no texture at all.
 bool IsTextureSurface(IDirectDrawSurface7* surface);
 IDirectDrawSurface7* AttachedZBufferOf(IDirectDrawSurface7* surface);
+// The window the surface's DirectDraw object cooperates with (where Flip shows it), or null.
+HWND CooperativeWindowOf(IDirectDrawSurface7* surface);
 void* VertexBufferMemoryOf(IDirect3DVertexBuffer7* vertexBuffer, DWORD* vertexFormat, DWORD* vertexCount);
 // The name a texture surface took when it was created (see DeviceLayerRecord), or null.
 const char* SurfaceNameOf(IDirectDrawSurface7* surface);

@@ -60,6 +60,8 @@ Surface::Surface(DirectDraw* owner, DWORD caps, DWORD width, DWORD height, const
     }
 }
 
+HWND Surface::Window() const { return owner->window; }
+
 Surface::~Surface() {
     if (memory.companion) memory.companion->SurfaceGone();
     delete backBuffer;
@@ -234,6 +236,11 @@ SurfaceMemory* SurfaceMemoryOf(IDirectDrawSurface7* surface) {
 bool IsTextureSurface(IDirectDrawSurface7* surface) {
     ddraw::Surface* ours = ddraw::AsSurface(surface);
     return ours && (ours->caps & DDSCAPS_TEXTURE);
+}
+
+HWND CooperativeWindowOf(IDirectDrawSurface7* surface) {
+    ddraw::Surface* ours = ddraw::AsSurface(surface);
+    return ours ? ours->Window() : nullptr;
 }
 
 IDirectDrawSurface7* AttachedZBufferOf(IDirectDrawSurface7* surface) {

@@ -39,6 +39,8 @@ public:
     DWORD caps;
     Surface* zBuffer = nullptr;  // attached with AddAttachedSurface, one reference held
     std::string name;            // the image file of a texture, empty when unknown
+    // The window the owner cooperates with.
+    HWND Window() const;
 
 private:
     ~Surface() override;

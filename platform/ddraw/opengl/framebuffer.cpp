@@ -7,6 +7,8 @@
 #include "ddraw/opengl/passes.h"
 #include "ddraw/opengl/textures.h"
 
+#include <platform/glpresentation.h>
+
 namespace opengl {
 
 using software::ColourFormat;
@@ -28,7 +30,11 @@ public:
         else
             owner.WriteBackDepth();
     }
-    bool Present(HWND, DWORD) override {
+    bool Present(HWND window, DWORD refreshRate) override {
+        if (&surface == owner.colour && DrawingForDisplay() && MakeDeviceContextCurrent()) {
+            if (owner.PresentLive(window, refreshRate)) return true;
+            StopPresentingLive();
+        }
         WriteBack();
         return false;
     }
@@ -69,6 +75,8 @@ Framebuffer::~Framebuffer() {
         glDeleteFramebuffers(1, &framebuffer);
         glDeleteTextures(1, &picture);
         glDeleteTextures(1, &depthUpload);
+        glDeleteFramebuffers(1, &presentFramebuffer);
+        glDeleteTextures(1, &presentTexture);
         glDeleteRenderbuffers(1, &depthBuffer);
     }
 }
@@ -139,15 +147,48 @@ bool Framebuffer::Attach(SurfaceMemory* newColour, SurfaceMemory* newDepth) {
     return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
-void Framebuffer::Use() {
-    if (colour && colour->changes != colourChanges) UploadColour();
-    if (depth && depth->changes != depthChanges) UploadDepth();
+void Framebuffer::Use(bool colourReplaced, bool depthReplaced) {
+    if (colour && colour->changes != colourChanges) {
+        if (colourReplaced)
+            colourChanges = colour->changes;
+        else
+            UploadColour();
+    }
+    if (depth && depth->changes != depthChanges) {
+        if (depthReplaced)
+            depthChanges = depth->changes;
+        else
+            UploadDepth();
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
 }
 
 void Framebuffer::Changed(bool depthWritten) {
     colourDrawn = colour != nullptr;
     if (depthWritten && depth) depthDrawn = true;
+}
+
+bool Framebuffer::PresentLive(HWND window, DWORD refreshRate) {
+    Use();  // what the CPU put into the surface since is part of the picture
+    if (presentTexture == 0 || presentWidth != width || presentHeight != height) {
+        if (presentTexture == 0) glGenTextures(1, &presentTexture);
+        if (presentFramebuffer == 0) glGenFramebuffers(1, &presentFramebuffer);
+        glBindTexture(GL_TEXTURE_2D, presentTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+        glBindFramebuffer(GL_FRAMEBUFFER, presentFramebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, presentTexture, 0);
+        presentWidth = width;
+        presentHeight = height;
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, presentFramebuffer);
+    glDisable(GL_SCISSOR_TEST);
+    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    GLsync drawn = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    glFlush();
+    return platform::PresentGlTexture(window, presentTexture, drawn, (DWORD)width, (DWORD)height, refreshRate);
 }
 
 void Framebuffer::UploadColour() {

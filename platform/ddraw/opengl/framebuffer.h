@@ -25,10 +25,13 @@ public:
     // what was drawn into them. False when another device already draws into one of them.
     bool Attach(SurfaceMemory* colour, SurfaceMemory* depth);
     // Binds the framebuffer for drawing, with the surfaces' memory uploaded where the CPU
-    // changed it since.
-    void Use();
+    // changed it since, unless what comes next replaces all of that picture or depth anyway.
+    void Use(bool colourReplaced = false, bool depthReplaced = false);
     // A draw or clear changed the picture and, when depthWritten, the depth.
     void Changed(bool depthWritten);
+
+    // Shows the picture in the live display's window; false when it cannot (then nothing was shown).
+    bool PresentLive(HWND window, DWORD refreshRate);
 
     int Width() const { return width; }
     int Height() const { return height; }
@@ -56,6 +59,9 @@ private:
 
     GLuint framebuffer = 0, picture = 0, depthBuffer = 0;
     GLuint depthUpload = 0;  // depths from memory, for DrawDepths
+    // The picture as the display takes it (8 bits a channel), for live presentation.
+    GLuint presentFramebuffer = 0, presentTexture = 0;
+    int presentWidth = 0, presentHeight = 0;
     std::vector<uint32_t> scratch;
 };
 

@@ -3,6 +3,8 @@
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
 
+#include <platform/glpresentation.h>
+
 #include <cstring>
 
 namespace opengl {
@@ -86,7 +88,34 @@ bool MakeHeadlessContextCurrent() {
     return eglMakeCurrent(headless.display, EGL_NO_SURFACE, EGL_NO_SURFACE, headless.context);
 }
 
-bool MakeDeviceContextCurrent() { return MakeHeadlessContextCurrent(); }
+void ReleaseHeadlessContext() {
+    if (headless.context != EGL_NO_CONTEXT && eglGetCurrentContext() == headless.context)
+        eglMakeCurrent(headless.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+}
+
+namespace {
+bool deviceContextChosen = false;
+HWND displayWindow = nullptr;  // null: the headless context
+bool presentingLive = false;
+}  // namespace
+
+void ChooseDeviceContext(HWND window) {
+    if (deviceContextChosen) return;
+    deviceContextChosen = true;
+    ReleaseHeadlessContext();
+    if (window != nullptr && platform::MakeDisplayGlContextCurrent(window)) {
+        displayWindow = window;
+        presentingLive = true;
+    }
+}
+
+bool DrawingForDisplay() { return presentingLive; }
+
+void StopPresentingLive() { presentingLive = false; }
+
+bool MakeDeviceContextCurrent() {
+    return displayWindow ? platform::MakeDisplayGlContextCurrent(displayWindow) : MakeHeadlessContextCurrent();
+}
 
 const std::string& HeadlessContextFailure() { return headless.failure; }
 

@@ -3,6 +3,8 @@
 // the machine's OpenGL is, before any device exists.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 namespace opengl {
@@ -11,6 +13,17 @@ namespace opengl {
 // False, with the reason kept for HeadlessContextFailure, when the machine has no usable OpenGL.
 bool MakeHeadlessContextCurrent();
 const std::string& HeadlessContextFailure();
+
+// Lets go of the headless context on this thread, so another API's context can be made current.
+void ReleaseHeadlessContext();
+
+// Decides, once, where the devices draw: in a context the live display makes for this window,
+// whose frames it shows without reading them back, or else in the headless context.
+void ChooseDeviceContext(HWND window);
+// Whether the devices draw in the live display's context.
+bool DrawingForDisplay();
+// After a failed live presentation: frames go through memory from now on.
+void StopPresentingLive();
 
 // Makes the context the devices draw with current on this thread.
 bool MakeDeviceContextCurrent();

@@ -302,7 +302,11 @@ HRESULT OpenGlDevice::Clear(DWORD rectCount, LPD3DRECT rects, DWORD flags, D3DCO
     if (z > 1.0f) z = 1.0f;
 
     const SurfaceMemory& memory = *SurfaceMemoryOf(target);
-    framebuffer.Use();
+    // A clear of the whole target needs none of the memory's picture (the show starts each frame
+    // so, after a flip changed the memory).
+    const bool everything = rectCount == 0 && viewport.dwX == 0 && viewport.dwY == 0 && viewport.dwWidth >= memory.width &&
+                       viewport.dwHeight >= memory.height;
+    framebuffer.Use(everything && (flags & D3DCLEAR_TARGET), everything && clearDepth);
     // A 16-bit target keeps the cleared colour's high bits, as the software device does.
     const float r = (colour >> 16) & 255, g = (colour >> 8) & 255, b = colour & 255;
     switch (software::ColourFormatOf(memory.format)) {
@@ -510,15 +514,22 @@ void DescribeOpenGlDevice(D3DDEVICEDESC7* description) {
 }
 
 IDirect3DDevice7* CreateOpenGlDevice(IDirect3D7*, IDirectDrawSurface7* renderTarget) {
+    ChooseDeviceContext(CooperativeWindowOf(renderTarget));
     if (!MakeDeviceContextCurrent()) return nullptr;
     return OpenGlDevice::Create(renderTarget);
 }
 
 // Offered first only where OpenGL runs on a GPU: on a CPU renderer the software device is the
-// faster of the two.
+// faster of the two. Asked once; the headless context is let go again, as the devices may draw
+// in the display's.
 DeviceAvailability ProbeOpenGl() {
-    if (!MakeHeadlessContextCurrent()) return DeviceAvailability::Missing;
-    return IsSoftwareRenderer(RendererName()) ? DeviceAvailability::Available : DeviceAvailability::Preferred;
+    static const DeviceAvailability availability = [] {
+        if (!MakeHeadlessContextCurrent()) return DeviceAvailability::Missing;
+        const bool onCpu = IsSoftwareRenderer(RendererName());
+        ReleaseHeadlessContext();
+        return onCpu ? DeviceAvailability::Available : DeviceAvailability::Preferred;
+    }();
+    return availability;
 }
 
 }  // namespace
