@@ -109,8 +109,8 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
         std::string name = option.substr(0, equals);
         const bool takesValue = name == "--fps" || name == "--size" || name == "--bits" || name == "--device" ||
                                 name == "--frames" || name == "--video" || name == "--at" || name == "--at-seconds" ||
-                                name == "--loading" || name == "--trace" || name == "--trace-frames" || name == "--until" ||
-                                name == "--bench";
+                                name == "--loading" || name == "--trace" || name == "--trace-frames" ||
+                                name == "--until" || name == "--bench";
         if (takesValue) {
             if (equals != std::string::npos) {
                 value = option.substr(equals + 1);

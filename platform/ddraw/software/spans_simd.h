@@ -76,7 +76,8 @@ SOFTWARE_PIXEL_INLINE typename S::H ChannelOf(typename S::I lo, typename S::I hi
 
 // Whether a colour plane is 255 at every pixel, where modulating by it changes nothing.
 SOFTWARE_PIXEL_INLINE bool IsFullWhite(const FixedPlane& plane) {
-    return plane.dx == 0 && plane.dy == 0 && ((plane.c + (1 << (ColourFraction - 1))) >> ColourFraction) >= 255;
+    const int64_t value = (plane.c + (1 << (ColourFraction - 1))) >> ColourFraction;
+    return plane.dx == 0 && plane.dy == 0 && value >= 255;
 }
 
 // a * b / 255 rounded to nearest, for a and b in 0..255 (b = 255 gives a).

@@ -24,7 +24,9 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE F FMin(F a, F b) { return _mm_min_ps(a, b); }
     static SOFTWARE_PIXEL_INLINE F FMax(F a, F b) { return _mm_max_ps(a, b); }
     static SOFTWARE_PIXEL_INLINE F FGreater(F a, F b) { return _mm_cmpgt_ps(a, b); }
-    static SOFTWARE_PIXEL_INLINE F FSelect(F mask, F a, F b) { return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b)); }
+    static SOFTWARE_PIXEL_INLINE F FSelect(F mask, F a, F b) {
+        return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+    }
     static SOFTWARE_PIXEL_INLINE F FromInt(I a) { return _mm_cvtepi32_ps(a); }
     static SOFTWARE_PIXEL_INLINE I Truncate(F a) { return _mm_cvttps_epi32(a); }
 
@@ -45,8 +47,12 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE I ShiftLeft(I a, int n) { return _mm_slli_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I Greater(I a, I b) { return _mm_cmpgt_epi32(a, b); }
     static SOFTWARE_PIXEL_INLINE I Equal(I a, I b) { return _mm_cmpeq_epi32(a, b); }
-    static SOFTWARE_PIXEL_INLINE I Select(I mask, I a, I b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
-    static SOFTWARE_PIXEL_INLINE I Load(const int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    static SOFTWARE_PIXEL_INLINE I Select(I mask, I a, I b) {
+        return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+    }
+    static SOFTWARE_PIXEL_INLINE I Load(const int32_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    }
     static SOFTWARE_PIXEL_INLINE void Store(int32_t* p, I a) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a); }
     static SOFTWARE_PIXEL_INLINE void Store(uint32_t* p, I a) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a); }
 
@@ -75,7 +81,9 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE H HMax(H a, H b) { return _mm_max_epi16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HNot(H a) { return _mm_xor_si128(a, _mm_set1_epi32(-1)); }
     static SOFTWARE_PIXEL_INLINE H HSelect(H mask, H a, H b) { return Select(mask, a, b); }
-    static SOFTWARE_PIXEL_INLINE H HLoad(const uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    static SOFTWARE_PIXEL_INLINE H HLoad(const uint16_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    }
     static SOFTWARE_PIXEL_INLINE void HStore(uint16_t* p, H a) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a); }
 
     // The 32-bit word at base + row x pitch + byteColumn for each lane.
