@@ -1,3 +1,9 @@
+#include "fuzzsupport.h"
+
+#include "headlessdevice.h"
+#include "renderdevice.h"
+#include "scene.h"
+#include "vecmath.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
