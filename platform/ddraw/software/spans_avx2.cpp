@@ -41,6 +41,7 @@ struct Avx2 {
     static SOFTWARE_PIXEL_INLINE I Sub(I a, I b) { return _mm256_sub_epi32(a, b); }
     static SOFTWARE_PIXEL_INLINE I And(I a, I b) { return _mm256_and_si256(a, b); }
     static SOFTWARE_PIXEL_INLINE I Or(I a, I b) { return _mm256_or_si256(a, b); }
+    static SOFTWARE_PIXEL_INLINE I Xor(I a, I b) { return _mm256_xor_si256(a, b); }
     static SOFTWARE_PIXEL_INLINE I ShiftRight(I a, int n) { return _mm256_srai_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I ShiftRightLogical(I a, int n) { return _mm256_srli_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I ShiftLeft(I a, int n) { return _mm256_slli_epi32(a, n); }
@@ -110,8 +111,15 @@ struct Avx2 {
         std::memcpy(&word, base + offset, sizeof word);
         return word;
     }
-    // Whether every lane of a 32-bit mask is set.
+    // Whether every lane of a 32-bit mask is set, and whether none is.
     static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm256_movemask_epi8(mask) == -1; }
+    static SOFTWARE_PIXEL_INLINE bool None(I mask) { return _mm256_testz_si256(mask, mask) != 0; }
+    // The first and the last lane.
+    static SOFTWARE_PIXEL_INLINE int32_t First(I a) { return _mm256_cvtsi256_si32(a); }
+    static SOFTWARE_PIXEL_INLINE int32_t Last(I a) { return _mm256_extract_epi32(a, 7); }
+    // The word of table at each lane's index (0..7).
+    static constexpr bool PermutesWords = true;
+    static SOFTWARE_PIXEL_INLINE I PermuteWords(I table, I index) { return _mm256_permutevar8x32_epi32(table, index); }
 
     // A step's mask bytes (non-zero: draw) as 16-bit lanes of all ones or zero.
     static SOFTWARE_PIXEL_INLINE H LoadMask(const uint8_t* bytes) {

@@ -42,6 +42,7 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE I Sub(I a, I b) { return _mm_sub_epi32(a, b); }
     static SOFTWARE_PIXEL_INLINE I And(I a, I b) { return _mm_and_si128(a, b); }
     static SOFTWARE_PIXEL_INLINE I Or(I a, I b) { return _mm_or_si128(a, b); }
+    static SOFTWARE_PIXEL_INLINE I Xor(I a, I b) { return _mm_xor_si128(a, b); }
     static SOFTWARE_PIXEL_INLINE I ShiftRight(I a, int n) { return _mm_srai_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I ShiftRightLogical(I a, int n) { return _mm_srli_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I ShiftLeft(I a, int n) { return _mm_slli_epi32(a, n); }
@@ -94,8 +95,14 @@ struct Sse2 {
         for (int k = 0; k < Width; ++k) std::memcpy(&words[k], base + rows[k] * pitch + columns[k], 4);
         return _mm_load_si128(reinterpret_cast<const __m128i*>(words));
     }
-    // Whether every lane of a 32-bit mask is set.
+    // Whether every lane of a 32-bit mask is set, and whether none is.
     static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
+    static SOFTWARE_PIXEL_INLINE bool None(I mask) { return _mm_movemask_epi8(mask) == 0; }
+    // The first and the last lane.
+    static SOFTWARE_PIXEL_INLINE int32_t First(I a) { return _mm_cvtsi128_si32(a); }
+    static SOFTWARE_PIXEL_INLINE int32_t Last(I a) { return _mm_cvtsi128_si32(_mm_shuffle_epi32(a, 0xFF)); }
+    // SSE2 has no variable permute of words.
+    static constexpr bool PermutesWords = false;
 
     // A step's mask bytes (non-zero: draw) as 16-bit lanes of all ones or zero.
     static SOFTWARE_PIXEL_INLINE H LoadMask(const uint8_t* bytes) {
