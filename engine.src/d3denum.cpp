@@ -9,6 +9,8 @@ namespace {
 
 // The trace lines name this module as it is known on the machines it was built for.
 const char SourcePath[] = "engine.src\\d3denum.cpp";
+// The size of DDCAPS in the 32-bit Windows program the show is.
+constexpr DWORD CapsSize = 380;
 
 // The driver being enumerated: its name, GUID, every display mode (sorted) and capabilities.
 struct DriverRecord {
@@ -109,8 +111,8 @@ BOOL WINAPI EnumerateDriver(GUID* guid, LPSTR driverDescription, LPSTR driverNam
     DriverRecord driver;
     memset(&driver, 0, sizeof driver);
     lstrcpynA(driver.description, driverDescription ? driverDescription : "", 39);
-    driver.halCaps.dwSize = DDCAPS_WIN32_SIZE;
-    driver.helCaps.dwSize = DDCAPS_WIN32_SIZE;
+    driver.halCaps.dwSize = CapsSize;
+    driver.helCaps.dwSize = CapsSize;
     directDraw->GetCaps(&driver.halCaps, &driver.helCaps);
     if (guid) {
         driver.driverGuid = *guid;

@@ -32,7 +32,7 @@ HRESULT CALLBACK FindZBufferFormat(LPDDPIXELFORMAT format, LPVOID context) {
 int CreateFlipChain(RenderDevice& render) {
     DDSURFACEDESC2 description;
     memset(&description, 0, sizeof description);
-    description.dwSize = DDSURFACEDESC2_WIN32_SIZE;
+    description.dwSize = SurfaceDescriptionSize;
     description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
     description.dwBackBufferCount = 1;
@@ -57,7 +57,7 @@ int AttachZBuffer(RenderDevice& render, const GUID& deviceGuid) {
 
     DDSURFACEDESC2 description;
     memset(&description, 0, sizeof description);
-    description.dwSize = DDSURFACEDESC2_WIN32_SIZE;
+    description.dwSize = SurfaceDescriptionSize;
     render.backBuffer->GetSurfaceDesc(&description);
     description.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT;
     description.ddsCaps.dwCaps = render.memoryCaps | DDSCAPS_ZBUFFER;

@@ -3,6 +3,9 @@
 
 #include <d3d.h>
 
+// The size of DDSURFACEDESC2 in the 32-bit Windows program the show is.
+constexpr DWORD SurfaceDescriptionSize = 124;
+
 // A corner of a screen-space quad: position in pixels and depth, colour as 0..255 integers.
 struct ScreenCorner {
     float x, y, z;

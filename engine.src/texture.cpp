@@ -6,6 +6,10 @@
 #include <cstring>
 #include <string>
 
+// The Windows headers already define boolean as libjpeg's Windows build has it (unsigned char).
+#ifdef _WIN32
+#define HAVE_BOOLEAN
+#endif
 #include <jpeglib.h>
 
 #include "datafile.h"
@@ -151,7 +155,7 @@ LPDIRECTDRAWSURFACE7 CreateTexture(LPDIRECT3DDEVICE7 device, DWORD width, DWORD 
 
     DDSURFACEDESC2 description;
     memset(&description, 0, sizeof description);
-    description.dwSize = DDSURFACEDESC2_WIN32_SIZE;
+    description.dwSize = SurfaceDescriptionSize;
     description.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
     description.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
     description.dwWidth = width;
@@ -223,7 +227,7 @@ int UploadImage(LPDIRECTDRAWSURFACE7 texture, Image* image) {
     if (FAILED(texture->GetDDInterface(reinterpret_cast<LPVOID*>(&directDraw))) || !directDraw) return 0;
     DDSURFACEDESC2 description;
     memset(&description, 0, sizeof description);
-    description.dwSize = DDSURFACEDESC2_WIN32_SIZE;
+    description.dwSize = SurfaceDescriptionSize;
     description.ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
     int result = 0;
     LPDIRECTDRAWSURFACE7 staging = nullptr;
@@ -236,7 +240,7 @@ int UploadImage(LPDIRECTDRAWSURFACE7 texture, Image* image) {
         if (SUCCEEDED(directDraw->CreateSurface(&description, &staging, nullptr)) && staging) {
             DDSURFACEDESC2 locked;
             memset(&locked, 0, sizeof locked);
-            locked.dwSize = DDSURFACEDESC2_WIN32_SIZE;
+            locked.dwSize = SurfaceDescriptionSize;
             if (SUCCEEDED(staging->Lock(nullptr, &locked, DDLOCK_WRITEONLY, nullptr))) {
                 const size_t bytesPerPixel = description.ddpfPixelFormat.dwRGBBitCount == 32 ? 4 : 2;
                 const size_t rowBytes = image->width * bytesPerPixel;

@@ -48,9 +48,9 @@ void ComputeKeyTangents(const TrackKey& previous, TrackKey& current, const Track
 }
 
 // The end tangent shared by the first and the last key: span is the whole three-key span, part
-// the span next to the end key, whole and near the value differences over those spans.
-static float EndTangent(float tension, float span, float part, float whole, float near) {
-    const float shape = whole * (0.25f - part / (2.0f * span)) + (near - whole / 2.0f) * 3.0f / 2.0f + whole / 2.0f;
+// the span next to the end key, whole and toMiddle the value differences over those spans.
+static float EndTangent(float tension, float span, float part, float whole, float toMiddle) {
+    const float shape = whole * (0.25f - part / (2.0f * span)) + (toMiddle - whole / 2.0f) * 3.0f / 2.0f + whole / 2.0f;
     return (1.0f - tension) * shape;
 }
 
@@ -59,8 +59,8 @@ void ComputeFirstKeyTangent(TrackKey& k0, const TrackKey& k1, const TrackKey& k2
     const float part = k1.frame - k0.frame;
     for (int k = 0; k < 3; ++k) {
         const float whole = Component(k2.value, k) - Component(k0.value, k);
-        const float near = Component(k1.value, k) - Component(k0.value, k);
-        SetComponent(k0.outTangent, k, EndTangent(k0.tension, span, part, whole, near));
+        const float toMiddle = Component(k1.value, k) - Component(k0.value, k);
+        SetComponent(k0.outTangent, k, EndTangent(k0.tension, span, part, whole, toMiddle));
     }
 }
 
@@ -69,8 +69,8 @@ void ComputeLastKeyTangent(const TrackKey& ka, const TrackKey& kb, TrackKey& kc)
     const float part = kc.frame - kb.frame;
     for (int k = 0; k < 3; ++k) {
         const float whole = Component(kc.value, k) - Component(ka.value, k);
-        const float near = Component(kc.value, k) - Component(kb.value, k);
-        SetComponent(kc.inTangent, k, EndTangent(kc.tension, span, part, whole, near));
+        const float toMiddle = Component(kc.value, k) - Component(kb.value, k);
+        SetComponent(kc.inTangent, k, EndTangent(kc.tension, span, part, whole, toMiddle));
     }
 }
 

@@ -104,20 +104,12 @@ private:
     size_t used = 0;
 };
 
-class TracingDevice final : public IDirect3DDevice7 {
+class TracingDevice final : public ReferenceCounted<IDirect3DDevice7> {
 public:
     explicit TracingDevice(IDirect3DDevice7* inner) : inner(inner) {}
-    TracingDevice(const TracingDevice&) = delete;
-    TracingDevice& operator=(const TracingDevice&) = delete;
 
     HRESULT QueryInterface(REFIID riid, LPVOID* object) override {
         return AnswerQuery<IDirect3DDevice7>(this, riid, IID_IDirect3DDevice7, object);
-    }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override {
-        const ULONG left = --references;
-        if (left == 0) delete this;
-        return left;
     }
 
     HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
@@ -235,10 +227,9 @@ public:
     }
 
 private:
-    ~TracingDevice() { inner->Release(); }
+    ~TracingDevice() override { inner->Release(); }
 
     IDirect3DDevice7* inner;
-    ULONG references = 1;
 };
 
 IDirect3DDevice7* CreateTracingDevice(IDirect3DDevice7* inner) { return new (std::nothrow) TracingDevice(inner); }

@@ -1,5 +1,7 @@
 // The virtual display: no screen and no window system; its desktop has the size its host gives,
-// and presented frames go to the host.
+// and presented frames go to the host. Its one window covers the desktop, or has the size the
+// windowed setting gives it, and the picture is placed in it as on a real screen.
+#include <platform/presentation.h>
 #include <platform/virtualdisplay.h>
 
 namespace {
@@ -7,6 +9,7 @@ namespace {
 DWORD width = 0;
 DWORD height = 0;
 platform::PresentCallback onPresent;
+platform::VirtualWindowView view;
 
 constexpr DWORD RefreshRate = 60;
 
@@ -19,9 +22,21 @@ void NoModesOfItsOwn(std::vector<platform::DisplayMode>&) {}
 bool AcceptWindow(HWND) { return true; }
 void NoShowing(HWND, bool) {}
 void NoClosing(HWND) {}
-void NoFullScreen(HWND, bool) {}
+
+void CoverDesktop(HWND, bool fullScreen) {
+    if (!fullScreen) return;
+    view.width = static_cast<int>(width);
+    view.height = static_cast<int>(height);
+}
+
+void SizeWindow(HWND, int windowWidth, int windowHeight) {
+    view.width = windowWidth;
+    view.height = windowHeight;
+}
 
 void Present(HWND, const platform::FrameImage& frame, DWORD) {
+    view.picture = platform::PlacePicture(platform::CurrentLiveSettings().scaling, view.width, view.height,
+                                          static_cast<int>(frame.width), static_cast<int>(frame.height));
     if (onPresent) onPresent(frame);
 }
 
@@ -30,15 +45,20 @@ void Present(HWND, const platform::FrameImage& frame, DWORD) {
 namespace platform {
 
 const DisplayRecord virtualDisplay = {
-    "virtual", NeverByDefault, AlwaysOpen, Desktop, NoModesOfItsOwn, AcceptWindow, NoShowing, NoClosing,
-    NoFullScreen, Present,
+    "virtual", NeverByDefault, AlwaysOpen, Desktop,  NoModesOfItsOwn, AcceptWindow, NoShowing, NoClosing,
+    CoverDesktop, SizeWindow, Present,
 };
 
 void UseVirtualDisplay(DWORD newWidth, DWORD newHeight, PresentCallback newOnPresent) {
     width = newWidth;
     height = newHeight;
     onPresent = std::move(newOnPresent);
+    view = VirtualWindowView{static_cast<int>(newWidth), static_cast<int>(newHeight), PictureRect{0, 0, 0, 0}};
     SelectDisplay(virtualDisplay.name);
 }
+
+VirtualWindowView VirtualWindow() { return view; }
+
+void ResizeVirtualWindow(int windowWidth, int windowHeight) { SizeWindow(nullptr, windowWidth, windowHeight); }
 
 }  // namespace platform

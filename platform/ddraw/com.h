@@ -1,4 +1,4 @@
-// Small helpers shared by the DirectDraw core's COM objects.
+// What every COM object of the platform shares: its reference count and its answer to queries.
 #pragma once
 
 #include <windows.h>
@@ -19,5 +19,29 @@ HRESULT AnswerQuery(Interface* self, REFIID riid, const GUID& own, LPVOID* objec
     *object = nullptr;
     return E_NOINTERFACE;
 }
+
+// AddRef and Release as COM defines them, for an object made with new and one reference. The
+// object goes when its last reference does, unless it says otherwise.
+template <typename Interface>
+class ReferenceCounted : public Interface {
+public:
+    ULONG AddRef() final { return ++references; }
+    ULONG Release() final {
+        if (references == 0) return 0;  // a back buffer its flip chain still owns
+        const ULONG left = --references;
+        if (left == 0) LastReferenceReleased();
+        return left;
+    }
+
+protected:
+    ReferenceCounted() = default;
+    virtual ~ReferenceCounted() = default;
+    ReferenceCounted(const ReferenceCounted&) = delete;
+    ReferenceCounted& operator=(const ReferenceCounted&) = delete;
+    virtual void LastReferenceReleased() { delete this; }
+
+private:
+    ULONG references = 1;
+};
 
 }  // namespace ddraw

@@ -6,6 +6,8 @@
 #include "surface.h"
 #include "vertexbuffer.h"
 
+#include <platform/livesettings.h>
+
 #include <new>
 #include <string>
 
@@ -44,23 +46,21 @@ HRESULT Direct3D::QueryInterface(REFIID riid, LPVOID* object) {
     return AnswerQuery<IDirect3D7>(this, riid, IID_IDirect3D7, object);
 }
 
-ULONG Direct3D::AddRef() { return ++references; }
-
-ULONG Direct3D::Release() {
-    const ULONG left = --references;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT Direct3D::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, LPVOID context) {
     if (callback == nullptr) return DDERR_INVALIDPARAMS;
-    for (const DeviceDriverRecord* const* record = driverTable; *record != nullptr; ++record) {
-        D3DDEVICEDESC7 description = {};
-        (*record)->describe(&description);
-        description.deviceGUID = *(*record)->guid;
-        // The callback receives writable strings, as on Windows; it may not keep them.
-        std::string text = (*record)->description, name = (*record)->name;
-        if (callback(text.data(), name.data(), &description, context) == D3DENUMRET_CANCEL) break;
+    // The kind of device the live settings name comes first, so the setup dialog, which selects
+    // the first device, starts on it; the table's order holds within each kind.
+    const bool hardwareFirst = platform::CurrentLiveSettings().firstDevice == platform::DeviceKind::Hardware;
+    for (const bool hardwarePass : {hardwareFirst, !hardwareFirst}) {
+        for (const DeviceDriverRecord* const* record = driverTable; *record != nullptr; ++record) {
+            D3DDEVICEDESC7 description = {};
+            (*record)->describe(&description);
+            if (((description.dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) != 0) != hardwarePass) continue;
+            description.deviceGUID = *(*record)->guid;
+            // The callback receives writable strings, as on Windows; it may not keep them.
+            std::string text = (*record)->description, name = (*record)->name;
+            if (callback(text.data(), name.data(), &description, context) == D3DENUMRET_CANCEL) return D3D_OK;
+        }
     }
     return D3D_OK;
 }

@@ -2,6 +2,7 @@
 // formats, device creation and vertex buffers.
 #pragma once
 
+#include "com.h"
 #include "devicedriver.h"
 
 namespace ddraw {
@@ -11,15 +12,11 @@ class DirectDraw;
 // The table's record for a device GUID, or null.
 const DeviceDriverRecord* FindDeviceRecord(const GUID& deviceGuid);
 
-class Direct3D final : public IDirect3D7 {
+class Direct3D final : public ReferenceCounted<IDirect3D7> {
 public:
     explicit Direct3D(DirectDraw* owner);
-    Direct3D(const Direct3D&) = delete;
-    Direct3D& operator=(const Direct3D&) = delete;
 
     HRESULT QueryInterface(REFIID riid, LPVOID* object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, LPVOID context) override;
     HRESULT CreateDevice(REFCLSID deviceGuid, LPDIRECTDRAWSURFACE7 renderTarget, LPDIRECT3DDEVICE7* device) override;
@@ -28,10 +25,9 @@ public:
     HRESULT EnumZBufferFormats(REFCLSID deviceGuid, LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) override;
 
 private:
-    ~Direct3D();
+    ~Direct3D() override;
 
     DirectDraw* owner;
-    ULONG references = 1;
 };
 
 }  // namespace ddraw

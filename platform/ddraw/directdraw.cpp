@@ -14,6 +14,9 @@
 namespace ddraw {
 
 namespace {
+// The size of DDCAPS in a 32-bit Windows program, as the show fills it in.
+constexpr DWORD Win32CapsSize = 380;
+
 bool Matches(const DDSURFACEDESC2* filter, const Mode& mode) {
     if (filter == nullptr) return true;
     if ((filter->dwFlags & DDSD_WIDTH) && filter->dwWidth != mode.width) return false;
@@ -47,19 +50,11 @@ HRESULT DirectDraw::QueryInterface(REFIID riid, LPVOID* object) {
     return AnswerQuery<IDirectDraw7>(this, riid, IID_IDirectDraw7, object);
 }
 
-ULONG DirectDraw::AddRef() { return ++references; }
-
-ULONG DirectDraw::Release() {
-    const ULONG left = --references;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT DirectDraw::GetCaps(LPDDCAPS driverCaps, LPDDCAPS emulationCaps) {
     if (driverCaps == nullptr && emulationCaps == nullptr) return DDERR_INVALIDPARAMS;
     for (DDCAPS* caps : {driverCaps, emulationCaps}) {
         if (caps == nullptr) continue;
-        if (caps->dwSize != DDCAPS_WIN32_SIZE && caps->dwSize != sizeof(DDCAPS)) return DDERR_INVALIDPARAMS;
+        if (caps->dwSize != Win32CapsSize && caps->dwSize != sizeof(DDCAPS)) return DDERR_INVALIDPARAMS;
     }
     // Nothing is accelerated: the driver has no hardware capabilities to report.
     for (DDCAPS* caps : {driverCaps, emulationCaps}) {
@@ -114,6 +109,7 @@ HRESULT DirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel
         if (offered.width == width && offered.height == height && offered.bitCount == bitsPerPixel &&
             (refreshRate == 0 || refreshRate == offered.refreshRate)) {
             mode = offered;
+            platform::ShowDisplayMode(window, width, height);
             return DD_OK;
         }
     }

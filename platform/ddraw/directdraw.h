@@ -1,6 +1,7 @@
 // The DirectDraw object of the one display driver: display modes, cooperation, surfaces.
 #pragma once
 
+#include "com.h"
 #include "devicedriver.h"
 
 #include <vector>
@@ -14,15 +15,11 @@ struct Mode {
     DWORD refreshRate;
 };
 
-class DirectDraw final : public IDirectDraw7 {
+class DirectDraw final : public ReferenceCounted<IDirectDraw7> {
 public:
     DirectDraw();
-    DirectDraw(const DirectDraw&) = delete;
-    DirectDraw& operator=(const DirectDraw&) = delete;
 
     HRESULT QueryInterface(REFIID riid, LPVOID* object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT GetCaps(LPDDCAPS driverCaps, LPDDCAPS emulationCaps) override;
     HRESULT EnumDisplayModes(DWORD flags, LPDDSURFACEDESC2 filter, LPVOID context,
@@ -37,10 +34,9 @@ public:
     Mode mode = {};  // the mode set with SetDisplayMode; width 0 before
 
 private:
-    ~DirectDraw();
+    ~DirectDraw() override;
     HRESULT CreateFlipChain(const DDSURFACEDESC2& description, LPDIRECTDRAWSURFACE7* surface);
 
-    ULONG references = 1;
     std::vector<Mode> modes;
 };
 

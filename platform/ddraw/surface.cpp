@@ -72,13 +72,8 @@ HRESULT Surface::QueryInterface(REFIID riid, LPVOID* object) {
     return AnswerQuery<IDirectDrawSurface7>(this, riid, IID_IDirectDrawSurface7, object);
 }
 
-ULONG Surface::AddRef() { return ++references; }
-
-ULONG Surface::Release() {
-    if (references == 0) return 0;
-    const ULONG left = --references;
-    if (left == 0 && front == nullptr) delete this;
-    return left;
+void Surface::LastReferenceReleased() {
+    if (front == nullptr) delete this;
 }
 
 void Surface::AttachBackBuffer(Surface* back) {

@@ -2,6 +2,7 @@
 // off-screen surfaces, all in system memory.
 #pragma once
 
+#include "com.h"
 #include "devicedriver.h"
 
 #include <cstdint>
@@ -12,16 +13,12 @@ namespace ddraw {
 
 class DirectDraw;
 
-class Surface final : public IDirectDrawSurface7 {
+class Surface final : public ReferenceCounted<IDirectDrawSurface7> {
 public:
     // A surface of the given caps and format; its owner is kept alive while it lives.
     Surface(DirectDraw* owner, DWORD caps, DWORD width, DWORD height, const DDPIXELFORMAT& format);
-    Surface(const Surface&) = delete;
-    Surface& operator=(const Surface&) = delete;
 
     HRESULT QueryInterface(REFIID riid, LPVOID* object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT GetAttachedSurface(LPDDSCAPS2 caps, LPDIRECTDRAWSURFACE7* surface) override;
     HRESULT AddAttachedSurface(LPDIRECTDRAWSURFACE7 surface) override;
@@ -44,10 +41,11 @@ public:
     std::string name;            // the image file of a texture, empty when unknown
 
 private:
-    ~Surface();
+    ~Surface() override;
+    // A back buffer stays until its front goes.
+    void LastReferenceReleased() override;
 
     DirectDraw* owner;
-    ULONG references = 1;
     std::vector<uint8_t> storage;
     Surface* backBuffer = nullptr;  // owned by the front of a flip chain
     Surface* front = nullptr;       // set on a back buffer while its chain lives
@@ -57,9 +55,12 @@ private:
 // Our surface behind an interface pointer, or null for one the core did not make.
 Surface* AsSurface(IDirectDrawSurface7* surface);
 
+// The size of DDSURFACEDESC2 in a 32-bit Windows program, as the show fills it in.
+constexpr DWORD Win32SurfaceDescriptionSize = 124;
+
 // Accepts the Windows 32-bit record size as well as this build's own.
 inline bool ValidDescriptionSize(DWORD size) {
-    return size == DDSURFACEDESC2_WIN32_SIZE || size == sizeof(DDSURFACEDESC2);
+    return size == Win32SurfaceDescriptionSize || size == sizeof(DDSURFACEDESC2);
 }
 
 }  // namespace ddraw

@@ -25,14 +25,6 @@ HRESULT VertexBuffer::QueryInterface(REFIID riid, LPVOID* object) {
     return AnswerQuery<IDirect3DVertexBuffer7>(this, riid, IID_IDirect3DVertexBuffer7, object);
 }
 
-ULONG VertexBuffer::AddRef() { return ++references; }
-
-ULONG VertexBuffer::Release() {
-    const ULONG left = --references;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT VertexBuffer::Lock(DWORD flags, LPVOID* data, LPDWORD size) {
     if (data == nullptr) return DDERR_INVALIDPARAMS;
     if (locked) return D3DERR_VERTEXBUFFERLOCKED;

@@ -1,6 +1,7 @@
 // Vertex buffers in system memory.
 #pragma once
 
+#include "com.h"
 #include "devicedriver.h"
 
 #include <cstdint>
@@ -11,15 +12,11 @@ namespace ddraw {
 // Bytes per vertex of a flexible vertex format, 0 when the format is not one the core knows.
 DWORD VertexSize(DWORD vertexFormat);
 
-class VertexBuffer final : public IDirect3DVertexBuffer7 {
+class VertexBuffer final : public ReferenceCounted<IDirect3DVertexBuffer7> {
 public:
     VertexBuffer(DWORD vertexFormat, DWORD vertexCount);  // throws std::bad_alloc
-    VertexBuffer(const VertexBuffer&) = delete;
-    VertexBuffer& operator=(const VertexBuffer&) = delete;
 
     HRESULT QueryInterface(REFIID riid, LPVOID* object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT Lock(DWORD flags, LPVOID* data, LPDWORD size) override;
     HRESULT Unlock() override;
@@ -29,9 +26,8 @@ public:
     std::vector<uint8_t> storage;
 
 private:
-    ~VertexBuffer() = default;
+    ~VertexBuffer() override = default;
 
-    ULONG references = 1;
     bool locked = false;
 };
 

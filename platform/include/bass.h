@@ -2,7 +2,7 @@
 // MP3 streams decoded to 16-bit stereo, positions in bytes of decoded audio.
 #pragma once
 
-#include "windows.h"
+#include <windows.h>
 
 typedef DWORD HSTREAM;
 typedef DWORD HSYNC;

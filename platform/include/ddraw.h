@@ -175,11 +175,6 @@ typedef struct _DDSURFACEDESC2 {
     DWORD dwTextureStage;
 } DDSURFACEDESC2, *LPDDSURFACEDESC2;
 
-// The show fills dwSize with the 32-bit Windows sizes (124 and 380); the platform accepts those
-// as well as this build's own sizeof.
-#define DDSURFACEDESC2_WIN32_SIZE 124
-#define DDCAPS_WIN32_SIZE 380
-
 typedef struct _DDCAPS_DX7 {
     DWORD dwSize;
     DWORD dwCaps;

@@ -4,6 +4,7 @@
 
 #include <platform/backendtable.h>
 #include <platform/display.h>
+#include <platform/presentation.h>
 
 #include <algorithm>
 
@@ -74,11 +75,20 @@ std::vector<DisplayMode> ReportedModes() {
 }
 
 void EnterFullScreen(HWND window) {
-    if (LiveWindow(window) != nullptr) CurrentDisplay().setFullScreen(window, true);
+    if (LiveWindow(window) != nullptr && !CurrentLiveSettings().windowed) CurrentDisplay().setFullScreen(window, true);
 }
 
 void LeaveFullScreen(HWND window) {
     if (LiveWindow(window) != nullptr) CurrentDisplay().setFullScreen(window, false);
+}
+
+void ShowDisplayMode(HWND window, DWORD width, DWORD height) {
+    if (LiveWindow(window) == nullptr || !CurrentLiveSettings().windowed) return;
+    const DisplayMode desktop = DesktopMode();
+    int windowWidth = 0, windowHeight = 0;
+    WindowSizeForMode(static_cast<int>(width), static_cast<int>(height), static_cast<int>(desktop.width),
+                      static_cast<int>(desktop.height), &windowWidth, &windowHeight);
+    CurrentDisplay().setWindowed(window, windowWidth, windowHeight);
 }
 
 void PresentFrame(HWND window, const FrameImage& frame, DWORD refreshRate) {

@@ -81,6 +81,11 @@ void PostKey(const SDL_KeyboardEvent& event) {
     const WPARAM key = VirtualKey(event.keysym);
     if (window == nullptr || key == 0) return;
     const bool down = event.type == SDL_KEYDOWN;
+    // The frame-rate overlay's key belongs to the platform; the show never sees it.
+    if (key == VK_F3) {
+        if (down && !event.repeat) platform::ToggleOverlay();
+        return;
+    }
     // Keys pressed with Alt held are system keys, as on Windows (Alt+F4 closes the window).
     const bool alt = (event.keysym.mod & KMOD_ALT) != 0 || key == VK_MENU;
     const UINT message = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);

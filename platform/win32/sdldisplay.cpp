@@ -1,8 +1,9 @@
-// The SDL display: windows on a real screen, full screen at the desktop's own mode, frames
-// scaled into them.
+// The SDL display: windows on a real screen, full screen at the desktop's own mode or windowed,
+// frames scaled into them, the frame-rate overlay over them.
 #include "window.h"
 
 #include <platform/display.h>
+#include <platform/overlayfont.h>
 
 #include <algorithm>
 #include <chrono>
@@ -15,7 +16,14 @@ namespace {
 enum class DisplayState { Untried, Open, Missing };
 DisplayState displayState = DisplayState::Untried;
 
-constexpr DWORD FallbackRefreshRate = 60;
+// The overlay's lettering, drawn once when the first renderer is made; why not, when it cannot be.
+platform::OverlayFont overlayFont;
+std::string overlayFontProblem;
+bool overlayFontTried = false;
+bool overlayFontProblemSaid = false;
+
+// Most characters an overlay line shows.
+constexpr int OverlayCapacity = 64;
 
 platform::DisplayMode SdlDesktopMode();
 
@@ -25,10 +33,33 @@ Uint64 NowNs() {
                                    .count());
 }
 
+// The overlay font as a white texture whose alpha is the coverage.
+void MakeOverlayTexture(HWND window) {
+    if (!overlayFontTried) {
+        overlayFontTried = true;
+        // Sized by the desktop, which the window never outgrows: readable on any screen, and the
+        // line still fits a window of the smallest mode.
+        const int pixelHeight = std::max(12, std::min(40, static_cast<int>(SdlDesktopMode().height) / 54));
+        if (!platform::LoadOverlayFont(pixelHeight, overlayFont, overlayFontProblem)) return;
+    }
+    if (overlayFont.coverage.empty()) return;
+    window->overlayTexture = SDL_CreateTexture(window->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC,
+                                               overlayFont.atlasWidth, overlayFont.atlasHeight);
+    if (window->overlayTexture == nullptr) {
+        overlayFontProblem = SDL_GetError();
+        return;
+    }
+    std::vector<Uint32> pixels(overlayFont.coverage.size());
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = (Uint32{overlayFont.coverage[i]} << 24) | 0xFFFFFFu;
+    SDL_UpdateTexture(window->overlayTexture, nullptr, pixels.data(), overlayFont.atlasWidth * 4);
+    SDL_SetTextureBlendMode(window->overlayTexture, SDL_BLENDMODE_BLEND);
+}
+
 bool MakeRenderer(HWND window) {
     if (window->renderer != nullptr) return true;
-    window->renderer = SDL_CreateRenderer(window->sdlWindow, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (window->renderer == nullptr) window->renderer = SDL_CreateRenderer(window->sdlWindow, -1, 0);
+    const bool vsync = platform::CurrentLiveSettings().vsync;
+    window->renderer = SDL_CreateRenderer(window->sdlWindow, -1, vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+    if (window->renderer == nullptr && vsync) window->renderer = SDL_CreateRenderer(window->sdlWindow, -1, 0);
     if (window->renderer == nullptr) {
         fprintf(stderr, "Cannot draw into the window: %s\n", SDL_GetError());
         return false;
@@ -36,24 +67,40 @@ bool MakeRenderer(HWND window) {
     // SDL imitates vertical sync with its own timer where the display has none; only an
     // OpenGL swap interval is the real thing, otherwise the frames are paced here instead.
     SDL_RendererInfo info;
-    window->realVsync = SDL_GetRendererInfo(window->renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) &&
-                        SDL_strncmp(info.name, "opengl", 6) == 0 && SDL_GL_GetSwapInterval() != 0;
+    window->realVsync = vsync && SDL_GetRendererInfo(window->renderer, &info) == 0 &&
+                        (info.flags & SDL_RENDERER_PRESENTVSYNC) && SDL_strncmp(info.name, "opengl", 6) == 0 &&
+                        SDL_GL_GetSwapInterval() != 0;
     if (!window->realVsync) SDL_RenderSetVSync(window->renderer, 0);
-    window->nextPresentNs = 0;
+    window->pacer = platform::FramePacer{};
+    MakeOverlayTexture(window);
     return true;
 }
 
-void PaceTo(HWND window, DWORD refreshRate) {
-    if (refreshRate == 0) refreshRate = SdlDesktopMode().refreshRate;
-    if (refreshRate == 0) refreshRate = FallbackRefreshRate;
-    const Uint64 period = 1000000000ull / refreshRate;
-    const Uint64 now = NowNs();
-    if (window->nextPresentNs == 0 || now > window->nextPresentNs + period) {
-        window->nextPresentNs = now;  // first frame, or late by more than a refresh: start the beat anew
-    } else if (now < window->nextPresentNs) {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(window->nextPresentNs - now));
+// The frame-rate overlay in the window's top left corner, on a dark band so it reads over any
+// picture; it is drawn into the window only, never into the show's frame.
+void DrawOverlay(HWND window) {
+    if (window->overlayTexture == nullptr) {
+        if (!overlayFontProblemSaid) {
+            fprintf(stderr, "The frame-rate overlay cannot be shown: %s\n", overlayFontProblem.c_str());
+            overlayFontProblemSaid = true;
+        }
+        return;
     }
-    window->nextPresentNs += period;
+    platform::GlyphCell cells[OverlayCapacity];
+    const int margin = overlayFont.cellHeight / 2;
+    const int count = platform::LayOutOverlayText(overlayFont, window->meter.text, 2 * margin, margin, cells, OverlayCapacity);
+    const SDL_Rect band{margin, margin / 2,
+                        static_cast<int>(SDL_strlen(window->meter.text)) * overlayFont.cellWidth + 2 * margin,
+                        overlayFont.cellHeight + margin};
+    SDL_SetRenderDrawBlendMode(window->renderer, SDL_BLENDMODE_BLEND);
+    SDL_SetRenderDrawColor(window->renderer, 0, 0, 0, 160);
+    SDL_RenderFillRect(window->renderer, &band);
+    SDL_SetRenderDrawBlendMode(window->renderer, SDL_BLENDMODE_NONE);
+    for (int i = 0; i < count; ++i) {
+        const SDL_Rect from{cells[i].sourceX, cells[i].sourceY, overlayFont.cellWidth, overlayFont.cellHeight};
+        const SDL_Rect to{cells[i].x, cells[i].y, overlayFont.cellWidth, overlayFont.cellHeight};
+        SDL_RenderCopy(window->renderer, window->overlayTexture, &from, &to);
+    }
 }
 
 void PaintBlack(HWND window) {
@@ -68,7 +115,6 @@ bool OpenSdl() {
         const char* reason = nullptr;
         // A full-screen show must not minimise itself when a message box takes the focus.
         SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
         if (!platform::DisplayServerNamed()) reason = "DISPLAY is not set";
         else if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) reason = SDL_GetError();
         displayState = reason == nullptr ? DisplayState::Open : DisplayState::Missing;
@@ -113,6 +159,19 @@ void SetSdlFullScreen(HWND window, bool fullScreen) {
     window->fullScreen = fullScreen;
 }
 
+void SetSdlWindowed(HWND window, int width, int height) {
+    if (window->sdlWindow == nullptr) return;
+    if (window->fullScreen) {
+        SDL_SetWindowFullscreen(window->sdlWindow, 0);
+        window->fullScreen = false;
+    }
+    SDL_SetWindowBordered(window->sdlWindow, SDL_TRUE);
+    SDL_SetWindowResizable(window->sdlWindow, SDL_TRUE);
+    SDL_SetWindowAlwaysOnTop(window->sdlWindow, SDL_FALSE);
+    SDL_SetWindowSize(window->sdlWindow, width, height);
+    SDL_SetWindowPosition(window->sdlWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
 void PresentOnSdl(HWND window, const platform::FrameImage& frame, DWORD refreshRate) {
     if (platform::LiveWindow(window) == nullptr || window->sdlWindow == nullptr || frame.pixels == nullptr ||
         frame.width == 0 || frame.height == 0)
@@ -123,6 +182,7 @@ void PresentOnSdl(HWND window, const platform::FrameImage& frame, DWORD refreshR
     else return;
     if (!MakeRenderer(window)) return;
 
+    const platform::LiveSettings& settings = platform::CurrentLiveSettings();
     const int width = static_cast<int>(frame.width);
     const int height = static_cast<int>(frame.height);
     if (window->texture == nullptr || window->textureWidth != width || window->textureHeight != height ||
@@ -130,28 +190,30 @@ void PresentOnSdl(HWND window, const platform::FrameImage& frame, DWORD refreshR
         if (window->texture != nullptr) SDL_DestroyTexture(window->texture);
         window->texture = SDL_CreateTexture(window->renderer, format, SDL_TEXTUREACCESS_STREAMING, width, height);
         if (window->texture == nullptr) return;
+        SDL_SetTextureScaleMode(window->texture,
+                                settings.scaling == platform::ScalingFilter::Linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
         window->textureWidth = width;
         window->textureHeight = height;
         window->textureFormat = format;
     }
     SDL_UpdateTexture(window->texture, nullptr, frame.pixels, frame.pitch);
 
-    // Scaled to the window with the picture's aspect ratio kept; the rest stays black.
     int outWidth = 0, outHeight = 0;
     SDL_GetRendererOutputSize(window->renderer, &outWidth, &outHeight);
-    SDL_Rect target{0, 0, outWidth, outHeight};
-    if (static_cast<Sint64>(outWidth) * height > static_cast<Sint64>(outHeight) * width) {
-        target.w = static_cast<int>(static_cast<Sint64>(outHeight) * width / height);
-        target.x = (outWidth - target.w) / 2;
-    } else {
-        target.h = static_cast<int>(static_cast<Sint64>(outWidth) * height / width);
-        target.y = (outHeight - target.h) / 2;
-    }
+    const platform::PictureRect placed = platform::PlacePicture(settings.scaling, outWidth, outHeight, width, height);
+    const SDL_Rect target{placed.x, placed.y, placed.width, placed.height};
     SDL_SetRenderDrawColor(window->renderer, 0, 0, 0, 255);
     SDL_RenderClear(window->renderer);
     SDL_RenderCopy(window->renderer, window->texture, nullptr, &target);
-    if (!window->realVsync) PaceTo(window, refreshRate);
+    const bool overlay = platform::OverlayShown();
+    if (overlay) DrawOverlay(window);
+
+    if (refreshRate == 0) refreshRate = SdlDesktopMode().refreshRate;
+    const Uint64 wait = window->pacer.WaitBeforeShowing(NowNs(), platform::FramePeriodNs(settings, refreshRate, window->realVsync));
+    if (wait != 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
     SDL_RenderPresent(window->renderer);
+    if (overlay) window->meter.Count(NowNs());
+    else window->meter.Restart();
 }
 
 bool OpenSdlWindow(HWND window) {
@@ -178,9 +240,11 @@ void ShowSdlWindow(HWND window, bool show) {
 }
 
 void CloseSdlWindow(HWND window) {
+    if (window->overlayTexture != nullptr) SDL_DestroyTexture(window->overlayTexture);
     if (window->texture != nullptr) SDL_DestroyTexture(window->texture);
     if (window->renderer != nullptr) SDL_DestroyRenderer(window->renderer);
     if (window->sdlWindow != nullptr) SDL_DestroyWindow(window->sdlWindow);
+    window->overlayTexture = nullptr;
     window->texture = nullptr;
     window->renderer = nullptr;
     window->sdlWindow = nullptr;
@@ -200,8 +264,8 @@ bool DisplayServerNamed() {
 }
 
 const DisplayRecord sdlDisplay = {
-    "SDL",         DisplayServerNamed, OpenSdl,          SdlDesktopMode, SdlModes, OpenSdlWindow,
-    ShowSdlWindow, CloseSdlWindow,     SetSdlFullScreen, PresentOnSdl,
+    "SDL",         DisplayServerNamed, OpenSdl,          SdlDesktopMode, SdlModes,     OpenSdlWindow,
+    ShowSdlWindow, CloseSdlWindow,     SetSdlFullScreen, SetSdlWindowed, PresentOnSdl,
 };
 
 void ShowPointer(bool show) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <platform/presentation.h>
+
 #include <SDL.h>
 
 #include <string>
@@ -29,7 +31,9 @@ struct HWND__ {
     int textureHeight;
     Uint32 textureFormat;
     bool realVsync;             // the renderer waits for the display's refresh itself
-    Uint64 nextPresentNs;       // pacing deadline when it does not
+    platform::FramePacer pacer;  // for refreshes the renderer does not wait for, and the frame-rate cap
+    SDL_Texture* overlayTexture;  // the overlay font's bitmap, made with the renderer
+    platform::FrameRateMeter meter;
 };
 
 namespace platform {

@@ -1,6 +1,7 @@
 // The audio library called the way the show calls it: on the silent output this machine falls
 // back to, and on the virtual clock.
 #include <bass.h>
+#include <platform/audiooutput.h>
 #include <platform/musicclock.h>
 
 #include "audio/mixer.h"
@@ -145,6 +146,23 @@ TEST_F(AudioLibrary, MusicWithoutLoopStopsAtItsEnd) {
     Sleep(400);
     EXPECT_EQ(BASS_ChannelGetPosition(stream), length) << "the exact decoded length";
     EXPECT_EQ(endSyncs.load(), 1);
+}
+
+TEST_F(AudioLibrary, APickedOutputIsTheOneOpenedAndItsFailureFailsInit) {
+    EXPECT_FALSE(platform::SelectAudioOutput("no such output"));
+    static const platform::AudioOutputRecord failing = {
+        "failing", [] { return true; },
+        [](long, std::string& error) {
+            error = "the device is gone";
+            return false;
+        },
+        [](DWORD) { return DWORD(0); }, [] {}};
+    platform::UseAudioOutput(&failing);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(BASS_Init(SilentDevice, 44100, 0, nullptr), 0) << "the picked output, whatever the device";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "audio: the device is gone\n");
+    platform::UseAudioOutput(nullptr);
+    EXPECT_EQ(BASS_Init(SilentDevice, 44100, 0, nullptr), 1);
 }
 
 TEST_F(AudioLibrary, VirtualClockReportsTheHostsPositionOnceStarted) {

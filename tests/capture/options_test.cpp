@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -106,6 +108,70 @@ TEST(CaptureOptions, BadInputIsRefusedWithTheOptionNamed) {
     CaptureOptions largest;
     std::string error;
     EXPECT_TRUE(Parse({"--size", "4096x4096", "--at", "43000000"}, largest, error)) << error;
+}
+
+TEST(CaptureOptions, VideoJobsAndSupersampleValuesDefaultsAndMistakes) {
+    CaptureOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--video", "show.mkv", "--codec", "vp9", "--crf=40", "--pixel-format", "yuv444p", "--audio-codec",
+                       "opus", "--audio-bitrate", "96k", "--supersample", "3", "--size", "320x200", "--jobs", "5"},
+                      options, error))
+        << error;
+    EXPECT_EQ(options.video.codec, "vp9");
+    EXPECT_EQ(options.video.Crf(), 40u);
+    EXPECT_EQ(options.video.pixelFormat, "yuv444p");
+    EXPECT_EQ(options.video.audioCodec, "opus");
+    EXPECT_EQ(options.video.AudioKbps(), 96u);
+    EXPECT_EQ(options.RenderWidth(), 960u);
+    EXPECT_EQ(options.RenderHeight(), 600u);
+    EXPECT_EQ(options.jobs, 5u);
+
+    // Video-site defaults; one job a core for a capture of every frame, one for anything else.
+    CaptureOptions defaults;
+    ASSERT_TRUE(Parse({"--video", "show.mp4"}, defaults, error)) << error;
+    EXPECT_EQ(defaults.video.codec, "h264");
+    EXPECT_EQ(defaults.video.Crf(), 18u);
+    EXPECT_EQ(defaults.video.pixelFormat, "yuv420p");
+    EXPECT_EQ(defaults.video.audioCodec, "aac");
+    EXPECT_EQ(defaults.video.AudioKbps(), 192u);
+    EXPECT_EQ(defaults.supersample, 1u);
+    EXPECT_EQ(defaults.jobs, std::clamp(std::thread::hardware_concurrency(), 1u, MaxJobs));
+    CaptureOptions traced;
+    ASSERT_TRUE(Parse({"--frames", "out", "--trace", "t.jsonl"}, traced, error)) << error;
+    EXPECT_EQ(traced.jobs, 1u);
+
+    struct Case {
+        std::vector<const char*> arguments;
+        const char* mentions;
+    };
+    const Case cases[] = {
+        {{"--video", "a.mp4", "--codec", "mpeg2"}, "--codec 'mpeg2' must be h264, h265, vp9, ffv1 or prores"},
+        {{"--video", "a.mp4", "--crf", "-1"}, "--crf '-1'"},
+        {{"--video", "a.mp4", "--crf", "52"}, "past h264's largest, 51"},
+        {{"--video", "a.mkv", "--codec", "ffv1", "--crf", "0"}, "lossless"},
+        {{"--video", "a.mkv", "--codec", "prores", "--crf", "10"}, "--crf does not apply to prores"},
+        {{"--video", "a.mp4", "--pixel-format", "rgb24"}, "yuv420p or yuv444p"},
+        {{"--video", "a.mp4", "--audio-codec", "wav"}, "--audio-codec 'wav'"},
+        {{"--video", "a.mp4", "--audio-bitrate", "16k"}, "32k to 512k"},
+        {{"--video", "a.mp4", "--audio-bitrate", "fast"}, "--audio-bitrate 'fast'"},
+        {{"--video", "a.mkv", "--audio-codec", "flac", "--audio-bitrate", "320k"}, "does not apply to flac"},
+        {{"--video", "a.mp4", "--codec", "ffv1"}, "a .mp4 file cannot hold ffv1 video with aac sound"},
+        {{"--video", "a.webm"}, "a .webm file cannot hold h264"},
+        {{"--video", "a.avi"}, "must end in .mp4, .mov, .mkv or .webm"},
+        {{"--video", "a.mp4", "--codec", "h265", "--size", "640x8"}, "h265 needs a picture of at least 16x16"},
+        {{"--frames", "out", "--codec", "h265"}, "go with --video"},
+        {{"--supersample", "5"}, "must be 2, 3 or 4"},
+        {{"--supersample", "2", "--size", "2049x100"}, "renders 2049x100 at 4098x200, past the display's largest"},
+        {{"--jobs", "0"}, "--jobs '0'"},
+        {{"--jobs", "65"}, "1 to 64"},
+        {{"--jobs", "2", "--frames", "out", "--stats"}, "--jobs splits a capture of every frame"},
+        {{"--jobs", "2", "--at", "5"}, "--jobs splits"},
+    };
+    for (const Case& c : cases) {
+        CaptureOptions refused;
+        EXPECT_FALSE(Parse(c.arguments, refused, error)) << c.mentions;
+        EXPECT_NE(error.find(c.mentions), std::string::npos) << error;
+    }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-// Frames to RGB and PNG files: every channel layout the display presents, files that cannot be
-// written, and frames written on their own thread.
+// Frames to RGB and PNG files: every channel layout the display presents, supersampled frames
+// reduced, files that cannot be written, frames written on their own thread, and the size the
+// progress line foresees.
 #include "framewriter.h"
 #include "pixels.h"
 #include "pngfile.h"
+#include "progress.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -62,6 +64,36 @@ TEST(FramePixels, UnknownFormatsAreRefused) {
     EXPECT_FALSE(ConvertToRgb(frame, rgb));
 }
 
+TEST(FramePixels, BlocksAverageToTheNearestLevel) {
+    // Two 2x2 blocks side by side: red 0, 1, 1, 1 (0.75 rounds up to 1), green 10, 11, 10, 11
+    // (10.5 rounds up), blue 255 throughout; then a block of zeros.
+    const std::vector<uint8_t> full = {
+        0, 10, 255, 1, 11, 255, 0, 0, 0, 0, 0, 0,  //
+        1, 10, 255, 1, 11, 255, 0, 0, 0, 0, 0, 0,  //
+    };
+    std::vector<uint8_t> reduced;
+    ReduceBlocks(full, 2, 1, 2, reduced);
+    EXPECT_EQ(reduced, (std::vector<uint8_t>{1, 11, 255, 0, 0, 0}));
+    // Three by three: 9 levels summing to 13 average 1.44, which rounds down.
+    const std::vector<uint8_t> nine = {5, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0};
+    ReduceBlocks(nine, 1, 1, 3, reduced);
+    EXPECT_EQ(reduced, (std::vector<uint8_t>{1, 0, 0}));
+}
+
+TEST(FramePixels, SupersampledFlatFrameEqualsThePlainOne) {
+    // A 16-bit colour whose channels widen to uneven levels, with a padded pitch at both sizes.
+    const uint16_t colour = 0x8C51;
+    for (unsigned factor : {2u, 3u, 4u}) {
+        const DWORD width = 5, height = 3;
+        std::vector<uint16_t> plain((width + 1) * height, colour), large((width * factor + 1) * height * factor, colour);
+        std::vector<uint8_t> full, plainRgb, reducedRgb;
+        ASSERT_TRUE(FrameToRgb(Frame(plain.data(), LONG(width + 1) * 2, width, height, 16), 1, full, plainRgb));
+        ASSERT_TRUE(FrameToRgb(Frame(large.data(), LONG(width * factor + 1) * 2, width * factor, height * factor, 16),
+                               factor, full, reducedRgb));
+        EXPECT_EQ(reducedRgb, plainRgb) << factor;
+    }
+}
+
 TEST(PngFiles, ReadBackAsWritten) {
     const unsigned width = 5, height = 3;
     std::vector<uint8_t> rgb(width * height * 3);
@@ -100,7 +132,7 @@ TEST(FrameWriting, EveryFrameInOrderWhileTheCallerGoesOnAndFailuresComeBack) {
     const TemporaryFolder folder;
     std::string error;
     {
-        FrameWriter writer(nullptr, folder.File(""));
+        FrameWriter writer(nullptr, folder.File(""), 1);
         uint32_t pixel = 0;
         for (uint64_t index = 0; index < 12; ++index) {
             pixel = 0x010203u * uint32_t(index);  // the caller's memory changes as soon as Add returns
@@ -122,10 +154,19 @@ TEST(FrameWriting, EveryFrameInOrderWhileTheCallerGoesOnAndFailuresComeBack) {
         EXPECT_EQ(rgb[2], 3 * index) << name;
     }
 
-    FrameWriter failing(nullptr, folder.File("no/such/folder"));
+    FrameWriter failing(nullptr, folder.File("no/such/folder"), 1);
     uint32_t pixel = 0;
     bool added = true;
     for (int index = 0; index < 20 && added; ++index) added = failing.Add(index, Frame(&pixel, 4, 1, 1, 32), error);
     EXPECT_FALSE(added && failing.Finish(error));
     EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+}
+
+TEST(ProgressLine, ForeseesTheOutputsSizeFromWhatIsWritten) {
+    EXPECT_EQ(Progress::Extrapolate(3000000, 100, 14627), 438810000u);
+    EXPECT_EQ(Progress::Extrapolate(5000, 0, 14627), 0u) << "nothing written: nothing foreseen";
+    EXPECT_EQ(Progress::Line(1234, 14627, 10, 438810000),
+              "capture: 1234 of 14627 frames (8%), 123.4 frames/s, 1:49 left, about 439 MB");
+    EXPECT_EQ(Progress::Line(10, 10, 1, 1500), "capture: 10 of 10 frames (100%), 10.0 frames/s, about 1.5 kB");
+    EXPECT_EQ(Progress::Line(1, 10, 1, 0), "capture: 1 of 10 frames (10%), 1.0 frames/s, 0:09 left");
 }

@@ -1,7 +1,8 @@
 // The capture tool run as a user runs it, on the baked show beside it: the virtual clock's
 // positions, stills equal to the same frame of a full capture, the trace, the end of the show,
-// the video, and clear failures.
+// the video, captures split between processes, supersampling, and clear failures.
 #include "capturerun.h"
+#include "jobs.h"
 #include "musictime.h"
 
 #include <gtest/gtest.h>
@@ -184,6 +185,83 @@ TEST_F(ShowCapture, VideoHasPictureAndMusicOfTheSameLength) {
     EXPECT_NEAR(std::atof(streams.c_str() + audioAt + 6), 31.0 / 30.0, 0.1) << streams;
 }
 
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Contents(const std::string& path) {
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string Shell(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return output;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    pclose(pipe);
+    return output;
+}
+
+// One checksum line per decoded frame, exactly as stored (no frame repeated or dropped for timing).
+std::vector<std::string> DecodedFrames(const std::string& video) {
+    std::istringstream lines(
+        Shell("ffmpeg -v error -i '" + video + "' -map 0:v -fps_mode passthrough -f framemd5 - | grep -v '^#'"));
+    std::vector<std::string> checksums;
+    for (std::string line; std::getline(lines, line);) checksums.push_back(line.substr(line.rfind(',') + 1));
+    return checksums;
+}
+
+TEST(CaptureJobs, RangesAreContiguousAndEven) {
+    const std::vector<FrameSpan> spans = SplitFrames(11, 3);
+    ASSERT_EQ(spans.size(), 3u);
+    EXPECT_EQ(spans[0].first, 0u);
+    EXPECT_EQ(spans[0].last, 3u);
+    EXPECT_EQ(spans[1].first, 4u);
+    EXPECT_EQ(spans[1].last, 7u);
+    EXPECT_EQ(spans[2].first, 8u);
+    EXPECT_EQ(spans[2].last, 10u);
+    EXPECT_EQ(SplitFrames(2, 8).size(), 2u) << "never a job without a frame";
+}
+
+TEST_F(ShowCapture, JobsMakeTheFramesOfOneProcess) {
+    // Past the first segment's opening, so the later jobs run real state up to their ranges.
+    const std::string common = " --size 96x72 --fps 30 --until 400000 --codec ffv1 ";
+    Outcome run = Capture("--jobs 1" + common + "--frames " + folder + "/one --video " + folder + "/one.mkv");
+    ASSERT_EQ(run.code, 0) << run.output;
+    run = Capture("--jobs 3" + common + "--frames " + folder + "/three --video " + folder + "/three.mkv");
+    ASSERT_EQ(run.code, 0) << run.output;
+
+    const std::vector<std::string> names = Listing(folder + "/one");
+    EXPECT_EQ(names.size(), FirstFrameAtOrPast(400000, FrameRate{30, 1}) + 1);
+    EXPECT_EQ(Listing(folder + "/three"), names);
+    for (const std::string& name : names)
+        EXPECT_TRUE(Contents(folder + "/one/" + name) == Contents(folder + "/three/" + name)) << name;
+    const std::vector<std::string> frames = DecodedFrames(folder + "/one.mkv");
+    EXPECT_EQ(frames.size(), names.size());
+    EXPECT_EQ(DecodedFrames(folder + "/three.mkv"), frames);
+    // Nothing of the jobs' own is left beside the video.
+    EXPECT_EQ(Listing(folder), (std::vector<std::string>{"one", "one.mkv", "three", "three.mkv"}));
+}
+
+TEST_F(ShowCapture, SupersampledFlatFrameEqualsThePlainOne) {
+    // The loading screen's first frame is flat black at any size.
+    Outcome run = Capture("--size 64x48 --loading 0 --frames " + folder + "/plain");
+    ASSERT_EQ(run.code, 0) << run.output;
+    run = Capture("--size 64x48 --supersample 2 --loading 0 --frames " + folder + "/super");
+    ASSERT_EQ(run.code, 0) << run.output;
+    RgbFrame plain, super;
+    std::string error;
+    ASSERT_TRUE(ReadPngFrame(folder + "/plain/loading_000.png", plain, error)) << error;
+    ASSERT_TRUE(ReadPngFrame(folder + "/super/loading_000.png", super, error)) << error;
+    EXPECT_EQ(super.width, 64u);
+    EXPECT_TRUE(super.rgb == plain.rgb);
+}
+
 TEST_F(ShowCapture, FailuresAreClearAndNotSuccess) {
     Outcome run = Capture("--video " + folder + "/x.mp4", "PATH=/nonexistent");
     EXPECT_EQ(run.code, 1);
@@ -209,18 +287,6 @@ TEST_F(ShowCapture, FailuresAreClearAndNotSuccess) {
     EXPECT_NE(run.output.find("frame rate"), std::string::npos) << run.output;
 }
 
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string Contents(const std::string& path) {
-    std::ifstream file(path);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
 TEST_F(ShowCapture, AFailedRunLeavesEarlierOutputsAsTheyWereAndNothingPartial) {
     const std::string trace = folder + "/t.jsonl", video = folder + "/v.mp4";
     std::ofstream(trace) << "earlier trace\n";
@@ -233,6 +299,12 @@ TEST_F(ShowCapture, AFailedRunLeavesEarlierOutputsAsTheyWereAndNothingPartial) {
     // A trace that cannot be opened stops the run before any video is made.
     run = Capture("--size 64x48 --until 1 --video " + folder + "/new.mp4 --trace " + folder + "/no/such/t.jsonl");
     EXPECT_EQ(run.code, 1) << run.output;
+    // Every job fails alike: the reason is told once, and no job's part is left.
+    run = Capture("--size 64x48 --jobs 2 --device 'No Such Device' --video " + video);
+    EXPECT_EQ(run.code, 1) << run.output;
+    const std::string reason = "--device must name one of the devices";
+    ASSERT_NE(run.output.find(reason), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(reason, run.output.find(reason) + 1), std::string::npos) << run.output;
     // A still past the end is a bad command line, found before anything is made.
     run = Capture("--at 50000000 --frames " + folder + "/stills");
     EXPECT_EQ(run.code, 2) << run.output;

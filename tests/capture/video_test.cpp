@@ -53,7 +53,7 @@ TEST_F(VideoPipe, PictureAndLoopedMusicOfTheSameLength) {
     std::string error;
     FrameRate rate;
     rate.numerator = 30;
-    ASSERT_TRUE(video.Start(ffmpeg, output, music, 33, 25, rate, error)) << error;
+    ASSERT_TRUE(video.Start(ffmpeg, output, music, 33, 25, rate, VideoSettings(), error)) << error;
     std::vector<uint8_t> rgb(33 * 25 * 3);
     for (int frame = 0; frame < 60; ++frame) {
         for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint8_t(frame * 4 + i % 7);
@@ -69,12 +69,46 @@ TEST_F(VideoPipe, FfmpegFailingIsAFailure) {
     VideoEncoder video;
     std::string error;
     FrameRate rate;
-    ASSERT_TRUE(video.Start(ffmpeg, folder.File("missing/folder/show.mp4"), music, 16, 16, rate, error)) << error;
+    ASSERT_TRUE(video.Start(ffmpeg, folder.File("missing/folder/show.mp4"), music, 16, 16, rate, VideoSettings(), error)) << error;
     std::vector<uint8_t> rgb(16 * 16 * 3, 0);
     bool written = true;
     for (int frame = 0; frame < 200 && written; ++frame) written = video.Write(rgb, error);
     EXPECT_FALSE(video.Finish(error));
     EXPECT_NE(error.find("ffmpeg"), std::string::npos) << error;
+}
+
+TEST_F(VideoPipe, EveryCodecMakesAFileOfItsKind) {
+    struct Case {
+        const char* codec;
+        const char* pixelFormat;
+        const char* audio;
+        const char* file;
+        const char* probed;  // codec, pixel format, sound codec as ffprobe names them
+    };
+    const Case cases[] = {
+        {"h264", "yuv444p", "mp3", "a.mp4", "h264,yuv444p\nmp3"},
+        {"h265", "yuv420p", "aac", "b.mp4", "hevc,yuv420p\naac"},
+        {"vp9", "yuv420p", "opus", "c.webm", "vp9,yuv420p\nopus"},
+        {"ffv1", "yuv444p", "flac", "d.mkv", "ffv1,yuv444p\nflac"},
+        {"prores", "yuv420p", "aac", "e.mov", "prores,yuv422p10le\naac"},
+    };
+    FrameRate rate;
+    // Odd sides: shared chroma pads them, full chroma keeps them.
+    std::vector<uint8_t> rgb(17 * 17 * 3, 90);
+    for (const Case& c : cases) {
+        VideoSettings settings;
+        std::string error;
+        ASSERT_TRUE(ParseVideoCodec(c.codec, settings, error) && ParsePixelFormat(c.pixelFormat, settings, error) &&
+                    ParseAudioCodec(c.audio, settings, error) && CheckVideoSettings(settings, c.file, 17, 17, error))
+            << error;
+        VideoEncoder video;
+        ASSERT_TRUE(video.Start(ffmpeg, folder.File(c.file), music, 17, 17, rate, settings, error)) << error;
+        for (int frame = 0; frame < 3; ++frame) ASSERT_TRUE(video.Write(rgb, error)) << error;
+        ASSERT_TRUE(video.Finish(error)) << c.codec << ": " << error;
+        const std::string probed =
+            Shell("ffprobe -v error -show_entries stream=codec_name,pix_fmt -of csv=p=0 '" + folder.File(c.file) + "'");
+        EXPECT_EQ(probed.substr(0, probed.find_last_not_of(",\n") + 1), c.probed);
+    }
 }
 
 TEST(VideoProgram, MissingProgramIsNotFound) {

@@ -51,8 +51,8 @@ void DirectDrawTest::TearDown() {
     }
 }
 
-void DirectDrawTest::CreateFlipChain(DWORD width, DWORD height, DWORD bits) {
-    ASSERT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+void DirectDrawTest::CreateFlipChain(DWORD width, DWORD height, DWORD bits, HWND window) {
+    ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
     ASSERT_EQ(directDraw->SetDisplayMode(width, height, bits, 0, 0), DD_OK);
     DDSURFACEDESC2 description = {};
     description.dwSize = 124;

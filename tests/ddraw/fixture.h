@@ -14,8 +14,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Exclusive cooperation, the mode, the flip chain with its back buffer, IDirect3D7.
-    void CreateFlipChain(DWORD width, DWORD height, DWORD bits);
+    // Exclusive cooperation (for a window, or none), the mode, the flip chain with its back
+    // buffer, IDirect3D7.
+    void CreateFlipChain(DWORD width, DWORD height, DWORD bits, HWND window = nullptr);
     // The scripted software device rendering into the back buffer.
     IDirect3DDevice7* CreateDevice();
     IDirectDrawSurface7* CreatePlain(DWORD width, DWORD height, DWORD caps, const DDPIXELFORMAT* format);

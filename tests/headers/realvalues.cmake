@@ -8,9 +8,6 @@
 
 cmake_minimum_required(VERSION 3.25)
 
-# Names of our own, beside the real ones: the 32-bit Windows record sizes the show writes.
-set(platform_only DDSURFACEDESC2_WIN32_SIZE DDCAPS_WIN32_SIZE)
-
 set(constants "")
 set(records "")
 set(identifiers "")
@@ -32,7 +29,7 @@ foreach(header ddraw.h d3d.h windows.h)
     elseif(line MATCHES "^extern const GUID ([A-Za-z0-9_]+);")
       list(APPEND identifiers ${CMAKE_MATCH_1})
     endif()
-    if(name AND NOT name IN_LIST platform_only)
+    if(name)
       list(APPEND constants ${name})
     endif()
   endforeach()

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <platform/dialogrunner.h>
 #include <platform/virtualdisplay.h>
 
 #include <thread>
@@ -193,6 +194,24 @@ TEST(Clocks, CounterAndMillisecondsMoveForward) {
     ASSERT_TRUE(QueryPerformanceCounter(&second));
     EXPECT_GE(second.QuadPart - first.QuadPart, frequency.QuadPart / 1000);
     EXPECT_GE(timeGetTime() - milliseconds, 1u);
+}
+
+TEST(MessageBoxes, GoToTheDialogRunnerInUseWithTheirDefaults) {
+    static std::string shown;
+    static const platform::DialogRunnerRecord recording = {
+        "recording", [] { return true; }, [](platform::DialogBox&, LPARAM) { return INT_PTR(-1); },
+        [](HWND, LPCSTR text, LPCSTR caption, UINT type) {
+            shown = std::string(caption) + "|" + text + "|" + std::to_string(type);
+            return IDOK;
+        }};
+    platform::UseDialogRunner(&recording);
+    EXPECT_EQ(MessageBoxA(nullptr, nullptr, nullptr, MB_OK), IDOK);
+    EXPECT_EQ(shown, "Error||0");
+    EXPECT_TRUE(platform::SelectDialogRunner("scripted"));
+    EXPECT_FALSE(platform::SelectDialogRunner("no such runner"));
+    EXPECT_EQ(&platform::CurrentDialogRunner(), &platform::scriptedDialogs) << "an unknown name changes nothing";
+    platform::UseDialogRunner(nullptr);
+    EXPECT_NE(&platform::CurrentDialogRunner(), &recording);
 }
 
 TEST(MessageBoxes, GoToStderrWithoutAScreen) {

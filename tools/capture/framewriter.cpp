@@ -5,9 +5,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
-FrameWriter::FrameWriter(VideoEncoder* video, std::string framesFolder)
-    : video(video), framesFolder(std::move(framesFolder)), worker(&FrameWriter::Work, this) {}
+FrameWriter::FrameWriter(VideoEncoder* video, std::string framesFolder, unsigned supersample)
+    : video(video), framesFolder(std::move(framesFolder)), supersample(supersample), worker(&FrameWriter::Work, this) {}
 
 FrameWriter::~FrameWriter() {
     {
@@ -49,15 +50,23 @@ bool FrameWriter::Finish(std::string& error) {
 }
 
 bool FrameWriter::WriteOut(const Buffer& buffer, std::string& error) {
-    if (!ConvertToRgb(buffer.frame, rgb)) {
+    if (!FrameToRgb(buffer.frame, supersample, full, rgb)) {
         error = "the display presented a frame in a pixel format the capture cannot read";
         return false;
     }
     if (video && !video->Write(rgb, error)) return false;
-    if (framesFolder.empty()) return true;
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame_%06llu.png", (unsigned long long)buffer.index);
-    return WritePng(framesFolder + name, rgb, buffer.frame.width, buffer.frame.height, error);
+    if (!framesFolder.empty()) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame_%06llu.png", (unsigned long long)buffer.index);
+        const std::string path = framesFolder + name;
+        if (!WritePng(path, rgb, buffer.frame.width / supersample, buffer.frame.height / supersample, error))
+            return false;
+        std::error_code unknown;
+        const uintmax_t size = std::filesystem::file_size(path, unknown);
+        if (!unknown) pngBytes.fetch_add(size, std::memory_order_relaxed);
+    }
+    framesWritten.fetch_add(1, std::memory_order_relaxed);
+    return true;
 }
 
 void FrameWriter::Work() {

@@ -1,13 +1,14 @@
 // Frames written out while the show draws the next ones: each presented frame is copied into
-// one of a few buffers, and a thread of its own converts it to RGB and hands it, in order, to
-// the video encoder and as a PNG file to the frames folder. A failure is kept and reported at
-// the next frame and at the end.
+// one of a few buffers, and a thread of its own converts it to RGB (reducing a supersampled
+// frame to the size asked for) and hands it, in order, to the video encoder and as a PNG file
+// to the frames folder. A failure is kept and reported at the next frame and at the end.
 #pragma once
 
 #include "videoencoder.h"
 
 #include <platform/display.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -17,8 +18,9 @@
 
 class FrameWriter {
 public:
-    // video may be null; an empty framesFolder writes no PNG files.
-    FrameWriter(VideoEncoder* video, std::string framesFolder);
+    // video may be null; an empty framesFolder writes no PNG files. Frames come at supersample
+    // times the size they are written at.
+    FrameWriter(VideoEncoder* video, std::string framesFolder, unsigned supersample);
     FrameWriter(const FrameWriter&) = delete;
     FrameWriter& operator=(const FrameWriter&) = delete;
     ~FrameWriter();
@@ -28,6 +30,10 @@ public:
     bool Add(uint64_t index, const platform::FrameImage& frame, std::string& error);
     // Returns when every frame added is written; false with the first failure.
     bool Finish(std::string& error);
+
+    // Frames written so far, and the bytes of their PNG files, for the size estimate.
+    uint64_t FramesWritten() const { return framesWritten.load(std::memory_order_relaxed); }
+    uint64_t PngBytes() const { return pngBytes.load(std::memory_order_relaxed); }
 
 private:
     struct Buffer {
@@ -43,12 +49,15 @@ private:
 
     VideoEncoder* const video;
     const std::string framesFolder;
+    const unsigned supersample;
     Buffer buffers[BufferCount];
     size_t first = 0;  // the oldest buffer waiting to be written
     size_t waiting = 0;  // buffers added and not yet written, the one being written included
     bool stopping = false;
     std::string failure;
-    std::vector<uint8_t> rgb;  // used by the writing thread only
+    std::vector<uint8_t> full, rgb;  // used by the writing thread only
+    std::atomic<uint64_t> framesWritten{0};
+    std::atomic<uint64_t> pngBytes{0};
     std::mutex mutex;
     std::condition_variable changed;
     std::thread worker;

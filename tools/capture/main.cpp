@@ -1,7 +1,7 @@
 // heliotropic-capture: the show rendered headless, frame-exact, to PNG files or video, with a
 // trace of every device call. See --help and the README.
+#include "jobs.h"
 #include "options.h"
-#include "session.h"
 
 #include <platform/executablefolder.h>
 
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         std::perror("heliotropic-capture: cannot enter the program's folder");
         return 1;
     }
-    const int code = RunCapture(options);
+    const int code = RunCaptureJobs(options);
     // Ends as the show's own process does: no static destructors under the audio library's threads.
     std::fflush(nullptr);
     std::_Exit(code);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <thread>
 
 namespace {
 
@@ -102,6 +103,7 @@ bool ParseFrameSelection(const std::string& text, FrameSelection& selection, std
 }
 
 bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error) {
+    bool jobsGiven = false, videoSettingsGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         std::string value;
@@ -109,8 +111,10 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
         std::string name = option.substr(0, equals);
         const bool takesValue = name == "--fps" || name == "--size" || name == "--bits" || name == "--device" ||
                                 name == "--frames" || name == "--video" || name == "--at" || name == "--at-seconds" ||
-                                name == "--loading" || name == "--trace" || name == "--trace-frames" ||
-                                name == "--until" || name == "--bench";
+                                name == "--loading" || name == "--trace" || name == "--trace-frames" || name == "--until" ||
+                                name == "--bench" || name == "--jobs" || name == "--codec" || name == "--crf" ||
+                                name == "--pixel-format" || name == "--audio-codec" || name == "--audio-bitrate" ||
+                                name == "--supersample";
         if (takesValue) {
             if (equals != std::string::npos) {
                 value = option.substr(equals + 1);
@@ -188,6 +192,28 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
             }
         } else if (name == "--until") {
             if (!ParsePosition(value, options.until, error)) return false;
+        } else if (name == "--jobs") {
+            if (!ParseUnsigned(value, MaxJobs, options.jobs)) {
+                error = "--jobs '" + value + "' must be a number of processes, 1 to " + std::to_string(MaxJobs);
+                return false;
+            }
+            jobsGiven = true;
+        } else if (name == "--supersample") {
+            if (value != "1" && value != "2" && value != "3" && value != "4") {
+                error = "--supersample '" + value + "' must be 2, 3 or 4 (1 is off)";
+                return false;
+            }
+            options.supersample = unsigned(value[0] - '0');
+        } else if (name == "--codec" || name == "--crf" || name == "--pixel-format" || name == "--audio-codec" ||
+                   name == "--audio-bitrate") {
+            VideoSettings& video = options.video;
+            const bool ok = name == "--codec"          ? ParseVideoCodec(value, video, error)
+                            : name == "--crf"          ? ParseCrf(value, video, error)
+                            : name == "--pixel-format" ? ParsePixelFormat(value, video, error)
+                            : name == "--audio-codec"  ? ParseAudioCodec(value, video, error)
+                                                       : ParseAudioBitrate(value, video, error);
+            if (!ok) return false;
+            videoSettingsGiven = true;
         } else {
             error = "unknown option '" + option + "' (see --help)";
             return false;
@@ -211,6 +237,28 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
         error = "--at or --loading and --video do not go together: a video holds every frame";
         return false;
     }
+    if (options.videoFile.empty() && videoSettingsGiven) {
+        error = "--codec, --crf, --pixel-format, --audio-codec and --audio-bitrate go with --video";
+        return false;
+    }
+    if (!options.videoFile.empty() && !CheckVideoSettings(options.video, options.videoFile, options.width, options.height, error)) return false;
+    if (options.RenderWidth() > MaxCaptureSide || options.RenderHeight() > MaxCaptureSide) {
+        error = "--supersample " + std::to_string(options.supersample) + " renders " + std::to_string(options.width) +
+                "x" + std::to_string(options.height) + " at " + std::to_string(options.RenderWidth()) + "x" +
+                std::to_string(options.RenderHeight()) + ", past the display's largest, " +
+                std::to_string(MaxCaptureSide) + "x" + std::to_string(MaxCaptureSide);
+        return false;
+    }
+    if (!options.Splittable()) {
+        if (jobsGiven && options.jobs > 1) {
+            error = "--jobs splits a capture of every frame to --video or --frames, with no other output";
+            return false;
+        }
+        options.jobs = 1;
+    } else if (!jobsGiven) {
+        const unsigned cores = std::thread::hardware_concurrency();
+        options.jobs = std::clamp(cores, 1u, MaxJobs);
+    }
     // Known before the run: a still past the end would only be found missing after all of it.
     if (!options.stills.empty() && options.stills.back() > options.EndPosition()) {
         error = "position " + std::to_string(options.stills.back()) + " is past the end of the capture (" +
@@ -218,6 +266,10 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
         return false;
     }
     return true;
+}
+
+bool CaptureOptions::Splittable() const {
+    return (!framesDir.empty() || !videoFile.empty()) && !Stills() && traceFile.empty() && !stats && !benchFrames;
 }
 
 uint64_t CaptureOptions::EndPosition() const {
@@ -239,7 +291,8 @@ Display mode and setup (chosen in the setup dialog, as a user would):
   --fps RATE            frames per second of music (default 60; 50, 60000/1001, 29.97)
 
 Output (any together, except --at with --video):
-  --video FILE.mp4      the show as H.264 video with the music, through ffmpeg
+  --video FILE          the show as video with the music, through ffmpeg; the container
+                        follows the name: .mp4, .mov, .mkv (takes every codec) or .webm
   --frames DIR          every show frame as DIR/frame_NNNNNN.png
   --at POS[,POS...]     only the first frame at or past each music position (bytes), as
                         pos_POSITION.png in the --frames folder (default: the current folder)
@@ -252,11 +305,30 @@ Output (any together, except --at with --video):
   --stats               per-frame render time and triangles, summary per segment
   --until POS           stop at the first frame at or past this music position
 
+Video (with --video):
+  --codec NAME          h264 (default, high profile), h265, vp9, ffv1 (lossless) or prores
+                        (HQ 4:2:2, 4444 with yuv444p; 10-bit)
+  --crf N               quality of h264 and h265 (0 to 51) and vp9 (0 to 63); default 18,
+                        lower is better
+  --pixel-format F      yuv420p (default) or yuv444p (full colour resolution)
+  --audio-codec NAME    aac (default), opus, mp3 or flac (lossless)
+  --audio-bitrate RATE  kilobits a second of lossy sound, 32k to 512k (default 192k)
+
+Quality and speed:
+  --supersample N       render at 2, 3 or 4 times the size and average each N x N block into
+                        one pixel, for smooth edges; the picture is then no longer the live
+                        show's pixel for pixel, and the rendered size is at most 4096x4096
+  --jobs N              split a capture of every frame (--video and --frames, nothing else)
+                        into N ranges run by N processes at once, each running the show
+                        undrawn up to its range; the same frames as one process makes
+                        (default: one per core; 1 to 64)
+
 Benchmark:
   --bench N             draw N evenly spaced frames of each segment, run the others record-only,
                         and print mean and worst milliseconds and frames per second per segment,
                         then the record-only speed
 
-The show ends as it does live, at the last mark of its timeline. A progress line goes to stderr.
+The show ends as it does live, at the last mark of its timeline. A progress line goes to stderr,
+with the estimated size of the output.
 )";
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "musictime.h"
+#include "videosettings.h"
 
 #include <cstdint>
 #include <string>
@@ -32,7 +33,10 @@ struct CaptureOptions {
     bool textureFiltering = true;
 
     std::string framesDir;            // every show frame, or with stills: where the stills go
-    std::string videoFile;            // .mp4 through ffmpeg
+    std::string videoFile;            // .mp4, .mov, .mkv or .webm through ffmpeg
+    VideoSettings video;
+    unsigned supersample = 1;         // rendered at this many times the size, then reduced
+    unsigned jobs = 1;                // processes sharing a capture of every frame
     std::vector<uint64_t> stills;     // music positions, ascending, without duplicates
     std::vector<uint64_t> loadingStills;  // loading-screen frames counted from its first, ascending
     std::string traceFile;            // JSON lines
@@ -43,12 +47,18 @@ struct CaptureOptions {
     bool help = false;
 
     bool Stills() const { return !stills.empty() || !loadingStills.empty(); }
+    // Only a run that writes every frame and nothing else can be split between processes.
+    bool Splittable() const;
+    unsigned RenderWidth() const { return width * supersample; }
+    unsigned RenderHeight() const { return height * supersample; }
     // The music position the capture ends at: the show's last mark, or --until when earlier.
     uint64_t EndPosition() const;
 };
 
 // Largest mode side a capture accepts: the largest picture the devices render into.
 constexpr unsigned MaxCaptureSide = 4096;
+constexpr unsigned MaxSupersample = 4;
+constexpr unsigned MaxJobs = 64;
 
 // False with a message naming the offending option and value.
 bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, std::string& error);

@@ -78,3 +78,36 @@ bool ConvertToRgb(const platform::FrameImage& frame, std::vector<uint8_t>& rgb) 
     }
     return true;
 }
+
+void ReduceBlocks(const std::vector<uint8_t>& rgb, unsigned width, unsigned height, unsigned factor,
+                  std::vector<uint8_t>& reduced) {
+    reduced.resize(size_t(width) * height * 3);
+    const size_t fullRow = size_t(width) * factor * 3;
+    const unsigned count = factor * factor;
+    uint8_t* out = reduced.data();
+    for (unsigned y = 0; y < height; ++y) {
+        const uint8_t* top = rgb.data() + size_t(y) * factor * fullRow;
+        for (unsigned x = 0; x < width; ++x) {
+            unsigned sums[3] = {count / 2, count / 2, count / 2};
+            for (unsigned dy = 0; dy < factor; ++dy) {
+                const uint8_t* at = top + dy * fullRow + size_t(x) * factor * 3;
+                for (unsigned dx = 0; dx < factor; ++dx, at += 3) {
+                    sums[0] += at[0];
+                    sums[1] += at[1];
+                    sums[2] += at[2];
+                }
+            }
+            *out++ = uint8_t(sums[0] / count);
+            *out++ = uint8_t(sums[1] / count);
+            *out++ = uint8_t(sums[2] / count);
+        }
+    }
+}
+
+bool FrameToRgb(const platform::FrameImage& frame, unsigned factor, std::vector<uint8_t>& full,
+                std::vector<uint8_t>& rgb) {
+    if (factor <= 1) return ConvertToRgb(frame, rgb);
+    if (!ConvertToRgb(frame, full)) return false;
+    ReduceBlocks(full, frame.width / factor, frame.height / factor, factor, rgb);
+    return true;
+}

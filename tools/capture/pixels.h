@@ -10,3 +10,13 @@
 // in 16 or 32 bits, to tightly packed RGB rows. Narrow channels are widened by repeating their
 // top bits, so full intensity stays 255. False for a format without RGB masks.
 bool ConvertToRgb(const platform::FrameImage& frame, std::vector<uint8_t>& rgb);
+
+// Averages every factor x factor block of packed RGB rows into one pixel, rounded to the
+// nearest; width and height are those of the reduced picture.
+void ReduceBlocks(const std::vector<uint8_t>& rgb, unsigned width, unsigned height, unsigned factor,
+                  std::vector<uint8_t>& reduced);
+
+// A frame rendered at factor times the size to RGB at the size asked for: converted into full,
+// then reduced into rgb (converted straight into rgb when factor is 1). False as ConvertToRgb.
+bool FrameToRgb(const platform::FrameImage& frame, unsigned factor, std::vector<uint8_t>& full,
+                std::vector<uint8_t>& rgb);

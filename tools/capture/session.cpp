@@ -29,7 +29,6 @@
 namespace {
 
 constexpr int SegmentCount = 8;
-const char MusicFile[] = "music/clone.mp3";
 
 using Clock = std::chrono::steady_clock;
 
@@ -40,21 +39,16 @@ int SegmentOf(uint64_t position) {
     return -1;
 }
 
-// How many show frames the run will present, for the progress line.
-uint64_t FramesToRun(const CaptureOptions& options, uint64_t endPosition) {
-    const bool stillsOnly = options.Stills() && !options.stats && options.traceFile.empty();
-    const uint64_t last = !stillsOnly ? endPosition : options.stills.empty() ? 0 : options.stills.back();
-    return FirstFrameAtOrPast(std::min(last, endPosition), options.rate) + 1;
-}
-
 class Session {
 public:
-    explicit Session(const CaptureOptions& options)
+    Session(const CaptureOptions& options, const CaptureJob* job)
         : options(options),
+          job(job),
+          firstFrame(job ? job->firstFrame : 0),
           endPosition(options.EndPosition()),
-          totalFrames(FramesToRun(options, endPosition)),
+          totalFrames(FramesToRun(options)),
           stats(SegmentOf, SegmentCount),
-          progress(totalFrames, stderr) {
+          progress(totalFrames, job ? nullptr : stderr, [this](uint64_t) { return EstimatedBytes(); }) {
         if (options.benchFrames)
             bench = PlanBench(
                 totalFrames, [&](uint64_t frame) { return SegmentOf(PositionOfFrame(frame, options.rate)); },
@@ -83,12 +77,17 @@ private:
     void WriteLoadingStill(const platform::FrameImage& frame);
     bool WantsMoreFrames(uint64_t nextFrame) const;
     bool Convert(const platform::FrameImage& frame);
+    uint64_t OutputBytes() const;
+    uint64_t EstimatedBytes() const;
+    void Report();
     void Fail(const std::string& message);
     void Stop();
     std::vector<platform::DialogAction> DialogScript() const;
     std::string StartFailure() const;
 
     const CaptureOptions& options;
+    const CaptureJob* const job;
+    const uint64_t firstFrame;
     const uint64_t endPosition;
     const uint64_t totalFrames;
 
@@ -117,7 +116,7 @@ private:
     bool videoRunning = false;
     // Every show frame for the video and the frames folder; ends before the encoder does.
     std::unique_ptr<FrameWriter> writer;
-    std::vector<uint8_t> rgb;
+    std::vector<uint8_t> fullRgb, rgb;
     FrameStats stats;
     Progress progress;
 
@@ -145,7 +144,7 @@ bool Session::NeedsRaster(uint64_t frame) const {
     // Pictures are drawn only where something takes them: a trace alone needs no pixels. A run
     // with no output at all still draws, as a benchmark of the whole show.
     if (!options.Stills())
-        return !options.framesDir.empty() || !options.videoFile.empty() || options.stats || options.traceFile.empty();
+        return frame >= firstFrame && (!options.framesDir.empty() || !options.videoFile.empty() || options.stats || options.traceFile.empty());
     return nextStill < options.stills.size() && PositionOfFrame(frame, options.rate) >= options.stills[nextStill];
 }
 
@@ -155,6 +154,7 @@ bool Session::NeedsLoadingRaster() const {
 
 bool Session::WantsMoreFrames(uint64_t nextFrame) const {
     if (PositionOfFrame(nextFrame - 1, options.rate) >= options.until) return false;
+    if (job && nextFrame > job->lastFrame) return false;
     if (!options.Stills() || options.stats) return true;
     if (nextStill < options.stills.size()) return true;
     return !options.traceFile.empty() && int64_t(nextFrame) <= options.traceFrames.Last();
@@ -166,15 +166,9 @@ bool Session::Prepare() {
     // Everything that can be checked is checked before anything is created.
     std::string ffmpeg;
     if (!options.videoFile.empty()) {
-        ffmpeg = FindProgram("ffmpeg");
-        if (ffmpeg.empty()) {
-            std::fprintf(stderr,
-                         "heliotropic-capture: --video needs ffmpeg, which is not on PATH; install it "
-                         "(apt-get install ffmpeg) or capture PNG frames with --frames\n");
-            return false;
-        }
-        if (!fs::is_regular_file(MusicFile, error)) {
-            std::fprintf(stderr, "heliotropic-capture: the music %s is missing beside the program\n", MusicFile);
+        std::string reason;
+        if (!FindVideoTools(ffmpeg, reason)) {
+            std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
             return false;
         }
     }
@@ -205,8 +199,9 @@ bool Session::Prepare() {
         }
         videoOutput.Begin(options.videoFile);
         std::string reason;
-        if (!video.Start(ffmpeg, videoOutput.PartialPath(), MusicFile, options.width, options.height, options.rate,
-                         reason)) {
+        // A job's part of the video gets its music when the parts are joined.
+        if (!video.Start(ffmpeg, videoOutput.PartialPath(), job ? "" : MusicFile, options.width, options.height,
+                         options.rate, options.video, reason)) {
             std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
             return false;
         }
@@ -215,7 +210,8 @@ bool Session::Prepare() {
     // After the encoder has started: the writer hands it every frame.
     const bool everyFrame = !options.Stills() && !options.framesDir.empty();
     if (videoRunning || everyFrame)
-        writer = std::make_unique<FrameWriter>(videoRunning ? &video : nullptr, everyFrame ? options.framesDir : "");
+        writer = std::make_unique<FrameWriter>(videoRunning ? &video : nullptr, everyFrame ? options.framesDir : "",
+                                               options.supersample);
     return true;
 }
 
@@ -223,7 +219,7 @@ std::vector<platform::DialogAction> Session::DialogScript() const {
     std::vector<platform::DialogAction> script;
     // A device choice refills the mode list, so it comes first.
     if (!options.device.empty()) script.push_back(platform::SelectItemText(DeviceListControl, options.device));
-    const std::string mode = std::to_string(options.width) + "x" + std::to_string(options.height) + " " +
+    const std::string mode = std::to_string(options.RenderWidth()) + "x" + std::to_string(options.RenderHeight()) + " " +
                              std::to_string(options.bits) + "bpp";
     script.push_back(platform::SelectItemText(ModeListControl, mode));
     script.push_back(platform::SetCheck(TextureFilteringControl, options.textureFiltering));
@@ -286,8 +282,27 @@ void Session::OnCall(const platform::TraceRecord& record) {
         loadingLines.emplace_back(loadingFrame, line);
 }
 
+uint64_t Session::OutputBytes() const {
+    std::error_code unknown;
+    uint64_t bytes = writer ? writer->PngBytes() : 0;
+    if (videoOutput.Active()) {
+        const uintmax_t size = std::filesystem::file_size(videoOutput.PartialPath(), unknown);
+        if (!unknown) bytes += size;
+    }
+    return bytes;
+}
+
+uint64_t Session::EstimatedBytes() const {
+    return writer ? Progress::Extrapolate(OutputBytes(), writer->FramesWritten(), totalFrames) : 0;
+}
+
+void Session::Report() {
+    job->report->framesWritten.store(writer ? writer->FramesWritten() : 0, std::memory_order_relaxed);
+    job->report->bytesWritten.store(OutputBytes(), std::memory_order_relaxed);
+}
+
 bool Session::Convert(const platform::FrameImage& frame) {
-    if (ConvertToRgb(frame, rgb)) return true;
+    if (FrameToRgb(frame, options.supersample, fullRgb, rgb)) return true;
     Fail("the display presented a frame in a pixel format the capture cannot read");
     return false;
 }
@@ -303,7 +318,7 @@ void Session::OnPresent(const platform::FrameImage& frame) {
         platform::SetDeviceRasterising(NeedsLoadingRaster());
         return;
     }
-    if (frame.width != options.width || frame.height != options.height)
+    if (frame.width != options.RenderWidth() || frame.height != options.RenderHeight())
         return Fail("the display presented a " + std::to_string(frame.width) + "x" + std::to_string(frame.height) +
                     " frame, not the mode asked for");
 
@@ -319,13 +334,14 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     if (options.benchFrames) CountBenchFrame(index, position, milliseconds, frameTriangles);
 
     std::string error;
-    if (writer && !writer->Add(index, frame, error)) return Fail(error);
+    if (writer && index >= firstFrame && !writer->Add(index, frame, error)) return Fail(error);
+    if (job) Report();
     while (nextStill < options.stills.size() && options.stills[nextStill] <= position) {
         const uint64_t wanted = options.stills[nextStill++];
         const std::string folder = options.framesDir.empty() ? "." : options.framesDir;
         const std::string path = folder + "/pos_" + std::to_string(wanted) + ".png";
         if (!Convert(frame)) return;
-        if (!WritePng(path, rgb, frame.width, frame.height, error)) return Fail(error);
+        if (!WritePng(path, rgb, options.width, options.height, error)) return Fail(error);
         progress.Clear();
         std::fprintf(stderr, "heliotropic-capture: wrote %s (show frame %llu at position %llu)\n", path.c_str(),
                      (unsigned long long)index, (unsigned long long)position);
@@ -386,7 +402,7 @@ void Session::WriteLoadingStill(const platform::FrameImage& frame) {
     const std::string path = (options.framesDir.empty() ? "." : options.framesDir) + name;
     std::string error;
     if (!Convert(frame)) return;
-    if (!WritePng(path, rgb, frame.width, frame.height, error)) return Fail(error);
+    if (!WritePng(path, rgb, options.width, options.height, error)) return Fail(error);
     progress.Clear();
     std::fprintf(stderr, "heliotropic-capture: wrote %s (loading frame %llu)\n", path.c_str(),
                  (unsigned long long)loadingFrame);
@@ -407,7 +423,7 @@ std::string Session::StartFailure() const {
 }
 
 int Session::Run() {
-    platform::UseVirtualDisplay(options.width, options.height,
+    platform::UseVirtualDisplay(options.RenderWidth(), options.RenderHeight(),
                                 [this](const platform::FrameImage& frame) { OnPresent(frame); });
     platform::UseVirtualMusicClock();
     platform::SetVirtualMusicPosition(0);
@@ -435,6 +451,7 @@ int Session::Run() {
 
     std::string error;
     if (writer && !writer->Finish(error)) Fail(error);
+    if (job) Report();
     writer.reset();
     if (videoRunning) {
         videoRunning = false;
@@ -448,10 +465,10 @@ int Session::Run() {
     // Only a run that did all it was asked for replaces the files under their real names.
     if (!failed && videoOutput.Active()) {
         if (!videoOutput.Commit(error)) Fail(error);
-        else std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(), (unsigned long long)showFrame);
+        else if (!job) std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(), (unsigned long long)showFrame);
     }
     if (!failed && traceOutput.Active() && !traceOutput.Commit(error)) Fail(error);
-    if (!options.Stills() && !options.framesDir.empty() && !failed)
+    if (!options.Stills() && !options.framesDir.empty() && !failed && !job)
         std::fprintf(stderr, "heliotropic-capture: wrote %llu frames to %s\n", (unsigned long long)showFrame,
                      options.framesDir.c_str());
     std::fflush(stdout);
@@ -460,8 +477,30 @@ int Session::Run() {
 
 }  // namespace
 
-int RunCapture(const CaptureOptions& options) {
-    Session session(options);
+bool FindVideoTools(std::string& ffmpeg, std::string& error) {
+    ffmpeg = FindProgram("ffmpeg");
+    if (ffmpeg.empty()) {
+        error = "--video needs ffmpeg, which is not on PATH; install it (apt-get install ffmpeg) or capture PNG "
+                "frames with --frames";
+        return false;
+    }
+    std::error_code unknown;
+    if (!std::filesystem::is_regular_file(MusicFile, unknown)) {
+        error = std::string("the music ") + MusicFile + " is missing beside the program";
+        return false;
+    }
+    return true;
+}
+
+uint64_t FramesToRun(const CaptureOptions& options) {
+    const uint64_t endPosition = options.EndPosition();
+    const bool stillsOnly = options.Stills() && !options.stats && options.traceFile.empty();
+    const uint64_t last = !stillsOnly ? endPosition : options.stills.empty() ? 0 : options.stills.back();
+    return FirstFrameAtOrPast(std::min(last, endPosition), options.rate) + 1;
+}
+
+int RunCapture(const CaptureOptions& options, const CaptureJob* job) {
+    Session session(options, job);
     if (!session.Prepare()) return 1;
     return session.Run();
 }

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 extern char** environ;
@@ -30,23 +31,53 @@ std::string FindProgram(const std::string& name) {
     }
 }
 
-std::vector<std::string> VideoEncoder::Arguments(const std::string& output, const std::string& music, unsigned width,
-                                                 unsigned height, FrameRate rate) {
-    const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    const std::string fps = std::to_string(rate.numerator) + "/" + std::to_string(rate.denominator);
-    return {
-        "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-        "-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size, "-framerate", fps, "-i", "pipe:0",
-        // The show loops the music, so the sound track does too; -shortest ends it with the picture.
-        "-stream_loop", "-1", "-i", music,
-        "-map", "0:v:0", "-map", "1:a:0",
-        // H.264 in 4:2:0 needs even sides; an odd size gains one black row or column.
-        "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2",
-        "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
-        "-c:a", "aac", "-b:a", "192k",
-        "-shortest", "-movflags", "+faststart", output,
-    };
+namespace {
+
+std::vector<std::string> Concatenated(std::vector<std::string> arguments, const std::vector<std::string>& more) {
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
 }
+
+// Starts the program with the arguments (the first is the program), its input from the given
+// descriptor when there is one. False with the reason.
+bool Spawn(std::vector<std::string> arguments, int input, pid_t& child, std::string& error) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (input >= 0) posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    const int result = posix_spawn(&child, arguments[0].c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (result == 0) return true;
+    child = -1;
+    error = "cannot run " + arguments[0] + ": " + std::strerror(result);
+    return false;
+}
+
+bool Wait(pid_t& child, std::string& error) {
+    int status = 0;
+    pid_t waited;
+    do {
+        waited = waitpid(child, &status, 0);
+    } while (waited < 0 && errno == EINTR);
+    child = -1;
+    if (waited < 0) {
+        error = std::string("lost track of ffmpeg: ") + std::strerror(errno);
+        return false;
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+    error = WIFEXITED(status) ? "ffmpeg failed with exit code " + std::to_string(WEXITSTATUS(status))
+                              : "ffmpeg ended by signal " + std::to_string(WTERMSIG(status));
+    return false;
+}
+
+const std::vector<std::string> Quiet = {"-hide_banner", "-loglevel", "error", "-nostdin", "-y"};
+
+// The show loops the music, so the sound track does too; -shortest ends it with the picture.
+std::vector<std::string> LoopedMusic(const std::string& music) { return {"-stream_loop", "-1", "-i", music}; }
+
+}  // namespace
 
 VideoEncoder::~VideoEncoder() {
     std::string ignored;
@@ -54,28 +85,34 @@ VideoEncoder::~VideoEncoder() {
 }
 
 bool VideoEncoder::Start(const std::string& ffmpeg, const std::string& output, const std::string& music,
-                         unsigned width, unsigned height, FrameRate rate, std::string& error) {
+                         unsigned width, unsigned height, FrameRate rate, const VideoSettings& settings,
+                         std::string& error) {
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    const std::string fps = std::to_string(rate.numerator) + "/" + std::to_string(rate.denominator);
+    std::vector<std::string> arguments = Concatenated({ffmpeg}, Quiet);
+    arguments = Concatenated(arguments, {"-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size,
+                                         "-framerate", fps, "-i", "pipe:0"});
+    if (!music.empty()) {
+        arguments = Concatenated(arguments, LoopedMusic(music));
+        arguments = Concatenated(arguments, {"-map", "0:v:0", "-map", "1:a:0"});
+    }
+    arguments = Concatenated(arguments, VideoCodecArguments(settings));
+    if (!music.empty()) {
+        arguments = Concatenated(arguments, AudioCodecArguments(settings));
+        arguments = Concatenated(arguments, ContainerArguments(settings, output));
+        arguments.push_back("-shortest");
+    }
+    arguments.push_back(output);
+
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0) {
         error = std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
         return false;
     }
-    std::vector<std::string> arguments = Arguments(output, music, width, height, rate);
-    arguments.insert(arguments.begin(), ffmpeg);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);
-    const int result = posix_spawn(&child, ffmpeg.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const bool started = Spawn(arguments, ends[0], child, error);
     ::close(ends[0]);
-    if (result != 0) {
+    if (!started) {
         ::close(ends[1]);
-        child = -1;
-        error = "cannot run " + ffmpeg + ": " + std::strerror(result);
         return false;
     }
     pipe = ends[1];
@@ -108,18 +145,40 @@ bool VideoEncoder::Finish(std::string& error) {
     if (pipe >= 0) ::close(pipe);
     pipe = -1;
     if (child <= 0) return false;
-    int status = 0;
-    pid_t waited;
-    do {
-        waited = waitpid(child, &status, 0);
-    } while (waited < 0 && errno == EINTR);
-    child = -1;
-    if (waited < 0) {
-        error = std::string("lost track of ffmpeg: ") + std::strerror(errno);
+    return Wait(child, error);
+}
+
+bool JoinVideoParts(const std::string& ffmpeg, const std::vector<VideoPart>& parts, FrameRate rate,
+                    const std::string& listFile, const std::string& music, const std::string& output,
+                    const VideoSettings& settings, std::string& error) {
+    FILE* list = std::fopen(listFile.c_str(), "w");
+    if (list == nullptr) {
+        error = "cannot write " + listFile + ": " + std::strerror(errno);
         return false;
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-    error = WIFEXITED(status) ? "ffmpeg failed with exit code " + std::to_string(WEXITSTATUS(status))
-                              : "ffmpeg ended by signal " + std::to_string(WTERMSIG(status));
+    for (const VideoPart& part : parts) {
+        // Quoted for ffmpeg's list: a quote inside the name becomes '\''.
+        std::string quoted;
+        for (char c : part.path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        // Each part's length, given rather than read from the part: a part that starts with a
+        // delay for reordered frames would otherwise push the next one a frame late.
+        const double seconds = double(part.frames) * double(rate.denominator) / double(rate.numerator);
+        std::fprintf(list, "file '%s'\nduration %.6f\n", quoted.c_str(), seconds);
+    }
+    if (std::fclose(list) != 0) {
+        error = "cannot write " + listFile + ": " + std::strerror(errno);
+        return false;
+    }
+    std::vector<std::string> arguments = Concatenated({ffmpeg}, Quiet);
+    arguments = Concatenated(arguments, {"-f", "concat", "-safe", "0", "-i", listFile});
+    arguments = Concatenated(arguments, LoopedMusic(music));
+    arguments = Concatenated(arguments, {"-map", "0:v:0", "-map", "1:a:0", "-c:v", "copy"});
+    arguments = Concatenated(arguments, AudioCodecArguments(settings));
+    arguments = Concatenated(arguments, ContainerArguments(settings, output));
+    arguments = Concatenated(arguments, {"-shortest", output});
+    pid_t child = -1;
+    if (!Spawn(arguments, -1, child, error)) return false;
+    if (Wait(child, error)) return true;
+    error = "joining the video's parts: " + error;
     return false;
 }

@@ -1,9 +1,11 @@
-// The show as an MP4 file: raw RGB frames piped into Debian's ffmpeg, which encodes them with
-// H.264 and muxes in the music from its first byte. The video holds the show frames only (not
-// the loading screen), so frame n is shown at n / fps seconds, exactly where the music is.
+// The show as a video file: raw RGB frames piped into Debian's ffmpeg, which encodes them with
+// the codecs asked for and muxes in the music from its first byte. The video holds the show
+// frames only (not the loading screen), so frame n is shown at n / fps seconds, exactly where
+// the music is.
 #pragma once
 
 #include "musictime.h"
+#include "videosettings.h"
 
 #include <sys/types.h>
 
@@ -21,19 +23,32 @@ public:
     VideoEncoder& operator=(const VideoEncoder&) = delete;
     ~VideoEncoder();
 
-    // Starts ffmpeg; false with the reason when it cannot be run.
+    // Starts ffmpeg; false with the reason when it cannot be run. With no music the output is
+    // a picture-only part of a video, in a container of ffmpeg's own that keeps every frame's
+    // time exact, to be joined by JoinVideoParts.
     bool Start(const std::string& ffmpeg, const std::string& output, const std::string& music, unsigned width,
-               unsigned height, FrameRate rate, std::string& error);
+               unsigned height, FrameRate rate, const VideoSettings& settings, std::string& error);
     // One frame of width x height x 3 bytes; false (with the reason) once ffmpeg has gone away.
     bool Write(const std::vector<uint8_t>& rgb, std::string& error);
     // Closes the pipe and waits for ffmpeg; false when it did not finish cleanly.
     bool Finish(std::string& error);
 
 private:
-    // The arguments ffmpeg is given (without the program name).
-    static std::vector<std::string> Arguments(const std::string& output, const std::string& music, unsigned width,
-                                              unsigned height, FrameRate rate);
-
     pid_t child = -1;
     int pipe = -1;
 };
+
+// The file name extension of a picture-only part.
+constexpr const char VideoPartExtension[] = ".nut";
+
+struct VideoPart {
+    std::string path;
+    uint64_t frames = 0;
+};
+
+// Joins the parts, in order, into one video with the music under it, copying the encoded
+// picture as it is. listFile is written with the parts' names and lengths for ffmpeg. False
+// with the reason.
+bool JoinVideoParts(const std::string& ffmpeg, const std::vector<VideoPart>& parts, FrameRate rate,
+                    const std::string& listFile, const std::string& music, const std::string& output,
+                    const VideoSettings& settings, std::string& error);

@@ -1,5 +1,6 @@
 // The software device as Direct3D 7 programs see it: an IDirect3DDevice7 over the software
 // pipeline, and the device table's record for it.
+#include "ddraw/com.h"
 #include "ddraw/devicedriver.h"
 #include "ddraw/software/renderer.h"
 
@@ -35,7 +36,7 @@ void Replace(T*& slot, T* value) {
     slot = value;
 }
 
-class SoftwareDevice final : public IDirect3DDevice7 {
+class SoftwareDevice final : public ddraw::ReferenceCounted<IDirect3DDevice7> {
 public:
     // Binds the render target; null when the surface cannot be drawn into.
     static SoftwareDevice* Create(IDirectDrawSurface7* renderTarget) {
@@ -57,12 +58,6 @@ public:
         }
         *object = nullptr;
         return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++references; }
-    ULONG Release() override {
-        ULONG left = --references;
-        if (!left) delete this;
-        return left;
     }
 
     HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
@@ -181,7 +176,7 @@ public:
 
 private:
     SoftwareDevice() = default;
-    ~SoftwareDevice() {
+    ~SoftwareDevice() override {
         FinishDrawing();
         Replace<IDirectDrawSurface7>(texture, nullptr);
         Replace<IDirectDrawSurface7>(depthSurface, nullptr);
@@ -236,7 +231,6 @@ private:
         return D3D_OK;
     }
 
-    ULONG references = 1;
     bool inScene = false;
     IDirectDrawSurface7* target = nullptr;
     IDirectDrawSurface7* depthSurface = nullptr;

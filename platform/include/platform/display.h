@@ -1,5 +1,5 @@
 // The display the show runs on. Every display is one record in the display table: the SDL
-// display (a real screen, full screen) and the virtual display of the capture component (no
+// display (a real screen, full screen or windowed as the live settings say) and the virtual display of the capture component (no
 // window; presented frames go to its host). The platform uses the first available one unless one
 // is picked by name or handed over as a record of its own (tests).
 #pragma once
@@ -43,7 +43,11 @@ struct DisplayRecord {
     // Exclusive full screen: the window covers the desktop at the desktop's own size, or gets
     // its created size back.
     void (*setFullScreen)(HWND window, bool fullScreen);
-    // Shows a frame in the window, paced to the refresh rate.
+    // Windowed instead (the live settings): a decorated, resizable window of this size, centred
+    // on the desktop.
+    void (*setWindowed)(HWND window, int width, int height);
+    // Shows a frame in the window, placed, scaled and paced as the live settings say (see
+    // presentation.h), with the frame-rate overlay over it when that is shown.
     void (*present)(HWND window, const FrameImage& frame, DWORD refreshRate);
 };
 
@@ -73,13 +77,19 @@ std::vector<DisplayMode> ReportedModes();
 
 // Exclusive full-screen cooperation: the window covers the whole desktop at the desktop's own
 // size (the desktop's real mode is never changed; PresentFrame scales the picture into it).
-// LeaveFullScreen gives the window back its created size.
+// LeaveFullScreen gives the window back its created size. With the windowed setting the window
+// is left alone here and sized by ShowDisplayMode instead.
 void EnterFullScreen(HWND window);
 void LeaveFullScreen(HWND window);
 
-// Shows a frame: on a screen scaled to the window with its aspect ratio kept (black bars),
-// waiting for the display's refresh (paced by the mode's rate when the display gives no vertical
-// sync); on the virtual display handed to its host.
+// The display mode the program set. With the windowed setting the window takes the mode's size
+// (cut to the desktop, aspect kept); in full screen nothing changes.
+void ShowDisplayMode(HWND window, DWORD width, DWORD height);
+
+// Shows a frame: on a screen scaled into the window with its aspect ratio kept (black bars) by
+// the scaling setting, waiting for the display's refresh when vertical sync is on (paced by the
+// mode's rate when the display gives no vertical sync) and for the frame-rate cap; on the virtual
+// display handed to its host.
 void PresentFrame(HWND window, const FrameImage& frame, DWORD refreshRate);
 
 }  // namespace platform

@@ -1,0 +1,261 @@
+#include "jobs.h"
+
+#include "pendingfile.h"
+#include "progress.h"
+#include "session.h"
+#include "videoencoder.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <new>
+#include <set>
+#include <string>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Contents(const std::string& path) {
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+class SplitCapture {
+public:
+    SplitCapture(const CaptureOptions& options, std::vector<FrameSpan> spans)
+        : options(options), spans(std::move(spans)), totalFrames(this->spans.back().last + 1) {}
+    ~SplitCapture();
+
+    int Run();
+
+private:
+    bool MakeWorkFolder();
+    bool StartJobs();
+    [[noreturn]] void RunJob(size_t index);
+    void WaitForJobs();
+    bool JoinVideo();
+    void ShowJobMessages();
+    uint64_t EstimatedBytes() const;
+    std::string PartPath(size_t index) const { return workFolder + "/part_" + std::to_string(index) + VideoPartExtension; }
+    std::string LogPath(size_t index) const { return workFolder + "/job_" + std::to_string(index) + ".log"; }
+
+    const CaptureOptions& options;
+    const std::vector<FrameSpan> spans;
+    const uint64_t totalFrames;
+    std::string ffmpeg;
+    std::string workFolder;
+    JobReport* reports = nullptr;  // one a job, in memory shared with them
+    std::vector<pid_t> children;
+    int failedJob = -1;
+};
+
+SplitCapture::~SplitCapture() {
+    if (reports != nullptr) munmap(reports, sizeof(JobReport) * spans.size());
+    std::error_code ignored;
+    if (!workFolder.empty()) fs::remove_all(workFolder, ignored);
+}
+
+bool SplitCapture::MakeWorkFolder() {
+    // The video's parts can be large, so they are made beside the video rather than in /tmp.
+    std::string folder;
+    std::string stem = "heliotropic-capture";
+    if (!options.videoFile.empty()) {
+        const fs::path video(options.videoFile);
+        folder = video.parent_path().string();
+        stem = video.filename().string();
+    } else {
+        std::error_code unknown;
+        folder = fs::temp_directory_path(unknown).string();
+    }
+    if (folder.empty()) folder = ".";
+    std::string pattern = folder + "/" + stem + ".jobs-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) {
+        std::fprintf(stderr, "heliotropic-capture: cannot make a working folder in %s: %s\n", folder.c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    workFolder = pattern;
+    return true;
+}
+
+bool SplitCapture::StartJobs() {
+    void* shared = mmap(nullptr, sizeof(JobReport) * spans.size(), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS,
+                        -1, 0);
+    if (shared == MAP_FAILED) {
+        std::fprintf(stderr, "heliotropic-capture: cannot share memory with the jobs: %s\n", std::strerror(errno));
+        return false;
+    }
+    reports = static_cast<JobReport*>(shared);
+    for (size_t index = 0; index < spans.size(); ++index) new (&reports[index]) JobReport;
+    // Nothing buffered may be written twice, once by each process.
+    std::fflush(nullptr);
+    for (size_t index = 0; index < spans.size(); ++index) {
+        const pid_t child = fork();
+        if (child < 0) {
+            std::fprintf(stderr, "heliotropic-capture: cannot start job %zu: %s\n", index + 1, std::strerror(errno));
+            return false;
+        }
+        if (child == 0) RunJob(index);
+        children.push_back(child);
+    }
+    return true;
+}
+
+void SplitCapture::RunJob(size_t index) {
+    // Every job would say the same thing: their messages are kept and shown once by the parent.
+    const int log = open(LogPath(index).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (log >= 0) dup2(log, STDERR_FILENO);
+    // The jobs share the cores rather than each drawing with threads for all of them.
+    if (std::getenv("HELIOTROPIC_THREADS") == nullptr) {
+        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+        setenv("HELIOTROPIC_THREADS", std::to_string(std::max<size_t>(1, cores / spans.size())).c_str(), 1);
+    }
+    CaptureOptions jobOptions = options;
+    if (!options.videoFile.empty()) jobOptions.videoFile = PartPath(index);
+    CaptureJob job;
+    job.firstFrame = spans[index].first;
+    job.lastFrame = spans[index].last;
+    job.report = &reports[index];
+    const int code = RunCapture(jobOptions, &job);
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+uint64_t SplitCapture::EstimatedBytes() const {
+    uint64_t frames = 0, bytes = 0;
+    for (size_t index = 0; index < spans.size(); ++index) {
+        frames += reports[index].framesWritten.load(std::memory_order_relaxed);
+        bytes += reports[index].bytesWritten.load(std::memory_order_relaxed);
+    }
+    const uint64_t picture = Progress::Extrapolate(bytes, frames, totalFrames);
+    if (picture == 0 || options.videoFile.empty()) return picture;
+    return picture + AudioBytes(options.video, double(totalFrames) / options.rate.PerSecond());
+}
+
+void SplitCapture::WaitForJobs() {
+    Progress progress(totalFrames, stderr, [this](uint64_t) { return EstimatedBytes(); });
+    size_t running = children.size();
+    while (running > 0) {
+        int status = 0;
+        const pid_t ended = waitpid(-1, &status, WNOHANG);
+        if (ended > 0) {
+            for (size_t index = 0; index < children.size(); ++index) {
+                if (children[index] != ended) continue;
+                children[index] = -1;
+                --running;
+                const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+                if (succeeded || failedJob >= 0) break;
+                // One failed job fails the capture: the others stop now rather than run on.
+                failedJob = int(index);
+                for (pid_t other : children)
+                    if (other > 0) kill(other, SIGTERM);
+            }
+            continue;
+        }
+        if (ended < 0 && errno != EINTR) break;
+        uint64_t done = 0;
+        for (size_t index = 0; index < spans.size(); ++index)
+            done += reports[index].framesWritten.load(std::memory_order_relaxed);
+        progress.Update(done);
+        // Between looks the jobs have the processor.
+        struct timespec pause = {0, 200 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+    }
+    uint64_t done = 0;
+    for (size_t index = 0; index < spans.size(); ++index)
+        done += reports[index].framesWritten.load(std::memory_order_relaxed);
+    progress.Finish(done);
+}
+
+void SplitCapture::ShowJobMessages() {
+    if (failedJob >= 0) {
+        // The others were stopped by the failure: only its own messages explain it.
+        const std::string messages = Contents(LogPath(size_t(failedJob)));
+        std::fputs(messages.c_str(), stderr);
+        if (messages.empty())
+            std::fprintf(stderr, "heliotropic-capture: job %d of %zu ended without a word\n", failedJob + 1,
+                         spans.size());
+        return;
+    }
+    std::set<std::string> shown;
+    for (size_t index = 0; index < spans.size(); ++index) {
+        const std::string messages = Contents(LogPath(index));
+        if (!messages.empty() && shown.insert(messages).second) std::fputs(messages.c_str(), stderr);
+    }
+}
+
+bool SplitCapture::JoinVideo() {
+    std::vector<VideoPart> parts;
+    for (size_t index = 0; index < spans.size(); ++index)
+        parts.push_back({PartPath(index), spans[index].last - spans[index].first + 1});
+    PendingFile output;
+    output.Begin(options.videoFile);
+    std::string error;
+    if (!JoinVideoParts(ffmpeg, parts, options.rate, workFolder + "/parts.txt", MusicFile, output.PartialPath(),
+                        options.video, error) ||
+        !output.Commit(error)) {
+        std::fprintf(stderr, "heliotropic-capture: %s\n", error.c_str());
+        return false;
+    }
+    std::fprintf(stderr, "heliotropic-capture: wrote %s (%llu frames)\n", options.videoFile.c_str(),
+                 (unsigned long long)totalFrames);
+    return true;
+}
+
+int SplitCapture::Run() {
+    if (!options.videoFile.empty()) {
+        std::string error;
+        if (!FindVideoTools(ffmpeg, error)) {
+            std::fprintf(stderr, "heliotropic-capture: %s\n", error.c_str());
+            return 1;
+        }
+    }
+    if (!MakeWorkFolder()) return 1;
+    const bool started = StartJobs();
+    if (!started) {
+        for (pid_t child : children) kill(child, SIGTERM);
+        failedJob = int(children.size());
+    }
+    WaitForJobs();
+    if (!started) return 1;
+    ShowJobMessages();
+    if (failedJob >= 0) return 1;
+    if (!options.videoFile.empty() && !JoinVideo()) return 1;
+    if (!options.framesDir.empty())
+        std::fprintf(stderr, "heliotropic-capture: wrote %llu frames to %s\n", (unsigned long long)totalFrames,
+                     options.framesDir.c_str());
+    return 0;
+}
+
+}  // namespace
+
+std::vector<FrameSpan> SplitFrames(uint64_t count, unsigned jobs) {
+    std::vector<FrameSpan> spans;
+    if (count == 0 || jobs == 0) return spans;
+    const uint64_t shares = std::min<uint64_t>(count, jobs);
+    uint64_t first = 0;
+    for (uint64_t share = 0; share < shares; ++share) {
+        const uint64_t length = count / shares + (share < count % shares ? 1 : 0);
+        spans.push_back({first, first + length - 1});
+        first += length;
+    }
+    return spans;
+}
+
+int RunCaptureJobs(const CaptureOptions& options) {
+    std::vector<FrameSpan> spans = SplitFrames(FramesToRun(options), options.jobs);
+    if (spans.size() <= 1) return RunCapture(options);
+    return SplitCapture(options, std::move(spans)).Run();
+}
