@@ -57,8 +57,7 @@ bool FitsLanes(const FixedPlane& plane, const Scissor& box, int referenceX, int 
     constexpr double Limit = 1073741824.0;  // 2^30
     const double columns[2] = {static_cast<double>(box.left - referenceX),
                                static_cast<double>(box.right - 1 + MaxStepPixels - referenceX)};
-    const double rows[2] = {static_cast<double>(box.top - referenceY),
-                            static_cast<double>(box.bottom - 1 - referenceY)};
+    const double rows[2] = {static_cast<double>(box.top - referenceY), static_cast<double>(box.bottom - 1 - referenceY)};
     for (double column : columns)
         for (double row : rows) {
             const double value = static_cast<double>(plane.c) + static_cast<double>(plane.dx) * column +
