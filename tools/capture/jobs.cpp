@@ -200,6 +200,7 @@ bool SplitCapture::JoinVideo() {
     std::vector<VideoPart> parts;
     for (size_t index = 0; index < spans.size(); ++index)
         parts.push_back({PartPath(index), spans[index].last - spans[index].first + 1});
+    std::fprintf(stderr, "heliotropic-capture: joining the %zu parts of the video\n", parts.size());
     PendingFile output;
     output.Begin(options.videoFile);
     std::string error;

@@ -19,6 +19,8 @@
 
 #include <windows.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -283,12 +285,9 @@ void Session::OnCall(const platform::TraceRecord& record) {
 }
 
 uint64_t Session::OutputBytes() const {
-    std::error_code unknown;
     uint64_t bytes = writer ? writer->PngBytes() : 0;
-    if (videoOutput.Active()) {
-        const uintmax_t size = std::filesystem::file_size(videoOutput.PartialPath(), unknown);
-        if (!unknown) bytes += size;
-    }
+    struct stat video;
+    if (videoOutput.Active() && stat(videoOutput.PartialPath().c_str(), &video) == 0) bytes += uint64_t(video.st_size);
     return bytes;
 }
 
