@@ -55,7 +55,9 @@ private:
     bool JoinVideo();
     void ShowJobMessages();
     uint64_t EstimatedBytes() const;
-    std::string PartPath(size_t index) const { return workFolder + "/part_" + std::to_string(index) + VideoPartExtension; }
+    std::string PartPath(size_t index) const {
+        return workFolder + "/part_" + std::to_string(index) + VideoPartExtension;
+    }
     std::string LogPath(size_t index) const { return workFolder + "/job_" + std::to_string(index) + ".log"; }
 
     const CaptureOptions& options;
