@@ -12,7 +12,13 @@ std::atomic<std::size_t> allocations{0};
 
 std::size_t AllocationCount() { return allocations.load(); }
 
-#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer replaces the allocation functions itself (GCC and clang say so differently).
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define HELIOTROPIC_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(HELIOTROPIC_ASAN)
 
 bool AllocationCounting() { return false; }
 

@@ -93,11 +93,13 @@ struct Canvas {
     // Drawing may still be under way on other threads until the renderer finishes it.
     mutable software::Renderer renderer;
 
-    Canvas(int width, int height, ColourFormat f = ColourFormat::X8R8G8B8, DepthFormat d = DepthFormat::Z16)
+    Canvas(int width, int height, ColourFormat f = ColourFormat::X8R8G8B8, DepthFormat d = DepthFormat::Z16,
+           software::InstructionSet set = software::ChosenInstructionSet())
         : format(f),
           depthFormat(d),
           colour(width, height, RgbFormat(f), f == ColourFormat::X8R8G8B8 ? 4 : 2),
-          depth(width, height, ZFormat(d), d == DepthFormat::Z16 ? 2 : 4) {
+          depth(width, height, ZFormat(d), d == DepthFormat::Z16 ? 2 : 4),
+          renderer(set) {
         D3DVIEWPORT7 viewport{0, 0, (DWORD)width, (DWORD)height, 0.0f, 1.0f};
         renderer.SetViewport(viewport, width, height);
         renderer.SetRenderState(D3DRENDERSTATE_ZENABLE, 1);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "canvas.h"
+#include "ddraw/software/setup.h"
 
 using namespace softdevtest;
 
@@ -107,6 +108,20 @@ TEST(Coverage, SliversAndDegenerateTrianglesDrawNothingTwice) {
     canvas.Draw(v);
     EXPECT_EQ(canvas.Count(0x010000), 10 * 10);
     EXPECT_EQ(canvas.Count(0x020000), 0);
+}
+
+TEST(Coverage, CornersBeyondTheFixedPointRangeDrawNothing) {
+    // Clipping near w = 0 can leave corners this far out; in 32-bit subpixels their edges would
+    // wrap, so such a triangle is dropped instead of drawn with wrapped edges.
+    software::TriangleSetup setup{};
+    setup.scissor = {0, 0, 8, 8};
+    setup.cull = software::Cull::None;
+    software::SpanContext context{};
+    software::TriangleCorners corners{};
+    auto corner = [](float x, float y) { return software::ScreenVertex{x, y, 0.5f, 1, 1, 1, 1, 0, 0, 0, 0}; };
+    EXPECT_TRUE(software::SetUpTriangle(setup, context, corner(1, 1), corner(6, 1), corner(1, 6), &corners));
+    for (float far : {-1.0e11f, 1.0e11f, 6.8e7f})
+        EXPECT_FALSE(software::SetUpTriangle(setup, context, corner(far, 2), corner(6, 1), corner(6, 6), &corners)) << far;
 }
 
 TEST(Culling, DefaultDiscardsCounterClockwise) {

@@ -172,3 +172,36 @@ TEST(Sampling, PixelsDoNotDependOnWhereASpanStarts) {
         }
     EXPECT_GT(drawn, 2000);
 }
+
+TEST(Sampling, BillboardsDrawAsOnePixelAtATime) {
+    // Screen-aligned quads (a flare's shape) whose rows cross the texture's edges in every
+    // address mode and layout, drawn on the path under test and on the scalar one.
+    std::vector<uint32_t> texels;
+    for (uint32_t i = 0; i < 40 * 24; ++i) texels.push_back(i * 0x0B0705 + (i >> 3) * 0x010203);
+    for (ColourFormat layout : {ColourFormat::R5G6B5, ColourFormat::X1R5G5B5, ColourFormat::X8R8G8B8}) {
+        Texture texture(40, 24, layout, texels);
+        for (DWORD mode : {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP})
+            for (DWORD perspective : {1, 0}) {
+                Canvas path(160, 120, ColourFormat::R5G6B5);
+                Canvas scalar(160, 120, ColourFormat::R5G6B5, DepthFormat::Z16, software::InstructionSet::Scalar);
+                for (Canvas* canvas : {&path, &scalar}) {
+                    SetFilter(*canvas, D3DTFG_LINEAR);
+                    canvas->renderer.SetTextureStageState(0, D3DTSS_ADDRESS, mode);
+                    canvas->renderer.SetRenderState(D3DRENDERSTATE_TEXTUREPERSPECTIVE, perspective);
+                    canvas->renderer.SetRenderState(D3DRENDERSTATE_DITHERENABLE, 1);
+                    // Magnified, minified and nearly one texel a pixel.
+                    canvas->Draw(Quad(3.3f, 2.6f, 150.2f, 60.4f, 0xFFFFFF, 0.5f, -1.3f, 0.2f, 2.7f, 1.9f),
+                                 &texture.image);
+                    canvas->Draw(Quad(10.0f, 62.0f, 47.5f, 118.0f, 0xC08040, 0.5f, 0.6f, -0.4f, 4.6f, 3.1f),
+                                 &texture.image);
+                    canvas->Draw(Quad(50.0f, 62.0f, 90.0f, 118.0f, 0xFFFFFF, 0.5f, 0.0f, 0.0f, 1.0f, 2.5f),
+                                 &texture.image);
+                }
+                for (int y = 0; y < 120; ++y)
+                    for (int x = 0; x < 160; ++x)
+                        ASSERT_EQ(path.Raw(x, y), scalar.Raw(x, y))
+                            << x << "," << y << " layout " << int(layout) << " mode " << mode << " perspective "
+                            << perspective;
+            }
+    }
+}

@@ -11,6 +11,9 @@ namespace {
 // Commands a batch holds: enough that a frame's draws rarely wait for room, few enough that a
 // batch stays a few megabytes.
 constexpr size_t BatchCommands = 4096;
+// Commands worth waking the drawing threads for when they are idle; checked every so many
+// commands, so the check costs nothing measurable.
+constexpr size_t HandOverCommands = 64;
 
 int ChooseThreads() {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -64,7 +67,8 @@ DrawQueue::~DrawQueue() {
 
 DrawQueue::Command& DrawQueue::Next() {
     std::vector<Command>& batch = batches[filling];
-    if (batch.size() == batch.capacity()) Submit();
+    if (batch.size() == batch.capacity() || (batch.size() % HandOverCommands == 0 && !batch.empty() && Idle()))
+        Submit();
     batches[filling].emplace_back();
     return batches[filling].back();
 }
@@ -95,7 +99,7 @@ void DrawQueue::DrawShare(const std::vector<Command>& batch, int thread) const {
 void DrawQueue::WaitForDrawing() {
     if (!drawing) return;
     std::unique_lock<std::mutex> lock(mutex);
-    done.wait(lock, [this] { return working == 0; });
+    done.wait(lock, [this] { return working.load(std::memory_order_relaxed) == 0; });
     drawing = false;
 }
 
@@ -105,7 +109,7 @@ void DrawQueue::Submit() {
     {
         std::lock_guard<std::mutex> lock(mutex);
         ++generation;
-        working = threads;
+        working.store(threads, std::memory_order_relaxed);
         handedOut = filling;
     }
     wake.notify_all();
@@ -133,7 +137,7 @@ void DrawQueue::Work(int thread) {
         DrawShare(*batch, thread);
         {
             std::lock_guard<std::mutex> lock(mutex);
-            if (--working == 0) done.notify_one();
+            if (working.fetch_sub(1, std::memory_order_acq_rel) == 1) done.notify_one();
         }
     }
 }

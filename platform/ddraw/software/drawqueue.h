@@ -4,6 +4,7 @@
 // threads.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -30,7 +31,8 @@ struct Fill {
 void FillRows(const Fill& fill, const RowShare& rows);
 
 // Two batches take turns: the drawing threads draw one while the calling thread fills the other,
-// so setting triangles up overlaps drawing them.
+// so setting triangles up overlaps drawing them. A batch is handed over as soon as the drawing
+// threads are idle and it holds a few commands, so they rarely wait for the end of a frame.
 class DrawQueue {
 public:
     // threads >= 1 drawing threads of its own.
@@ -58,6 +60,8 @@ private:
     Command& Next();
     // Hands the batch being filled to the drawing threads, once they are done with the other.
     void Submit();
+    // Whether the drawing threads are done with the batch handed out last (never waits).
+    bool Idle() const { return !drawing || working.load(std::memory_order_acquire) == 0; }
     void WaitForDrawing();
     void DrawShare(const std::vector<Command>& batch, int thread) const;
     void Work(int thread);
@@ -71,7 +75,7 @@ private:
     std::condition_variable wake, done;
     unsigned generation = 0;  // counts batches handed to the drawing threads
     int handedOut = 0;        // the batch handed out last
-    int working = 0;          // threads still drawing the batch handed out last
+    std::atomic<int> working{0};  // threads still drawing the batch handed out last
     bool stopping = false;
 };
 

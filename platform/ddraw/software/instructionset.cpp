@@ -17,7 +17,8 @@ InstructionSet Choose() {
         const char* text;
         InstructionSet set;
     };
-    const Name names[] = {{"scalar", InstructionSet::Scalar}, {"sse2", InstructionSet::Sse2}, {"avx2", InstructionSet::Avx2}};
+    const Name names[] = {
+        {"scalar", InstructionSet::Scalar}, {"sse2", InstructionSet::Sse2}, {"avx2", InstructionSet::Avx2}};
     for (const Name& name : names) {
         if (std::strcmp(wanted, name.text) != 0) continue;
         if (Supports(name.set)) return name.set;

@@ -11,8 +11,13 @@ bool IsFinite(const ScreenVertex& v) {
            std::isfinite(v.r) && std::isfinite(v.g) && std::isfinite(v.b);
 }
 
-int32_t Snap(float coordinate) {
-    return static_cast<int32_t>(std::floor(static_cast<double>(coordinate) * SubpixelScale + 0.5));
+// Corners further out than 2^30 subpixels are not drawn: their differences would not fit the
+// 32-bit edge arithmetic, and no real triangle comes near (it is 2^26 pixels).
+bool Snap(float coordinate, int32_t& snapped) {
+    const double value = std::floor(static_cast<double>(coordinate) * SubpixelScale + 0.5);
+    if (!(value > -double(1 << 30) && value < double(1 << 30))) return false;
+    snapped = static_cast<int32_t>(value);
+    return true;
 }
 
 // Conversion to fixed point that stays defined for any double; steep gradients are limited
@@ -82,8 +87,7 @@ bool SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
     int32_t* x = corners->x;
     int32_t* y = corners->y;
     for (int i = 0; i < 3; ++i) {
-        x[i] = Snap(v[i]->x);
-        y[i] = Snap(v[i]->y);
+        if (!Snap(v[i]->x, x[i]) || !Snap(v[i]->y, y[i])) return false;
     }
     int64_t area =
         static_cast<int64_t>(x[1] - x[0]) * (y[2] - y[0]) - static_cast<int64_t>(x[2] - x[0]) * (y[1] - y[0]);

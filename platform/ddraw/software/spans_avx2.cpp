@@ -41,6 +41,7 @@ struct Avx2 {
     static SOFTWARE_PIXEL_INLINE I Sub(I a, I b) { return _mm256_sub_epi32(a, b); }
     static SOFTWARE_PIXEL_INLINE I And(I a, I b) { return _mm256_and_si256(a, b); }
     static SOFTWARE_PIXEL_INLINE I Or(I a, I b) { return _mm256_or_si256(a, b); }
+    static SOFTWARE_PIXEL_INLINE I Xor(I a, I b) { return _mm256_xor_si256(a, b); }
     static SOFTWARE_PIXEL_INLINE I ShiftRight(I a, int n) { return _mm256_srai_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I ShiftRightLogical(I a, int n) { return _mm256_srli_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I ShiftLeft(I a, int n) { return _mm256_slli_epi32(a, n); }
@@ -88,14 +89,37 @@ struct Avx2 {
     }
 
     // The 32-bit word at base + row x pitch + byteColumn for each lane; the offsets fit 32 bits
-    // (see TextureFitsLanes).
+    // (see TextureFitsLanes). Eight loads into lanes: on some processors (AMD's Zen 2 and 3) the
+    // gather instruction takes several times as long.
     static SOFTWARE_PIXEL_INLINE I GatherWords(const uint8_t* base, ptrdiff_t pitch, I row, I byteColumn) {
         const I offsets =
             _mm256_add_epi32(_mm256_mullo_epi32(row, _mm256_set1_epi32(static_cast<int32_t>(pitch))), byteColumn);
-        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), offsets, 1);
+        const __m128i low = _mm256_castsi256_si128(offsets), high = _mm256_extracti128_si256(offsets, 1);
+        return _mm256_inserti128_si256(_mm256_castsi128_si256(LoadWords(base, low)), LoadWords(base, high), 1);
     }
-    // Whether every lane of a 32-bit mask is set.
+    // The words at four byte offsets from base.
+    static SOFTWARE_PIXEL_INLINE __m128i LoadWords(const uint8_t* base, __m128i offsets) {
+        const uint64_t first = static_cast<uint64_t>(_mm_cvtsi128_si64(offsets));
+        const uint64_t second = static_cast<uint64_t>(_mm_extract_epi64(offsets, 1));
+        __m128i words = _mm_cvtsi32_si128(WordAt(base, static_cast<uint32_t>(first)));
+        words = _mm_insert_epi32(words, WordAt(base, static_cast<uint32_t>(first >> 32)), 1);
+        words = _mm_insert_epi32(words, WordAt(base, static_cast<uint32_t>(second)), 2);
+        return _mm_insert_epi32(words, WordAt(base, static_cast<uint32_t>(second >> 32)), 3);
+    }
+    static SOFTWARE_PIXEL_INLINE int32_t WordAt(const uint8_t* base, uint32_t offset) {
+        int32_t word;
+        std::memcpy(&word, base + offset, sizeof word);
+        return word;
+    }
+    // Whether every lane of a 32-bit mask is set, and whether none is.
     static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm256_movemask_epi8(mask) == -1; }
+    static SOFTWARE_PIXEL_INLINE bool None(I mask) { return _mm256_testz_si256(mask, mask) != 0; }
+    // The first and the last lane.
+    static SOFTWARE_PIXEL_INLINE int32_t First(I a) { return _mm256_cvtsi256_si32(a); }
+    static SOFTWARE_PIXEL_INLINE int32_t Last(I a) { return _mm256_extract_epi32(a, 7); }
+    // The word of table at each lane's index (0..7).
+    static constexpr bool PermutesWords = true;
+    static SOFTWARE_PIXEL_INLINE I PermuteWords(I table, I index) { return _mm256_permutevar8x32_epi32(table, index); }
 
     // A step's mask bytes (non-zero: draw) as 16-bit lanes of all ones or zero.
     static SOFTWARE_PIXEL_INLINE H LoadMask(const uint8_t* bytes) {

@@ -43,6 +43,17 @@ alignas(32) constexpr DitherLanes ditherLanes = MakeDitherLanes();
 
 // ---- shared pieces ----
 
+// One row of a texture: its index, its first texel and the bytes of texture memory from there on.
+struct TextureRow {
+    int index;
+    const uint8_t* texels;
+    int64_t bytesLeft;
+
+    TextureRow(const SpanContext& c, int row)
+        : index(row), texels(c.texels + row * c.texelPitch),
+          bytesLeft(static_cast<int64_t>(c.texelPitch) * (c.textureHeight - row)) {}
+};
+
 template <class S>
 struct Channels {
     typename S::H r, g, b;
@@ -76,7 +87,8 @@ SOFTWARE_PIXEL_INLINE typename S::H ChannelOf(typename S::I lo, typename S::I hi
 
 // Whether a colour plane is 255 at every pixel, where modulating by it changes nothing.
 SOFTWARE_PIXEL_INLINE bool IsFullWhite(const FixedPlane& plane) {
-    return plane.dx == 0 && plane.dy == 0 && ((plane.c + (1 << (ColourFraction - 1))) >> ColourFraction) >= 255;
+    const int64_t value = (plane.c + (1 << (ColourFraction - 1))) >> ColourFraction;
+    return plane.dx == 0 && plane.dy == 0 && value >= 255;
 }
 
 // a * b / 255 rounded to nearest, for a and b in 0..255 (b = 255 gives a).
@@ -290,6 +302,50 @@ SOFTWARE_PIXEL_INLINE void FetchTexels(const SpanContext& c, typename S::I row, 
     if (!S::All(inPair)) *texel1 = S::Select(inPair, *texel1, FetchTexel<S, F>(c, row, column1));
 }
 
+// A texture row's bilinear pairs where every lane reads the same row (a billboard facing the
+// camera): with a word permute, when the lanes' first columns lie within a window of the row and
+// each second column follows its first, two loads of the window and permutes replace the
+// per-lane reads; otherwise, or without a permute, the reads of FetchTexels.
+template <class S, ColourFormat F>
+SOFTWARE_PIXEL_INLINE void FetchTexelsInRow(const SpanContext& c, const TextureRow& row, typename S::I column0,
+                                            typename S::I column1, typename S::I* texel0, typename S::I* texel1) {
+    typedef typename S::I Iv;
+    if constexpr (S::PermutesWords) {
+        constexpr int Bytes = F == ColourFormat::X8R8G8B8 ? 4 : 2;
+        // Columns window, window + 1, ... of the lanes' first texels; the second load reaches
+        // LoadEnd bytes past the window's first texel.
+        constexpr int Reach = 2 * S::Width - 2;
+        constexpr int64_t LoadEnd = Bytes == 4 ? 8 * S::Width : 2 + 4 * S::Width;
+        const int first = S::First(column0), last = S::Last(column0);
+        const int window = first < last ? first : last;
+        const Iv k = S::Sub(column0, S::Set(window));
+        const Iv outside = S::Or(S::Or(S::Greater(S::Set(0), k), S::Greater(k, S::Set(Reach))),
+                                 S::Xor(S::Equal(column1, S::Add(column0, S::Set(1))), S::Set(-1)));
+        if (static_cast<int64_t>(window) * Bytes + LoadEnd <= row.bytesLeft && S::None(outside)) {
+            const uint8_t* at = row.texels + static_cast<ptrdiff_t>(window) * Bytes;
+            if (Bytes == 4) {
+                const Iv low = S::Load(reinterpret_cast<const int32_t*>(at));
+                const Iv high = S::Load(reinterpret_cast<const int32_t*>(at + 4 * S::Width));
+                const Iv next = S::Add(k, S::Set(1)), lowEnd = S::Set(S::Width - 1);
+                *texel0 = S::Select(S::Greater(k, lowEnd), S::PermuteWords(high, k), S::PermuteWords(low, k));
+                *texel1 =
+                    S::Select(S::Greater(next, lowEnd), S::PermuteWords(high, next), S::PermuteWords(low, next));
+            } else {
+                // Pairs starting on an even column of the window, and on an odd one.
+                const Iv even = S::Load(reinterpret_cast<const int32_t*>(at));
+                const Iv odd = S::Load(reinterpret_cast<const int32_t*>(at + 2));
+                const Iv half = S::ShiftRightLogical(k, 1);
+                const Iv isOdd = S::Equal(S::And(k, S::Set(1)), S::Set(1));
+                const Iv pair = S::Select(isOdd, S::PermuteWords(odd, half), S::PermuteWords(even, half));
+                *texel0 = S::And(pair, S::Set(0xFFFF));
+                *texel1 = S::ShiftRightLogical(pair, 16);
+            }
+            return;
+        }
+    }
+    FetchTexels<S, F>(c, S::Set(row.index), column0, column1, texel0, texel1);
+}
+
 template <class S, ColourFormat F>
 SOFTWARE_PIXEL_INLINE Channels<S> ChannelsOfTexels(const typename S::I texels[2]) {
     if (F == ColourFormat::X8R8G8B8) return Unpack32<S>(texels[0], texels[1]);
@@ -322,12 +378,38 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
     const bool constantQ = Perspective && c.q.dx == 0.0f && c.q.dy == 0.0f && c.q.at != 0.0f;
     const Fv rowW = S::FDiv(S::FSet(1.0f), rowQ);
     const bool white = IsFullWhite(c.red) && IsFullWhite(c.green) && IsFullWhite(c.blue);
+    // A billboard facing the camera also has v the same along each row (t's step along a row
+    // is 0 and 1/w is the same everywhere): its texel rows and vertical weight are found once.
+    const bool rowConstant = K == Filter::Linear && c.t.dx == 0.0f && (!Perspective || constantQ);
+    int rowJ0 = 0, rowJ1 = 0;
+    Iv rowFy = S::Set(0);
+    if (rowConstant) {
+        const Fv v = Reduce<S, V>(Perspective ? S::FMul(rowT, rowW) : rowT);
+        const Iv ty = S::Sub(S::Truncate(S::FAdd(S::FMul(v, scaleV), S::FSet(128.0f))), S::Set(256));
+        const Iv row0 = S::ShiftRight(ty, 8);
+        rowJ0 = S::First(FixBelow<S, V>(row0, height));
+        rowJ1 = S::First(FixAbove<S, V>(S::Add(row0, S::Set(1)), height));
+        rowFy = S::And(ty, byte);
+    }
+    const TextureRow texelRow0(c, rowJ0), texelRow1(c, rowJ1);
 
     for (int i = 0; i < n; i += S::Pixels, r.Advance(), g.Advance(), b.Advance()) {
         Iv t00[2], t01[2], t10[2], t11[2], fx[2], fy[2];
         for (int half = 0; half < 2; ++half) {
             const Fv offset = S::FromInt(S::Add(S::Set(column + i + half * S::Width), S::Lanes()));
             Fv u = S::FAdd(rowS, S::FMul(sdx, offset));
+            if (rowConstant) {
+                if (Perspective) u = S::FMul(u, rowW);
+                const Iv tx = S::Sub(S::Truncate(S::FAdd(S::FMul(Reduce<S, U>(u), scaleU), S::FSet(128.0f))),
+                                     S::Set(256));
+                const Iv column0 = S::ShiftRight(tx, 8);
+                const Iv i0 = FixBelow<S, U>(column0, width), i1 = FixAbove<S, U>(S::Add(column0, S::Set(1)), width);
+                FetchTexelsInRow<S, F>(c, texelRow0, i0, i1, &t00[half], &t01[half]);
+                FetchTexelsInRow<S, F>(c, texelRow1, i0, i1, &t10[half], &t11[half]);
+                fx[half] = S::And(tx, byte);
+                fy[half] = rowFy;
+                continue;
+            }
             Fv v = S::FAdd(rowT, S::FMul(tdx, offset));
             if (Perspective) {
                 Fv w = rowW;

@@ -24,7 +24,9 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE F FMin(F a, F b) { return _mm_min_ps(a, b); }
     static SOFTWARE_PIXEL_INLINE F FMax(F a, F b) { return _mm_max_ps(a, b); }
     static SOFTWARE_PIXEL_INLINE F FGreater(F a, F b) { return _mm_cmpgt_ps(a, b); }
-    static SOFTWARE_PIXEL_INLINE F FSelect(F mask, F a, F b) { return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b)); }
+    static SOFTWARE_PIXEL_INLINE F FSelect(F mask, F a, F b) {
+        return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+    }
     static SOFTWARE_PIXEL_INLINE F FromInt(I a) { return _mm_cvtepi32_ps(a); }
     static SOFTWARE_PIXEL_INLINE I Truncate(F a) { return _mm_cvttps_epi32(a); }
 
@@ -40,13 +42,18 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE I Sub(I a, I b) { return _mm_sub_epi32(a, b); }
     static SOFTWARE_PIXEL_INLINE I And(I a, I b) { return _mm_and_si128(a, b); }
     static SOFTWARE_PIXEL_INLINE I Or(I a, I b) { return _mm_or_si128(a, b); }
+    static SOFTWARE_PIXEL_INLINE I Xor(I a, I b) { return _mm_xor_si128(a, b); }
     static SOFTWARE_PIXEL_INLINE I ShiftRight(I a, int n) { return _mm_srai_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I ShiftRightLogical(I a, int n) { return _mm_srli_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I ShiftLeft(I a, int n) { return _mm_slli_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I Greater(I a, I b) { return _mm_cmpgt_epi32(a, b); }
     static SOFTWARE_PIXEL_INLINE I Equal(I a, I b) { return _mm_cmpeq_epi32(a, b); }
-    static SOFTWARE_PIXEL_INLINE I Select(I mask, I a, I b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
-    static SOFTWARE_PIXEL_INLINE I Load(const int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    static SOFTWARE_PIXEL_INLINE I Select(I mask, I a, I b) {
+        return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+    }
+    static SOFTWARE_PIXEL_INLINE I Load(const int32_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    }
     static SOFTWARE_PIXEL_INLINE void Store(int32_t* p, I a) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a); }
     static SOFTWARE_PIXEL_INLINE void Store(uint32_t* p, I a) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a); }
 
@@ -75,7 +82,9 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE H HMax(H a, H b) { return _mm_max_epi16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HNot(H a) { return _mm_xor_si128(a, _mm_set1_epi32(-1)); }
     static SOFTWARE_PIXEL_INLINE H HSelect(H mask, H a, H b) { return Select(mask, a, b); }
-    static SOFTWARE_PIXEL_INLINE H HLoad(const uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+    static SOFTWARE_PIXEL_INLINE H HLoad(const uint16_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    }
     static SOFTWARE_PIXEL_INLINE void HStore(uint16_t* p, H a) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a); }
 
     // The 32-bit word at base + row x pitch + byteColumn for each lane.
@@ -86,8 +95,14 @@ struct Sse2 {
         for (int k = 0; k < Width; ++k) std::memcpy(&words[k], base + rows[k] * pitch + columns[k], 4);
         return _mm_load_si128(reinterpret_cast<const __m128i*>(words));
     }
-    // Whether every lane of a 32-bit mask is set.
+    // Whether every lane of a 32-bit mask is set, and whether none is.
     static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
+    static SOFTWARE_PIXEL_INLINE bool None(I mask) { return _mm_movemask_epi8(mask) == 0; }
+    // The first and the last lane.
+    static SOFTWARE_PIXEL_INLINE int32_t First(I a) { return _mm_cvtsi128_si32(a); }
+    static SOFTWARE_PIXEL_INLINE int32_t Last(I a) { return _mm_cvtsi128_si32(_mm_shuffle_epi32(a, 0xFF)); }
+    // SSE2 has no variable permute of words.
+    static constexpr bool PermutesWords = false;
 
     // A step's mask bytes (non-zero: draw) as 16-bit lanes of all ones or zero.
     static SOFTWARE_PIXEL_INLINE H LoadMask(const uint8_t* bytes) {
