@@ -7,7 +7,7 @@
 #include <platform/dialogrunner.h>
 #include <platform/display.h>
 
-const DeviceDriverRecord* const deviceDrivers[] = {&softwareDeviceRecord, nullptr};
+const DeviceDriverRecord* const deviceDrivers[] = {&softwareDeviceRecord, &openglDeviceRecord, nullptr};
 const DeviceLayerRecord* const deviceLayers[] = {&tracingDeviceLayer, nullptr};
 
 namespace platform {

@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev
   libsdl2-dev libgtk-3-dev libmpg123-dev libjpeg62-turbo-dev libpng-dev
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
+  libepoxy-dev libegl-dev libegl-mesa0 libgl-dev libglx-mesa0 libgl1-mesa-dri
   ffmpeg xvfb xauth xdotool x11-utils imagemagick
   g++-mingw-w64-x86-64
 )

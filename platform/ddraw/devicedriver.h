@@ -5,11 +5,29 @@
 
 #include <d3d.h>
 
+#include <cstdint>
 #include <string>
 
 // Direct3D 7 answers a call it cannot take with DDERR_INVALIDPARAMS; the devices call it by the
 // name later Direct3D versions gave it. Not part of d3d.h, which has only Direct3D 7's own names.
 #define D3DERR_INVALIDCALL DDERR_INVALIDPARAMS
+
+// What a device keeps for a surface beside the surface's memory: a GL texture mirroring it, or
+// the GL framebuffer a render target is really drawn into. The core asks it before it reads or
+// shows the pixels, and tells it when the surface goes.
+class SurfaceCompanion {
+public:
+    // Brings the surface's memory up to date with what the device drew there.
+    virtual void WriteBack() = 0;
+    // Shows the surface's picture on the window at a flip; false when the core must show the
+    // memory itself (after WriteBack).
+    virtual bool Present(HWND window, DWORD refreshRate) = 0;
+    // The surface is going: the companion lets go of it and of itself.
+    virtual void SurfaceGone() = 0;
+
+protected:
+    ~SurfaceCompanion() = default;
+};
 
 // The memory behind a surface, as a device draws into it or samples from it.
 struct SurfaceMemory {
@@ -18,6 +36,10 @@ struct SurfaceMemory {
     DWORD width;
     DWORD height;
     DDPIXELFORMAT format;  // RGB formats with masks, or DDPF_ZBUFFER with its bit depth
+    // Counts the times the core changed the pixels (Unlock, Blt into the surface, Flip), so a
+    // device keeping a copy of them knows when its copy is stale.
+    uint32_t changes;
+    SurfaceCompanion* companion;  // null when no device keeps anything for the surface
 };
 
 // Provided by the DirectDraw core for any surface or vertex buffer it created (null otherwise).
@@ -26,6 +48,8 @@ SurfaceMemory* SurfaceMemoryOf(IDirectDrawSurface7* surface);
 // takes any other set as a texture as no texture at all.
 bool IsTextureSurface(IDirectDrawSurface7* surface);
 IDirectDrawSurface7* AttachedZBufferOf(IDirectDrawSurface7* surface);
+// The window the surface's DirectDraw object cooperates with (where Flip shows it), or null.
+HWND CooperativeWindowOf(IDirectDrawSurface7* surface);
 void* VertexBufferMemoryOf(IDirect3DVertexBuffer7* vertexBuffer, DWORD* vertexFormat, DWORD* vertexCount);
 // The name a texture surface took when it was created (see DeviceLayerRecord), or null.
 const char* SurfaceNameOf(IDirectDrawSurface7* surface);
@@ -36,6 +60,9 @@ inline float ViewportMaxZ(const D3DVIEWPORT7& viewport) {
     const float widened = viewport.dvMinZ + 0.001f;
     return viewport.dvMaxZ > widened ? viewport.dvMaxZ : widened;
 }
+
+// Whether a device can be used on this machine, and whether it should be offered first.
+enum class DeviceAvailability { Missing, Available, Preferred };
 
 struct DeviceDriverRecord {
     const char* name;          // device name, as EnumDevices reports it
@@ -48,7 +75,11 @@ struct DeviceDriverRecord {
     const DDPIXELFORMAT* zBufferFormats;
     // A new device drawing into the render target, with one reference; null when it cannot.
     IDirect3DDevice7* (*create)(IDirect3D7* direct3D, IDirectDrawSurface7* renderTarget);
+    // Whether the machine can run the device; null for a device that always runs.
+    DeviceAvailability (*probe)();
 };
+
+DeviceAvailability AvailabilityOf(const DeviceDriverRecord& record);
 
 // A layer every created device is handed through before the program gets it: the tracing device
 // of the capture component. It also names texture surfaces as they are created.
@@ -62,9 +93,11 @@ struct DeviceLayerRecord {
 };
 
 extern const DeviceDriverRecord softwareDeviceRecord;
+extern const DeviceDriverRecord openglDeviceRecord;
 extern const DeviceLayerRecord tracingDeviceLayer;
 
-// The device table, in the order EnumDevices reports the devices; ends with null.
+// The device table, ending with null. EnumDevices reports the preferred devices first, then the
+// other available ones, each group in table order.
 extern const DeviceDriverRecord* const deviceDrivers[];
 // The layers, innermost first; ends with null.
 extern const DeviceLayerRecord* const deviceLayers[];

@@ -25,15 +25,21 @@ DWORD RenderDepthBit(DWORD bitCount) {
     default: return 0;
     }
 }
-}  // namespace
 
-namespace {
 const DeviceDriverRecord* const* driverTable = deviceDrivers;
 }  // namespace
 
+}  // namespace ddraw
+
+DeviceAvailability AvailabilityOf(const DeviceDriverRecord& record) {
+    return record.probe ? record.probe() : DeviceAvailability::Available;
+}
+
+namespace ddraw {
+
 const DeviceDriverRecord* FindDeviceRecord(const GUID& deviceGuid) {
     for (const DeviceDriverRecord* const* record = driverTable; *record != nullptr; ++record)
-        if (*(*record)->guid == deviceGuid) return *record;
+        if (*(*record)->guid == deviceGuid && AvailabilityOf(**record) != DeviceAvailability::Missing) return *record;
     return nullptr;
 }
 
@@ -48,14 +54,20 @@ HRESULT Direct3D::QueryInterface(REFIID riid, LPVOID* object) {
 
 HRESULT Direct3D::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, LPVOID context) {
     if (callback == nullptr) return DDERR_INVALIDPARAMS;
-    // The kind of device the live settings name comes first, so the setup dialog, which selects
-    // the first device, starts on it; the table's order holds within each kind.
-    const bool hardwareFirst = platform::CurrentLiveSettings().firstDevice == platform::DeviceKind::Hardware;
-    for (const bool hardwarePass : {hardwareFirst, !hardwareFirst}) {
+    // The setup dialog selects the first device, so the one Enter should start comes first: the
+    // kind the live settings name, or by default a device that asks to be preferred (hardware on
+    // a real GPU). The table's order holds within each group; a device that cannot run is left out.
+    const platform::DeviceKind kind = platform::CurrentLiveSettings().firstDevice;
+    for (const bool firstPass : {true, false}) {
         for (const DeviceDriverRecord* const* record = driverTable; *record != nullptr; ++record) {
+            const DeviceAvailability availability = AvailabilityOf(**record);
+            if (availability == DeviceAvailability::Missing) continue;
             D3DDEVICEDESC7 description = {};
             (*record)->describe(&description);
-            if (((description.dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) != 0) != hardwarePass) continue;
+            const bool hardware = (description.dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) != 0;
+            const bool first = kind == platform::DeviceKind::Automatic ? availability == DeviceAvailability::Preferred
+                                                                        : hardware == (kind == platform::DeviceKind::Hardware);
+            if (first != firstPass) continue;
             description.deviceGUID = *(*record)->guid;
             // The callback receives writable strings, as on Windows; it may not keep them.
             std::string text = (*record)->description, name = (*record)->name;

@@ -51,7 +51,7 @@ Surface::Surface(DirectDraw* owner, DWORD caps, DWORD width, DWORD height, const
     owner->AddRef();
     const DWORD rowBytes = width * BytesPerPixel(format);
     const DWORD pitch = (rowBytes + RowAlignment - 1) / RowAlignment * RowAlignment;
-    memory = SurfaceMemory{nullptr, static_cast<LONG>(pitch), width, height, format};
+    memory = SurfaceMemory{nullptr, static_cast<LONG>(pitch), width, height, format, 0, nullptr};
     try {
         storage.assign(size_t(pitch) * height, 0);
         memory.pixels = storage.data();
@@ -60,7 +60,10 @@ Surface::Surface(DirectDraw* owner, DWORD caps, DWORD width, DWORD height, const
     }
 }
 
+HWND Surface::Window() const { return owner->window; }
+
 Surface::~Surface() {
+    if (memory.companion) memory.companion->SurfaceGone();
     delete backBuffer;
     if (zBuffer) zBuffer->Release();
     owner->Release();
@@ -144,17 +147,20 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 description, DWORD flags, HA
     const RECT area = rect ? *rect : WholeOf(memory);
     if (!InsideOf(area, memory)) return DDERR_INVALIDPARAMS;
     if (locked) return DDERR_SURFACEBUSY;
+    if (memory.companion) memory.companion->WriteBack();
     GetSurfaceDesc(description);
     description->dwFlags |= DDSD_LPSURFACE;
     description->lpSurface = static_cast<uint8_t*>(memory.pixels) + int64_t(area.top) * memory.pitch +
                              area.left * BytesPerPixel(memory.format);
     locked = true;
+    lockedForReading = (flags & DDLOCK_READONLY) != 0;
     return DD_OK;
 }
 
 HRESULT Surface::Unlock(LPRECT rect) {
     if (!locked) return DDERR_NOTLOCKED;
     locked = false;
+    if (!lockedForReading) ++memory.changes;
     return DD_OK;
 }
 
@@ -169,6 +175,9 @@ HRESULT Surface::Blt(LPRECT destinationRect, LPDIRECTDRAWSURFACE7 sourceInterfac
     if (locked || source->locked) return DDERR_SURFACEBUSY;
     if ((memory.format.dwFlags & DDPF_ZBUFFER) || !SameFormat(memory.format, source->memory.format))
         return DDERR_INVALIDPIXELFORMAT;
+    // What a device drew must be in memory before it is read, or partly overwritten.
+    if (source->memory.companion) source->memory.companion->WriteBack();
+    if (memory.companion) memory.companion->WriteBack();
     const size_t bytesPerPixel = BytesPerPixel(memory.format);
     try {
         // Within one surface the source is read as it was before the blit: from a copy.
@@ -193,6 +202,7 @@ HRESULT Surface::Blt(LPRECT destinationRect, LPDIRECTDRAWSURFACE7 sourceInterfac
     } catch (const std::bad_alloc&) {
         return DDERR_OUTOFMEMORY;
     }
+    ++memory.changes;
     return DD_OK;
 }
 
@@ -201,6 +211,9 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 overrideSurface, DWORD flags) {
     if (overrideSurface != nullptr && AsSurface(overrideSurface) != backBuffer) return DDERR_INVALIDPARAMS;
     if (!owner->exclusive) return DDERR_NOEXCLUSIVEMODE;
     if (locked || backBuffer->locked) return DDERR_SURFACEBUSY;
+    // A device drawing elsewhere than in memory shows its picture itself.
+    SurfaceCompanion* drawn = backBuffer->memory.companion;
+    if (drawn && drawn->Present(owner->window, owner->mode.refreshRate)) return DD_OK;
     const SurfaceMemory& shown = backBuffer->memory;
     platform::PresentFrame(owner->window, platform::FrameImage{shown.pixels, shown.pitch, shown.width, shown.height, shown.format},
                            owner->mode.refreshRate);
@@ -208,6 +221,8 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 overrideSurface, DWORD flags) {
     // through the same SurfaceMemory record.
     std::swap(memory.pixels, backBuffer->memory.pixels);
     storage.swap(backBuffer->storage);
+    ++memory.changes;
+    ++backBuffer->memory.changes;
     return DD_OK;
 }
 
@@ -221,6 +236,11 @@ SurfaceMemory* SurfaceMemoryOf(IDirectDrawSurface7* surface) {
 bool IsTextureSurface(IDirectDrawSurface7* surface) {
     ddraw::Surface* ours = ddraw::AsSurface(surface);
     return ours && (ours->caps & DDSCAPS_TEXTURE);
+}
+
+HWND CooperativeWindowOf(IDirectDrawSurface7* surface) {
+    ddraw::Surface* ours = ddraw::AsSurface(surface);
+    return ours ? ours->Window() : nullptr;
 }
 
 IDirectDrawSurface7* AttachedZBufferOf(IDirectDrawSurface7* surface) {

@@ -39,6 +39,8 @@ public:
     DWORD caps;
     Surface* zBuffer = nullptr;  // attached with AddAttachedSurface, one reference held
     std::string name;            // the image file of a texture, empty when unknown
+    // The window the owner cooperates with.
+    HWND Window() const;
 
 private:
     ~Surface() override;
@@ -50,6 +52,7 @@ private:
     Surface* backBuffer = nullptr;  // owned by the front of a flip chain
     Surface* front = nullptr;       // set on a back buffer while its chain lives
     bool locked = false;
+    bool lockedForReading = false;  // an Unlock then changes nothing
 };
 
 // Our surface behind an interface pointer, or null for one the core did not make.

@@ -51,7 +51,8 @@ bool TakeFrameRateCap(const std::string& value, platform::LiveSettings& settings
 }
 
 bool TakeDevice(const std::string& value, platform::LiveSettings& settings) {
-    if (value == "software") settings.firstDevice = platform::DeviceKind::Software;
+    if (value == "auto") settings.firstDevice = platform::DeviceKind::Automatic;
+    else if (value == "software") settings.firstDevice = platform::DeviceKind::Software;
     else if (value == "hardware") settings.firstDevice = platform::DeviceKind::Hardware;
     else return false;
     return true;
@@ -64,7 +65,7 @@ const SettingRule rules[] = {
     {"frame_rate_cap", "HELIOTROPIC_FRAME_RATE_CAP", "off or a number of frames a second from 1 to 1000", "off",
      TakeFrameRateCap},
     {"overlay", "HELIOTROPIC_OVERLAY", "on or off", "off", TakeOverlay},
-    {"device", "HELIOTROPIC_DEVICE", "software or hardware", "software", TakeDevice},
+    {"device", "HELIOTROPIC_DEVICE", "auto, software or hardware", "auto", TakeDevice},
 };
 
 std::string Trimmed(const std::string& text) {

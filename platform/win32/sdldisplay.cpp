@@ -3,6 +3,7 @@
 #include "window.h"
 
 #include <platform/display.h>
+#include <platform/glpresentation.h>
 #include <platform/overlayfont.h>
 
 #include <algorithm>
@@ -10,6 +11,8 @@
 #include <cstdlib>
 #include <cstdio>
 #include <thread>
+
+#include <epoxy/gl.h>
 
 namespace {
 
@@ -67,9 +70,9 @@ bool MakeRenderer(HWND window) {
     // SDL imitates vertical sync with its own timer where the display has none; only an
     // OpenGL swap interval is the real thing, otherwise the frames are paced here instead.
     SDL_RendererInfo info;
-    window->realVsync = vsync && SDL_GetRendererInfo(window->renderer, &info) == 0 &&
-                        (info.flags & SDL_RENDERER_PRESENTVSYNC) && SDL_strncmp(info.name, "opengl", 6) == 0 &&
-                        SDL_GL_GetSwapInterval() != 0;
+    const bool openGl = SDL_GetRendererInfo(window->renderer, &info) == 0 && SDL_strncmp(info.name, "opengl", 6) == 0;
+    window->rendererContext = openGl ? SDL_GL_GetCurrentContext() : nullptr;
+    window->realVsync = vsync && openGl && (info.flags & SDL_RENDERER_PRESENTVSYNC) && SDL_GL_GetSwapInterval() != 0;
     if (!window->realVsync) SDL_RenderSetVSync(window->renderer, 0);
     window->pacer = platform::FramePacer{};
     MakeOverlayTexture(window);
@@ -172,32 +175,26 @@ void SetSdlWindowed(HWND window, int width, int height) {
     SDL_SetWindowPosition(window->sdlWindow, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
-void PresentOnSdl(HWND window, const platform::FrameImage& frame, DWORD refreshRate) {
-    if (platform::LiveWindow(window) == nullptr || window->sdlWindow == nullptr || frame.pixels == nullptr ||
-        frame.width == 0 || frame.height == 0)
-        return;
-    Uint32 format;
-    if (frame.format.dwRGBBitCount == 16) format = SDL_PIXELFORMAT_RGB565;
-    else if (frame.format.dwRGBBitCount == 32) format = SDL_PIXELFORMAT_RGB888;
-    else return;
-    if (!MakeRenderer(window)) return;
+// The window's frame texture, made again when the frame's size or format changes.
+bool PrepareFrameTexture(HWND window, Uint32 format, int width, int height) {
+    if (window->texture != nullptr && window->textureWidth == width && window->textureHeight == height &&
+        window->textureFormat == format)
+        return true;
+    if (window->texture != nullptr) SDL_DestroyTexture(window->texture);
+    window->texture = SDL_CreateTexture(window->renderer, format, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (window->texture == nullptr) return false;
+    SDL_SetTextureScaleMode(window->texture, platform::CurrentLiveSettings().scaling == platform::ScalingFilter::Linear
+                                                 ? SDL_ScaleModeLinear
+                                                 : SDL_ScaleModeNearest);
+    window->textureWidth = width;
+    window->textureHeight = height;
+    window->textureFormat = format;
+    return true;
+}
 
+// Shows the frame texture scaled into the window, with the overlay, paced.
+void ShowFrameTexture(HWND window, int width, int height, DWORD refreshRate) {
     const platform::LiveSettings& settings = platform::CurrentLiveSettings();
-    const int width = static_cast<int>(frame.width);
-    const int height = static_cast<int>(frame.height);
-    if (window->texture == nullptr || window->textureWidth != width || window->textureHeight != height ||
-        window->textureFormat != format) {
-        if (window->texture != nullptr) SDL_DestroyTexture(window->texture);
-        window->texture = SDL_CreateTexture(window->renderer, format, SDL_TEXTUREACCESS_STREAMING, width, height);
-        if (window->texture == nullptr) return;
-        SDL_SetTextureScaleMode(window->texture,
-                                settings.scaling == platform::ScalingFilter::Linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
-        window->textureWidth = width;
-        window->textureHeight = height;
-        window->textureFormat = format;
-    }
-    SDL_UpdateTexture(window->texture, nullptr, frame.pixels, frame.pitch);
-
     int outWidth = 0, outHeight = 0;
     SDL_GetRendererOutputSize(window->renderer, &outWidth, &outHeight);
     const platform::PictureRect placed = platform::PlacePicture(settings.scaling, outWidth, outHeight, width, height);
@@ -214,6 +211,22 @@ void PresentOnSdl(HWND window, const platform::FrameImage& frame, DWORD refreshR
     SDL_RenderPresent(window->renderer);
     if (overlay) window->meter.Count(NowNs());
     else window->meter.Restart();
+}
+
+void PresentOnSdl(HWND window, const platform::FrameImage& frame, DWORD refreshRate) {
+    if (platform::LiveWindow(window) == nullptr || window->sdlWindow == nullptr || frame.pixels == nullptr ||
+        frame.width == 0 || frame.height == 0)
+        return;
+    Uint32 format;
+    if (frame.format.dwRGBBitCount == 16) format = SDL_PIXELFORMAT_RGB565;
+    else if (frame.format.dwRGBBitCount == 32) format = SDL_PIXELFORMAT_RGB888;
+    else return;
+    if (!MakeRenderer(window)) return;
+    const int width = static_cast<int>(frame.width);
+    const int height = static_cast<int>(frame.height);
+    if (!PrepareFrameTexture(window, format, width, height)) return;
+    SDL_UpdateTexture(window->texture, nullptr, frame.pixels, frame.pitch);
+    ShowFrameTexture(window, width, height, refreshRate);
 }
 
 bool OpenSdlWindow(HWND window) {
@@ -240,6 +253,8 @@ void ShowSdlWindow(HWND window, bool show) {
 }
 
 void CloseSdlWindow(HWND window) {
+    if (window->deviceContext != nullptr) SDL_GL_DeleteContext(window->deviceContext);
+    window->deviceContext = nullptr;
     if (window->overlayTexture != nullptr) SDL_DestroyTexture(window->overlayTexture);
     if (window->texture != nullptr) SDL_DestroyTexture(window->texture);
     if (window->renderer != nullptr) SDL_DestroyRenderer(window->renderer);
@@ -267,6 +282,53 @@ const DisplayRecord sdlDisplay = {
     "SDL",         DisplayServerNamed, OpenSdl,          SdlDesktopMode, SdlModes,     OpenSdlWindow,
     ShowSdlWindow, CloseSdlWindow,     SetSdlFullScreen, SetSdlWindowed, PresentOnSdl,
 };
+
+bool MakeDisplayGlContextCurrent(HWND window) {
+    if (&CurrentDisplay() != &sdlDisplay || LiveWindow(window) == nullptr || window->sdlWindow == nullptr) return false;
+    if (window->deviceContext == nullptr) {
+        if (window->deviceContextTried) return false;
+        window->deviceContextTried = true;
+        // The device's pictures are copied into the renderer's texture on the GPU: the renderer
+        // must draw with OpenGL too.
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "opengl");
+        if (!MakeRenderer(window) || window->rendererContext == nullptr ||
+            SDL_GL_MakeCurrent(window->sdlWindow, window->rendererContext) != 0)
+            return false;
+        SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        window->deviceContext = SDL_GL_CreateContext(window->sdlWindow);
+        SDL_GL_ResetAttributes();
+        if (window->deviceContext == nullptr) {
+            fprintf(stderr, "The OpenGL device cannot draw for the window: %s\n", SDL_GetError());
+            return false;
+        }
+    }
+    return SDL_GL_MakeCurrent(window->sdlWindow, window->deviceContext) == 0;
+}
+
+bool PresentGlTexture(HWND window, unsigned texture, void* ready, DWORD width, DWORD height, DWORD refreshRate) {
+    if (LiveWindow(window) == nullptr || window->deviceContext == nullptr || window->rendererContext == nullptr ||
+        !PrepareFrameTexture(window, SDL_PIXELFORMAT_RGB888, static_cast<int>(width), static_cast<int>(height)) ||
+        SDL_GL_MakeCurrent(window->sdlWindow, window->rendererContext) != 0)
+        return false;
+    if (ready != nullptr) {
+        glWaitSync(static_cast<GLsync>(ready), 0, GL_TIMEOUT_IGNORED);
+        glDeleteSync(static_cast<GLsync>(ready));
+    }
+    // The renderer's texture by its GL name, which SDL tells only by binding it.
+    float textureWidth = 0, textureHeight = 0;
+    GLint frameTexture = 0;
+    if (SDL_GL_BindTexture(window->texture, &textureWidth, &textureHeight) != 0) return false;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &frameTexture);
+    SDL_GL_UnbindTexture(window->texture);
+    if (frameTexture == 0) return false;
+    glCopyImageSubData(texture, GL_TEXTURE_2D, 0, 0, 0, 0, static_cast<GLuint>(frameTexture), GL_TEXTURE_2D, 0, 0, 0, 0,
+                       static_cast<GLsizei>(width), static_cast<GLsizei>(height), 1);
+    ShowFrameTexture(window, static_cast<int>(width), static_cast<int>(height), refreshRate);
+    return true;
+}
 
 void ShowPointer(bool show) {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);

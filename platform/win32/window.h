@@ -33,6 +33,9 @@ struct HWND__ {
     bool realVsync;             // the renderer waits for the display's refresh itself
     platform::FramePacer pacer;  // for refreshes the renderer does not wait for, and the frame-rate cap
     SDL_Texture* overlayTexture;  // the overlay font's bitmap, made with the renderer
+    SDL_GLContext rendererContext;  // the renderer's own, when it draws with OpenGL
+    SDL_GLContext deviceContext;    // an OpenGL device's, sharing the renderer's objects
+    bool deviceContextTried;
     platform::FrameRateMeter meter;
 };
 

@@ -116,21 +116,36 @@ TEST_F(LiveDisplay, TheOverlayNeverReachesAPresentedFrame) {
     EXPECT_EQ(differing, 0u);
 }
 
-TEST_F(LiveDisplay, TheDeviceKindTheSettingsNameIsListedFirst) {
+TEST_F(LiveDisplay, TheDeviceKindTheSettingsNameIsListedFirstAndByDefaultAPreferredDevice) {
     ASSERT_NO_FATAL_FAILURE(CreateFlipChain(640, 480, 16, window));
-    const auto firstListed = [this] {
-        GUID first = {};
+    const auto listed = [this] {
+        std::vector<GUID> guids;
         direct3D->EnumDevices(
             [](LPSTR, LPSTR, LPD3DDEVICEDESC7 caps, LPVOID context) -> HRESULT {
-                *static_cast<GUID*>(context) = caps->deviceGUID;
-                return D3DENUMRET_CANCEL;
+                static_cast<std::vector<GUID>*>(context)->push_back(caps->deviceGUID);
+                return D3DENUMRET_OK;
             },
-            &first);
-        return first;
+            &guids);
+        return guids;
     };
-    EXPECT_EQ(firstListed(), ScriptedSoftwareGuid);
+    const std::vector<GUID> softwareFirst = {ScriptedSoftwareGuid, ScriptedHardwareGuid};
+    const std::vector<GUID> hardwareFirst = {ScriptedHardwareGuid, ScriptedSoftwareGuid};
+    EXPECT_EQ(listed(), softwareFirst);  // a hardware device on a CPU renderer keeps its place
+    scripted.hardwareAvailability = DeviceAvailability::Preferred;
+    EXPECT_EQ(listed(), hardwareFirst);
     platform::LiveSettings settings;
+    settings.firstDevice = platform::DeviceKind::Software;
+    platform::UseLiveSettings(settings);
+    EXPECT_EQ(listed(), softwareFirst);
     settings.firstDevice = platform::DeviceKind::Hardware;
     platform::UseLiveSettings(settings);
-    EXPECT_EQ(firstListed(), ScriptedHardwareGuid);
+    scripted.hardwareAvailability = DeviceAvailability::Available;
+    EXPECT_EQ(listed(), hardwareFirst);
+
+    // A device that cannot run is neither listed nor made.
+    scripted.hardwareAvailability = DeviceAvailability::Missing;
+    EXPECT_EQ(listed(), std::vector<GUID>{ScriptedSoftwareGuid});
+    IDirect3DDevice7* device = nullptr;
+    EXPECT_EQ(direct3D->CreateDevice(ScriptedHardwareGuid, backBuffer, &device), DDERR_NOTFOUND);
+    EXPECT_EQ(device, nullptr);
 }

@@ -32,14 +32,16 @@ IDirect3DDevice7* Create(IDirect3D7* direct3D, IDirectDrawSurface7* target) {
     return scripted.failCreate ? nullptr : softwareDeviceRecord.create(direct3D, target);
 }
 
+DeviceAvailability HardwareAvailability() { return scripted.hardwareAvailability; }
+
 // The z-buffer formats are read through the record's pointer at each enumeration, so the
 // record points at a buffer the tests refill.
 DDPIXELFORMAT zBufferSlots[8];
 
 const DeviceDriverRecord software = {"Scripted Software", "scripted software device", &ScriptedSoftwareGuid,
-                                     DescribeSoftware, textureFormats, zBufferSlots, Create};
+                                     DescribeSoftware, textureFormats, zBufferSlots, Create, nullptr};
 const DeviceDriverRecord hardware = {"Scripted Hardware", "scripted hardware device", &ScriptedHardwareGuid,
-                                     DescribeHardware, textureFormats, zBufferSlots, Create};
+                                     DescribeHardware, textureFormats, zBufferSlots, Create, HardwareAvailability};
 
 // The device table of this program.
 const DeviceDriverRecord* const scriptedDrivers[] = {&software, &hardware, nullptr};
@@ -53,6 +55,7 @@ void ScriptedDevices::Reset() {
     caps.dwMaxTextureWidth = caps.dwMaxTextureHeight = 2048;
     SetZBufferDepths({16, 32});
     failCreate = false;
+    hardwareAvailability = DeviceAvailability::Available;
 }
 
 void ScriptedDevices::SetZBufferDepths(const std::vector<DWORD>& depths) {

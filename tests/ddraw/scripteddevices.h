@@ -10,6 +10,8 @@ struct ScriptedDevices {
     // The capabilities both devices describe; the hardware one adds D3DDEVCAPS_HWRASTERIZATION.
     D3DDEVICEDESC7 caps;
     bool failCreate = false;
+    // What the hardware record's availability test answers.
+    DeviceAvailability hardwareAvailability = DeviceAvailability::Available;
 
     void Reset();  // 16- and 32-bit rendering, 2048 x 2048 textures, 16- and 32-bit z-buffers
     void SetZBufferDepths(const std::vector<DWORD>& depths);

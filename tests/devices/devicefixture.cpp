@@ -43,6 +43,8 @@ HRESULT CALLBACK KeepFirstFormat(LPDDPIXELFORMAT format, LPVOID context) {
 }  // namespace
 
 void DeviceTest::SetUp() {
+    if (AvailabilityOf(record()) == DeviceAvailability::Missing)
+        GTEST_SKIP() << record().name << " cannot run on this machine";
     platform::UseVirtualDisplay(kSize, kSize, [this](const platform::FrameImage& frame) {
         presented.assign(size_t(kSize) * kSize, 0);
         for (DWORD y = 0; y < kSize; ++y)

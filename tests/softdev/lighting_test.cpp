@@ -138,7 +138,7 @@ TEST(Lighting, RefusesLightsItCannotEvaluate) {
     EXPECT_EQ(renderer.SetLight(0, light), DDERR_UNSUPPORTED);
     light.dltType = D3DLIGHT_POINT;
     EXPECT_EQ(renderer.SetLight(43, light), D3D_OK);
-    EXPECT_EQ(renderer.SetLight(software::MaxLightSlots, light), D3DERR_INVALIDCALL);
+    EXPECT_EQ(renderer.SetLight(ddraw::MaxLightSlots, light), D3DERR_INVALIDCALL);
 }
 
 TEST(Lighting, EnablingAnUnsetSlotGivesTheDefaultDirectionalLight) {

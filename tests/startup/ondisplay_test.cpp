@@ -57,18 +57,22 @@ wait "$pid"; code=$?
 echo ok
 )";
 
-TEST(ShowOnDisplay, DialogThenLoadingScreenThenTheShowUntilEscape) {
+// The device setting picks which device Enter starts on: the software one, or the OpenGL one
+// drawing into the window through the display's own OpenGL context.
+class ShowOnDisplay : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ShowOnDisplay, DialogThenLoadingScreenThenTheShowUntilEscape) {
     for (const char* tool : {"xvfb-run", "xdotool", "import", "convert"})
         if (!OnPath(tool)) GTEST_SKIP() << tool << " is not installed: the program on a display is not tested";
     const std::string bin = platform::ExecutableFolder(nullptr);
     ASSERT_TRUE(std::filesystem::exists(bin + "/heliotropic")) << "heliotropic is not built beside the tests";
     ASSERT_TRUE(std::filesystem::exists(bin + "/music/clone.mp3")) << "the baked show data is missing beside " << bin;
 
-    const std::string out = STARTUP_ARTEFACTS;
+    const std::string out = std::string(STARTUP_ARTEFACTS) + "/" + GetParam();
     std::filesystem::create_directories(out);
     const std::string script = out + "/drive-startup.sh";
     std::ofstream(script) << DriveScript;
-    const std::string command = "xvfb-run -a -s '-screen 0 800x600x24' bash '" + script + "' '" + out + "' '" +
+    const std::string command = std::string("HELIOTROPIC_DEVICE=") + GetParam() + " xvfb-run -a -s '-screen 0 800x600x24' bash '" + script + "' '" + out + "' '" +
                                 bin + "/heliotropic' 2>&1";
     FILE* run = popen(command.c_str(), "r");
     ASSERT_NE(run, nullptr);
@@ -87,5 +91,8 @@ TEST(ShowOnDisplay, DialogThenLoadingScreenThenTheShowUntilEscape) {
     EXPECT_EQ(log.str().find("ERROR"), std::string::npos) << log.str();
     EXPECT_EQ(log.str().find("cannot"), std::string::npos) << log.str();
 }
+
+INSTANTIATE_TEST_SUITE_P(Devices, ShowOnDisplay, ::testing::Values("software", "hardware"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace

@@ -107,7 +107,7 @@ const GUID SmallGuid = {0x5a5a5a5a, 0x1234, 0x5678, {9, 8, 7, 6, 5, 4, 3, 2}};
 // The formats are the real device's, filled in when the suite starts.
 DeviceDriverRecord smallTextureDevice = {
     "Small Textures", "software device with 256-texel textures", &SmallGuid, DescribeSmall, nullptr, nullptr,
-    CreateSmall};
+    CreateSmall, nullptr};
 constexpr int LargeTextureDeviceIndex = 0;
 constexpr int SmallTextureDeviceIndex = 1;
 

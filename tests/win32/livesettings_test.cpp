@@ -35,7 +35,7 @@ Parsed Parse(const std::string& file, const Environment& environment = {}) {
     return parsed;
 }
 
-const std::string Defaults = "windowed=0 scaling=0 vsync=1 cap=0 overlay=0 device=0";
+const std::string Defaults = "windowed=0 scaling=0 vsync=1 cap=0 overlay=0 device=2";
 
 }  // namespace
 
@@ -53,7 +53,8 @@ TEST(LiveSettings, EachSettingTakesItsValuesAndABadOneIsNamedAndLeftAtItsDefault
          {},
          "windowed=1 scaling=2 vsync=0 cap=144 overlay=1 device=1",
          {}},
-        {"scaling = nearest\nframe_rate_cap = 1000\nframe_rate_cap = none\n", {}, "windowed=0 scaling=1 vsync=1 cap=0 overlay=0 device=0", {}},
+        {"scaling = nearest\nframe_rate_cap = 1000\nframe_rate_cap = none\ndevice = software\n", {},
+         "windowed=0 scaling=1 vsync=1 cap=0 overlay=0 device=0", {}},
         {"scaling = fuzzy\n", {}, Defaults, {"heliotropic.ini line 1: scaling = fuzzy is not linear, nearest or integer; using linear"}},
         {"windowed = on\nwindowed = maybe\n", {}, Defaults, {"heliotropic.ini line 2: windowed = maybe is not on or off; using off"}},
         {"frame_rate_cap = 1001\nframe_rate_cap = 60.5\nframe_rate_cap = -5\nframe_rate_cap = 99999999999\nframe_rate_cap =\n",
@@ -67,7 +68,7 @@ TEST(LiveSettings, EachSettingTakesItsValuesAndABadOneIsNamedAndLeftAtItsDefault
         {"device = gpu\x07\n[display]\nscale = 2\n",
          {},
          Defaults,
-         {"heliotropic.ini line 1: device = gpu\\x07 is not software or hardware; using software",
+         {"heliotropic.ini line 1: device = gpu\\x07 is not auto, software or hardware; using auto",
           "heliotropic.ini line 2: \"[display]\" is not \"name = value\"",
           "heliotropic.ini line 3: \"scale\" is not a setting (windowed, scaling, vsync, frame_rate_cap, overlay, device)"}},
         // The environment overrides the file; a bad value there gives the default, not the file's value.

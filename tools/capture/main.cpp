@@ -2,6 +2,7 @@
 // trace of every device call. See --help and the README.
 #include "jobs.h"
 #include "options.h"
+#include "session.h"
 
 #include <platform/executablefolder.h>
 
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
         std::perror("heliotropic-capture: cannot enter the program's folder");
         return 1;
     }
-    const int code = RunCaptureJobs(options);
+    const int code = options.listDevices ? ListDevices(options) : RunCaptureJobs(options);
     // Ends as the show's own process does: no static destructors under the audio library's threads.
     std::fflush(nullptr);
     std::_Exit(code);

@@ -131,6 +131,8 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
 
         if (name == "--help" || name == "-h") {
             options.help = true;
+        } else if (name == "--list-devices") {
+            options.listDevices = true;
         } else if (name == "--fps") {
             if (!ParseFrameRate(value, options.rate, error)) return false;
         } else if (name == "--size") {
@@ -288,6 +290,8 @@ Display mode and setup (chosen in the setup dialog, as a user would):
   --size WxH            mode size (default 640x480; each side 1 to 4096)
   --bits 16|32          mode depth (default 16)
   --device TEXT         the device with this description (default: the first one)
+  --list-devices        list the devices the dialog offers: description, hardware or
+                        software, number of modes; then exit
   --no-dither --no-perspective --no-filtering
                         untick the dialog's options
   --fps RATE            frames per second of music (default 60; 50, 60000/1001, 29.97)

@@ -45,6 +45,7 @@ struct CaptureOptions {
     unsigned benchFrames = 0;         // frames drawn and timed per segment; 0: no benchmark
     uint64_t until = UINT64_MAX;      // stop at the first frame at or past this position
     bool help = false;
+    bool listDevices = false;         // list the setup dialog's devices instead of running
 
     bool Stills() const { return !stills.empty() || !loadingStills.empty(); }
     // Only a run that writes every frame and nothing else can be split between processes.

@@ -14,6 +14,7 @@
 #include <platform/virtualdisplay.h>
 #include <platform/musicclock.h>
 
+#include "d3denum.h"
 #include "director.h"
 #include "setupdialog.h"
 
@@ -504,4 +505,19 @@ int RunCapture(const CaptureOptions& options, const CaptureJob* job) {
     Session session(options, job);
     if (!session.Prepare()) return 1;
     return session.Run();
+}
+
+int ListDevices(const CaptureOptions& options) {
+    platform::UseVirtualDisplay(options.width, options.height, nullptr);
+    if (EnumerateDevices(nullptr) < 0) {
+        std::fprintf(stderr, "heliotropic-capture: no Direct3D device can draw on this machine\n");
+        return 1;
+    }
+    DeviceEntry* list = nullptr;
+    DWORD count = 0;
+    GetDeviceList(&list, &count);
+    for (DWORD i = 0; i < count; ++i)
+        std::printf("\"%s\" %s %lu\n", list[i].description, list[i].hardware ? "hardware" : "software",
+                    static_cast<unsigned long>(list[i].modeCount));
+    return 0;
 }

@@ -36,3 +36,8 @@ bool FindVideoTools(std::string& ffmpeg, std::string& error);
 
 // How many show frames the run presents.
 uint64_t FramesToRun(const CaptureOptions& options);
+
+// Prints one line per device the setup dialog would offer on the virtual display of the
+// options' size: its description in double quotes, "hardware" or "software", and its number of
+// display modes. Returns the process exit code.
+int ListDevices(const CaptureOptions& options);

@@ -4,20 +4,6 @@
 
 namespace software {
 
-HRESULT ValidateLight(const D3DLIGHT7& light) {
-    if (light.dltType == D3DLIGHT_SPOT) return DDERR_UNSUPPORTED;
-    if (light.dltType != D3DLIGHT_POINT && light.dltType != D3DLIGHT_DIRECTIONAL) return D3DERR_INVALIDCALL;
-    if (light.dltType == D3DLIGHT_POINT) {
-        // Negative or all-zero attenuation would divide by zero or light things with infinite power.
-        if (!(light.dvAttenuation0 >= 0.0f) || !(light.dvAttenuation1 >= 0.0f) || !(light.dvAttenuation2 >= 0.0f))
-            return D3DERR_INVALIDCALL;
-        if (light.dvAttenuation0 == 0.0f && light.dvAttenuation1 == 0.0f && light.dvAttenuation2 == 0.0f)
-            return D3DERR_INVALIDCALL;
-        if (!(light.dvRange >= 0.0f)) return D3DERR_INVALIDCALL;
-    }
-    return D3D_OK;
-}
-
 void PrepareLight(const D3DLIGHT7& light, const D3DMATRIX& view, PreparedLight* prepared) {
     const D3DMATRIX& m = view;
     prepared->directional = light.dltType == D3DLIGHT_DIRECTIONAL;

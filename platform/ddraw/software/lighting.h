@@ -26,10 +26,8 @@ struct LightingSetup {
     int lightCount;
 };
 
-// Lights must have been accepted by ValidateLight.
+// Lights must have been accepted by ddraw::ValidateLight.
 void PrepareLight(const D3DLIGHT7& light, const D3DMATRIX& view, PreparedLight* prepared);
-// Whether the device can use the light, and the reason when it cannot.
-HRESULT ValidateLight(const D3DLIGHT7& light);
 void PrepareLighting(const D3DMATERIAL7& material, D3DCOLOR globalAmbient, LightingSetup* setup);
 
 // Colour of a vertex at camera-space position eye with transformed normal; diffuse, when not

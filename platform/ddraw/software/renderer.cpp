@@ -9,12 +9,6 @@ namespace software {
 namespace {
 
 constexpr DWORD MaxVertices = 1u << 20;
-constexpr DWORD ModulateOperation = 4;  // D3DTOP_MODULATE
-constexpr DWORD ArgumentDiffuse = 0;    // D3DTA_DIFFUSE
-constexpr DWORD ArgumentCurrent = 1;    // D3DTA_CURRENT
-constexpr DWORD ArgumentTexture = 2;    // D3DTA_TEXTURE
-constexpr DWORD FillSolid = 3;          // D3DFILL_SOLID
-constexpr DWORD ShadeGouraud = 2;       // D3DSHADE_GOURAUD
 
 D3DMATRIX Identity() {
     D3DMATRIX m{};
@@ -22,22 +16,15 @@ D3DMATRIX Identity() {
     return m;
 }
 
-bool ToAddress(DWORD value, Address* address) {
+Address ToAddress(DWORD value) {
     switch (value) {
-    case D3DTADDRESS_WRAP: *address = Address::Wrap; return true;
-    case D3DTADDRESS_MIRROR: *address = Address::Mirror; return true;
-    case D3DTADDRESS_CLAMP: *address = Address::Clamp; return true;
-    default: return false;
+    case D3DTADDRESS_MIRROR: return Address::Mirror;
+    case D3DTADDRESS_CLAMP: return Address::Clamp;
+    default: return Address::Wrap;
     }
 }
 
-bool ToFilter(DWORD value, Filter* filter) {
-    switch (value) {
-    case D3DTFG_POINT: *filter = Filter::Point; return true;
-    case D3DTFG_LINEAR: *filter = Filter::Linear; return true;
-    default: return false;
-    }
-}
+Filter ToFilter(DWORD value) { return value == D3DTFG_LINEAR ? Filter::Linear : Filter::Point; }
 
 Blend ToBlend(bool enabled, DWORD destBlend) {
     if (!enabled) return Blend::Replace;
@@ -98,70 +85,10 @@ Renderer::Renderer(InstructionSet instructionSet, int threads)
 
 Renderer::~Renderer() { Finish(); }
 
-HRESULT Renderer::SetRenderState(DWORD state, DWORD value) {
-    switch (state) {
-    case D3DRENDERSTATE_TEXTUREPERSPECTIVE: states.perspective = value != 0; return D3D_OK;
-    case D3DRENDERSTATE_ZENABLE:
-        if (value > D3DZB_TRUE) return DDERR_UNSUPPORTED;  // w-buffering
-        states.zEnable = value == D3DZB_TRUE;
-        return D3D_OK;
-    case D3DRENDERSTATE_FILLMODE: return value == FillSolid ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DRENDERSTATE_SHADEMODE: return value == ShadeGouraud ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DRENDERSTATE_ZWRITEENABLE: states.zWrite = value != 0; return D3D_OK;
-    case D3DRENDERSTATE_ALPHATESTENABLE: return value == 0 ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DRENDERSTATE_SRCBLEND: return value == D3DBLEND_ONE ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DRENDERSTATE_DESTBLEND:
-        if (value < D3DBLEND_ZERO || value > D3DBLEND_INVSRCCOLOR) return DDERR_UNSUPPORTED;
-        states.destBlend = value;
-        return D3D_OK;
-    case D3DRENDERSTATE_CULLMODE:
-        if (value < D3DCULL_NONE || value > D3DCULL_CCW) return D3DERR_INVALIDCALL;
-        states.cull = value;
-        return D3D_OK;
-    case D3DRENDERSTATE_ZFUNC: return value == D3DCMP_LESSEQUAL ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DRENDERSTATE_DITHERENABLE: states.dither = value != 0; return D3D_OK;
-    case D3DRENDERSTATE_ALPHABLENDENABLE: states.alphaBlend = value != 0; return D3D_OK;
-    case D3DRENDERSTATE_FOGENABLE:
-    case D3DRENDERSTATE_SPECULARENABLE: return value == 0 ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DRENDERSTATE_CLIPPING:    // clipping is always done
-    case D3DRENDERSTATE_EXTENTS:     // no extents are kept
-    case D3DRENDERSTATE_LOCALVIEWER: // only matters for specular lighting
-        return D3D_OK;
-    case D3DRENDERSTATE_LIGHTING: states.lighting = value != 0; return D3D_OK;
-    case D3DRENDERSTATE_AMBIENT: states.ambient = value; return D3D_OK;
-    case D3DRENDERSTATE_COLORVERTEX: states.colourVertex = value != 0; return D3D_OK;
-    case D3DRENDERSTATE_NORMALIZENORMALS: states.normalize = value != 0; return D3D_OK;
-    default: return D3DERR_INVALIDCALL;
-    }
-}
+HRESULT Renderer::SetRenderState(DWORD state, DWORD value) { return ddraw::SetRenderState(states, state, value); }
 
 HRESULT Renderer::SetTextureStageState(DWORD stage, DWORD state, DWORD value) {
-    if (stage >= 8) return D3DERR_INVALIDCALL;
-    if (stage != 0) return DDERR_UNSUPPORTED;  // one texture stage
-    switch (state) {
-    case D3DTSS_COLOROP: return value == ModulateOperation ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DTSS_COLORARG1: return value == ArgumentTexture ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DTSS_COLORARG2:
-        return value == ArgumentCurrent || value == ArgumentDiffuse ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DTSS_ALPHAOP:
-    case D3DTSS_ALPHAARG1:
-    case D3DTSS_ALPHAARG2:   // alpha never reaches the picture: blending uses colours only
-    case D3DTSS_BORDERCOLOR: // no border addressing
-    case D3DTSS_MIPFILTER:   // textures have no mipmaps
-        return D3D_OK;
-    case D3DTSS_TEXCOORDINDEX: return value == 0 ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DTSS_ADDRESS: {
-        Address address;
-        if (!ToAddress(value, &address)) return DDERR_UNSUPPORTED;
-        states.addressU = states.addressV = address;
-        return D3D_OK;
-    }
-    case D3DTSS_ADDRESSU: return ToAddress(value, &states.addressU) ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DTSS_ADDRESSV: return ToAddress(value, &states.addressV) ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DTSS_MAGFILTER: return ToFilter(value, &states.magFilter) ? D3D_OK : DDERR_UNSUPPORTED;
-    case D3DTSS_MINFILTER: return ToFilter(value, &states.minFilter) ? D3D_OK : DDERR_UNSUPPORTED;
-    default: return D3DERR_INVALIDCALL;
-    }
+    return ddraw::SetTextureStageState(states, stage, state, value);
 }
 
 HRESULT Renderer::SetTransform(DWORD which, const D3DMATRIX& matrix) {
@@ -174,43 +101,16 @@ HRESULT Renderer::SetTransform(DWORD which, const D3DMATRIX& matrix) {
 }
 
 HRESULT Renderer::SetViewport(const D3DVIEWPORT7& port, DWORD targetWidth, DWORD targetHeight) {
-    if (static_cast<uint64_t>(port.dwX) + port.dwWidth > targetWidth ||
-        static_cast<uint64_t>(port.dwY) + port.dwHeight > targetHeight)
-        return D3DERR_INVALIDCALL;
-    // Any depth range is taken: the mapping widens narrow ones and the depth test clamps to 0..1.
-    viewport = port;
-    return D3D_OK;
+    HRESULT result = ddraw::ValidateViewport(port, targetWidth, targetHeight);
+    if (SUCCEEDED(result)) viewport = port;
+    return result;
 }
 
 void Renderer::SetMaterial(const D3DMATERIAL7& m) { material = m; }
 
-HRESULT Renderer::SetLight(DWORD index, const D3DLIGHT7& light) {
-    if (index >= MaxLightSlots) return D3DERR_INVALIDCALL;
-    HRESULT result = ValidateLight(light);
-    if (FAILED(result)) return result;
-    if (index >= lights.size()) lights.resize(index + 1, LightSlot{D3DLIGHT7{}, false, false});
-    lights[index].light = light;
-    lights[index].set = true;
-    return D3D_OK;
-}
+HRESULT Renderer::SetLight(DWORD index, const D3DLIGHT7& light) { return lights.Set(index, light); }
 
-HRESULT Renderer::LightEnable(DWORD index, bool enable) {
-    if (index >= MaxLightSlots) return D3DERR_INVALIDCALL;
-    if (index >= lights.size()) {
-        if (!enable) return D3D_OK;
-        lights.resize(index + 1, LightSlot{D3DLIGHT7{}, false, false});
-    }
-    LightSlot& slot = lights[index];
-    if (enable && !slot.set) {
-        slot.light = D3DLIGHT7{};
-        slot.light.dltType = D3DLIGHT_DIRECTIONAL;
-        slot.light.dcvDiffuse = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 0.0f};
-        slot.light.dvDirection = D3DVECTOR{0.0f, 0.0f, 1.0f};
-        slot.set = true;
-    }
-    slot.enabled = enable;
-    return D3D_OK;
-}
+HRESULT Renderer::LightEnable(DWORD index, bool enable) { return lights.Enable(index, enable); }
 
 HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT* rects, DWORD flags,
                         D3DCOLOR colour, float z) {
@@ -299,8 +199,9 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
         context.texelPitch = texture->pitch;
         context.textureWidth = static_cast<int>(texture->width);
         context.textureHeight = static_cast<int>(texture->height);
-        auto select = [&](InstructionSet set, Filter filter) {
-            return SelectShadeStage(set, format, filter, states.addressU, states.addressV, states.perspective);
+        const Address addressU = ToAddress(states.addressU), addressV = ToAddress(states.addressV);
+        auto select = [&](InstructionSet set, DWORD filter) {
+            return SelectShadeStage(set, format, ToFilter(filter), addressU, addressV, states.perspective);
         };
         const InstructionSet shading = TextureFitsLanes(context.textureWidth, context.textureHeight, context.texelPitch)
                                            ? instructionSet
@@ -354,7 +255,7 @@ HRESULT Renderer::Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD ve
                                              ViewportMaxZ(viewport) - viewport.dvMinZ};
         if (states.lighting) {
             preparedLights.clear();
-            for (const LightSlot& slot : lights) {
+            for (const ddraw::LightSlot& slot : lights.All()) {
                 if (!slot.enabled) continue;
                 preparedLights.emplace_back();
                 PrepareLight(slot.light, view, &preparedLights.back());

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "ddraw/devicestate.h"
 #include "ddraw/software/clipping.h"
 #include "ddraw/software/drawqueue.h"
 #include "ddraw/software/instructionset.h"
@@ -19,9 +20,6 @@ struct Surfaces {
     const SurfaceMemory* depth;
     const SurfaceMemory* texture;
 };
-
-// Light slots a device accepts; Direct3D 7 programs use small indices.
-constexpr DWORD MaxLightSlots = 4096;
 
 class Renderer {
 public:
@@ -57,27 +55,6 @@ public:
     bool Pending() const { return queue && queue->Pending(); }
 
 private:
-    struct States {
-        bool perspective = true;
-        bool zEnable = false;
-        bool zWrite = true;
-        bool alphaBlend = false;
-        bool dither = false;
-        bool lighting = true;
-        bool colourVertex = true;
-        bool normalize = false;
-        DWORD destBlend = D3DBLEND_ZERO;
-        DWORD cull = D3DCULL_CCW;
-        D3DCOLOR ambient = 0;
-        Address addressU = Address::Wrap, addressV = Address::Wrap;
-        Filter magFilter = Filter::Point, minFilter = Filter::Point;
-    };
-    struct LightSlot {
-        D3DLIGHT7 light;
-        bool set;
-        bool enabled;
-    };
-
     // indices null: consecutive vertices.
     HRESULT Draw(const Surfaces& surfaces, D3DPRIMITIVETYPE type, DWORD vertexFormat, const void* vertices,
                  DWORD vertexCount, const WORD* indices, DWORD indexCount);
@@ -88,11 +65,11 @@ private:
 
     const InstructionSet instructionSet;
     std::unique_ptr<DrawQueue> queue;  // null when one thread draws
-    States states;
+    ddraw::RenderStates states;
     D3DMATRIX world, view, projection;
     D3DVIEWPORT7 viewport;
     D3DMATERIAL7 material;
-    std::vector<LightSlot> lights;
+    ddraw::LightSlots lights;
 
     // Per draw, kept between draws so the frame loop allocates nothing.
     std::vector<PreparedLight> preparedLights;

@@ -269,7 +269,7 @@ void DescribeSoftwareDevice(D3DDEVICEDESC7* d) {
     d->dwTextureOpCaps = TextureOpCapsModulate;
     d->wMaxTextureBlendStages = 1;
     d->wMaxSimultaneousTextures = 1;
-    d->dwMaxActiveLights = MaxLightSlots;
+    d->dwMaxActiveLights = ddraw::MaxLightSlots;
     d->dvMaxVertexW = 1e10f;
     d->deviceGUID = IID_IDirect3DRGBDevice;
     d->dwVertexProcessingCaps = VertexCapsDirectionalLights | VertexCapsPositionalLights;
@@ -291,4 +291,5 @@ extern const DeviceDriverRecord softwareDeviceRecord = {
     software::softwareTextureFormats,
     software::softwareZBufferFormats,
     software::CreateSoftwareDevice,
+    nullptr,
 };

@@ -11,7 +11,8 @@
 namespace platform {
 
 enum class ScalingFilter { Linear, Nearest, Integer };
-enum class DeviceKind { Software, Hardware };
+// Automatic: the hardware device first where it runs on a GPU, else the software device.
+enum class DeviceKind { Software, Hardware, Automatic };
 
 struct LiveSettings {
     bool windowed = false;                          // a resizable window instead of full screen
@@ -19,7 +20,7 @@ struct LiveSettings {
     bool vsync = true;                              // wait for the display's refresh
     unsigned frameRateCap = 0;                      // frames a second at most; 0 for no cap
     bool overlay = false;                           // the frame-rate overlay shown from the start
-    DeviceKind firstDevice = DeviceKind::Software;  // the kind of device the setup dialog selects
+    DeviceKind firstDevice = DeviceKind::Automatic;  // the kind of device the setup dialog selects
 };
 
 // The highest frame-rate cap taken.
