@@ -13,7 +13,7 @@ namespace {
 constexpr size_t BatchCommands = 4096;
 // Commands worth waking the drawing threads for when they are idle; checked every so many
 // commands, so the check costs nothing measurable.
-constexpr size_t HandOverCommands = 64;
+constexpr size_t HandOverCommands = 256;
 
 int ChooseThreads() {
     const unsigned cores = std::thread::hardware_concurrency();

@@ -111,7 +111,7 @@ struct Avx2 {
         std::memcpy(&word, base + offset, sizeof word);
         return word;
     }
-    // Whether every lane of a 32-bit mask is set, and whether none is.
+    // Whether every lane of a 32-bit mask is set; whether no bit at all is.
     static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm256_movemask_epi8(mask) == -1; }
     static SOFTWARE_PIXEL_INLINE bool None(I mask) { return _mm256_testz_si256(mask, mask) != 0; }
     // The first and the last lane.

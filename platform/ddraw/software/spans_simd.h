@@ -346,6 +346,12 @@ SOFTWARE_PIXEL_INLINE void FetchTexelsInRow(const SpanContext& c, const TextureR
     FetchTexels<S, F>(c, S::Set(row.index), column0, column1, texel0, texel1);
 }
 
+// The bits of a texel of the layout that hold colour (not the unused top bit or byte).
+template <ColourFormat F>
+constexpr int32_t ColourBits() {
+    return F == ColourFormat::R5G6B5 ? 0xFFFF : F == ColourFormat::X1R5G5B5 ? 0x7FFF : 0xFFFFFF;
+}
+
 template <class S, ColourFormat F>
 SOFTWARE_PIXEL_INLINE Channels<S> ChannelsOfTexels(const typename S::I texels[2]) {
     if (F == ColourFormat::X8R8G8B8) return Unpack32<S>(texels[0], texels[1]);
@@ -435,6 +441,16 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
                 fx[half] = S::And(tx, byte);
                 fy[half] = S::And(ty, byte);
             }
+        }
+        // A step whose texels are all black shades black whatever the weights and the diffuse
+        // colour; glow textures are black over much of their area.
+        Iv any = S::Or(t00[0], t00[1]);
+        if (K == Filter::Linear)
+            any = S::Or(any, S::Or(S::Or(S::Or(t01[0], t01[1]), S::Or(t10[0], t10[1])), S::Or(t11[0], t11[1])));
+        if (S::None(S::And(any, S::Set(ColourBits<F>())))) {
+            S::Store(out + i, S::Set(0));
+            S::Store(out + i + S::Width, S::Set(0));
+            continue;
         }
         Channels<S> texel;
         if (K == Filter::Point) {

@@ -95,9 +95,11 @@ struct Sse2 {
         for (int k = 0; k < Width; ++k) std::memcpy(&words[k], base + rows[k] * pitch + columns[k], 4);
         return _mm_load_si128(reinterpret_cast<const __m128i*>(words));
     }
-    // Whether every lane of a 32-bit mask is set, and whether none is.
+    // Whether every lane of a 32-bit mask is set; whether no bit at all is.
     static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
-    static SOFTWARE_PIXEL_INLINE bool None(I mask) { return _mm_movemask_epi8(mask) == 0; }
+    static SOFTWARE_PIXEL_INLINE bool None(I a) {
+        return _mm_movemask_epi8(_mm_cmpeq_epi8(a, _mm_setzero_si128())) == 0xFFFF;
+    }
     // The first and the last lane.
     static SOFTWARE_PIXEL_INLINE int32_t First(I a) { return _mm_cvtsi128_si32(a); }
     static SOFTWARE_PIXEL_INLINE int32_t Last(I a) { return _mm_cvtsi128_si32(_mm_shuffle_epi32(a, 0xFF)); }
