@@ -43,6 +43,16 @@ Outcome Capture(const std::string& arguments, const std::string& environment) {
     return outcome;
 }
 
+std::string Shell(const std::string& command) {
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return output;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
+    pclose(pipe);
+    return output;
+}
+
 std::vector<std::string> Lines(const std::string& path) {
     std::vector<std::string> lines;
     std::ifstream file(path);

@@ -15,6 +15,9 @@ bool CaptureProgramReady();
 // Runs heliotropic-capture with the arguments, after the environment assignments (if any).
 Outcome Capture(const std::string& arguments, const std::string& environment = "");
 
+// What a shell command writes on stdout.
+std::string Shell(const std::string& command);
+
 std::vector<std::string> Lines(const std::string& path);
 // The value of a top-level number field of a trace line, or NAN; the line's call.
 double Field(const std::string& line, const std::string& name);

@@ -113,8 +113,9 @@ TEST(CaptureOptions, BadInputIsRefusedWithTheOptionNamed) {
 TEST(CaptureOptions, VideoJobsAndSupersampleValuesDefaultsAndMistakes) {
     CaptureOptions options;
     std::string error;
-    ASSERT_TRUE(Parse({"--video", "show.mkv", "--codec", "vp9", "--crf=40", "--pixel-format", "yuv444p", "--audio-codec",
-                       "opus", "--audio-bitrate", "96k", "--supersample", "3", "--size", "320x200", "--jobs", "5"},
+    ASSERT_TRUE(Parse({"--video", "show.mkv", "--codec", "vp9", "--crf=40", "--pixel-format", "yuv444p",
+                       "--audio-codec", "opus", "--audio-bitrate", "96k", "--supersample", "3", "--size", "320x200",
+                       "--jobs", "5"},
                       options, error))
         << error;
     EXPECT_EQ(options.video.codec, "vp9");

@@ -85,7 +85,8 @@ TEST(FramePixels, SupersampledFlatFrameEqualsThePlainOne) {
     const uint16_t colour = 0x8C51;
     for (unsigned factor : {2u, 3u, 4u}) {
         const DWORD width = 5, height = 3;
-        std::vector<uint16_t> plain((width + 1) * height, colour), large((width * factor + 1) * height * factor, colour);
+        std::vector<uint16_t> plain((width + 1) * height, colour);
+        std::vector<uint16_t> large((width * factor + 1) * height * factor, colour);
         std::vector<uint8_t> full, plainRgb, reducedRgb;
         ASSERT_TRUE(FrameToRgb(Frame(plain.data(), LONG(width + 1) * 2, width, height, 16), 1, full, plainRgb));
         ASSERT_TRUE(FrameToRgb(Frame(large.data(), LONG(width * factor + 1) * 2, width * factor, height * factor, 16),

@@ -197,16 +197,6 @@ std::string Contents(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-std::string Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return output;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    pclose(pipe);
-    return output;
-}
-
 // One checksum line per decoded frame, exactly as stored (no frame repeated or dropped for timing).
 std::vector<std::string> DecodedFrames(const std::string& video) {
     std::istringstream lines(

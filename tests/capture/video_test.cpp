@@ -1,5 +1,6 @@
 // The ffmpeg pipe on its own: frames and music in, an MP4 with a video and a looped sound track
 // of the picture's length out. Needs Debian's ffmpeg and ffprobe, as the tool does.
+#include "capturerun.h"
 #include "videoencoder.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +14,6 @@
 #include "workfolder.h"
 
 namespace {
-
-std::string Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return output;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    pclose(pipe);
-    return output;
-}
 
 // "codec_type duration" per stream.
 std::string Streams(const std::string& file) {
@@ -69,7 +60,8 @@ TEST_F(VideoPipe, FfmpegFailingIsAFailure) {
     VideoEncoder video;
     std::string error;
     FrameRate rate;
-    ASSERT_TRUE(video.Start(ffmpeg, folder.File("missing/folder/show.mp4"), music, 16, 16, rate, VideoSettings(), error)) << error;
+    ASSERT_TRUE(video.Start(ffmpeg, folder.File("missing/folder/show.mp4"), music, 16, 16, rate, VideoSettings(), error))
+        << error;
     std::vector<uint8_t> rgb(16 * 16 * 3, 0);
     bool written = true;
     for (int frame = 0; frame < 200 && written; ++frame) written = video.Write(rgb, error);

@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +28,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Set by an interrupt or a request to end: the jobs are stopped and their leftovers removed.
+volatile std::sig_atomic_t stopAsked = 0;
+
+void AskToStop(int) { stopAsked = 1; }
+
 std::string Contents(const std::string& path) {
     std::ifstream file(path);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -43,12 +49,15 @@ public:
 private:
     bool MakeWorkFolder();
     bool StartJobs();
-    [[noreturn]] void RunJob(size_t index);
+    [[noreturn]] void RunJob(size_t index, pid_t parent);
     void WaitForJobs();
+    void StopJobs();
     bool JoinVideo();
     void ShowJobMessages();
     uint64_t EstimatedBytes() const;
-    std::string PartPath(size_t index) const { return workFolder + "/part_" + std::to_string(index) + VideoPartExtension; }
+    std::string PartPath(size_t index) const {
+        return workFolder + "/part_" + std::to_string(index) + VideoPartExtension;
+    }
     std::string LogPath(size_t index) const { return workFolder + "/job_" + std::to_string(index) + ".log"; }
 
     const CaptureOptions& options;
@@ -59,6 +68,7 @@ private:
     JobReport* reports = nullptr;  // one a job, in memory shared with them
     std::vector<pid_t> children;
     int failedJob = -1;
+    bool stopped = false;
 };
 
 SplitCapture::~SplitCapture() {
@@ -101,19 +111,24 @@ bool SplitCapture::StartJobs() {
     for (size_t index = 0; index < spans.size(); ++index) new (&reports[index]) JobReport;
     // Nothing buffered may be written twice, once by each process.
     std::fflush(nullptr);
+    const pid_t self = getpid();
     for (size_t index = 0; index < spans.size(); ++index) {
         const pid_t child = fork();
         if (child < 0) {
             std::fprintf(stderr, "heliotropic-capture: cannot start job %zu: %s\n", index + 1, std::strerror(errno));
             return false;
         }
-        if (child == 0) RunJob(index);
+        if (child == 0) RunJob(index, self);
         children.push_back(child);
     }
     return true;
 }
 
-void SplitCapture::RunJob(size_t index) {
+void SplitCapture::RunJob(size_t index, pid_t parent) {
+    // A job outlives no parent: stopped (or killed) alone, it would go on writing for nobody.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) std::_Exit(1);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
     // Every job would say the same thing: their messages are kept and shown once by the parent.
     const int log = open(LogPath(index).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (log >= 0) dup2(log, STDERR_FILENO);
@@ -159,11 +174,11 @@ void SplitCapture::WaitForJobs() {
                 if (succeeded || failedJob >= 0) break;
                 // One failed job fails the capture: the others stop now rather than run on.
                 failedJob = int(index);
-                for (pid_t other : children)
-                    if (other > 0) kill(other, SIGTERM);
+                StopJobs();
             }
             continue;
         }
+        if (stopAsked && !stopped) StopJobs();
         if (ended < 0 && errno != EINTR) break;
         uint64_t done = 0;
         for (size_t index = 0; index < spans.size(); ++index)
@@ -177,6 +192,12 @@ void SplitCapture::WaitForJobs() {
     for (size_t index = 0; index < spans.size(); ++index)
         done += reports[index].framesWritten.load(std::memory_order_relaxed);
     progress.Finish(done);
+}
+
+void SplitCapture::StopJobs() {
+    stopped = true;
+    for (pid_t child : children)
+        if (child > 0) kill(child, SIGTERM);
 }
 
 void SplitCapture::ShowJobMessages() {
@@ -200,6 +221,7 @@ bool SplitCapture::JoinVideo() {
     std::vector<VideoPart> parts;
     for (size_t index = 0; index < spans.size(); ++index)
         parts.push_back({PartPath(index), spans[index].last - spans[index].first + 1});
+    std::fprintf(stderr, "heliotropic-capture: joining the %zu parts of the video\n", parts.size());
     PendingFile output;
     output.Begin(options.videoFile);
     std::string error;
@@ -223,13 +245,17 @@ int SplitCapture::Run() {
         }
     }
     if (!MakeWorkFolder()) return 1;
+    struct sigaction stop = {};
+    stop.sa_handler = AskToStop;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &stop, nullptr);
     const bool started = StartJobs();
-    if (!started) {
-        for (pid_t child : children) kill(child, SIGTERM);
-        failedJob = int(children.size());
-    }
+    if (!started) StopJobs();
     WaitForJobs();
     if (!started) return 1;
+    if (stopAsked) {
+        std::fprintf(stderr, "heliotropic-capture: stopped by a signal before the end\n");
+        return 1;
+    }
     ShowJobMessages();
     if (failedJob >= 0) return 1;
     if (!options.videoFile.empty() && !JoinVideo()) return 1;

@@ -243,7 +243,9 @@ bool ParseOptions(int argc, const char* const* argv, CaptureOptions& options, st
         error = "--codec, --crf, --pixel-format, --audio-codec and --audio-bitrate go with --video";
         return false;
     }
-    if (!options.videoFile.empty() && !CheckVideoSettings(options.video, options.videoFile, options.width, options.height, error)) return false;
+    if (!options.videoFile.empty() &&
+        !CheckVideoSettings(options.video, options.videoFile, options.width, options.height, error))
+        return false;
     if (options.RenderWidth() > MaxCaptureSide || options.RenderHeight() > MaxCaptureSide) {
         error = "--supersample " + std::to_string(options.supersample) + " renders " + std::to_string(options.width) +
                 "x" + std::to_string(options.height) + " at " + std::to_string(options.RenderWidth()) + "x" +

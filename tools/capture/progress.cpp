@@ -43,7 +43,8 @@ std::string Progress::Line(uint64_t done, uint64_t total, double seconds, uint64
                                (unsigned long long)done, (unsigned long long)total, percent, speed);
     if (speed > 0 && done < total) {
         const unsigned long long left = (unsigned long long)(double(total - done) / speed + 0.5);
-        length += std::snprintf(text + length, sizeof text - size_t(length), ", %llu:%02llu left", left / 60, left % 60);
+        length +=
+            std::snprintf(text + length, sizeof text - size_t(length), ", %llu:%02llu left", left / 60, left % 60);
     }
     if (estimatedBytes > 0)
         std::snprintf(text + length, sizeof text - size_t(length), ", about %s", SizeText(estimatedBytes).c_str());

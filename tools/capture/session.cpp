@@ -20,6 +20,8 @@
 
 #include <windows.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -145,7 +147,8 @@ bool Session::NeedsRaster(uint64_t frame) const {
     // Pictures are drawn only where something takes them: a trace alone needs no pixels. A run
     // with no output at all still draws, as a benchmark of the whole show.
     if (!options.Stills())
-        return frame >= firstFrame && (!options.framesDir.empty() || !options.videoFile.empty() || options.stats || options.traceFile.empty());
+        return frame >= firstFrame && (!options.framesDir.empty() || !options.videoFile.empty() || options.stats ||
+                                       options.traceFile.empty());
     return nextStill < options.stills.size() && PositionOfFrame(frame, options.rate) >= options.stills[nextStill];
 }
 
@@ -220,8 +223,8 @@ std::vector<platform::DialogAction> Session::DialogScript() const {
     std::vector<platform::DialogAction> script;
     // A device choice refills the mode list, so it comes first.
     if (!options.device.empty()) script.push_back(platform::SelectItemText(DeviceListControl, options.device));
-    const std::string mode = std::to_string(options.RenderWidth()) + "x" + std::to_string(options.RenderHeight()) + " " +
-                             std::to_string(options.bits) + "bpp";
+    const std::string mode = std::to_string(options.RenderWidth()) + "x" + std::to_string(options.RenderHeight()) +
+                             " " + std::to_string(options.bits) + "bpp";
     script.push_back(platform::SelectItemText(ModeListControl, mode));
     script.push_back(platform::SetCheck(TextureFilteringControl, options.textureFiltering));
     script.push_back(platform::SetCheck(PerspectiveCorrectionControl, options.perspectiveCorrection));
@@ -284,12 +287,10 @@ void Session::OnCall(const platform::TraceRecord& record) {
 }
 
 uint64_t Session::OutputBytes() const {
-    std::error_code unknown;
     uint64_t bytes = writer ? writer->PngBytes() : 0;
-    if (videoOutput.Active()) {
-        const uintmax_t size = std::filesystem::file_size(videoOutput.PartialPath(), unknown);
-        if (!unknown) bytes += size;
-    }
+    struct stat partial;
+    if (videoOutput.Active() && stat(videoOutput.PartialPath().c_str(), &partial) == 0)
+        bytes += uint64_t(partial.st_size);
     return bytes;
 }
 

@@ -121,7 +121,8 @@ bool ParseAudioCodec(const std::string& text, VideoSettings& settings, std::stri
 
 bool ParseAudioBitrate(const std::string& text, VideoSettings& settings, std::string& error) {
     // "192k" or "192": kilobits a second either way.
-    const std::string digits = !text.empty() && (text.back() == 'k' || text.back() == 'K') ? text.substr(0, text.size() - 1) : text;
+    const bool suffixed = !text.empty() && (text.back() == 'k' || text.back() == 'K');
+    const std::string digits = suffixed ? text.substr(0, text.size() - 1) : text;
     unsigned kbps = 0;
     if (!ParseWhole(digits, MaxAudioKbps, kbps) || kbps < MinAudioKbps) {
         error = "--audio-bitrate '" + text + "' must be kilobits a second, " + std::to_string(MinAudioKbps) + "k to " +
