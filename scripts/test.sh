@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds, and runs every test. This is what CI runs.
 #   scripts/test.sh            the release build and suite, then the sanitizer build (clang,
-#                              AddressSanitizer + UndefinedBehaviorSanitizer) with the suite (but the
-#                              golden frames), the fuzz targets for a fixed number of inputs each, and a capture of
+#                              AddressSanitizer + UndefinedBehaviorSanitizer) with the suite (but the picture
+#                              comparisons), the fuzz targets for a fixed number of inputs each, and a capture of
 #                              one frame in each segment of the show
 #   scripts/test.sh release    the release build and suite only
 #   scripts/test.sh sanitize   the sanitizer build and its runs only
