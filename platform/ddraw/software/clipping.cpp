@@ -53,20 +53,26 @@ int ClipPolygon(const V& a, const V& b, const V& c, uint8_t outcodes, int planeC
     for (int plane = 0; plane < planeCount && count > 0; ++plane) {
         if (!(outcodes & (1 << plane))) continue;
         int written = 0;
+        // A convex polygon gains at most one corner a plane; rounding in corners made earlier can
+        // make it slightly non-convex, and one that would outgrow the buffer is dropped.
+        auto put = [&](const V& corner) {
+            if (written < MaxClippedVertices) target[written] = corner;
+            ++written;
+        };
         for (int i = 0; i < count; ++i) {
             const V& from = source[i];
             const V& to = source[(i + 1) % count];
             float d0 = Distance(from, plane), d1 = Distance(to, plane);
             bool in0 = d0 >= 0.0f, in1 = d1 >= 0.0f;
-            if (in0) target[written++] = from;
+            if (in0) put(from);
             if (in0 != in1) {
                 if (in0)
-                    target[written++] = Lerp(from, to, d0 / (d0 - d1));
+                    put(Lerp(from, to, d0 / (d0 - d1)));
                 else
-                    target[written++] = Lerp(to, from, d1 / (d1 - d0));
+                    put(Lerp(to, from, d1 / (d1 - d0)));
             }
         }
-        count = written < 3 ? 0 : written;
+        count = (written < 3 || written > MaxClippedVertices) ? 0 : written;
         V* swap = source;
         source = target;
         target = swap;
