@@ -78,14 +78,7 @@ public:
     }
 
     HRESULT QueryInterface(REFIID riid, LPVOID* object) override {
-        if (!object) return E_POINTER;
-        if (riid == IID_IDirect3DDevice7) {
-            AddRef();
-            *object = static_cast<IDirect3DDevice7*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return ddraw::AnswerQuery<IDirect3DDevice7>(this, riid, IID_IDirect3DDevice7, object);
     }
 
     HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
