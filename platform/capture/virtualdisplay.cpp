@@ -4,11 +4,16 @@
 #include <platform/presentation.h>
 #include <platform/virtualdisplay.h>
 
+#include "devicedriver.h"
+
 namespace {
 
 DWORD width = 0;
 DWORD height = 0;
 platform::PresentCallback onPresent;
+platform::FlipCallback onFlip;
+// Frames announced whose pictures have not come yet.
+unsigned picturesAwaited = 0;
 platform::VirtualWindowView view;
 
 constexpr DWORD RefreshRate = 60;
@@ -34,7 +39,16 @@ void SizeWindow(HWND, int windowWidth, int windowHeight) {
     view.height = windowHeight;
 }
 
+void Announce(HWND) {
+    ++picturesAwaited;
+    if (onFlip) onFlip();
+}
+
 void Present(HWND, const platform::FrameImage& frame, DWORD) {
+    if (picturesAwaited > 0)
+        --picturesAwaited;
+    else if (onFlip)
+        onFlip();
     view.picture = platform::PlacePicture(platform::CurrentLiveSettings().scaling, view.width, view.height,
                                           static_cast<int>(frame.width), static_cast<int>(frame.height));
     if (onPresent) onPresent(frame);
@@ -46,16 +60,20 @@ namespace platform {
 
 const DisplayRecord virtualDisplay = {
     "virtual", NeverByDefault, AlwaysOpen, Desktop,  NoModesOfItsOwn, AcceptWindow, NoShowing, NoClosing,
-    CoverDesktop, SizeWindow, Present,
+    CoverDesktop, SizeWindow, Present, Announce,
 };
 
-void UseVirtualDisplay(DWORD newWidth, DWORD newHeight, PresentCallback newOnPresent) {
+void UseVirtualDisplay(DWORD newWidth, DWORD newHeight, PresentCallback newOnPresent, FlipCallback newOnFlip) {
     width = newWidth;
     height = newHeight;
     onPresent = std::move(newOnPresent);
+    onFlip = std::move(newOnFlip);
+    picturesAwaited = 0;
     view = VirtualWindowView{static_cast<int>(newWidth), static_cast<int>(newHeight), PictureRect{0, 0, 0, 0}};
     SelectDisplay(virtualDisplay.name);
 }
+
+void FinishPresenting() { FinishReadBacks(); }
 
 VirtualWindowView VirtualWindow() { return view; }
 

@@ -17,11 +17,23 @@
 // shows the pixels, and tells it when the surface goes.
 class SurfaceCompanion {
 public:
+    // How the picture of a back buffer reaches the display at a flip.
+    enum class FlipPicture {
+        InMemory,  // the memory holds it (brought up to date): the core shows it
+        Shown,     // the device showed it on the window itself
+        // The device reads it back into the memory the front takes at this flip while the next
+        // frame is drawn, and hands it to the display once read (see FinishReadBack).
+        ReadingBack,
+    };
+
     // Brings the surface's memory up to date with what the device drew there.
     virtual void WriteBack() = 0;
-    // Shows the surface's picture on the window at a flip; false when the core must show the
-    // memory itself (after WriteBack).
-    virtual bool Present(HWND window, DWORD refreshRate) = 0;
+    // Sends the surface's picture on its way to the window at a flip, after the picture of an
+    // earlier flip still being read back.
+    virtual FlipPicture Present(HWND window, DWORD refreshRate) = 0;
+    // Finishes a picture an earlier flip left being read back: the front's memory gets it and
+    // the display is handed it. The core calls it before the front's memory is used.
+    virtual void FinishReadBack() = 0;
     // The surface is going: the companion lets go of it and of itself.
     virtual void SurfaceGone() = 0;
 
@@ -53,6 +65,9 @@ HWND CooperativeWindowOf(IDirectDrawSurface7* surface);
 void* VertexBufferMemoryOf(IDirect3DVertexBuffer7* vertexBuffer, DWORD* vertexFormat, DWORD* vertexCount);
 // The name a texture surface took when it was created (see DeviceLayerRecord), or null.
 const char* SurfaceNameOf(IDirectDrawSurface7* surface);
+// Finishes the pictures every flip chain still has being read back (see SurfaceCompanion): the
+// show never releases its surfaces at its end, so a host wanting every frame calls this then.
+void FinishReadBacks();
 
 // The depth a viewport maps z = 1 to. Direct3D widens a range narrower than a thousandth (an
 // empty or inverted one too) to exactly that, so depth still orders what is drawn.

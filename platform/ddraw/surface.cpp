@@ -23,6 +23,9 @@ bool InsideOf(const RECT& rect, const SurfaceMemory& memory) {
 
 bool IsEmpty(const RECT& rect) { return rect.left == rect.right || rect.top == rect.bottom; }
 
+// Every flip chain's front, for FinishReadBacks.
+std::vector<Surface*> fronts;
+
 RECT WholeOf(const SurfaceMemory& memory) {
     return RECT{0, 0, static_cast<LONG>(memory.width), static_cast<LONG>(memory.height)};
 }
@@ -63,6 +66,7 @@ Surface::Surface(DirectDraw* owner, DWORD caps, DWORD width, DWORD height, const
 HWND Surface::Window() const { return owner->window; }
 
 Surface::~Surface() {
+    if (backBuffer) fronts.erase(std::find(fronts.begin(), fronts.end(), this));
     if (memory.companion) memory.companion->SurfaceGone();
     delete backBuffer;
     if (zBuffer) zBuffer->Release();
@@ -80,8 +84,14 @@ void Surface::LastReferenceReleased() {
 }
 
 void Surface::AttachBackBuffer(Surface* back) {
+    fronts.push_back(this);
     backBuffer = back;
     back->front = this;
+}
+
+void Surface::SettleMemory() {
+    if (memory.companion) memory.companion->WriteBack();
+    if (backBuffer && backBuffer->memory.companion) backBuffer->memory.companion->FinishReadBack();
 }
 
 HRESULT Surface::GetAttachedSurface(LPDDSCAPS2 wanted, LPDIRECTDRAWSURFACE7* surface) {
@@ -147,7 +157,7 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 description, DWORD flags, HA
     const RECT area = rect ? *rect : WholeOf(memory);
     if (!InsideOf(area, memory)) return DDERR_INVALIDPARAMS;
     if (locked) return DDERR_SURFACEBUSY;
-    if (memory.companion) memory.companion->WriteBack();
+    SettleMemory();
     GetSurfaceDesc(description);
     description->dwFlags |= DDSD_LPSURFACE;
     description->lpSurface = static_cast<uint8_t*>(memory.pixels) + int64_t(area.top) * memory.pitch +
@@ -176,8 +186,8 @@ HRESULT Surface::Blt(LPRECT destinationRect, LPDIRECTDRAWSURFACE7 sourceInterfac
     if ((memory.format.dwFlags & DDPF_ZBUFFER) || !SameFormat(memory.format, source->memory.format))
         return DDERR_INVALIDPIXELFORMAT;
     // What a device drew must be in memory before it is read, or partly overwritten.
-    if (source->memory.companion) source->memory.companion->WriteBack();
-    if (memory.companion) memory.companion->WriteBack();
+    source->SettleMemory();
+    SettleMemory();
     const size_t bytesPerPixel = BytesPerPixel(memory.format);
     try {
         // Within one surface the source is read as it was before the blit: from a copy.
@@ -211,12 +221,19 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 overrideSurface, DWORD flags) {
     if (overrideSurface != nullptr && AsSurface(overrideSurface) != backBuffer) return DDERR_INVALIDPARAMS;
     if (!owner->exclusive) return DDERR_NOEXCLUSIVEMODE;
     if (locked || backBuffer->locked) return DDERR_SURFACEBUSY;
-    // A device drawing elsewhere than in memory shows its picture itself.
+    // A device drawing elsewhere than in memory shows its picture itself, or reads it back
+    // into the memory the front takes here and hands it to the display later.
+    using FlipPicture = SurfaceCompanion::FlipPicture;
     SurfaceCompanion* drawn = backBuffer->memory.companion;
-    if (drawn && drawn->Present(owner->window, owner->mode.refreshRate)) return DD_OK;
+    const FlipPicture picture = drawn ? drawn->Present(owner->window, owner->mode.refreshRate) : FlipPicture::InMemory;
+    if (picture == FlipPicture::Shown) return DD_OK;
     const SurfaceMemory& shown = backBuffer->memory;
-    platform::PresentFrame(owner->window, platform::FrameImage{shown.pixels, shown.pitch, shown.width, shown.height, shown.format},
-                           owner->mode.refreshRate);
+    if (picture == FlipPicture::InMemory)
+        platform::PresentFrame(owner->window,
+                               platform::FrameImage{shown.pixels, shown.pitch, shown.width, shown.height, shown.format},
+                               owner->mode.refreshRate);
+    else
+        platform::AnnounceFrame(owner->window);
     // The presented picture becomes the front; devices find the new back buffer's memory
     // through the same SurfaceMemory record.
     std::swap(memory.pixels, backBuffer->memory.pixels);
@@ -246,6 +263,10 @@ HWND CooperativeWindowOf(IDirectDrawSurface7* surface) {
 IDirectDrawSurface7* AttachedZBufferOf(IDirectDrawSurface7* surface) {
     ddraw::Surface* ours = ddraw::AsSurface(surface);
     return ours ? ours->zBuffer : nullptr;
+}
+
+void FinishReadBacks() {
+    for (ddraw::Surface* front : ddraw::fronts) front->SettleMemory();
 }
 
 const char* SurfaceNameOf(IDirectDrawSurface7* surface) {

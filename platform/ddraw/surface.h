@@ -34,6 +34,9 @@ public:
     // The front of a flip chain owns its back buffer: as with DirectDraw, the whole chain goes
     // when the front's last reference does, whatever references the back buffer still counts.
     void AttachBackBuffer(Surface* backBuffer);
+    // Brings the memory up to date before it is used: with what a device drew into it, and
+    // with a flipped picture a device still reads back into it.
+    void SettleMemory();
 
     SurfaceMemory memory;
     DWORD caps;

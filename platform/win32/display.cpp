@@ -95,4 +95,6 @@ void PresentFrame(HWND window, const FrameImage& frame, DWORD refreshRate) {
     CurrentDisplay().present(window, frame, refreshRate);
 }
 
+void AnnounceFrame(HWND window) { CurrentDisplay().announce(window); }
+
 }  // namespace platform

@@ -213,6 +213,9 @@ void ShowFrameTexture(HWND window, int width, int height, DWORD refreshRate) {
     else window->meter.Restart();
 }
 
+// The window shows a frame when its picture comes.
+void AwaitPicture(HWND) {}
+
 void PresentOnSdl(HWND window, const platform::FrameImage& frame, DWORD refreshRate) {
     if (platform::LiveWindow(window) == nullptr || window->sdlWindow == nullptr || frame.pixels == nullptr ||
         frame.width == 0 || frame.height == 0)
@@ -280,7 +283,7 @@ bool DisplayServerNamed() {
 
 const DisplayRecord sdlDisplay = {
     "SDL",         DisplayServerNamed, OpenSdl,          SdlDesktopMode, SdlModes,     OpenSdlWindow,
-    ShowSdlWindow, CloseSdlWindow,     SetSdlFullScreen, SetSdlWindowed, PresentOnSdl,
+    ShowSdlWindow, CloseSdlWindow,     SetSdlFullScreen, SetSdlWindowed, PresentOnSdl, AwaitPicture,
 };
 
 bool MakeDisplayGlContextCurrent(HWND window) {

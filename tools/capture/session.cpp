@@ -67,7 +67,8 @@ public:
 
 private:
     void OnCall(const platform::TraceRecord& record);
-    void OnPresent(const platform::FrameImage& frame);
+    void OnFlip();
+    void OnPicture(const platform::FrameImage& frame);
     void CountBenchFrame(uint64_t frame, uint64_t position, double milliseconds, uint64_t triangles);
     void ChooseTraceSink(uint64_t nextFrame);
     std::string BenchSummary() const;
@@ -77,7 +78,8 @@ private:
     void FlushLoadingTrace();
     bool NeedsRaster(uint64_t frame) const;
     bool NeedsLoadingRaster() const;
-    void WriteLoadingStill(const platform::FrameImage& frame);
+    void WriteLoadingStill(uint64_t frameIndex, const platform::FrameImage& frame);
+    void WriteShowPicture(uint64_t index, const platform::FrameImage& frame);
     bool WantsMoreFrames(uint64_t nextFrame) const;
     bool Convert(const platform::FrameImage& frame);
     uint64_t OutputBytes() const;
@@ -100,8 +102,11 @@ private:
     uint64_t showFrame = 0;
     bool frameOpened = false;
     uint64_t trianglesBefore = 0;  // asked for before the current show frame
-    size_t nextStill = 0;
-    size_t nextLoadingStill = 0;
+    // Stills are chosen at their frame's flip and written when its picture comes, which for a
+    // picture read back from the GPU is a flip later.
+    size_t nextStill = 0, stillsWritten = 0;
+    size_t nextLoadingStill = 0, loadingStillsWritten = 0;
+    uint64_t picturesTaken = 0;  // pictures come in the order of the flips, loading frames first
     bool stopped = false;
     bool failed = false;
     bool sinkInstalled = false;
@@ -309,20 +314,17 @@ bool Session::Convert(const platform::FrameImage& frame) {
     return false;
 }
 
-void Session::OnPresent(const platform::FrameImage& frame) {
+void Session::OnFlip() {
     if (stopped) return;
     if (!inShow && platform::MusicPlaying()) EnterShow();
     if (!frameOpened) OpenFrameInTrace();
     frameOpened = false;
     if (!inShow) {
-        if (NeedsLoadingRaster()) WriteLoadingStill(frame);
+        if (NeedsLoadingRaster()) ++nextLoadingStill;
         ++loadingFrame;
         platform::SetDeviceRasterising(NeedsLoadingRaster());
         return;
     }
-    if (frame.width != options.RenderWidth() || frame.height != options.RenderHeight())
-        return Fail("the display presented a " + std::to_string(frame.width) + "x" + std::to_string(frame.height) +
-                    " frame, not the mode asked for");
 
     const uint64_t index = showFrame;
     const uint64_t position = PositionOfFrame(index, options.rate);
@@ -334,20 +336,7 @@ void Session::OnPresent(const platform::FrameImage& frame) {
         std::fputs(stats.Add(index, position, milliseconds, frameTriangles).c_str(), stdout);
     }
     if (options.benchFrames) CountBenchFrame(index, position, milliseconds, frameTriangles);
-
-    std::string error;
-    if (writer && index >= firstFrame && !writer->Add(index, frame, error)) return Fail(error);
-    if (job) Report();
-    while (nextStill < options.stills.size() && options.stills[nextStill] <= position) {
-        const uint64_t wanted = options.stills[nextStill++];
-        const std::string folder = options.framesDir.empty() ? "." : options.framesDir;
-        const std::string path = folder + "/pos_" + std::to_string(wanted) + ".png";
-        if (!Convert(frame)) return;
-        if (!WritePng(path, rgb, options.width, options.height, error)) return Fail(error);
-        progress.Clear();
-        std::fprintf(stderr, "heliotropic-capture: wrote %s (show frame %llu at position %llu)\n", path.c_str(),
-                     (unsigned long long)index, (unsigned long long)position);
-    }
+    while (nextStill < options.stills.size() && options.stills[nextStill] <= position) ++nextStill;
     progress.Update(index + 1);
 
     showFrame = index + 1;
@@ -357,6 +346,38 @@ void Session::OnPresent(const platform::FrameImage& frame) {
     ChooseTraceSink(showFrame);
     if (!WantsMoreFrames(showFrame)) Stop();
     frameStart = Clock::now();
+}
+
+void Session::OnPicture(const platform::FrameImage& frame) {
+    // Pictures of flips made after the run stopped are not the run's.
+    if (failed || picturesTaken == loadingFrame + showFrame) return;
+    const uint64_t sequence = picturesTaken++;
+    if (sequence < loadingFrame) {
+        if (loadingStillsWritten < nextLoadingStill && options.loadingStills[loadingStillsWritten] == sequence)
+            WriteLoadingStill(sequence, frame);
+        return;
+    }
+    WriteShowPicture(sequence - loadingFrame, frame);
+}
+
+void Session::WriteShowPicture(uint64_t index, const platform::FrameImage& frame) {
+    if (frame.width != options.RenderWidth() || frame.height != options.RenderHeight())
+        return Fail("the display presented a " + std::to_string(frame.width) + "x" + std::to_string(frame.height) +
+                    " frame, not the mode asked for");
+    std::string error;
+    if (writer && index >= firstFrame && !writer->Add(index, frame, error)) return Fail(error);
+    if (job) Report();
+    const uint64_t position = PositionOfFrame(index, options.rate);
+    while (stillsWritten < nextStill && options.stills[stillsWritten] <= position) {
+        const uint64_t wanted = options.stills[stillsWritten++];
+        const std::string folder = options.framesDir.empty() ? "." : options.framesDir;
+        const std::string path = folder + "/pos_" + std::to_string(wanted) + ".png";
+        if (!Convert(frame)) return;
+        if (!WritePng(path, rgb, options.width, options.height, error)) return Fail(error);
+        progress.Clear();
+        std::fprintf(stderr, "heliotropic-capture: wrote %s (show frame %llu at position %llu)\n", path.c_str(),
+                     (unsigned long long)index, (unsigned long long)position);
+    }
 }
 
 void Session::ChooseTraceSink(uint64_t nextFrame) {
@@ -397,17 +418,17 @@ std::string Session::BenchSummary() const {
     return stats.Summary() + lines;
 }
 
-void Session::WriteLoadingStill(const platform::FrameImage& frame) {
-    ++nextLoadingStill;
-    char name[32];
-    std::snprintf(name, sizeof name, "/loading_%03llu.png", (unsigned long long)loadingFrame);
+void Session::WriteLoadingStill(uint64_t frameIndex, const platform::FrameImage& frame) {
+    ++loadingStillsWritten;
+    char name[48];
+    std::snprintf(name, sizeof name, "/loading_%03llu.png", (unsigned long long)frameIndex);
     const std::string path = (options.framesDir.empty() ? "." : options.framesDir) + name;
     std::string error;
     if (!Convert(frame)) return;
     if (!WritePng(path, rgb, options.width, options.height, error)) return Fail(error);
     progress.Clear();
     std::fprintf(stderr, "heliotropic-capture: wrote %s (loading frame %llu)\n", path.c_str(),
-                 (unsigned long long)loadingFrame);
+                 (unsigned long long)frameIndex);
 }
 
 std::string Session::StartFailure() const {
@@ -425,8 +446,9 @@ std::string Session::StartFailure() const {
 }
 
 int Session::Run() {
-    platform::UseVirtualDisplay(options.RenderWidth(), options.RenderHeight(),
-                                [this](const platform::FrameImage& frame) { OnPresent(frame); });
+    platform::UseVirtualDisplay(
+        options.RenderWidth(), options.RenderHeight(), [this](const platform::FrameImage& frame) { OnPicture(frame); },
+        [this] { OnFlip(); });
     platform::UseVirtualMusicClock();
     platform::SetVirtualMusicPosition(0);
     platform::ScriptDialogs(DialogScript());
@@ -439,12 +461,15 @@ int Session::Run() {
 
     static char moduleTag;
     WinMain(reinterpret_cast<HINSTANCE>(&moduleTag), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    // The last frame's picture may still be on its way from the GPU.
+    platform::FinishPresenting();
 
     platform::SetTraceSink(nullptr);
     if (trace && !loadingLines.empty()) FlushLoadingTrace();
     progress.Finish(showFrame);
 
     if (!inShow && !failed) Fail(StartFailure());
+    if (!failed && picturesTaken < loadingFrame + showFrame) Fail("the device never handed over the last frame's picture");
     if (!failed && nextStill < options.stills.size())
         Fail("the show ended at frame " + std::to_string(showFrame) + " before reaching position " +
              std::to_string(options.stills[nextStill]));

@@ -1,6 +1,8 @@
 #include "ddraw/opengl/framebuffer.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "ddraw/opengl/glcontext.h"
@@ -30,15 +32,25 @@ public:
         else
             owner.WriteBackDepth();
     }
-    bool Present(HWND window, DWORD refreshRate) override {
-        if (&surface == owner.colour && DrawingForDisplay() && MakeDeviceContextCurrent()) {
-            if (owner.PresentLive(window, refreshRate)) return true;
+    FlipPicture Present(HWND window, DWORD refreshRate) override {
+        if (&surface != owner.colour || !MakeDeviceContextCurrent()) {
+            WriteBack();
+            return FlipPicture::InMemory;
+        }
+        if (DrawingForDisplay()) {
+            if (owner.PresentLive(window, refreshRate)) return FlipPicture::Shown;
             StopPresentingLive();
         }
-        WriteBack();
-        return false;
+        return owner.ReadBackAtFlip(window, refreshRate) ? FlipPicture::ReadingBack : FlipPicture::InMemory;
     }
-    void SurfaceGone() override { owner.Gone(&surface); }
+    void FinishReadBack() override {
+        if (MakeDeviceContextCurrent()) owner.FinishReadBack();
+    }
+    void SurfaceGone() override {
+        // A picture still on its way belongs to a flip already made: it is not lost with the chain.
+        FinishReadBack();
+        owner.Gone(&surface);
+    }
 
 private:
     ~Companion() = default;
@@ -65,6 +77,19 @@ PixelLayout LayoutOf(ColourFormat layout) {
     }
 }
 
+// HELIOTROPIC_READBACK=blocking reads every flipped picture back at its flip, for comparing the
+// two ways; by default (async) the read overlaps the next frame.
+bool ReadBackOverlapped() {
+    static const bool overlapped = [] {
+        const char* wanted = std::getenv("HELIOTROPIC_READBACK");
+        if (!wanted || !*wanted || std::strcmp(wanted, "async") == 0) return true;
+        if (std::strcmp(wanted, "blocking") == 0) return false;
+        std::fprintf(stderr, "HELIOTROPIC_READBACK=%s is not async or blocking; reading back asynchronously\n", wanted);
+        return true;
+    }();
+    return overlapped;
+}
+
 }  // namespace
 
 Framebuffer::Framebuffer() { glGenFramebuffers(1, &framebuffer); }
@@ -78,10 +103,12 @@ Framebuffer::~Framebuffer() {
         glDeleteFramebuffers(1, &presentFramebuffer);
         glDeleteTextures(1, &presentTexture);
         glDeleteRenderbuffers(1, &depthBuffer);
+        glDeleteBuffers(ReadBufferCount, readBuffers);
     }
 }
 
 void Framebuffer::Detach() {
+    FinishReadBack();
     WriteBackColour();
     WriteBackDepth();
     if (colourCompanion) colourCompanion->Leave();
@@ -189,6 +216,69 @@ bool Framebuffer::PresentLive(HWND window, DWORD refreshRate) {
     GLsync drawn = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
     glFlush();
     return platform::PresentGlTexture(window, presentTexture, drawn, (DWORD)width, (DWORD)height, refreshRate);
+}
+
+bool Framebuffer::ReadBackAtFlip(HWND window, DWORD refreshRate) {
+    if (!colourDrawn || !ReadBackOverlapped()) {
+        FinishReadBack();
+        WriteBackColour();
+        return false;
+    }
+    const PixelLayout pixels = LayoutOf(layout);
+    const size_t bytes = (size_t)width * pixels.bytes * height;
+    if (bytes != readBufferBytes) {
+        // The earlier picture's buffer is about to be resized: it is taken out first.
+        FinishReadBack();
+        if (readBuffers[0] == 0) glGenBuffers(ReadBufferCount, readBuffers);
+        for (GLuint buffer : readBuffers) {
+            glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+            glBufferData(GL_PIXEL_PACK_BUFFER, (GLsizeiptr)bytes, nullptr, GL_STREAM_READ);
+        }
+        readBufferBytes = bytes;
+    }
+    // This picture's read is queued before the last one is copied out, so the two overlap.
+    const GLuint buffer = readBuffers[nextReadBuffer];
+    nextReadBuffer = (nextReadBuffer + 1) % ReadBufferCount;
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, pixels.format, pixels.type, nullptr);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    const GLsync fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    glFlush();
+    FinishReadBack();
+    uint8_t* destination = static_cast<uint8_t*>(colour->pixels);
+    pending = PendingPicture{buffer, fence, destination,
+                             platform::FrameImage{destination, colour->pitch, colour->width, colour->height, colour->format},
+                             window, refreshRate};
+    picturePending = true;
+    // As after a write-back: the memory (the front's from this flip on) is where the picture lives.
+    colourDrawn = false;
+    return true;
+}
+
+void Framebuffer::FinishReadBack() {
+    if (!picturePending) return;
+    picturePending = false;
+    const PixelLayout pixels = LayoutOf(software::ColourFormatOf(pending.image.format));
+    const size_t rowBytes = (size_t)pending.image.width * pixels.bytes;
+    const size_t bytes = rowBytes * pending.image.height;
+    glClientWaitSync(pending.fence, GL_SYNC_FLUSH_COMMANDS_BIT, UINT64_MAX);
+    glDeleteSync(pending.fence);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, pending.buffer);
+    const void* mapped = glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, (GLsizeiptr)bytes, GL_MAP_READ_BIT);
+    const uint8_t* source = static_cast<const uint8_t*>(mapped);
+    if (mapped == nullptr) {  // a driver that cannot map it still copies it out
+        scratch.resize((bytes + 3) / 4);
+        glGetBufferSubData(GL_PIXEL_PACK_BUFFER, 0, (GLsizeiptr)bytes, scratch.data());
+        source = reinterpret_cast<const uint8_t*>(scratch.data());
+    }
+    for (DWORD y = 0; y < pending.image.height; ++y)
+        std::memcpy(pending.destination + (ptrdiff_t)y * pending.image.pitch, source + y * rowBytes, rowBytes);
+    if (mapped) glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    platform::PresentFrame(pending.window, pending.image, pending.refreshRate);
 }
 
 void Framebuffer::UploadColour() {

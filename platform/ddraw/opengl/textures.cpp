@@ -44,7 +44,8 @@ public:
     }
 
     void WriteBack() override {}  // memory is the original
-    bool Present(HWND, DWORD) override { return false; }
+    FlipPicture Present(HWND, DWORD) override { return FlipPicture::InMemory; }
+    void FinishReadBack() override {}  // a texture is never flipped
     void SurfaceGone() override {
         memory.companion = nullptr;
         glDeleteTextures(1, &texture);

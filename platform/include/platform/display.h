@@ -49,6 +49,8 @@ struct DisplayRecord {
     // Shows a frame in the window, placed, scaled and paced as the live settings say (see
     // presentation.h), with the frame-rate overlay over it when that is shown.
     void (*present)(HWND window, const FrameImage& frame, DWORD refreshRate);
+    // A frame shown now whose picture present brings later (see AnnounceFrame).
+    void (*announce)(HWND window);
 };
 
 extern const DisplayRecord sdlDisplay;
@@ -91,5 +93,10 @@ void ShowDisplayMode(HWND window, DWORD width, DWORD height);
 // mode's rate when the display gives no vertical sync) and for the frame-rate cap; on the virtual
 // display handed to its host.
 void PresentFrame(HWND window, const FrameImage& frame, DWORD refreshRate);
+
+// A frame shown at a flip whose picture a device is still reading back: the display counts it as
+// shown now and gets its picture through PresentFrame later. Pictures always come in the order
+// of their flips.
+void AnnounceFrame(HWND window);
 
 }  // namespace platform
