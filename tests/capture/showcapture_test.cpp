@@ -238,6 +238,36 @@ TEST_F(ShowCapture, JobsMakeTheFramesOfOneProcess) {
     EXPECT_EQ(Listing(folder), (std::vector<std::string>{"one", "one.mkv", "three", "three.mkv"}));
 }
 
+TEST_F(ShowCapture, OpenGlFramesReadBackMeanwhileEqualTheBlockingOnesToTheLast) {
+    if (Capture("--list-devices").output.find("\"Direct3D HAL (OpenGL)\" hardware") == std::string::npos)
+        GTEST_SKIP() << "no OpenGL device on this machine";
+    const std::string common = "--device 'Direct3D HAL (OpenGL)' --size 64x48 --fps 20 ";
+    const std::string blocking = "HELIOTROPIC_READBACK=blocking";
+    const std::string range = "--until 300000 --frames " + folder;
+    for (const auto& [arguments, environment] : std::vector<std::pair<std::string, std::string>>{
+             {range + "/async", ""},
+             {range + "/blocking", blocking},
+             {"--jobs 2 " + range + "/jobs", ""},
+             {"--at 150000,300000 --loading 101 --frames " + folder + "/stills", ""},
+             {"--loading 101 --frames " + folder + "/blockingstill", blocking}}) {
+        const Outcome run = Capture(common + arguments, environment);
+        ASSERT_EQ(run.code, 0) << arguments << "\n" << run.output;
+    }
+    // Frame 35 is the first at or past 300,000 bytes: the last, still on its way when the show ends.
+    const std::vector<std::string> names = Listing(folder + "/blocking");
+    ASSERT_EQ(names.size(), 36u);
+    EXPECT_EQ(Listing(folder + "/async"), names);
+    EXPECT_EQ(Listing(folder + "/jobs"), names);
+    for (const std::string& name : names) {
+        const std::string expected = Contents(folder + "/blocking/" + name);
+        EXPECT_TRUE(Contents(folder + "/async/" + name) == expected) << name;
+        EXPECT_TRUE(Contents(folder + "/jobs/" + name) == expected) << name;
+    }
+    EXPECT_TRUE(Contents(folder + "/stills/pos_150000.png") == Contents(folder + "/blocking/frame_000018.png"));
+    EXPECT_TRUE(Contents(folder + "/stills/pos_300000.png") == Contents(folder + "/blocking/frame_000035.png"));
+    EXPECT_TRUE(Contents(folder + "/stills/loading_101.png") == Contents(folder + "/blockingstill/loading_101.png"));
+}
+
 TEST_F(ShowCapture, SupersampledFlatFrameEqualsThePlainOne) {
     // The loading screen's first frame is flat black at any size.
     Outcome run = Capture("--size 64x48 --loading 0 --frames " + folder + "/plain");

@@ -109,7 +109,25 @@ HRESULT DeviceTest::Draw(const std::vector<MeshVertex>& vertices) {
                                  static_cast<DWORD>(vertices.size()), 0);
 }
 
-void DeviceTest::Present() { ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK); }
+void DeviceTest::Present() {
+    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    // A picture a device reads back meanwhile reaches the display at the latest when the front
+    // is read.
+    MemoryOf(primary);
+}
+
+std::vector<DWORD> DeviceTest::MemoryOf(IDirectDrawSurface7* surface) {
+    DDSURFACEDESC2 locked{};
+    locked.dwSize = sizeof locked;
+    std::vector<DWORD> picture;
+    EXPECT_EQ(surface->Lock(nullptr, &locked, DDLOCK_READONLY, nullptr), DD_OK);
+    if (locked.lpSurface == nullptr) return picture;
+    for (DWORD y = 0; y < kSize; ++y)
+        for (DWORD x = 0; x < kSize; ++x)
+            picture.push_back(static_cast<const DWORD*>(locked.lpSurface)[y * locked.lPitch / 4 + x] & 0xFFFFFF);
+    EXPECT_EQ(surface->Unlock(nullptr), DD_OK);
+    return picture;
+}
 
 DWORD DeviceTest::Presented(int x, int y) const { return presented.at(size_t(y) * kSize + x); }
 

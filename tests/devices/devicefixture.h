@@ -51,6 +51,8 @@ protected:
 
     // Flips and keeps the presented picture; the next frame draws into the other buffer.
     void Present();
+    // A flip chain surface's memory as a program locking it reads it, 0x00RRGGBB row by row.
+    std::vector<DWORD> MemoryOf(IDirectDrawSurface7* surface);
     // 0x00RRGGBB of the last presented picture.
     DWORD Presented(int x, int y) const;
     // Checks a presented pixel against a colour within the device's tolerance.
