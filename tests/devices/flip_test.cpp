@@ -37,7 +37,7 @@ TEST_P(FlipTest, TheDisplayGetsTheDrawnPictureByteForByte) {
     DrawFrame(0x203040);
     Flip();
     EXPECT_EQ(MemoryOf(primary), drawn);
-    EXPECT_EQ(presented, drawn);
+    EXPECT_EQ(PresentedPicture(), drawn);
 }
 
 TEST_P(FlipTest, PicturesComeInTheOrderOfTheirFlipsAndNoneIsLost) {
@@ -68,12 +68,12 @@ TEST_P(FlipTest, AfterAFlipTheBackBufferHoldsTheFrameBefore) {
     Flip();
     // Drawn without a clear, over the red frame that was the front.
     ASSERT_EQ(device->BeginScene(), D3D_OK);
-    EXPECT_EQ(Draw(ScreenQuad(24, 24, 32, 28, 0xFFFFFF)), D3D_OK);
+    EXPECT_EQ(Draw(Quad(24, 24, 32, 28, 0xFFFFFF)), D3D_OK);
     ASSERT_EQ(device->EndScene(), D3D_OK);
     Present();
     for (DWORD y = 24; y < 28; ++y)
         for (DWORD x = 24; x < 32; ++x) expected[y * kSize + x] = 0xFFFFFF;
-    EXPECT_EQ(presented, expected);
+    EXPECT_EQ(PresentedPicture(), expected);
 }
 
 INSTANTIATE_FOR_EVERY_DEVICE(FlipTest);

@@ -70,6 +70,7 @@ void DeviceTest::Open(DWORD width, DWORD height, DWORD bits) {
         const uint8_t* pixels = static_cast<const uint8_t*>(frame.pixels);
         presented.assign(pixels, pixels + size_t(frame.pitch) * frame.height);
         presentedPitch = frame.pitch;
+        presentedWidth = int(frame.width);
         presentedBits = int(frame.format.dwRGBBitCount);
     });
     ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr), DD_OK);
@@ -124,10 +125,21 @@ std::vector<DWORD> DeviceTest::MemoryOf(IDirectDrawSurface7* surface) {
     std::vector<DWORD> picture;
     EXPECT_EQ(surface->Lock(nullptr, &locked, DDLOCK_READONLY, nullptr), DD_OK);
     if (locked.lpSurface == nullptr) return picture;
-    for (DWORD y = 0; y < kSize; ++y)
-        for (DWORD x = 0; x < kSize; ++x)
-            picture.push_back(static_cast<const DWORD*>(locked.lpSurface)[y * locked.lPitch / 4 + x] & 0xFFFFFF);
+    const int bits = int(locked.ddpfPixelFormat.dwRGBBitCount);
+    for (DWORD y = 0; y < locked.dwHeight; ++y)
+        for (DWORD x = 0; x < locked.dwWidth; ++x) {
+            uint32_t raw = 0;
+            std::memcpy(&raw, static_cast<const uint8_t*>(locked.lpSurface) + y * locked.lPitch + x * bits / 8, bits / 8);
+            picture.push_back(RgbOf(raw, bits));
+        }
     EXPECT_EQ(surface->Unlock(nullptr), DD_OK);
+    return picture;
+}
+
+std::vector<DWORD> DeviceTest::PresentedPicture() const {
+    std::vector<DWORD> picture;
+    for (int y = 0; y * presentedPitch < LONG(presented.size()); ++y)
+        for (int x = 0; x < presentedWidth; ++x) picture.push_back(Presented(x, y));
     return picture;
 }
 

@@ -44,8 +44,9 @@ protected:
     void Present();
     // A flip chain surface's memory as a program locking it reads it, 0x00RRGGBB row by row.
     std::vector<DWORD> MemoryOf(IDirectDrawSurface7* surface);
-    // 0x00RRGGBB of the last presented picture.
+    // 0x00RRGGBB of the last presented picture, at a pixel and row by row.
     DWORD Presented(int x, int y) const;
+    std::vector<DWORD> PresentedPicture() const;
     // Checks a presented pixel against a colour within the device's tolerance.
     void ExpectPresented(int x, int y, DWORD colour) const;
 
@@ -67,6 +68,7 @@ protected:
 private:
     std::vector<uint8_t> presented;  // the last presented frame's rows
     LONG presentedPitch = 0;
+    int presentedWidth = 0;
     int presentedBits = 0;
 };
 
