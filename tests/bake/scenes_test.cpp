@@ -6,8 +6,7 @@
 #include <string>
 
 #include "baked.h"
-#include "scene_reader.h"
-#include "sceneformat.h"
+#include "scenefile.h"
 
 namespace {
 struct SceneRow {
@@ -22,21 +21,55 @@ const SceneRow showScenes[] = {
     {"cubiki.3d", 6.0f},  {"cubik.3d", 6.0f},  {"alien_1.3d", 6.0f},
 };
 
-const ReadScene& Scene(const std::string& file) {
-    static std::map<std::string, ReadScene> cache;
+// The file as the show's loader reads it, at the frame scale the show loads it with.
+const SceneFile& Baked(const std::string& file) {
+    static std::map<std::string, SceneFile> cache;
     auto found = cache.find(file);
     if (found != cache.end()) return found->second;
     float scale = 0;
     for (const SceneRow& row : showScenes)
         if (file == row.file) scale = row.scale;
-    return cache[file] = ReadSceneFile(ReadBytes(BakedFolder() + "/scenes/" + file), scale);
+    const std::vector<uint8_t> bytes = ReadBytes(BakedFolder() + "/scenes/" + file);
+    SceneFile& parsed = cache[file];
+    ParseSceneFile(bytes.data(), bytes.size(), scale, 0, parsed);
+    return parsed;
 }
 
-int CameraEnd(const ReadScene& s, int camera) { return std::min(s.TrackEnd(EyeTag, 0, camera), s.TrackEnd(TargetTag, 0, camera)); }
+// Last scaled frame of an object's, light's or camera's track of that kind, or -1 when it has none.
+int TrackEnd(const SceneFile& s, TrackKind kind, int index) {
+    int end = -1;
+    for (const SceneFileTrack& t : s.tracks)
+        if (t.kind == kind && t.index == index && !t.frames.empty()) end = t.frames.back();
+    return end;
+}
 
-float Top(const ReadScene& s, int object) {
-    ReadVector lo, hi;
-    s.Bounds(object, lo, hi);
+int CameraEnd(const SceneFile& s, int camera) { return std::min(TrackEnd(s, EyeTrack, camera), TrackEnd(s, TargetTrack, camera)); }
+
+// Where the track list ends, counting every track the loader kept from where the geometry ends:
+// the file's size when nothing was skipped on the way.
+size_t ParsedEnd(const SceneFile& s) {
+    size_t end = SceneSections(s.Counts()).tracks;
+    for (const SceneFileTrack& t : s.tracks) {
+        if (t.offset != end) return t.offset;
+        const bool object = t.kind == PositionTrack || t.kind == ScaleTrack;
+        end += 1 + (object ? 2 : 0) + 4 + size_t(t.keyCount) * (sizeof(int16_t) + 3 * sizeof(float));
+    }
+    return end + 1;  // the end tag
+}
+
+void Bounds(const SceneFile& s, int object, Vector& minimum, Vector& maximum) {
+    const SceneObject& o = s.objects[size_t(object)];
+    minimum = maximum = s.positions[o.firstVertex];
+    for (int i = o.firstVertex; i < o.endVertex; ++i) {
+        const Vector& p = s.positions[size_t(i)];
+        minimum = {std::min(minimum.x, p.x), std::min(minimum.y, p.y), std::min(minimum.z, p.z)};
+        maximum = {std::max(maximum.x, p.x), std::max(maximum.y, p.y), std::max(maximum.z, p.z)};
+    }
+}
+
+float Top(const SceneFile& s, int object) {
+    Vector lo, hi;
+    Bounds(s, object, lo, hi);
     return hi.y;
 }
 
@@ -46,19 +79,20 @@ bool IsFlare(const std::string& name) { return name.rfind("F ", 0) == 0 || name.
 TEST(BakedScenes, EveryFileReadsToItsLastByteWithinTheLoadersLimits) {
     ASSERT_FALSE(BakedFolder().empty());
     for (const SceneRow& row : showScenes) {
-        const ReadScene& s = Scene(row.file);
+        const SceneFile& s = Baked(row.file);
         SCOPED_TRACE(row.file);
-        ASSERT_EQ(s.error, "");
+        ASSERT_TRUE(s.problems.empty()) << s.problems.front().message << " at byte " << s.problems.front().offset;
+        EXPECT_EQ(ParsedEnd(s), ReadBytes(BakedFolder() + "/scenes/" + row.file).size());
         EXPECT_LE(s.cameras.size(), size_t(MaxCameras));
         EXPECT_GE(s.objects.size(), 1u);
         EXPECT_LE(s.objects.size(), size_t(MaxFileObjects));
-        EXPECT_LE(s.textures.size(), size_t(MaxTextures));
+        EXPECT_LE(s.textureNames.size(), size_t(MaxTextures));
         EXPECT_LE(s.materials.size(), size_t(MaxMaterials));
         EXPECT_LE(s.lights.size(), size_t(MaxFileLights));
         int nextFace = 0;
         for (const auto& o : s.objects) {
             EXPECT_LT(o.firstVertex, o.endVertex) << o.name;
-            EXPECT_LE(o.endVertex, int(s.positions.size())) << o.name;
+            EXPECT_LE(o.endVertex, s.positions.size()) << o.name;
             // Face ranges follow one another from face 0: the flat-mesh build relies on it.
             EXPECT_EQ(o.firstFace, nextFace) << o.name;
             EXPECT_LT(o.firstFace, o.endFace) << o.name;
@@ -67,31 +101,30 @@ TEST(BakedScenes, EveryFileReadsToItsLastByteWithinTheLoadersLimits) {
             ASSERT_LT(o.material, int(s.materials.size())) << o.name;
             // Index arrays are relative to the object's first vertex: faces must stay inside it.
             for (int f = o.firstFace; f < o.endFace && f < int(s.faces.size()); ++f)
-                for (int v : s.faces[size_t(f)]) {
+                for (uint32_t v : s.faces[size_t(f)].index) {
                     EXPECT_GE(v, o.firstVertex) << o.name;
                     EXPECT_LT(v, o.endVertex) << o.name;
                 }
         }
         EXPECT_EQ(nextFace, int(s.faces.size()));
-        for (const auto& m : s.materials) EXPECT_LT(m.texture, int(s.textures.size())) << m.name;
+        for (const auto& m : s.materials) EXPECT_LT(m.texture, int(s.textureNames.size())) << m.name;
     }
 }
 
 TEST(BakedScenes, TracksStartAtZeroRiseStrictlyAndFitSixteenBits) {
     for (const SceneRow& row : showScenes) {
-        const ReadScene& s = Scene(row.file);
+        const SceneFile& s = Baked(row.file);
         SCOPED_TRACE(row.file);
         for (const auto& t : s.tracks) {
+            EXPECT_TRUE(t.usable);
             ASSERT_GE(t.frames.size(), 2u);
             EXPECT_EQ(t.frames.front(), 0);
             for (size_t k = 1; k < t.frames.size(); ++k) EXPECT_GT(t.frames[k], t.frames[k - 1]);
             EXPECT_LT(t.frames.back(), 32768);
-            int limit = t.tag == ObjectTag ? int(s.objects.size()) : t.tag == LightTag ? int(s.lights.size()) : int(s.cameras.size());
+            const bool object = t.kind == PositionTrack || t.kind == ScaleTrack;
+            int limit = object ? int(s.objects.size()) : t.kind == LightTrack ? int(s.lights.size()) : int(s.cameras.size());
             EXPECT_GE(t.index, 0);
             EXPECT_LT(t.index, limit);
-            if (t.tag == ObjectTag) {
-                EXPECT_TRUE(t.subtype == PositionSubtype || t.subtype == ScaleSubtype);
-            }
         }
     }
 }
@@ -99,13 +132,13 @@ TEST(BakedScenes, TracksStartAtZeroRiseStrictlyAndFitSixteenBits) {
 TEST(BakedScenes, EveryVertexGetsAUsableNormal) {
     // The loader sums face normals per vertex and normalises: a zero sum would become NaN.
     for (const SceneRow& row : showScenes) {
-        const ReadScene& s = Scene(row.file);
-        std::vector<ReadVector> sums(s.positions.size(), ReadVector{0, 0, 0});
+        const SceneFile& s = Baked(row.file);
+        std::vector<Vector> sums(s.positions.size(), Vector{0, 0, 0});
         for (const auto& f : s.faces) {
-            ReadVector p0 = s.positions[size_t(f[0])], p1 = s.positions[size_t(f[1])], p2 = s.positions[size_t(f[2])];
-            ReadVector a{p0.x - p1.x, p0.y - p1.y, p0.z - p1.z}, b{p1.x - p2.x, p1.y - p2.y, p1.z - p2.z};
-            ReadVector n{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-            for (int v : f) sums[size_t(v)].x += n.x, sums[size_t(v)].y += n.y, sums[size_t(v)].z += n.z;
+            Vector p0 = s.positions[f.index[0]], p1 = s.positions[f.index[1]], p2 = s.positions[f.index[2]];
+            Vector a{p0.x - p1.x, p0.y - p1.y, p0.z - p1.z}, b{p1.x - p2.x, p1.y - p2.y, p1.z - p2.z};
+            Vector n{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+            for (uint32_t v : f.index) sums[v].x += n.x, sums[v].y += n.y, sums[v].z += n.z;
         }
         int bad = 0;
         for (const auto& n : sums) bad += !(n.x * n.x + n.y * n.y + n.z * n.z > 1e-12f);
@@ -115,7 +148,7 @@ TEST(BakedScenes, EveryVertexGetsAUsableNormal) {
 
 TEST(BakedScenes, EveryTextureAScenNamesIsABakedColourPicture) {
     for (const SceneRow& row : showScenes)
-        for (const std::string& name : Scene(row.file).textures) {
+        for (const std::string& name : Baked(row.file).textureNames) {
             DecodedJpeg image = DecodeJpeg(ReadBytes(BakedFolder() + "/gfx/" + name));
             EXPECT_TRUE(image.ok) << row.file << " names " << name;
             EXPECT_EQ(image.components, 3) << name;
@@ -123,11 +156,11 @@ TEST(BakedScenes, EveryTextureAScenNamesIsABakedColourPicture) {
 }
 
 TEST(BakedScenes, ThePanelNearlyFillsItsSixtyDegreeViewFromCameraZero) {
-    const ReadScene& s = Scene("etest.3d");
+    const SceneFile& s = Baked("etest.3d");
     ASSERT_GE(s.cameras.size(), 1u);
     ASSERT_GE(s.lights.size(), 1u);
-    ReadVector lo, hi;
-    s.Bounds(0, lo, hi);
+    Vector lo, hi;
+    Bounds(s, 0, lo, hi);
     float distance = std::fabs(s.cameras[0].eye.z - (lo.z + hi.z) / 2);
     float visibleHalf = distance * std::tan(30 * 3.14159265f / 180);
     EXPECT_NEAR((lo.x + hi.x) / 2, 0, 0.01f);
@@ -139,7 +172,10 @@ TEST(BakedScenes, ThePanelNearlyFillsItsSixtyDegreeViewFromCameraZero) {
     EXPECT_FALSE(IsFlare(s.lights[0].name));
     EXPECT_LT(s.lights[0].position.z, s.cameras[0].eye.z + 1);
     float uMin = 1e9f, uMax = -1e9f, vMin = 1e9f, vMax = -1e9f;
-    for (const auto& uv : s.uvs) uMin = std::min(uMin, uv[0]), uMax = std::max(uMax, uv[0]), vMin = std::min(vMin, uv[1]), vMax = std::max(vMax, uv[1]);
+    for (size_t i = 0; i + 1 < s.textureCoordinates.size(); i += 2) {
+        const float u = s.textureCoordinates[i], v = s.textureCoordinates[i + 1];
+        uMin = std::min(uMin, u), uMax = std::max(uMax, u), vMin = std::min(vMin, v), vMax = std::max(vMax, v);
+    }
     EXPECT_FLOAT_EQ(uMin, 0);
     EXPECT_FLOAT_EQ(uMax, 1);
     EXPECT_FLOAT_EQ(vMin, 0);
@@ -156,7 +192,7 @@ TEST(BakedScenes, CameraTracksCoverTheFramesTheShowAsksFor) {
         {"alien_1.3d", 4, 2700},
     };
     for (const auto& need : needs) {
-        const ReadScene& s = Scene(need.file);
+        const SceneFile& s = Baked(need.file);
         ASSERT_GT(int(s.cameras.size()), need.camera) << need.file;
         EXPECT_GE(CameraEnd(s, need.camera), need.frames) << need.file << " camera " << need.camera;
     }
@@ -165,12 +201,12 @@ TEST(BakedScenes, CameraTracksCoverTheFramesTheShowAsksFor) {
 TEST(BakedScenes, AnimatedScenesMoveObjectsAndLights) {
     for (const char* file : {"etest2.3d", "bboxy.3d", "roki.3d", "compe.3d", "binary.3d", "humanus.3d", "tribes.3d"}) {
         bool objects = false;
-        for (const auto& t : Scene(file).tracks) objects |= t.tag == ObjectTag;
+        for (const auto& t : Baked(file).tracks) objects |= t.kind == PositionTrack || t.kind == ScaleTrack;
         EXPECT_TRUE(objects) << file;
     }
     for (const char* file : {"etest2.3d", "bboxy.3d", "compe.3d", "lite.3d"}) {
         bool lights = false;
-        for (const auto& t : Scene(file).tracks) lights |= t.tag == LightTag;
+        for (const auto& t : Baked(file).tracks) lights |= t.kind == LightTrack;
         EXPECT_TRUE(lights) << file;
     }
 }
@@ -178,12 +214,12 @@ TEST(BakedScenes, AnimatedScenesMoveObjectsAndLights) {
 TEST(BakedScenes, TheOpeningCorridorIsOrderedFromBackToFront) {
     // Drawn without depth test in object order: after the ground, each object must be nearer
     // the camera than the one before, all along the camera's forward path.
-    const ReadScene& s = Scene("etest2.3d");
+    const SceneFile& s = Baked("etest2.3d");
     float previous = 1e9f;
     int ordered = 0;
     for (size_t i = 0; i < s.objects.size(); ++i) {
-        ReadVector lo, hi;
-        s.Bounds(int(i), lo, hi);
+        Vector lo, hi;
+        Bounds(s, int(i), lo, hi);
         if (hi.z - lo.z > 100) continue;  // the ground under everything
         EXPECT_LT((lo.z + hi.z) / 2, previous) << s.objects[i].name;
         previous = (lo.z + hi.z) / 2;
@@ -194,16 +230,16 @@ TEST(BakedScenes, TheOpeningCorridorIsOrderedFromBackToFront) {
 
 TEST(BakedScenes, KeyLightScenesHaveOnlyTheirKeyLightSoTheLevelControlsThem) {
     for (const char* file : {"etest4.3d", "dacode.3d"}) {
-        const ReadScene& s = Scene(file);
+        const SceneFile& s = Baked(file);
         ASSERT_EQ(s.lights.size(), 1u) << file;
         EXPECT_FALSE(IsFlare(s.lights[0].name)) << file;
     }
-    const ReadScene& bboxy = Scene("bboxy.3d");
-    EXPECT_GE(bboxy.textures.size(), 2u);
+    const SceneFile& bboxy = Baked("bboxy.3d");
+    EXPECT_GE(bboxy.textureNames.size(), 2u);
 }
 
 TEST(BakedScenes, RokiColumnsCarryTheRisingGlows) {
-    const ReadScene& s = Scene("roki.3d");
+    const SceneFile& s = Baked("roki.3d");
     ASSERT_GE(s.objects.size(), 58u);
     EXPECT_GE(Top(s, 28), 0.1f);
     std::set<std::pair<int, int>> centres;
@@ -211,8 +247,8 @@ TEST(BakedScenes, RokiColumnsCarryTheRisingGlows) {
         // Falling glows start at the top of object 55: every column must reach that high, or
         // they would be thrown back at once.
         EXPECT_NEAR(Top(s, object), Top(s, 55), 0.01f) << object;
-        ReadVector lo, hi;
-        s.Bounds(object, lo, hi);
+        Vector lo, hi;
+        Bounds(s, object, lo, hi);
         EXPECT_NEAR(lo.y, 0, 0.01f) << object;
         centres.insert({int(std::lround(lo.x + hi.x)), int(std::lround(lo.z + hi.z))});
     }
@@ -220,24 +256,24 @@ TEST(BakedScenes, RokiColumnsCarryTheRisingGlows) {
 }
 
 TEST(BakedScenes, TheFigureIsAFewThousandFacesInConsecutiveParts) {
-    const ReadScene& s = Scene("humanus.3d");
+    const SceneFile& s = Baked("humanus.3d");
     EXPECT_GE(s.faces.size(), 2000u);
     EXPECT_LE(s.faces.size(), 9000u);
     EXPECT_GE(s.objects.size(), 10u);
     // Object 0's centre is the axis the spiral and ribbons turn around: inside the figure.
-    ReadVector lo, hi;
-    s.Bounds(0, lo, hi);
+    Vector lo, hi;
+    Bounds(s, 0, lo, hi);
     EXPECT_NEAR((lo.x + hi.x) / 2, 0, 0.5f);
     EXPECT_NEAR((lo.z + hi.z) / 2, 0, 0.5f);
-    EXPECT_EQ(Scene("humanu.3d").objects.size(), 1u);
+    EXPECT_EQ(Baked("humanu.3d").objects.size(), 1u);
 }
 
 TEST(BakedScenes, TheLiteLightsLoopSeamlessly) {
-    const ReadScene& s = Scene("lite.3d");
-    int end = s.FrameCount();
+    const SceneFile& s = Baked("lite.3d");
+    int end = s.frameCount;
     EXPECT_GT(end, 100);
     for (const auto& t : s.tracks) {
-        ASSERT_EQ(t.tag, LightTag);
+        ASSERT_EQ(t.kind, LightTrack);
         EXPECT_EQ(t.frames.back(), end);
         EXPECT_NEAR(t.values.front().x, t.values.back().x, 0.01f);
         EXPECT_NEAR(t.values.front().y, t.values.back().y, 0.01f);
@@ -245,7 +281,7 @@ TEST(BakedScenes, TheLiteLightsLoopSeamlessly) {
 }
 
 TEST(BakedScenes, KingHasItsRolesAndFlares) {
-    const ReadScene& s = Scene("king.3d");
+    const SceneFile& s = Baked("king.3d");
     ASSERT_GE(s.objects.size(), 137u);
     int flares = 0, deviceLights = 0;
     for (const auto& l : s.lights) {
@@ -256,17 +292,17 @@ TEST(BakedScenes, KingHasItsRolesAndFlares) {
     EXPECT_GE(deviceLights, 2);
     EXPECT_LE(deviceLights, 44);
     // The swarm turns around object 136's centre: it must hang inside the hall.
-    ReadVector lo, hi;
-    s.Bounds(136, lo, hi);
+    Vector lo, hi;
+    Bounds(s, 136, lo, hi);
     EXPECT_GT((lo.y + hi.y) / 2, 5);
     EXPECT_LT((lo.y + hi.y) / 2, 40);
-    const ReadScene& cubiki = Scene("cubiki.3d");
+    const SceneFile& cubiki = Baked("cubiki.3d");
     EXPECT_GE(cubiki.positions.size(), 100u);
     EXPECT_LE(cubiki.positions.size(), 600u);
 }
 
 TEST(BakedScenes, TheFinaleHasFiveCamerasColouredLightsAndSuns) {
-    const ReadScene& s = Scene("alien_1.3d");
+    const SceneFile& s = Baked("alien_1.3d");
     ASSERT_GE(s.cameras.size(), 5u);
     std::set<int> reds;
     int flares = 0;
@@ -279,6 +315,6 @@ TEST(BakedScenes, TheFinaleHasFiveCamerasColouredLightsAndSuns) {
 }
 
 TEST(BakedScenes, ScenesDrawnSixTimesAFrameStayLight) {
-    for (const char* file : {"cuba.3d", "tribes.3d", "alien_1.3d"}) EXPECT_LE(Scene(file).faces.size(), 4000u) << file;
-    for (const char* file : {"etest4.3d", "cubik.3d"}) EXPECT_LE(Scene(file).faces.size(), 4000u) << file;
+    for (const char* file : {"cuba.3d", "tribes.3d", "alien_1.3d"}) EXPECT_LE(Baked(file).faces.size(), 4000u) << file;
+    for (const char* file : {"etest4.3d", "cubik.3d"}) EXPECT_LE(Baked(file).faces.size(), 4000u) << file;
 }

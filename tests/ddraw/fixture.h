@@ -1,6 +1,7 @@
 // A DirectDraw object on a virtual display, with a flip chain and a scripted device ready.
 #pragma once
 
+#include "devicecanvas.h"
 #include "scripteddevices.h"
 
 #include "platform/virtualdisplay.h"
@@ -19,7 +20,9 @@ protected:
     void CreateFlipChain(DWORD width, DWORD height, DWORD bits, HWND window = nullptr);
     // The scripted software device rendering into the back buffer.
     IDirect3DDevice7* CreateDevice();
-    IDirectDrawSurface7* CreatePlain(DWORD width, DWORD height, DWORD caps, const DDPIXELFORMAT* format);
+    IDirectDrawSurface7* CreatePlain(DWORD width, DWORD height, DWORD caps, const DDPIXELFORMAT* format) {
+        return CreateSurface(directDraw, width, height, caps, format);
+    }
 
     IDirectDraw7* directDraw = nullptr;
     IDirect3D7* direct3D = nullptr;
@@ -30,5 +33,3 @@ protected:
     std::vector<uint32_t> presentedFirstPixels;
 };
 
-DDPIXELFORMAT Rgb565();
-DDPIXELFORMAT Xrgb8888();

@@ -98,7 +98,7 @@ TEST_F(DirectDrawTest, TheFlipChainIsInTheModesSizeAndFormat) {
     ASSERT_EQ(backBuffer->GetSurfaceDesc(&description), DD_OK);
     EXPECT_EQ(description.dwWidth, 800u);
     EXPECT_EQ(description.dwHeight, 600u);
-    EXPECT_TRUE(ddraw::SameFormat(description.ddpfPixelFormat, Rgb565()));
+    EXPECT_TRUE(ddraw::SameFormat(description.ddpfPixelFormat, ddraw::RgbFormat(16)));
     EXPECT_TRUE(description.ddsCaps.dwCaps & DDSCAPS_3DDEVICE);
     EXPECT_GE(description.lPitch, 1600);
 
@@ -115,7 +115,7 @@ TEST_F(DirectDrawTest, TheFlipChainIsInTheModesSizeAndFormat) {
     DDSCAPS2 caps = {DDSCAPS_BACKBUFFER, 0, 0, 0};
     ASSERT_EQ(primary->GetAttachedSurface(&caps, &backBuffer), DD_OK);
     ASSERT_EQ(backBuffer->GetPixelFormat(&format), DD_OK);
-    EXPECT_TRUE(ddraw::SameFormat(format, Xrgb8888()));
+    EXPECT_TRUE(ddraw::SameFormat(format, ddraw::RgbFormat(32)));
 }
 
 TEST_F(DirectDrawTest, FlipPresentsTheBackBufferAndSwaps) {
@@ -182,7 +182,7 @@ TEST_F(DirectDrawTest, LockGivesTheMemoryOnceAndOnlyForRectanglesInsideTheSurfac
 }
 
 TEST_F(DirectDrawTest, BltStretchesTheWholeSourceOverTheWholeDestination) {
-    const DDPIXELFORMAT format = Rgb565();
+    const DDPIXELFORMAT format = ddraw::RgbFormat(16);
     IDirectDrawSurface7* source = CreatePlain(2, 1, DDSCAPS_OFFSCREENPLAIN, &format);
     IDirectDrawSurface7* texture = CreatePlain(4, 2, DDSCAPS_TEXTURE, &format);
     DDSURFACEDESC2 locked = LockWhole(source);
@@ -211,7 +211,7 @@ TEST_F(DirectDrawTest, BltStretchesTheWholeSourceOverTheWholeDestination) {
     EXPECT_EQ(large->Blt(nullptr, picture, nullptr, 0, nullptr), DDERR_SURFACEBUSY);
     large->Unlock(nullptr);
 
-    const DDPIXELFORMAT wide = Xrgb8888();
+    const DDPIXELFORMAT wide = ddraw::RgbFormat(32);
     IDirectDrawSurface7* other = CreatePlain(4, 2, DDSCAPS_TEXTURE, &wide);
     EXPECT_EQ(other->Blt(nullptr, source, nullptr, 0, nullptr), DDERR_INVALIDPIXELFORMAT);
     EXPECT_EQ(other->Blt(nullptr, nullptr, nullptr, 0, nullptr), DDERR_INVALIDPARAMS);
@@ -219,7 +219,7 @@ TEST_F(DirectDrawTest, BltStretchesTheWholeSourceOverTheWholeDestination) {
 }
 
 TEST_F(DirectDrawTest, BltShrinksByDroppingPixelsReadsOverlapsAsTheyWereAndRefusesBadRectangles) {
-    const DDPIXELFORMAT format = Rgb565();
+    const DDPIXELFORMAT format = ddraw::RgbFormat(16);
     IDirectDrawSurface7* surface = CreatePlain(8, 2, DDSCAPS_OFFSCREENPLAIN, &format);
     IDirectDrawSurface7* half = CreatePlain(4, 1, DDSCAPS_OFFSCREENPLAIN, &format);
     DDSURFACEDESC2 locked = LockWhole(surface);
@@ -291,10 +291,10 @@ TEST_F(DirectDrawTest, BadSurfaceRequestsAreRefused) {
     description.ddsCaps.dwCaps = DDSCAPS_TEXTURE;
     description.dwWidth = 64;
     description.dwHeight = 64;
-    description.ddpfPixelFormat = Rgb565();
+    description.ddpfPixelFormat = ddraw::RgbFormat(16);
     description.ddpfPixelFormat.dwRGBBitCount = 8;
     EXPECT_EQ(directDraw->CreateSurface(&description, &surface, nullptr), DDERR_INVALIDPIXELFORMAT);
-    description.ddpfPixelFormat = Rgb565();
+    description.ddpfPixelFormat = ddraw::RgbFormat(16);
     description.dwWidth = 0;
     EXPECT_EQ(directDraw->CreateSurface(&description, &surface, nullptr), DDERR_INVALIDPARAMS);
     description.dwWidth = 1u << 30;

@@ -25,8 +25,8 @@ TEST_P(ClearTest, ClearsTheViewportOrTheGivenRectanglesWithinIt) {
 TEST_P(ClearTest, SetsDepthToTheValueGiven) {
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x000000, 0.5f, 0), D3D_OK);
     ASSERT_EQ(device->BeginScene(), D3D_OK);
-    EXPECT_EQ(Draw(ScreenQuad(0, 0, 16, 32, 0xFF0000, 0.49f)), D3D_OK);
-    EXPECT_EQ(Draw(ScreenQuad(16, 0, 32, 32, 0xFF0000, 0.51f)), D3D_OK);
+    EXPECT_EQ(Draw(Quad(0, 0, 16, 32, 0xFF0000, 0.49f)), D3D_OK);
+    EXPECT_EQ(Draw(Quad(16, 0, 32, 32, 0xFF0000, 0.51f)), D3D_OK);
     ASSERT_EQ(device->EndScene(), D3D_OK);
     Present();
     ExpectPresented(8, 16, 0xFF0000);

@@ -1,2 +1,2 @@
-# The device table's own header, for the records the tests walk.
-target_include_directories(test_${area} PRIVATE ${CMAKE_SOURCE_DIR}/platform)
+# What every device must do, asked again of the software device on every drawing path.
+discover_on_drawing_paths(test_devices "*/RGBEmulation")

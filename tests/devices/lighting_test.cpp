@@ -29,7 +29,7 @@ TEST_P(LightingTest, NormalsFollowTheInverseTransposeOfTheWholeWorldViewMatrix) 
         ASSERT_EQ(device->SetTransform(D3DTRANSFORMSTATE_WORLD, &world), D3D_OK);
         ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x808080, 1.0f, 0), D3D_OK);
         ASSERT_EQ(device->BeginScene(), D3D_OK);
-        EXPECT_EQ(Draw(MeshQuad(0.0f)), D3D_OK);
+        EXPECT_EQ(Draw(FacingSquare(0.0f)), D3D_OK);
         ASSERT_EQ(device->EndScene(), D3D_OK);
         Present();
         ExpectPresented(16, 16, lastColumnZ == 0.0f ? 0x0000FF : 0x000000);

@@ -15,16 +15,16 @@ TEST_P(SceneTest, DrawingNeedsASceneAndScenesDoNotNest) {
     ASSERT_EQ(direct3D->CreateVertexBuffer(&description, &buffer, 0), D3D_OK);
     void* memory = nullptr;
     ASSERT_EQ(buffer->Lock(DDLOCK_WAIT, &memory, nullptr), D3D_OK);
-    std::memcpy(memory, ScreenQuad(16, 0, 32, 32, 0x0000FF).data(), 6 * sizeof(ScreenVertex));
+    std::memcpy(memory, Quad(16, 0, 32, 32, 0x0000FF).data(), 6 * sizeof(ScreenVertex));
     ASSERT_EQ(buffer->Unlock(), D3D_OK);
     WORD indices[6] = {0, 1, 2, 3, 4, 5};
 
-    EXPECT_EQ(Draw(ScreenQuad(0, 0, kSize, kSize, 0xFF0000)), D3DERR_SCENE_NOT_IN_SCENE);
+    EXPECT_EQ(Draw(Quad(0, 0, kSize, kSize, 0xFF0000)), D3DERR_SCENE_NOT_IN_SCENE);
     EXPECT_EQ(device->DrawIndexedPrimitiveVB(D3DPT_TRIANGLELIST, buffer, 0, 6, indices, 6, 0), D3DERR_SCENE_NOT_IN_SCENE);
     EXPECT_EQ(device->EndScene(), D3DERR_SCENE_NOT_IN_SCENE);
     ASSERT_EQ(device->BeginScene(), D3D_OK);
     EXPECT_EQ(device->BeginScene(), D3DERR_SCENE_IN_SCENE);
-    EXPECT_EQ(Draw(ScreenQuad(0, 0, 16, 32, 0x00FF00)), D3D_OK);
+    EXPECT_EQ(Draw(Quad(0, 0, 16, 32, 0x00FF00)), D3D_OK);
     EXPECT_EQ(device->DrawIndexedPrimitiveVB(D3DPT_TRIANGLELIST, buffer, 0, 6, indices, 6, 0), D3D_OK);
     EXPECT_EQ(device->EndScene(), D3D_OK);
     EXPECT_EQ(device->EndScene(), D3DERR_SCENE_NOT_IN_SCENE);

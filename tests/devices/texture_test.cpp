@@ -30,7 +30,7 @@ TEST_P(TextureTest, OnlySurfacesCreatedAsTexturesAreSampled) {
         ASSERT_EQ(device->SetTexture(0, c.surface), D3D_OK);
         ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x808080, 1.0f, 0), D3D_OK);
         ASSERT_EQ(device->BeginScene(), D3D_OK);
-        EXPECT_EQ(Draw(ScreenQuad(0, 0, kSize, kSize, 0x00FF00)), D3D_OK);
+        EXPECT_EQ(Draw(Quad(0, 0, kSize, kSize, 0x00FF00)), D3D_OK);
         ASSERT_EQ(device->EndScene(), D3D_OK);
         Present();
         ExpectPresented(16, 16, c.shows);

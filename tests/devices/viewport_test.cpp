@@ -12,9 +12,9 @@ protected:
         D3DVIEWPORT7 port{0, 0, kSize, kSize, minZ, maxZ};
         ASSERT_EQ(device->SetViewport(&port), D3D_OK);
         ASSERT_EQ(device->BeginScene(), D3D_OK);
-        EXPECT_EQ(Draw(MeshQuad(z)), D3D_OK);
-        EXPECT_EQ(Draw(ScreenQuad(0, 0, 16, 32, 0x00FF00, written - margin)), D3D_OK);
-        EXPECT_EQ(Draw(ScreenQuad(16, 0, 32, 32, 0xFF0000, written + margin)), D3D_OK);
+        EXPECT_EQ(Draw(FacingSquare(z)), D3D_OK);
+        EXPECT_EQ(Draw(Quad(0, 0, 16, 32, 0x00FF00, written - margin)), D3D_OK);
+        EXPECT_EQ(Draw(Quad(16, 0, 32, 32, 0xFF0000, written + margin)), D3D_OK);
         ASSERT_EQ(device->EndScene(), D3D_OK);
         Present();
         ExpectPresented(8, 16, 0x00FF00);
@@ -43,7 +43,7 @@ TEST_P(ViewportTest, AMaximumAboveOneIsAcceptedAndDepthIsClampedInTheTest) {
     // Mapped to 1.5, the quad is tested and written as 1: it still shows over a clear to 1.
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
     ASSERT_EQ(device->BeginScene(), D3D_OK);
-    EXPECT_EQ(Draw(MeshQuad(0.75f)), D3D_OK);
+    EXPECT_EQ(Draw(FacingSquare(0.75f)), D3D_OK);
     ASSERT_EQ(device->EndScene(), D3D_OK);
     Present();
     ExpectPresented(16, 16, 0xFFFFFF);

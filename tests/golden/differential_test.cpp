@@ -4,12 +4,10 @@
 // may differ; the pictures as a whole may not. The numbers of every frame are printed.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
+#include "capturerun.h"
 #include "framecompare.h"
 #include "workfolder.h"
 
@@ -29,34 +27,25 @@ const char FramesPerSecond[] = "20";
 // apart by a level here and there: means under one level, 98.7% within 16 levels.
 FrameTolerance AgreementAt(unsigned bits) { return FrameTolerance{2.0, 16, bits == 16 ? 0.98 : 0.99}; }
 
-// Runs the capture program; its output, and whether it succeeded.
-bool RunCapture(const std::string& arguments, std::string& output) {
-    FILE* pipe = popen((std::string("'") + GOLDEN_CAPTURE_PROGRAM + "' " + arguments + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return false;
-    char buffer[4096];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 class DifferentialFrames : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(DifferentialFrames, BothDevicesDrawTheSameShow) {
-    namespace fs = std::filesystem;
-    if (!fs::exists(fs::path(GOLDEN_CAPTURE_PROGRAM).parent_path() / "music" / "clone.mp3"))
-        GTEST_SKIP() << "needs the baked data beside the capture program";
-    std::string devices;
-    ASSERT_TRUE(RunCapture("--list-devices", devices)) << devices;
-    if (devices.find(std::string("\"") + OpenGlDevice + "\" hardware") == std::string::npos)
-        GTEST_SKIP() << "no OpenGL device on this machine:\n" << devices;
+    if (!CaptureProgramReady()) GTEST_SKIP() << "needs the baked data beside the capture program";
+    const Outcome devices = Capture("--list-devices");
+    ASSERT_EQ(devices.code, 0) << devices.output;
+    if (devices.output.find(std::string("\"") + OpenGlDevice + "\" hardware") == std::string::npos)
+        GTEST_SKIP() << "no OpenGL device on this machine:\n" << devices.output;
     const TemporaryFolder folder;
     const std::string common = "--size 640x480 --bits " + std::to_string(GetParam()) + " --fps " + FramesPerSecond +
                                " --at " + SegmentPositions + " --loading " + LoadingFrame;
-    std::string output;
-    ASSERT_TRUE(RunCapture(common + " --device 'RGB Emulation' --frames '" + folder.File("software") + "'", output))
-        << output;
-    ASSERT_TRUE(RunCapture(common + " --device '" + OpenGlDevice + "' --frames '" + folder.File("opengl") + "'", output))
-        << output;
+    const struct {
+        const char* device;
+        const char* folder;
+    } runs[] = {{"RGB Emulation", "software"}, {OpenGlDevice, "opengl"}};
+    for (const auto& each : runs) {
+        const Outcome run = Capture(common + " --device '" + each.device + "' --frames '" + folder.File(each.folder) + "'");
+        ASSERT_EQ(run.code, 0) << run.output;
+    }
 
     std::vector<std::string> names = {std::string("loading_") + LoadingFrame + ".png"};
     for (size_t start = 0, end; start < sizeof SegmentPositions - 1; start = end + 1) {

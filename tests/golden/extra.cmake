@@ -4,6 +4,5 @@ if(TARGET bake-data)
   add_dependencies(test_golden bake-data)
 endif()
 target_compile_definitions(test_golden PRIVATE
-  GOLDEN_CAPTURE_PROGRAM="$<TARGET_FILE:heliotropic-capture>"
   GOLDEN_FRAMES_FOLDER="${CMAKE_CURRENT_SOURCE_DIR}/golden/frames"
   GOLDEN_MISMATCH_FOLDER="${CMAKE_BINARY_DIR}/golden-mismatch")

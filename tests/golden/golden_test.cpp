@@ -6,15 +6,12 @@
 // frames instead (scripts/update-golden.sh).
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "capturerun.h"
 #include "framecompare.h"
 #include "workfolder.h"
 
@@ -87,33 +84,24 @@ std::string Join(const std::vector<uint64_t>& values) {
     return text;
 }
 
-// Runs the capture for every frame of one depth; the output on failure.
-bool CaptureFrames(unsigned bits, const std::string& folder, std::string& output) {
+// Runs the capture for every frame of one depth.
+Outcome CaptureFrames(unsigned bits, const std::string& folder) {
     std::vector<uint64_t> positions, loading;
     for (const GoldenFrame& frame : AllGoldenFrames)
         if (frame.bits == bits) (frame.loading ? loading : positions).push_back(frame.at);
-    const std::string command = std::string("'") + GOLDEN_CAPTURE_PROGRAM + "' --size 160x120 --fps 30 --bits " +
-                                std::to_string(bits) + " --at " + Join(positions) + " --loading " + Join(loading) +
-                                " --frames '" + folder + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return false;
-    char buffer[4096];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return Capture("--size 160x120 --fps 30 --bits " + std::to_string(bits) + " --at " + Join(positions) +
+                   " --loading " + Join(loading) + " --frames '" + folder + "'");
 }
 
 class GoldenFrames : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(GoldenFrames, EveryFrameMatches) {
-    namespace fs = std::filesystem;
-    const fs::path data = fs::path(GOLDEN_CAPTURE_PROGRAM).parent_path();
-    if (!fs::exists(data / "music" / "clone.mp3")) GTEST_SKIP() << "needs the baked data beside the capture program";
+    if (!CaptureProgramReady()) GTEST_SKIP() << "needs the baked data beside the capture program";
     const unsigned bits = GetParam();
     const TemporaryFolder temporary;
     const std::string& folder = temporary.path;
-    std::string output;
-    ASSERT_TRUE(CaptureFrames(bits, folder, output)) << output;
+    const Outcome run = CaptureFrames(bits, folder);
+    ASSERT_EQ(run.code, 0) << run.output;
 
     const bool update = std::getenv("HELIOTROPIC_UPDATE_GOLDEN") != nullptr;
     for (const GoldenFrame& frame : AllGoldenFrames) {

@@ -3,13 +3,9 @@
 // frame drawn in SSE2 lanes on two threads and in AVX2 lanes on eight.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
+#include "capturerun.h"
 #include "framecompare.h"
 #include "workfolder.h"
 
@@ -26,36 +22,28 @@ struct DrawingPath {
 const DrawingPath Reference{"scalar", "1"};
 const DrawingPath OtherPaths[] = {{"sse2", "2"}, {"avx2", "8"}};
 
-// The frames of every segment drawn on the path, into folder; the output on failure.
-bool CaptureSegments(const DrawingPath& path, unsigned bits, const std::string& folder, std::string& output) {
+// The frames of every segment drawn on the path, into folder.
+Outcome CaptureSegments(const DrawingPath& path, unsigned bits, const std::string& folder) {
     std::string positions;
     for (const char* position : SegmentPositions) positions += std::string(positions.empty() ? "" : ",") + position;
-    const std::string command = std::string("HELIOTROPIC_SIMD=") + path.instructionSet +
-                                " HELIOTROPIC_THREADS=" + path.threads + " '" + GOLDEN_CAPTURE_PROGRAM +
-                                "' --size 640x480 --fps 30 --bits " + std::to_string(bits) + " --at " + positions +
-                                " --frames '" + folder + "' 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return false;
-    char buffer[4096];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return Capture("--size 640x480 --fps 30 --bits " + std::to_string(bits) + " --at " + positions + " --frames '" +
+                       folder + "'",
+                   std::string("HELIOTROPIC_SIMD=") + path.instructionSet + " HELIOTROPIC_THREADS=" + path.threads);
 }
 
 class DrawingPaths : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(DrawingPaths, DrawTheSameFrames) {
-    namespace fs = std::filesystem;
-    if (!fs::exists(fs::path(GOLDEN_CAPTURE_PROGRAM).parent_path() / "music" / "clone.mp3"))
-        GTEST_SKIP() << "needs the baked data beside the capture program";
+    if (!CaptureProgramReady()) GTEST_SKIP() << "needs the baked data beside the capture program";
     const unsigned bits = GetParam();
     const TemporaryFolder temporary;
     const std::string base = temporary.File("frames");
-    std::string output;
-    ASSERT_TRUE(CaptureSegments(Reference, bits, base + "_reference", output)) << output;
+    Outcome run = CaptureSegments(Reference, bits, base + "_reference");
+    ASSERT_EQ(run.code, 0) << run.output;
     for (const DrawingPath& path : OtherPaths) {
         const std::string folder = base + "_" + path.instructionSet;
-        ASSERT_TRUE(CaptureSegments(path, bits, folder, output)) << output;
+        run = CaptureSegments(path, bits, folder);
+        ASSERT_EQ(run.code, 0) << run.output;
         for (const char* position : SegmentPositions) {
             const std::string name = std::string("pos_") + position + ".png";
             RgbFrame expected, got;

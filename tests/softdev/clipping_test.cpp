@@ -3,7 +3,7 @@
 
 #include <limits>
 
-#include "canvas.h"
+#include "pipelinecanvas.h"
 
 using namespace softdevtest;
 
@@ -20,7 +20,7 @@ D3DMATRIX Perspective() {
     return m;
 }
 
-Canvas& Unlit(Canvas& canvas) {
+PipelineCanvas& Unlit(PipelineCanvas& canvas) {
     canvas.renderer.SetRenderState(D3DRENDERSTATE_LIGHTING, 0);
     canvas.renderer.SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
     canvas.renderer.SetTransform(D3DTRANSFORMSTATE_PROJECTION, Perspective());
@@ -35,7 +35,7 @@ TEST(Clipping, FloorThroughTheNearPlaneIsCutAtIt) {
     // A floor at y = -1 from behind the viewer (z = -5) to z = 50, far wider than the guard band
     // near the viewer. Seen from the origin it fills the screen below the row of z = 50
     // (y = 16.32); without near clipping the part behind would appear above it.
-    Canvas canvas(32, 32);
+    PipelineCanvas canvas(32, 32);
     Unlit(canvas);
     std::vector<MeshVertex> floor = {P(-50, -1, -5), P(50, -1, -5), P(50, -1, 50),
                                      P(-50, -1, -5), P(50, -1, 50), P(-50, -1, 50)};
@@ -49,7 +49,7 @@ TEST(Clipping, FloorThroughTheNearPlaneIsCutAtIt) {
 }
 
 TEST(Clipping, FarPlaneCutsWhatLiesBeyond) {
-    Canvas canvas(32, 32);
+    PipelineCanvas canvas(32, 32);
     Unlit(canvas);
     std::vector<MeshVertex> beyond = {P(-200, 200, 150), P(200, 200, 150), P(0, -200, 150)};
     canvas.Draw(beyond);
@@ -65,7 +65,7 @@ TEST(Clipping, FarPlaneCutsWhatLiesBeyond) {
 }
 
 TEST(Clipping, BehindTheViewerDrawsNothing) {
-    Canvas canvas(16, 16);
+    PipelineCanvas canvas(16, 16);
     Unlit(canvas);
     canvas.Draw(std::vector<MeshVertex>{P(-5, -5, -2), P(5, -5, -2), P(0, 5, -2)});
     EXPECT_EQ(canvas.Count(0xFFFFFF), 0);
@@ -74,7 +74,7 @@ TEST(Clipping, BehindTheViewerDrawsNothing) {
 TEST(Clipping, HugeTrianglesAreCutToTheGuardBandWithoutSeams) {
     // Two triangles of a quad reaching far outside the screen in every direction, added on top
     // of each other: every pixel is covered once.
-    Canvas canvas(16, 16);
+    PipelineCanvas canvas(16, 16);
     Unlit(canvas);
     canvas.renderer.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
     canvas.renderer.SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
@@ -88,7 +88,7 @@ TEST(Clipping, HugeTrianglesAreCutToTheGuardBandWithoutSeams) {
     EXPECT_EQ(canvas.Count(0x10), 16 * 16);
 
     // Pre-transformed vertices far outside the rasteriser's range are cut in screen space.
-    Canvas flat(16, 16);
+    PipelineCanvas flat(16, 16);
     flat.Draw(Quad(-1e9f, -1e9f, 1e9f, 1e9f, 0x20));
     EXPECT_EQ(flat.Count(0x20), 16 * 16);
 }
@@ -96,11 +96,11 @@ TEST(Clipping, HugeTrianglesAreCutToTheGuardBandWithoutSeams) {
 TEST(Clipping, NonFiniteVerticesAreSkipped) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    Canvas canvas(16, 16);
+    PipelineCanvas canvas(16, 16);
     Unlit(canvas);
     EXPECT_EQ(canvas.Draw(std::vector<MeshVertex>{P(nan, 0, 5), P(1, 0, 5), P(0, 1, 5)}), D3D_OK);
     EXPECT_EQ(canvas.Draw(std::vector<MeshVertex>{P(inf, 0, 5), P(1, -inf, 5), P(0, 1, 5)}), D3D_OK);
-    std::vector<TlVertex> quad = Quad(0, 0, 8, 8, 0xFFFFFF);
+    std::vector<ScreenVertex> quad = Quad(0, 0, 8, 8, 0xFFFFFF);
     quad[0].z = nan;
     quad[4].rhw = nan;
     EXPECT_EQ(canvas.Draw(quad), D3D_OK);

@@ -5,10 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "canvas.h"
-#include "platform/virtualdisplay.h"
-
-using namespace softdevtest;
+#include "devicefixture.h"
 
 namespace {
 
@@ -27,91 +24,16 @@ HRESULT CALLBACK CollectDevice(LPSTR description, LPSTR name, LPD3DDEVICEDESC7 c
     return D3DENUMRET_OK;
 }
 
-class SoftwareDeviceTest : public ::testing::Test {
+// The software device alone, in the modes its tests choose.
+class SoftwareDeviceTest : public DeviceTest {
 protected:
-    void TearDown() override {
-        if (device) {
-            EXPECT_EQ(device->Release(), 0u);
-        }
-        for (IUnknown* object : {(IUnknown*)zBuffer, (IUnknown*)backBuffer, (IUnknown*)primary, (IUnknown*)direct3D})
-            if (object) object->Release();
-        if (directDraw) {
-            EXPECT_EQ(directDraw->Release(), 0u) << "something was not released";
-        }
-    }
-
-    // The show's own sequence on a virtual display of the mode's size: mode, flip chain, device,
-    // viewport, z-buffer, SetRenderTarget.
-    void CreateAll(DWORD width, DWORD height, DWORD bits) {
-        platform::UseVirtualDisplay(width, height, [this](const platform::FrameImage& frame) {
-            const uint8_t* pixels = static_cast<const uint8_t*>(frame.pixels);
-            lastFrame.assign(pixels, pixels + (size_t)frame.pitch * frame.height);
-            lastPitch = frame.pitch;
-        });
-        ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr), DD_OK);
-        ASSERT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
-        ASSERT_EQ(directDraw->SetDisplayMode(width, height, bits, 0, 0), DD_OK);
-        DDSURFACEDESC2 description{};
-        description.dwSize = 124;
-        description.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-        description.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
-        description.dwBackBufferCount = 1;
-        ASSERT_EQ(directDraw->CreateSurface(&description, &primary, nullptr), DD_OK);
-        DDSCAPS2 caps{DDSCAPS_BACKBUFFER, 0, 0, 0};
-        ASSERT_EQ(primary->GetAttachedSurface(&caps, &backBuffer), DD_OK);
-        ASSERT_EQ(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D)), DD_OK);
-        ASSERT_EQ(direct3D->CreateDevice(IID_IDirect3DRGBDevice, backBuffer, &device), D3D_OK);
-        D3DVIEWPORT7 viewport{0, 0, width, height, 0.0f, 1.0f};
-        ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
-
-        DDSURFACEDESC2 z{};
-        z.dwSize = 124;
-        ASSERT_EQ(backBuffer->GetSurfaceDesc(&z), DD_OK);
-        z.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT;
-        z.ddsCaps.dwCaps = DDSCAPS_SYSTEMMEMORY | DDSCAPS_ZBUFFER;
-        std::vector<DDPIXELFORMAT> depths;
-        ASSERT_EQ(direct3D->EnumZBufferFormats(IID_IDirect3DRGBDevice, CollectFormat, &depths), D3D_OK);
-        for (const DDPIXELFORMAT& format : depths)
-            if (format.dwZBufferBitDepth == bits) z.ddpfPixelFormat = format;
-        ASSERT_EQ(z.ddpfPixelFormat.dwZBufferBitDepth, bits);
-        ASSERT_EQ(directDraw->CreateSurface(&z, &zBuffer, nullptr), DD_OK);
-        ASSERT_EQ(backBuffer->AddAttachedSurface(zBuffer), DD_OK);
-        ASSERT_EQ(device->SetRenderTarget(backBuffer, 0), D3D_OK);
-    }
-
-    IDirectDrawSurface7* CreateTexture(DWORD width, DWORD height, const DDPIXELFORMAT& format) {
-        DDSURFACEDESC2 description{};
-        description.dwSize = 124;
-        description.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | DDSD_TEXTURESTAGE;
-        description.ddsCaps.dwCaps = DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY;
-        description.dwWidth = width;
-        description.dwHeight = height;
-        description.ddpfPixelFormat = format;
-        IDirectDrawSurface7* texture = nullptr;
-        EXPECT_EQ(directDraw->CreateSurface(&description, &texture, nullptr), DD_OK);
-        return texture;
-    }
-
-    uint32_t Presented(int x, int y, int bytes) const {
-        uint32_t value = 0;
-        std::memcpy(&value, lastFrame.data() + (size_t)y * lastPitch + x * bytes, bytes);
-        return value;
-    }
-
-    IDirectDraw7* directDraw = nullptr;
-    IDirect3D7* direct3D = nullptr;
-    IDirectDrawSurface7* primary = nullptr;
-    IDirectDrawSurface7* backBuffer = nullptr;
-    IDirectDrawSurface7* zBuffer = nullptr;
-    IDirect3DDevice7* device = nullptr;
-    std::vector<uint8_t> lastFrame;
-    LONG lastPitch = 0;
+    void SetUp() override {}
 };
 
 }  // namespace
 
-TEST_F(SoftwareDeviceTest, ListedAsTheRgbEmulationDeviceWithItsCapabilities) {
-    ASSERT_NO_FATAL_FAILURE(CreateAll(64, 48, 16));
+TEST_P(SoftwareDeviceTest, ListedAsTheRgbEmulationDeviceWithItsCapabilities) {
+    ASSERT_NO_FATAL_FAILURE(Open(64, 48, 16));
     std::vector<Reported> devices;
     ASSERT_EQ(direct3D->EnumDevices(CollectDevice, &devices), D3D_OK);
     ASSERT_FALSE(devices.empty());
@@ -139,33 +61,30 @@ TEST_F(SoftwareDeviceTest, ListedAsTheRgbEmulationDeviceWithItsCapabilities) {
     EXPECT_EQ(formats[2].dwRGBAlphaBitMask, 0x8000u);
 }
 
-TEST_F(SoftwareDeviceTest, DrawsAFrameThatReachesTheScreen) {
-    ASSERT_NO_FATAL_FAILURE(CreateAll(64, 48, 16));
+TEST_P(SoftwareDeviceTest, DrawsAFrameThatReachesTheScreen) {
+    ASSERT_NO_FATAL_FAILURE(Open(64, 48, 16));
     ASSERT_EQ(device->SetRenderState(D3DRENDERSTATE_ZENABLE, 1), D3D_OK);
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF0000, 1.0f, 0), D3D_OK);
     ASSERT_EQ(device->BeginScene(), D3D_OK);
-    std::vector<TlVertex> quad = Quad(8, 8, 24, 16, 0x00FF00, 0.5f);
-    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, kTlFormat, quad.data(), 6, 0), D3D_OK);
+    ASSERT_EQ(Draw(Quad(8, 8, 24, 16, 0x00FF00, 0.5f)), D3D_OK);
     // Behind the first quad: hidden by the z-buffer the device found attached to its target.
-    std::vector<TlVertex> behind = Quad(0, 0, 64, 48, 0x0000FF, 0.9f);
-    ASSERT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, kTlFormat, behind.data(), 6, 0), D3D_OK);
+    ASSERT_EQ(Draw(Quad(0, 0, 64, 48, 0x0000FF, 0.9f)), D3D_OK);
     ASSERT_EQ(device->EndScene(), D3D_OK);
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-    ASSERT_FALSE(lastFrame.empty());
-    EXPECT_EQ(Presented(10, 10, 2), 0x07E0u);
-    EXPECT_EQ(Presented(2, 2, 2), 0x001Fu);
+    EXPECT_EQ(Presented(10, 10), 0x00FF00u);
+    EXPECT_EQ(Presented(2, 2), 0x0000FFu);
 
     // The next frame goes into the other buffer of the chain.
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFFFF, 1.0f, 0), D3D_OK);
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-    EXPECT_EQ(Presented(10, 10, 2), 0xFFFFu);
+    EXPECT_EQ(Presented(10, 10), 0xFFFFFFu);
 }
 
-TEST_F(SoftwareDeviceTest, TexturesAndIndexedVertexBuffers) {
-    ASSERT_NO_FATAL_FAILURE(CreateAll(32, 32, 32));
+TEST_P(SoftwareDeviceTest, TexturesAndIndexedVertexBuffers) {
+    ASSERT_NO_FATAL_FAILURE(Open(32, 32, 32));
     std::vector<DDPIXELFORMAT> formats;
     device->EnumTextureFormats(CollectFormat, &formats);
-    IDirectDrawSurface7* texture = CreateTexture(2, 2, formats[0]);
+    IDirectDrawSurface7* texture = CreateSurface(2, 2, DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, &formats[0]);
     ASSERT_NE(texture, nullptr);
     DDSURFACEDESC2 locked{};
     locked.dwSize = sizeof locked;
@@ -196,10 +115,10 @@ TEST_F(SoftwareDeviceTest, TexturesAndIndexedVertexBuffers) {
     EXPECT_EQ(device->DrawIndexedPrimitiveVB(D3DPT_TRIANGLELIST, buffer, 3, 4, indices, 6, 0), DDERR_INVALIDPARAMS);
     device->EndScene();
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
-    EXPECT_EQ(Presented(4, 4, 4) & 0xFFFFFF, 0xFF0000u);
-    EXPECT_EQ(Presented(28, 4, 4) & 0xFFFFFF, 0x00FF00u);
-    EXPECT_EQ(Presented(4, 28, 4) & 0xFFFFFF, 0x0000FFu);
-    EXPECT_EQ(Presented(28, 28, 4) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(Presented(4, 4), 0xFF0000u);
+    EXPECT_EQ(Presented(28, 4), 0x00FF00u);
+    EXPECT_EQ(Presented(4, 28), 0x0000FFu);
+    EXPECT_EQ(Presented(28, 28), 0xFFFFFFu);
 
     // The device keeps the texture alive while it is set.
     EXPECT_EQ(texture->AddRef(), 3u);
@@ -209,8 +128,8 @@ TEST_F(SoftwareDeviceTest, TexturesAndIndexedVertexBuffers) {
     EXPECT_EQ(buffer->Release(), 0u);
 }
 
-TEST_F(SoftwareDeviceTest, HoldsItsRenderTarget) {
-    ASSERT_NO_FATAL_FAILURE(CreateAll(32, 32, 16));
+TEST_P(SoftwareDeviceTest, HoldsItsRenderTarget) {
+    ASSERT_NO_FATAL_FAILURE(Open(32, 32, 16));
     auto references = [this]() {
         ULONG count = backBuffer->AddRef();
         backBuffer->Release();
@@ -227,8 +146,8 @@ TEST_F(SoftwareDeviceTest, HoldsItsRenderTarget) {
     EXPECT_EQ(references(), withDevice - 1);
 }
 
-TEST_F(SoftwareDeviceTest, RefusesBadArguments) {
-    ASSERT_NO_FATAL_FAILURE(CreateAll(32, 32, 16));
+TEST_P(SoftwareDeviceTest, RefusesBadArguments) {
+    ASSERT_NO_FATAL_FAILURE(Open(32, 32, 16));
     EXPECT_EQ(device->SetTransform(D3DTRANSFORMSTATE_WORLD, nullptr), DDERR_INVALIDPARAMS);
     EXPECT_EQ(device->SetLight(0, nullptr), DDERR_INVALIDPARAMS);
     EXPECT_EQ(device->SetMaterial(nullptr), DDERR_INVALIDPARAMS);
@@ -239,3 +158,5 @@ TEST_F(SoftwareDeviceTest, RefusesBadArguments) {
     EXPECT_EQ(device->DrawIndexedPrimitiveVB(D3DPT_TRIANGLELIST, nullptr, 0, 3, nullptr, 0, 0), DDERR_INVALIDPARAMS);
     device->EndScene();
 }
+
+INSTANTIATE_TEST_SUITE_P(Software, SoftwareDeviceTest, ::testing::Values(&softwareDeviceRecord), DeviceTestName);

@@ -1,52 +1,52 @@
 // Calls the pipeline refuses: they fail clearly and leave the target as it was.
 #include <gtest/gtest.h>
 
-#include "canvas.h"
+#include "pipelinecanvas.h"
 
 using namespace softdevtest;
 
 TEST(Refusals, VertexFormatsAndPrimitiveTypes) {
-    Canvas canvas(8, 8);
-    std::vector<TlVertex> quad = Quad(0, 0, 8, 8, 0xFFFFFF);
+    PipelineCanvas canvas(8, 8);
+    std::vector<ScreenVertex> quad = Quad(0, 0, 8, 8, 0xFFFFFF);
     const software::Surfaces s = canvas.Surfaces();
     EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, D3DFVF_XYZRHW | D3DFVF_NORMAL, quad.data(), 6),
               D3DERR_INVALIDCALL);
-    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, 0x1000 | kTlFormat, quad.data(), 6),
+    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, 0x1000 | kScreenFormat, quad.data(), 6),
               D3DERR_INVALIDCALL);
     EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, D3DFVF_XYZ | 0x200, quad.data(), 6),
               D3DERR_INVALIDCALL);  // two texture co-ordinate sets
-    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLESTRIP, kTlFormat, quad.data(), 6), DDERR_UNSUPPORTED);
-    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, (D3DPRIMITIVETYPE)9, kTlFormat, quad.data(), 6), D3DERR_INVALIDCALL);
-    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, kTlFormat, nullptr, 6), D3DERR_INVALIDCALL);
+    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLESTRIP, kScreenFormat, quad.data(), 6), DDERR_UNSUPPORTED);
+    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, (D3DPRIMITIVETYPE)9, kScreenFormat, quad.data(), 6), D3DERR_INVALIDCALL);
+    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, kScreenFormat, nullptr, 6), D3DERR_INVALIDCALL);
     EXPECT_EQ(canvas.Count(0xFFFFFF), 0);
     // Fewer than three vertices, or a remainder, are not an error.
-    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, kTlFormat, quad.data(), 2), D3D_OK);
-    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, kTlFormat, quad.data(), 5), D3D_OK);
+    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, kScreenFormat, quad.data(), 2), D3D_OK);
+    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, kScreenFormat, quad.data(), 5), D3D_OK);
     EXPECT_EQ(canvas.Count(0xFFFFFF), 8 * 8 / 2 + 4);  // the first triangle, diagonal included
 }
 
 TEST(Refusals, IndicesBeyondTheVertices) {
-    Canvas canvas(8, 8);
-    std::vector<TlVertex> quad = Quad(0, 0, 8, 8, 0xFFFFFF);
+    PipelineCanvas canvas(8, 8);
+    std::vector<ScreenVertex> quad = Quad(0, 0, 8, 8, 0xFFFFFF);
     const WORD good[6] = {0, 1, 2, 3, 4, 5};
     const WORD bad[6] = {0, 1, 2, 3, 4, 6};
     const software::Surfaces s = canvas.Surfaces();
-    EXPECT_EQ(canvas.renderer.DrawIndexedPrimitive(s, D3DPT_TRIANGLELIST, kTlFormat, quad.data(), 6, bad, 6),
+    EXPECT_EQ(canvas.renderer.DrawIndexedPrimitive(s, D3DPT_TRIANGLELIST, kScreenFormat, quad.data(), 6, bad, 6),
               D3DERR_INVALIDCALL);
     EXPECT_EQ(canvas.Count(0xFFFFFF), 0);
-    EXPECT_EQ(canvas.renderer.DrawIndexedPrimitive(s, D3DPT_TRIANGLELIST, kTlFormat, quad.data(), 6, nullptr, 6),
+    EXPECT_EQ(canvas.renderer.DrawIndexedPrimitive(s, D3DPT_TRIANGLELIST, kScreenFormat, quad.data(), 6, nullptr, 6),
               D3DERR_INVALIDCALL);
-    EXPECT_EQ(canvas.renderer.DrawIndexedPrimitive(s, D3DPT_TRIANGLELIST, kTlFormat, quad.data(), 6, good, 6), D3D_OK);
+    EXPECT_EQ(canvas.renderer.DrawIndexedPrimitive(s, D3DPT_TRIANGLELIST, kScreenFormat, quad.data(), 6, good, 6), D3D_OK);
     EXPECT_EQ(canvas.Count(0xFFFFFF), 64);
 }
 
 TEST(Refusals, IndexedDrawingTransformsEachVertexOnce) {
     // Indices reuse vertices: a quad from four vertices.
-    Canvas canvas(8, 8);
-    std::vector<TlVertex> quad = Quad(0, 0, 8, 8, 0x445566);
-    TlVertex four[4] = {quad[0], quad[1], quad[2], quad[5]};
+    PipelineCanvas canvas(8, 8);
+    std::vector<ScreenVertex> quad = Quad(0, 0, 8, 8, 0x445566);
+    ScreenVertex four[4] = {quad[0], quad[1], quad[2], quad[5]};
     const WORD indices[6] = {0, 1, 2, 0, 2, 3};
-    EXPECT_EQ(canvas.renderer.DrawIndexedPrimitive(canvas.Surfaces(), D3DPT_TRIANGLELIST, kTlFormat, four, 4, indices, 6),
+    EXPECT_EQ(canvas.renderer.DrawIndexedPrimitive(canvas.Surfaces(), D3DPT_TRIANGLELIST, kScreenFormat, four, 4, indices, 6),
               D3D_OK);
     EXPECT_EQ(canvas.Count(0x445566), 64);
 }
@@ -67,19 +67,36 @@ TEST(Refusals, StatesTheDeviceCannotHonour) {
     EXPECT_EQ(renderer.SetTransform(7, Identity()), D3DERR_INVALIDCALL);
 }
 
+TEST(Refusals, LightsItCannotEvaluate) {
+    software::Renderer renderer;
+    D3DLIGHT7 light{};
+    light.dltType = D3DLIGHT_POINT;
+    light.dcvDiffuse = D3DCOLORVALUE{1, 1, 1, 0};
+    light.dvRange = 10;
+    EXPECT_EQ(renderer.SetLight(0, light), D3DERR_INVALIDCALL);  // no attenuation at all
+    light.dvAttenuation0 = -1;
+    EXPECT_EQ(renderer.SetLight(0, light), D3DERR_INVALIDCALL);
+    light.dvAttenuation0 = 1;
+    light.dltType = D3DLIGHT_SPOT;
+    EXPECT_EQ(renderer.SetLight(0, light), DDERR_UNSUPPORTED);
+    light.dltType = D3DLIGHT_POINT;
+    EXPECT_EQ(renderer.SetLight(43, light), D3D_OK);
+    EXPECT_EQ(renderer.SetLight(ddraw::MaxLightSlots, light), D3DERR_INVALIDCALL);
+}
+
 TEST(Refusals, SurfacesItCannotUse) {
-    Canvas canvas(8, 8);
-    std::vector<TlVertex> quad = Quad(0, 0, 8, 8, 0xFFFFFF);
-    Image eightBit(8, 8, RgbFormat(ColourFormat::X8R8G8B8), 4);
+    PipelineCanvas canvas(8, 8);
+    std::vector<ScreenVertex> quad = Quad(0, 0, 8, 8, 0xFFFFFF);
+    Image eightBit(8, 8, RgbLayout(32));
     eightBit.memory.format.dwRGBBitCount = 8;
     software::Surfaces s{&eightBit.memory, nullptr, nullptr};
-    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, kTlFormat, quad.data(), 6), DDERR_INVALIDPIXELFORMAT);
+    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, kScreenFormat, quad.data(), 6), DDERR_INVALIDPIXELFORMAT);
     // A depth buffer smaller than the target.
-    Image smallDepth(4, 4, ZFormat(DepthFormat::Z16), 2);
+    Image smallDepth(4, 4, ddraw::ZBufferFormat(16));
     s = software::Surfaces{&canvas.colour.memory, &smallDepth.memory, nullptr};
-    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, kTlFormat, quad.data(), 6), D3DERR_INVALIDCALL);
+    EXPECT_EQ(canvas.renderer.DrawPrimitive(s, D3DPT_TRIANGLELIST, kScreenFormat, quad.data(), 6), D3DERR_INVALIDCALL);
     // A texture with a pitch shorter than its rows.
-    Image texture(4, 4, RgbFormat(ColourFormat::R5G6B5), 2);
+    Image texture(4, 4, RgbLayout(16));
     texture.memory.pitch = 4;
     EXPECT_EQ(canvas.Draw(quad, &texture), D3DERR_INVALIDCALL);
     EXPECT_EQ(canvas.Count(0xFFFFFF), 0);

@@ -22,7 +22,7 @@ bool WritePngFrame(const std::string& path, const RgbFrame& frame, std::string& 
 
 // How far a frame may be from its golden frame. The default is exact.
 struct FrameTolerance {
-    double meanLevels = 0.0;  // largest mean absolute difference of a channel, in levels
+    double meanLevels = 0.0;  // most absolute difference in levels, averaged over every channel of every pixel
     unsigned nearLevels = 0;  // a pixel is near when none of its channels differs by more
     double nearShare = 1.0;   // smallest share of pixels that must be near
 };
@@ -32,7 +32,7 @@ struct FrameDifference {
     size_t pixels = 0;
     size_t differing = 0;  // pixels with any channel different
     size_t near = 0;       // pixels within the tolerance's nearLevels
-    double meanLevels = 0.0;
+    double meanLevels = 0.0;  // absolute difference averaged over every channel of every pixel
     unsigned worstLevels = 0;
 
     bool Within(const FrameTolerance& tolerance) const;

@@ -75,11 +75,13 @@ std::vector<unsigned char> TestScene::Bytes() const {
     w.U8(static_cast<int>(textures.size()));
     w.U8(static_cast<int>(materials.size()));
     w.U8(lightCountByte >= 0 ? lightCountByte : static_cast<int>(lights.size()));
-    for (const CameraRecord& c : cameras) {
-        w.Name(c.name);
-        w.Vec(c.eye);
-        w.Vec(c.target);
-    }
+    // Cameras and lights are both a name and two vectors.
+    auto namedPair = [&w](const std::string& name, const Vector& first, const Vector& second) {
+        w.Name(name);
+        w.Vec(first);
+        w.Vec(second);
+    };
+    for (const CameraRecord& c : cameras) namedPair(c.name, c.eye, c.target);
     for (const ObjectRecord& o : objects) {
         w.Name(o.name);
         w.U16(o.firstVertex);
@@ -96,11 +98,7 @@ std::vector<unsigned char> TestScene::Bytes() const {
         w.Vec(m.specular);
         w.U8(m.texture);
     }
-    for (const LightRecord& l : lights) {
-        w.Name(l.name);
-        w.Vec(l.position);
-        w.Vec(l.colour);
-    }
+    for (const LightRecord& l : lights) namedPair(l.name, l.position, l.colour);
     for (const Vector& p : positions) w.Vec(p);
     for (size_t i = 0; i < positions.size(); ++i) {
         const std::array<float, 2> uv = i < textureCoordinates.size() ? textureCoordinates[i] : std::array<float, 2>{};

@@ -1,5 +1,7 @@
 #include "scripteddevice.h"
 
+#include "ddraw/pixelformats.h"
+
 #include <cstring>
 
 namespace fake {
@@ -184,29 +186,16 @@ HRESULT Device::LightEnable(DWORD slot, BOOL enable) {
     return D3D_OK;
 }
 
-DDPIXELFORMAT RgbFormat(DWORD bits, DWORD red, DWORD green, DWORD blue, DWORD alpha) {
-    DDPIXELFORMAT format;
-    memset(&format, 0, sizeof format);
-    format.dwSize = sizeof format;
-    format.dwFlags = DDPF_RGB | (alpha ? DDPF_ALPHAPIXELS : 0);
-    format.dwRGBBitCount = bits;
-    format.dwRBitMask = red;
-    format.dwGBitMask = green;
-    format.dwBBitMask = blue;
-    format.dwRGBAlphaBitMask = alpha;
-    return format;
-}
-
 Setup::Setup() {
     DDSURFACEDESC2 target;
     memset(&target, 0, sizeof target);
     target.dwWidth = 4;
     target.dwHeight = 4;
     target.ddsCaps.dwCaps = DDSCAPS_3DDEVICE;
-    target.ddpfPixelFormat = RgbFormat(32, 0xFF0000, 0xFF00, 0xFF);
+    target.ddpfPixelFormat = ddraw::RgbFormat(32);
     directDraw.surfaces.push_back(std::make_unique<Surface>(&directDraw, target));
     device.renderTarget = directDraw.surfaces.back().get();
-    device.textureFormats = {RgbFormat(16, 0xF800, 0x07E0, 0x001F)};
+    device.textureFormats = {ddraw::RgbFormat(16)};
     memset(&renderDevice, 0, sizeof renderDevice);
     renderDevice.device = &device;
     renderDevice.directDraw = &directDraw;

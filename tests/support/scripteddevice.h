@@ -131,8 +131,6 @@ struct Device final : IDirect3DDevice7 {
     HRESULT LightEnable(DWORD, BOOL) override;
 };
 
-// Common 16-bit RGB formats by their masks (alpha mask 0 unless given).
-DDPIXELFORMAT RgbFormat(DWORD bits, DWORD red, DWORD green, DWORD blue, DWORD alpha = 0);
 
 // A DirectDraw object, a Direct3D object and a device drawing into a 32-bit render target,
 // wired into a RenderDevice the way the show's code reads it. The device offers 5-6-5 textures

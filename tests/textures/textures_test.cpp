@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "ddraw/pixelformats.h"
 #include "scripteddevice.h"
 #include "jpegwriter.h"
 #include "texture.h"
@@ -188,12 +189,12 @@ TEST(PixelPacking, SixteenBitLayoutsFollowTheMaskWidths) {
         int result;
         WORD packed;
     } cases[] = {
-        {fake::RgbFormat(16, 0xF800, 0x07E0, 0x001F), 1, 0xFC08},
-        {fake::RgbFormat(16, 0x7C00, 0x03E0, 0x001F), 1, 0x7E08},
-        {fake::RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0x8000), 1, 0x7E08},
+        {ddraw::RgbFormat(16, 0xF800, 0x07E0, 0x001F), 1, 0xFC08},
+        {ddraw::RgbFormat(16, 0x7C00, 0x03E0, 0x001F), 1, 0x7E08},
+        {ddraw::RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0x8000), 1, 0x7E08},
         // Only the widths count: 6-5-5 packs as 5-6-5.
-        {fake::RgbFormat(16, 0xFC00, 0x03E0, 0x001F), 1, 0xFC08},
-        {fake::RgbFormat(16, 0x0F00, 0x00F0, 0x000F, 0xF000), 0, 0},
+        {ddraw::RgbFormat(16, 0xFC00, 0x03E0, 0x001F), 1, 0xFC08},
+        {ddraw::RgbFormat(16, 0x0F00, 0x00F0, 0x000F, 0xF000), 0, 0},
     };
     for (const Case& c : cases) {
         ImageHolder holder;
@@ -211,10 +212,10 @@ TEST(PixelPacking, SixteenBitLayoutsFollowTheMaskWidths) {
 TEST(PixelPacking, ThirtyTwoBitsKeepThePixelsOtherDepthsAreRefused) {
     ImageHolder holder;
     Fill(holder, 2, 2, 0x00123456);
-    EXPECT_EQ(PackImage16(fake::RgbFormat(32, 0xFF0000, 0xFF00, 0xFF), &holder.image), 1);
+    EXPECT_EQ(PackImage16(ddraw::RgbFormat(32, 0xFF0000, 0xFF00, 0xFF), &holder.image), 1);
     EXPECT_EQ(holder.Pixel(3), 0x00123456u);
-    EXPECT_EQ(PackImage16(fake::RgbFormat(24, 0xFF0000, 0xFF00, 0xFF), &holder.image), 0);
-    EXPECT_EQ(PackImage16(fake::RgbFormat(8, 0xE0, 0x1C, 0x03), &holder.image), 0);
+    EXPECT_EQ(PackImage16(ddraw::RgbFormat(24, 0xFF0000, 0xFF00, 0xFF), &holder.image), 0);
+    EXPECT_EQ(PackImage16(ddraw::RgbFormat(8, 0xE0, 0x1C, 0x03), &holder.image), 0);
 }
 
 struct TextureDevice : public ::testing::Test {
@@ -265,23 +266,23 @@ TEST_F(TextureDevice, HardwareDevicesManageTextureMemoryOthersUseSystemMemory) {
 }
 
 TEST_F(TextureDevice, TakesTheFirstSixteenBitRgbFormat) {
-    DDPIXELFORMAT luminance = fake::RgbFormat(16, 0xFF, 0, 0);
+    DDPIXELFORMAT luminance = ddraw::RgbFormat(16, 0xFF, 0, 0);
     luminance.dwFlags = DDPF_LUMINANCE;
-    DDPIXELFORMAT fourCC = fake::RgbFormat(16, 0, 0, 0);
+    DDPIXELFORMAT fourCC = ddraw::RgbFormat(16, 0, 0, 0);
     fourCC.dwFlags = DDPF_FOURCC;
     fourCC.dwFourCC = 0x31545844;
-    DDPIXELFORMAT bump = fake::RgbFormat(16, 0xFF, 0xFF00, 0);
+    DDPIXELFORMAT bump = ddraw::RgbFormat(16, 0xFF, 0xFF00, 0);
     bump.dwFlags = DDPF_BUMPDUDV;
-    const DDPIXELFORMAT alpha1555 = fake::RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0x8000);
-    setup.device.textureFormats = {fake::RgbFormat(32, 0xFF0000, 0xFF00, 0xFF), luminance, fourCC, bump, alpha1555,
-                                   fake::RgbFormat(16, 0xF800, 0x07E0, 0x001F)};
+    const DDPIXELFORMAT alpha1555 = ddraw::RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0x8000);
+    setup.device.textureFormats = {ddraw::RgbFormat(32, 0xFF0000, 0xFF00, 0xFF), luminance, fourCC, bump, alpha1555,
+                                   ddraw::RgbFormat(16, 0xF800, 0x07E0, 0x001F)};
     fake::Surface* texture = Make(4, 4);
     ASSERT_NE(texture, nullptr);
     EXPECT_EQ(memcmp(&texture->description.ddpfPixelFormat, &alpha1555, sizeof alpha1555), 0);
 
-    setup.device.textureFormats = {fake::RgbFormat(32, 0xFF0000, 0xFF00, 0xFF), luminance};
+    setup.device.textureFormats = {ddraw::RgbFormat(32, 0xFF0000, 0xFF00, 0xFF), luminance};
     EXPECT_EQ(Make(4, 4), nullptr);
-    setup.device.textureFormats = {fake::RgbFormat(16, 0xF800, 0x07E0, 0x001F)};
+    setup.device.textureFormats = {ddraw::RgbFormat(16, 0xF800, 0x07E0, 0x001F)};
     setup.device.failGetCaps = 1;
     EXPECT_EQ(Make(4, 4), nullptr);
     setup.device.failGetCaps = 0;
@@ -314,7 +315,7 @@ TEST_F(TextureDevice, UploadPacksAndStretchesThePictureOverTheTexture) {
 }
 
 TEST_F(TextureDevice, UploadFailsOnAnUnusableFormatOrDevice) {
-    setup.device.textureFormats = {fake::RgbFormat(16, 0x0F00, 0x00F0, 0x000F, 0xF000)};
+    setup.device.textureFormats = {ddraw::RgbFormat(16, 0x0F00, 0x00F0, 0x000F, 0xF000)};
     fake::Surface* texture = Make(4, 4);
     ASSERT_NE(texture, nullptr);
     ImageHolder holder;
@@ -322,7 +323,7 @@ TEST_F(TextureDevice, UploadFailsOnAnUnusableFormatOrDevice) {
     EXPECT_EQ(UploadImage(texture, &holder.image), 0);
     EXPECT_EQ(texture->blits, 0);
 
-    setup.device.textureFormats = {fake::RgbFormat(16, 0xF800, 0x07E0, 0x001F)};
+    setup.device.textureFormats = {ddraw::RgbFormat(16, 0xF800, 0x07E0, 0x001F)};
     texture = Make(4, 4);
     texture->failBlt = 1;
     EXPECT_EQ(UploadImage(texture, &holder.image), 0);

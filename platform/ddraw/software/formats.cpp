@@ -1,5 +1,7 @@
 #include "ddraw/software/formats.h"
 
+#include "ddraw/pixelformats.h"
+
 namespace software {
 
 ColourFormat ColourFormatOf(const DDPIXELFORMAT& format) {
@@ -55,42 +57,17 @@ bool IsUsableDepthSurface(const SurfaceMemory& memory) {
     return HasSaneLayout(memory, format == DepthFormat::Z16 ? 2 : 4, MaxRenderTargetSide);
 }
 
-namespace {
-
-constexpr DDPIXELFORMAT RgbFormat(DWORD flags, DWORD bits, DWORD r, DWORD g, DWORD b, DWORD a) {
-    DDPIXELFORMAT format{};
-    format.dwSize = sizeof(DDPIXELFORMAT);
-    format.dwFlags = flags;
-    format.dwRGBBitCount = bits;
-    format.dwRBitMask = r;
-    format.dwGBitMask = g;
-    format.dwBBitMask = b;
-    format.dwRGBAlphaBitMask = a;
-    return format;
-}
-
-constexpr DDPIXELFORMAT DepthFormatRecord(DWORD bits, DWORD mask) {
-    DDPIXELFORMAT format{};
-    format.dwSize = sizeof(DDPIXELFORMAT);
-    format.dwFlags = DDPF_ZBUFFER;
-    format.dwZBufferBitDepth = bits;
-    format.dwZBitMask = mask;
-    return format;
-}
-
-}  // namespace
-
 const DDPIXELFORMAT softwareTextureFormats[] = {
-    RgbFormat(DDPF_RGB, 16, 0xF800, 0x07E0, 0x001F, 0),
-    RgbFormat(DDPF_RGB, 16, 0x7C00, 0x03E0, 0x001F, 0),
-    RgbFormat(DDPF_RGB | DDPF_ALPHAPIXELS, 16, 0x7C00, 0x03E0, 0x001F, 0x8000),
-    RgbFormat(DDPF_RGB, 32, 0xFF0000, 0xFF00, 0xFF, 0),
+    ddraw::RgbFormat(16),
+    ddraw::RgbFormat(16, 0x7C00, 0x03E0, 0x001F),
+    ddraw::RgbFormat(16, 0x7C00, 0x03E0, 0x001F, 0x8000),
+    ddraw::RgbFormat(32),
     DDPIXELFORMAT{},
 };
 
 const DDPIXELFORMAT softwareZBufferFormats[] = {
-    DepthFormatRecord(16, 0xFFFF),
-    DepthFormatRecord(32, 0xFFFFFFFF),
+    ddraw::ZBufferFormat(16),
+    ddraw::ZBufferFormat(32),
     DDPIXELFORMAT{},
 };
 

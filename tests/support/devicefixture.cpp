@@ -27,11 +27,30 @@ std::string DeviceTestName(const ::testing::TestParamInfo<const DeviceDriverReco
     return name;
 }
 
+void CreateFlipChain(IDirectDraw7* directDraw, HWND window, DWORD width, DWORD height, DWORD bits,
+                     IDirectDrawSurface7** primary, IDirectDrawSurface7** backBuffer) {
+    ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
+    ASSERT_EQ(directDraw->SetDisplayMode(width, height, bits, 0, 0), DD_OK);
+    DDSURFACEDESC2 chain{};
+    chain.dwSize = sizeof chain;
+    chain.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    chain.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
+    chain.dwBackBufferCount = 1;
+    ASSERT_EQ(directDraw->CreateSurface(&chain, primary, nullptr), DD_OK);
+    DDSCAPS2 caps{DDSCAPS_BACKBUFFER, 0, 0, 0};
+    ASSERT_EQ((*primary)->GetAttachedSurface(&caps, backBuffer), DD_OK);
+}
+
 namespace {
 
+struct DepthWanted {
+    DWORD bits;
+    DDPIXELFORMAT format;
+};
+
 HRESULT CALLBACK KeepFormatOfDepth(LPDDPIXELFORMAT format, LPVOID context) {
-    DDPIXELFORMAT* wanted = static_cast<DDPIXELFORMAT*>(context);
-    if (wanted->dwSize == 0 || format->dwZBufferBitDepth == 32) *wanted = *format;
+    DepthWanted* wanted = static_cast<DepthWanted*>(context);
+    if (wanted->format.dwSize == 0 || format->dwZBufferBitDepth == wanted->bits) wanted->format = *format;
     return D3DENUMRET_OK;
 }
 
@@ -42,34 +61,29 @@ HRESULT CALLBACK KeepFirstFormat(LPDDPIXELFORMAT format, LPVOID context) {
 
 }  // namespace
 
-void DeviceTest::SetUp() {
+void DeviceTest::SetUp() { ASSERT_NO_FATAL_FAILURE(Open(kSize, kSize, 32)); }
+
+void DeviceTest::Open(DWORD width, DWORD height, DWORD bits) {
     if (AvailabilityOf(record()) == DeviceAvailability::Missing)
         GTEST_SKIP() << record().name << " cannot run on this machine";
-    platform::UseVirtualDisplay(kSize, kSize, [this](const platform::FrameImage& frame) {
-        presented.assign(size_t(kSize) * kSize, 0);
-        for (DWORD y = 0; y < kSize; ++y)
-            std::memcpy(&presented[y * kSize], static_cast<const uint8_t*>(frame.pixels) + y * frame.pitch, kSize * 4);
-        for (DWORD& pixel : presented) pixel &= 0xFFFFFF;
+    platform::UseVirtualDisplay(width, height, [this](const platform::FrameImage& frame) {
+        const uint8_t* pixels = static_cast<const uint8_t*>(frame.pixels);
+        presented.assign(pixels, pixels + size_t(frame.pitch) * frame.height);
+        presentedPitch = frame.pitch;
+        presentedBits = int(frame.format.dwRGBBitCount);
     });
     ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr), DD_OK);
-    ASSERT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN), DD_OK);
-    ASSERT_EQ(directDraw->SetDisplayMode(kSize, kSize, 32, 0, 0), DD_OK);
-    DDSURFACEDESC2 chain{};
-    chain.dwSize = sizeof chain;
-    chain.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    chain.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_3DDEVICE;
-    chain.dwBackBufferCount = 1;
-    ASSERT_EQ(directDraw->CreateSurface(&chain, &primary, nullptr), DD_OK);
-    DDSCAPS2 caps{DDSCAPS_BACKBUFFER, 0, 0, 0};
-    ASSERT_EQ(primary->GetAttachedSurface(&caps, &backBuffer), DD_OK);
+    ASSERT_NO_FATAL_FAILURE(CreateFlipChain(directDraw, nullptr, width, height, bits, &primary, &backBuffer));
     ASSERT_EQ(directDraw->QueryInterface(IID_IDirect3D7, reinterpret_cast<void**>(&direct3D)), DD_OK);
 
     // The show's order: the device first, then the z-buffer, taken up by SetRenderTarget.
     ASSERT_EQ(direct3D->CreateDevice(*record().guid, backBuffer, &device), D3D_OK) << record().name;
-    DDPIXELFORMAT depth{};
+    D3DVIEWPORT7 viewport{0, 0, width, height, 0.0f, 1.0f};
+    ASSERT_EQ(device->SetViewport(&viewport), D3D_OK);
+    DepthWanted depth{bits, {}};
     ASSERT_EQ(direct3D->EnumZBufferFormats(*record().guid, KeepFormatOfDepth, &depth), D3D_OK);
-    ASSERT_NE(depth.dwSize, 0u) << record().name << " offers no z-buffer";
-    zBuffer = CreateSurface(kSize, kSize, DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY, &depth);
+    ASSERT_NE(depth.format.dwSize, 0u) << record().name << " offers no z-buffer";
+    zBuffer = CreateSurface(width, height, DDSCAPS_ZBUFFER | DDSCAPS_SYSTEMMEMORY, &depth.format);
     ASSERT_NE(zBuffer, nullptr);
     ASSERT_EQ(backBuffer->AddAttachedSurface(zBuffer), DD_OK);
     ASSERT_EQ(device->SetRenderTarget(backBuffer, 0), D3D_OK);
@@ -87,18 +101,6 @@ void DeviceTest::TearDown() {
     }
 }
 
-std::vector<ScreenVertex> DeviceTest::ScreenQuad(float x0, float y0, float x1, float y1, DWORD colour, float z) {
-    const ScreenVertex a{x0, y0, z, 1, colour, 0, 0, 0}, b{x1, y0, z, 1, colour, 0, 1, 0};
-    const ScreenVertex c{x1, y1, z, 1, colour, 0, 1, 1}, d{x0, y1, z, 1, colour, 0, 0, 1};
-    return {a, b, c, a, c, d};
-}
-
-std::vector<MeshVertex> DeviceTest::MeshQuad(float z) {
-    const MeshVertex a{-1, 1, z, 0, 0, -1, 0, 0}, b{1, 1, z, 0, 0, -1, 1, 0};
-    const MeshVertex c{1, -1, z, 0, 0, -1, 1, 1}, d{-1, -1, z, 0, 0, -1, 0, 1};
-    return {a, b, c, a, c, d};
-}
-
 HRESULT DeviceTest::Draw(const std::vector<ScreenVertex>& vertices) {
     return device->DrawPrimitive(D3DPT_TRIANGLELIST, kScreenFormat, const_cast<ScreenVertex*>(vertices.data()),
                                  static_cast<DWORD>(vertices.size()), 0);
@@ -111,31 +113,21 @@ HRESULT DeviceTest::Draw(const std::vector<MeshVertex>& vertices) {
 
 void DeviceTest::Present() { ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK); }
 
-DWORD DeviceTest::Presented(int x, int y) const { return presented.at(size_t(y) * kSize + x); }
+DWORD DeviceTest::Presented(int x, int y) const {
+    const size_t bytes = size_t(presentedBits / 8), at = size_t(y) * size_t(presentedPitch) + size_t(x) * bytes;
+    if (presented.size() < at + bytes) {
+        ADD_FAILURE() << "nothing was presented at " << x << "," << y;
+        return 0;
+    }
+    uint32_t raw = 0;
+    std::memcpy(&raw, presented.data() + at, bytes);
+    return RgbOf(raw, presentedBits);
+}
 
 void DeviceTest::ExpectPresented(int x, int y, DWORD colour) const {
     const DWORD actual = Presented(x, y);
-    const int tolerance = ToleranceOf(record()).colour;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const int difference = int((actual >> shift) & 255) - int((colour >> shift) & 255);
-        if (std::abs(difference) > tolerance) {
-            ADD_FAILURE() << "pixel " << x << "," << y << " is 0x" << std::hex << actual << ", not 0x" << colour;
-            return;
-        }
-    }
-}
-
-IDirectDrawSurface7* DeviceTest::CreateSurface(DWORD width, DWORD height, DWORD caps, const DDPIXELFORMAT* format) {
-    DDSURFACEDESC2 description{};
-    description.dwSize = sizeof description;
-    description.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | (format ? DDSD_PIXELFORMAT : 0);
-    description.dwWidth = width;
-    description.dwHeight = height;
-    description.ddsCaps.dwCaps = caps;
-    if (format) description.ddpfPixelFormat = *format;
-    IDirectDrawSurface7* surface = nullptr;
-    EXPECT_EQ(directDraw->CreateSurface(&description, &surface, nullptr), DD_OK);
-    return surface;
+    if (!Near(actual, colour, ToleranceOf(record()).colour))
+        ADD_FAILURE() << "pixel " << x << "," << y << " is 0x" << std::hex << actual << ", not 0x" << colour;
 }
 
 DDPIXELFORMAT DeviceTest::TextureFormat() {

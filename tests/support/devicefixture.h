@@ -1,6 +1,6 @@
-// Every device of the device table, reached as a Direct3D 7 program reaches it: a 32-bit flip
-// chain on a virtual display, a z-buffer attached to the back buffer, the device created by its
-// GUID. Pictures are read where the program's user sees them, as Flip presents them.
+// Every device of the device table, reached as a Direct3D 7 program reaches it: a flip chain on a
+// virtual display, a z-buffer attached to the back buffer, the device created by its GUID.
+// Pictures are read where the program's user sees them, as Flip presents them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ddraw/devicedriver.h"
+#include "devicecanvas.h"
 
 // How far a device may round away from the exact result. Software devices are exact; a
 // hardware rasteriser rounds colours its own way. A new record joins with its kind's tolerance.
@@ -19,33 +19,24 @@ struct Tolerance {
 };
 Tolerance ToleranceOf(const DeviceDriverRecord& record);
 
-// Vertex of format 0x1C4: screen position, diffuse and specular colours, one texture co-ordinate.
-struct ScreenVertex {
-    float x, y, z, rhw;
-    DWORD diffuse, specular;
-    float u, v;
-};
-constexpr DWORD kScreenFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
-
-// Vertex of format 0x112: position, normal, one texture co-ordinate.
-struct MeshVertex {
-    float x, y, z;
-    float nx, ny, nz;
-    float u, v;
-};
-constexpr DWORD kMeshFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
+// Exclusive full-screen cooperation for the window (or none), the display mode, and a flip chain
+// of one back buffer.
+void CreateFlipChain(IDirectDraw7* directDraw, HWND window, DWORD width, DWORD height, DWORD bits,
+                     IDirectDrawSurface7** primary, IDirectDrawSurface7** backBuffer);
 
 class DeviceTest : public ::testing::TestWithParam<const DeviceDriverRecord*> {
 protected:
     static constexpr DWORD kSize = 32;
 
+    // A kSize x kSize mode of 32 bits, unless a suite opens its own.
     void SetUp() override;
     void TearDown() override;
 
-    // Two screen triangles covering x0..x1, y0..y1 at depth z.
-    static std::vector<ScreenVertex> ScreenQuad(float x0, float y0, float x1, float y1, DWORD colour, float z = 0.5f);
-    // Two triangles covering -1..1 in x and y at z, facing -z, for the identity transforms.
-    static std::vector<MeshVertex> MeshQuad(float z);
+    // The show's own sequence on a virtual display of the mode's size: mode, flip chain, device,
+    // viewport, a z-buffer of the mode's depth where the device offers one, SetRenderTarget.
+    void Open(DWORD width, DWORD height, DWORD bits);
+
+    // Draws a list of triangles; the caller begins and ends the scene.
     HRESULT Draw(const std::vector<ScreenVertex>& vertices);
     HRESULT Draw(const std::vector<MeshVertex>& vertices);
 
@@ -56,8 +47,9 @@ protected:
     // Checks a presented pixel against a colour within the device's tolerance.
     void ExpectPresented(int x, int y, DWORD colour) const;
 
-    // A surface with the caps given, in the format given (the mode's when null).
-    IDirectDrawSurface7* CreateSurface(DWORD width, DWORD height, DWORD caps, const DDPIXELFORMAT* format);
+    IDirectDrawSurface7* CreateSurface(DWORD width, DWORD height, DWORD caps, const DDPIXELFORMAT* format) {
+        return ::CreateSurface(directDraw, width, height, caps, format);
+    }
     // The device's first texture format, as the show picks it.
     DDPIXELFORMAT TextureFormat();
 
@@ -69,7 +61,11 @@ protected:
     IDirectDrawSurface7* backBuffer = nullptr;
     IDirectDrawSurface7* zBuffer = nullptr;
     IDirect3DDevice7* device = nullptr;
-    std::vector<DWORD> presented;  // kSize x kSize, 0x00RRGGBB
+
+private:
+    std::vector<uint8_t> presented;  // the last presented frame's rows
+    LONG presentedPitch = 0;
+    int presentedBits = 0;
 };
 
 std::vector<const DeviceDriverRecord*> TableDevices();
