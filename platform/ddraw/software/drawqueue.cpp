@@ -3,17 +3,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 
 namespace software {
 
 namespace {
 
-// Commands a batch holds: enough that a frame's draws rarely wait for room, few enough that a
-// batch stays a few megabytes.
-constexpr size_t BatchCommands = 4096;
-// Commands worth waking the drawing threads for when they are idle; checked every so many
-// commands, so the check costs nothing measurable.
-constexpr size_t HandOverCommands = 256;
+// Commands the ring holds: enough that a frame's draws rarely wait for room, few enough that
+// it stays a few megabytes.
+constexpr size_t RingCommands = 8192;
+// Commands are made visible to the drawing threads this many at a time, so that sleeping
+// threads are woken for a worthwhile amount of work and not for every triangle.
+constexpr uint64_t PublishCommands = 64;
 
 int ChooseThreads() {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -50,8 +51,7 @@ void FillRows(const Fill& fill, const RowShare& rows) {
     });
 }
 
-DrawQueue::DrawQueue(int threads) : threads(threads) {
-    for (std::vector<Command>& batch : batches) batch.reserve(BatchCommands);
+DrawQueue::DrawQueue(int threads) : threads(threads), ring(RingCommands), progress(new Progress[threads]) {
     for (int thread = 0; thread < threads; ++thread) workers.emplace_back(&DrawQueue::Work, this, thread);
 }
 
@@ -61,16 +61,43 @@ DrawQueue::~DrawQueue() {
         std::lock_guard<std::mutex> lock(mutex);
         stopping = true;
     }
-    wake.notify_all();
+    work.notify_all();
     for (std::thread& worker : workers) worker.join();
 }
 
+uint64_t DrawQueue::Drawn() const {
+    uint64_t least = progress[0].drawn.load();
+    for (int thread = 1; thread < threads; ++thread) least = std::min(least, progress[thread].drawn.load());
+    return least;
+}
+
+void DrawQueue::Publish() {
+    if (published.load(std::memory_order_relaxed) == added) return;
+    published.store(added);
+    // A worker counts itself asleep before it looks at published a last time, so either it sees
+    // the new count or this sees it asleep (both orders are sequentially consistent).
+    if (sleepingWorkers.load() == 0) return;
+    { std::lock_guard<std::mutex> lock(mutex); }
+    work.notify_all();
+}
+
+// The caller says what it waits for before it looks at the threads' progress, and a thread looks
+// at that after each command it finishes, so one of them sees the other; a thread wakes the
+// caller only once it has drawn what the caller waits for.
+void DrawQueue::WaitUntilDrawn(uint64_t count) {
+    if (Drawn() >= count) return;
+    std::unique_lock<std::mutex> lock(mutex);
+    awaited.store(count);
+    drawn.wait(lock, [&] { return Drawn() >= count; });
+    awaited.store(NothingAwaited);
+}
+
 DrawQueue::Command& DrawQueue::Next() {
-    std::vector<Command>& batch = batches[filling];
-    if (batch.size() == batch.capacity() || (batch.size() % HandOverCommands == 0 && !batch.empty() && Idle()))
-        Submit();
-    batches[filling].emplace_back();
-    return batches[filling].back();
+    if (added % PublishCommands == 0) Publish();
+    // The slot is free once every thread has finished the command a whole ring ago; when full,
+    // the ring is let drain by a publishing step, not woken up for every slot.
+    if (added >= ring.size() && Drawn() <= added - ring.size()) WaitUntilDrawn(added - ring.size() + PublishCommands);
+    return ring[added++ % ring.size()];
 }
 
 void DrawQueue::AddTriangle(const SpanContext& context, const TriangleCorners& corners) {
@@ -86,58 +113,35 @@ void DrawQueue::AddFill(const Fill& fill) {
     command.fill = fill;
 }
 
-void DrawQueue::DrawShare(const std::vector<Command>& batch, int thread) const {
-    const RowShare rows{thread, threads};
-    for (const Command& command : batch) {
-        if (command.isFill)
-            FillRows(command.fill, rows);
-        else
-            RasteriseTriangle(command.context, command.corners, rows);
-    }
-}
-
-void DrawQueue::WaitForDrawing() {
-    if (!drawing) return;
-    std::unique_lock<std::mutex> lock(mutex);
-    done.wait(lock, [this] { return working.load(std::memory_order_relaxed) == 0; });
-    drawing = false;
-}
-
-void DrawQueue::Submit() {
-    WaitForDrawing();
-    if (batches[filling].empty()) return;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        ++generation;
-        working.store(threads, std::memory_order_relaxed);
-        handedOut = filling;
-    }
-    wake.notify_all();
-    drawing = true;
-    filling = 1 - filling;
-    batches[filling].clear();
-}
-
 void DrawQueue::Finish() {
-    Submit();
-    WaitForDrawing();
+    Publish();
+    WaitUntilDrawn(added);
 }
 
 void DrawQueue::Work(int thread) {
-    unsigned seen = 0;
+    const RowShare rows{thread, threads};
+    std::atomic<uint64_t>& done = progress[thread].drawn;
+    uint64_t next = 0;
     for (;;) {
-        const std::vector<Command>* batch;
-        {
+        uint64_t available = published.load(std::memory_order_acquire);
+        if (next == available) {
             std::unique_lock<std::mutex> lock(mutex);
-            wake.wait(lock, [&] { return stopping || generation != seen; });
-            if (stopping) return;
-            seen = generation;
-            batch = &batches[handedOut];
+            sleepingWorkers.fetch_add(1);
+            work.wait(lock, [&] { return stopping || (available = published.load()) != next; });
+            sleepingWorkers.fetch_sub(1);
+            if (next == available) return;  // stopping with nothing left
         }
-        DrawShare(*batch, thread);
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            if (working.fetch_sub(1, std::memory_order_acq_rel) == 1) done.notify_one();
+        for (; next < available; ++next) {
+            const Command& command = ring[next % ring.size()];
+            if (command.isFill)
+                FillRows(command.fill, rows);
+            else
+                RasteriseTriangle(command.context, command.corners, rows);
+            done.store(next + 1);
+            if (next + 1 >= awaited.load()) {
+                { std::lock_guard<std::mutex> lock(mutex); }
+                drawn.notify_one();
+            }
         }
     }
 }

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -30,9 +31,10 @@ struct Fill {
 
 void FillRows(const Fill& fill, const RowShare& rows);
 
-// Two batches take turns: the drawing threads draw one while the calling thread fills the other,
-// so setting triangles up overlaps drawing them. A batch is handed over as soon as the drawing
-// threads are idle and it holds a few commands, so they rarely wait for the end of a frame.
+// Commands wait in a ring in the order they were made. Each drawing thread works through them at
+// its own pace, so a thread that drew a light share of one command goes straight on to the next
+// instead of waiting for the others at the end of a batch; the calling thread waits only when
+// the ring is full, or in Finish.
 class DrawQueue {
 public:
     // threads >= 1 drawing threads of its own.
@@ -41,13 +43,13 @@ public:
     DrawQueue(const DrawQueue&) = delete;
     DrawQueue& operator=(const DrawQueue&) = delete;
 
-    // Both may wait for the batch being drawn, to make room.
+    // Both may wait for the slowest drawing thread, to make room.
     void AddTriangle(const SpanContext& context, const TriangleCorners& corners);
     void AddFill(const Fill& fill);
     // Returns when everything added is in memory.
     void Finish();
     // Whether anything added is not in memory yet.
-    bool Pending() const { return !batches[filling].empty() || drawing; }
+    bool Pending() const { return Drawn() != added; }
 
 private:
     struct Command {
@@ -56,26 +58,31 @@ private:
         TriangleCorners corners;
         Fill fill;
     };
+    // Where a drawing thread is, on a cache line of its own.
+    struct alignas(64) Progress {
+        std::atomic<uint64_t> drawn{0};  // commands this thread has finished
+    };
 
     Command& Next();
-    // Hands the batch being filled to the drawing threads, once they are done with the other.
-    void Submit();
-    // Whether the drawing threads are done with the batch handed out last (never waits).
-    bool Idle() const { return !drawing || working.load(std::memory_order_acquire) == 0; }
-    void WaitForDrawing();
-    void DrawShare(const std::vector<Command>& batch, int thread) const;
+    // Makes the commands added so far visible to the drawing threads, waking any that sleep.
+    void Publish();
+    // Commands every drawing thread has finished.
+    uint64_t Drawn() const;
+    void WaitUntilDrawn(uint64_t count);
     void Work(int thread);
 
     const int threads;
-    std::vector<Command> batches[2];  // capacities fixed at construction
-    int filling = 0;                  // the batch commands are added to
-    bool drawing = false;             // whether the other batch is handed out and not yet drawn
+    std::vector<Command> ring;  // size fixed at construction
+    uint64_t added = 0;         // commands added (the next one goes to ring[added % size])
+    std::atomic<uint64_t> published{0};
+    std::unique_ptr<Progress[]> progress;
     std::vector<std::thread> workers;
     std::mutex mutex;
-    std::condition_variable wake, done;
-    unsigned generation = 0;  // counts batches handed to the drawing threads
-    int handedOut = 0;        // the batch handed out last
-    std::atomic<int> working{0};  // threads still drawing the batch handed out last
+    std::condition_variable work, drawn;
+    std::atomic<int> sleepingWorkers{0};
+    // Commands the caller waits to see drawn, if it waits.
+    static constexpr uint64_t NothingAwaited = UINT64_MAX;
+    std::atomic<uint64_t> awaited{NothingAwaited};
     bool stopping = false;
 };
 

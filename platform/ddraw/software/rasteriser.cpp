@@ -87,9 +87,15 @@ void RasteriseTriangle(const SpanContext& context, const TriangleCorners& corner
     const int32_t* x = corners.x;
     const int32_t* y = corners.y;
     const Scissor& box = corners.box;
+    // Edges are made on the first run of rows: a thread that owns none of a small triangle's
+    // rows passes it by without the divisions.
     Edge edges[3];
-    for (int i = 0; i < 3; ++i) edges[i].Init(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
+    bool made = false;
     rows.ForEachRun(box.top, box.bottom, [&](int first, int end) {
+        if (!made) {
+            for (int i = 0; i < 3; ++i) edges[i].Init(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
+            made = true;
+        }
         for (Edge& edge : edges) edge.Start(first);
         for (int py = first;;) {
             int64_t left = box.left, right = box.right - 1;
