@@ -70,11 +70,7 @@ TEST_F(TraceTest, StateCallsRecordTheirArgumentsByName) {
 }
 
 TEST_F(TraceTest, DrawsRecordFormatCountsAndVertices) {
-    struct ScreenVertex {
-        float x, y, z, rhw;
-        DWORD diffuse, specular;
-        float u, v;
-    } quad[2] = {{0, 0, 0.5f, 1, 0x80FF0000, 0, 0, 1}, {639, 479, 0.25f, 1, 0xFFFFFFFF, 0, 1, 0}};
+    ScreenVertex quad[2] = {{0, 0, 0.5f, 1, 0x80FF0000, 0, 0, 1}, {639, 479, 0.25f, 1, 0xFFFFFFFF, 0, 1, 0}};
     device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_TLVERTEX, quad, 2, 0);
     EXPECT_EQ(Last().Find("type")->Number(), 4);
     EXPECT_EQ(Last().Find("vertexFormat")->Number(), 0x1C4);

@@ -25,6 +25,13 @@ struct MeshVertex {
 };
 constexpr DWORD kMeshFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
+// Vertex of format 0x042: position and diffuse colour.
+struct ColouredVertex {
+    float x, y, z;
+    DWORD diffuse;
+};
+constexpr DWORD kColouredFormat = D3DFVF_XYZ | D3DFVF_DIFFUSE;
+
 // Two clockwise triangles covering x0..x1, y0..y1 in screen space.
 std::vector<ScreenVertex> Quad(float x0, float y0, float x1, float y1, DWORD colour, float z = 0.5f, float u0 = 0.0f,
                                float v0 = 0.0f, float u1 = 1.0f, float v1 = 1.0f);

@@ -9,6 +9,7 @@
 
 #include "ddraw/com.h"
 #include "ddraw/devicestate.h"
+#include "ddraw/pixelformats.h"
 #include "ddraw/opengl/framebuffer.h"
 #include "ddraw/opengl/glcontext.h"
 #include "ddraw/opengl/programs.h"
@@ -30,13 +31,6 @@ constexpr DWORD MaxVertices = 1u << 20;
 // Floats per light in the lights buffer: position or direction (w 1 for directional),
 // diffuse, ambient, attenuation 0..2 and range.
 constexpr size_t FloatsPerLight = 16;
-
-template <class T>
-void Replace(T*& slot, T* value) {
-    if (value) value->AddRef();
-    if (slot) slot->Release();
-    slot = value;
-}
 
 struct Rect {
     int left, top, right, bottom;
@@ -89,11 +83,7 @@ public:
 
     HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) override {
         if (!callback) return DDERR_INVALIDPARAMS;
-        for (const DDPIXELFORMAT* format = openglDeviceRecord.textureFormats; format->dwSize; ++format) {
-            DDPIXELFORMAT copy = *format;  // callers may scribble on what they are given
-            if (callback(&copy, context) == D3DENUMRET_CANCEL) break;
-        }
-        return D3D_OK;
+        return ddraw::EnumerateFormats(openglDeviceRecord.textureFormats, callback, context);
     }
 
     HRESULT BeginScene() override {
@@ -190,7 +180,7 @@ public:
             if (software::ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
             if (!software::IsUsableColourSurface(*memory, MaxTextureSide)) return DDERR_INVALIDPARAMS;
         }
-        Replace(texture, surface);
+        ddraw::Replace(texture, surface);
         return D3D_OK;
     }
 
@@ -210,9 +200,9 @@ private:
             glDeleteBuffers(1, &lightBuffer);
             glDeleteTextures(1, &lightTexture);
         }
-        Replace(texture, (IDirectDrawSurface7*)nullptr);
-        Replace(depthSurface, (IDirectDrawSurface7*)nullptr);
-        Replace(target, (IDirectDrawSurface7*)nullptr);
+        ddraw::Replace<IDirectDrawSurface7>(texture, nullptr);
+        ddraw::Replace<IDirectDrawSurface7>(depthSurface, nullptr);
+        ddraw::Replace<IDirectDrawSurface7>(target, nullptr);
     }
 
     // Makes surface the render target, with the z-buffer attached to it at this moment; the
@@ -234,8 +224,8 @@ private:
         if (!MakeDeviceContextCurrent()) return DDERR_GENERIC;
         if (!framebuffer.Attach(memory, depthMemory)) return DDERR_SURFACEBUSY;
         viewport = D3DVIEWPORT7{0, 0, memory->width, memory->height, 0.0f, 1.0f};
-        Replace(target, surface);
-        Replace(depthSurface, depth);
+        ddraw::Replace(target, surface);
+        ddraw::Replace(depthSurface, depth);
         return D3D_OK;
     }
 

@@ -2,6 +2,7 @@
 // pipeline, and the device table's record for it.
 #include "ddraw/com.h"
 #include "ddraw/devicedriver.h"
+#include "ddraw/pixelformats.h"
 #include "ddraw/software/renderer.h"
 
 extern const DeviceDriverRecord softwareDeviceRecord;
@@ -29,13 +30,6 @@ constexpr DWORD TextureOpCapsModulate = 0x00000008;
 constexpr DWORD VertexCapsDirectionalLights = 0x00000008;
 constexpr DWORD VertexCapsPositionalLights = 0x00000010;
 
-template <class T>
-void Replace(T*& slot, T* value) {
-    if (value) value->AddRef();
-    if (slot) slot->Release();
-    slot = value;
-}
-
 class SoftwareDevice final : public ddraw::ReferenceCounted<IDirect3DDevice7> {
 public:
     // Binds the render target; null when the surface cannot be drawn into.
@@ -61,11 +55,7 @@ public:
 
     HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) override {
         if (!callback) return DDERR_INVALIDPARAMS;
-        for (const DDPIXELFORMAT* format = softwareTextureFormats; format->dwSize; ++format) {
-            DDPIXELFORMAT copy = *format;  // callers may scribble on what they are given
-            if (callback(&copy, context) == D3DENUMRET_CANCEL) break;
-        }
-        return D3D_OK;
+        return ddraw::EnumerateFormats(softwareTextureFormats, callback, context);
     }
 
     HRESULT BeginScene() override {
@@ -160,7 +150,7 @@ public:
             if (!IsUsableColourSurface(*memory, MaxTextureSide)) return DDERR_INVALIDPARAMS;
         }
         if (texture && texture != surface && renderer.Pending()) Hold(texture);
-        Replace(texture, surface);
+        ddraw::Replace(texture, surface);
         return D3D_OK;
     }
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value) override {
@@ -171,9 +161,9 @@ private:
     SoftwareDevice() = default;
     ~SoftwareDevice() override {
         FinishDrawing();
-        Replace<IDirectDrawSurface7>(texture, nullptr);
-        Replace<IDirectDrawSurface7>(depthSurface, nullptr);
-        Replace<IDirectDrawSurface7>(target, nullptr);
+        ddraw::Replace<IDirectDrawSurface7>(texture, nullptr);
+        ddraw::Replace<IDirectDrawSurface7>(depthSurface, nullptr);
+        ddraw::Replace<IDirectDrawSurface7>(target, nullptr);
     }
 
     // Makes surface the render target, with the z-buffer attached to it at this moment; the
@@ -193,8 +183,8 @@ private:
         }
         D3DVIEWPORT7 whole{0, 0, memory->width, memory->height, 0.0f, 1.0f};
         renderer.SetViewport(whole, memory->width, memory->height);
-        Replace(target, surface);
-        Replace(depthSurface, depth);
+        ddraw::Replace(target, surface);
+        ddraw::Replace(depthSurface, depth);
         return D3D_OK;
     }
 
