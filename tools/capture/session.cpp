@@ -326,8 +326,13 @@ void Session::OnFlip() {
         return;
     }
 
-    const uint64_t index = showFrame;
+    // The frame is counted, and its stills chosen, before its picture can come.
+    const uint64_t index = showFrame++;
     const uint64_t position = PositionOfFrame(index, options.rate);
+    while (nextStill < options.stills.size() && options.stills[nextStill] <= position) ++nextStill;
+    // A benchmarked frame is drawn alone, among undrawn ones: its time ends with its picture in
+    // memory, not with its read-back handed to the next frame.
+    if (options.benchFrames && platform::DeviceRasterising()) platform::FinishPresenting();
     const double milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - frameStart).count();
     const uint64_t frameTriangles = platform::TrianglesAskedFor() - trianglesBefore;
     trianglesBefore += frameTriangles;
@@ -336,10 +341,8 @@ void Session::OnFlip() {
         std::fputs(stats.Add(index, position, milliseconds, frameTriangles).c_str(), stdout);
     }
     if (options.benchFrames) CountBenchFrame(index, position, milliseconds, frameTriangles);
-    while (nextStill < options.stills.size() && options.stills[nextStill] <= position) ++nextStill;
     progress.Update(index + 1);
 
-    showFrame = index + 1;
     const uint64_t next = PositionOfFrame(showFrame, options.rate);
     platform::SetVirtualMusicPosition(next > UINT32_MAX ? UINT32_MAX : DWORD(next));
     platform::SetDeviceRasterising(NeedsRaster(showFrame));

@@ -17,8 +17,9 @@ using FlipCallback = std::function<void()>;
 // the show starts.
 void UseVirtualDisplay(DWORD width, DWORD height, PresentCallback onPresent, FlipCallback onFlip = nullptr);
 
-// Hands the host the pictures of flips still being read back. The show does not release its
-// surfaces at its end: a host taking every frame calls this once the show has returned.
+// Hands the host the pictures of flips still being read back, at once; also from the flip
+// callback, for the frame just flipped. The show does not release its surfaces at its end: a
+// host taking every frame calls this once the show has returned.
 void FinishPresenting();
 
 // The virtual display's window: its size (the desktop's in full screen, the mode's when
