@@ -208,19 +208,14 @@ private:
     // Makes surface the render target, with the z-buffer attached to it at this moment; the
     // viewport then covers the whole target.
     HRESULT Bind(IDirectDrawSurface7* surface) {
-        if (!surface) return DDERR_INVALIDPARAMS;
+        IDirectDrawSurface7* depth = nullptr;
+        const HRESULT usable = software::CheckRenderTarget(surface, &depth);
+        if (FAILED(usable)) return usable;
         SurfaceMemory* memory = SurfaceMemoryOf(surface);
-        if (!memory) return DDERR_INVALIDPARAMS;
-        if (software::ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
-        if (!software::IsUsableColourSurface(*memory, MaxRenderTargetSide)) return DDERR_INVALIDPARAMS;
-        IDirectDrawSurface7* depth = AttachedZBufferOf(surface);
         SurfaceMemory* depthMemory = depth ? SurfaceMemoryOf(depth) : nullptr;
-        if (depth) {
-            if (!depthMemory || !software::IsUsableDepthSurface(*depthMemory)) return DDERR_INVALIDPIXELFORMAT;
-            if (depthMemory->width < memory->width || depthMemory->height < memory->height) return DDERR_INVALIDPARAMS;
-            // GL keeps depth exactly the size of the picture.
-            if (depthMemory->width != memory->width || depthMemory->height != memory->height) return DDERR_UNSUPPORTED;
-        }
+        // GL keeps depth exactly the size of the picture.
+        if (depthMemory && (depthMemory->width != memory->width || depthMemory->height != memory->height))
+            return DDERR_UNSUPPORTED;
         if (!MakeDeviceContextCurrent()) return DDERR_GENERIC;
         if (!framebuffer.Attach(memory, depthMemory)) return DDERR_SURFACEBUSY;
         viewport = D3DVIEWPORT7{0, 0, memory->width, memory->height, 0.0f, 1.0f};

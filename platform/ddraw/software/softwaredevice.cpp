@@ -169,18 +169,11 @@ private:
     // Makes surface the render target, with the z-buffer attached to it at this moment; the
     // viewport then covers the whole target.
     HRESULT Bind(IDirectDrawSurface7* surface) {
-        if (!surface) return DDERR_INVALIDPARAMS;
+        IDirectDrawSurface7* depth = nullptr;
+        const HRESULT usable = CheckRenderTarget(surface, &depth);
+        if (FAILED(usable)) return usable;
         FinishDrawing();
         const SurfaceMemory* memory = SurfaceMemoryOf(surface);
-        if (!memory) return DDERR_INVALIDPARAMS;
-        if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
-        if (!IsUsableColourSurface(*memory, MaxRenderTargetSide)) return DDERR_INVALIDPARAMS;
-        IDirectDrawSurface7* depth = AttachedZBufferOf(surface);
-        if (depth) {
-            const SurfaceMemory* depthMemory = SurfaceMemoryOf(depth);
-            if (!depthMemory || !IsUsableDepthSurface(*depthMemory)) return DDERR_INVALIDPIXELFORMAT;
-            if (depthMemory->width < memory->width || depthMemory->height < memory->height) return DDERR_INVALIDPARAMS;
-        }
         D3DVIEWPORT7 whole{0, 0, memory->width, memory->height, 0.0f, 1.0f};
         renderer.SetViewport(whole, memory->width, memory->height);
         ddraw::Replace(target, surface);
