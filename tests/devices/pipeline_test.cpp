@@ -38,16 +38,6 @@ protected:
     }
 };
 
-// Additive drawing of one unit of red per covered pixel: a pixel's red is its coverage count.
-void AddOneUnit(DeviceCanvas& canvas) {
-    canvas->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
-    canvas->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
-    canvas->SetRenderState(D3DRENDERSTATE_ZENABLE, 0);
-    canvas->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
-}
-
-ScreenVertex At(float x, float y) { return ScreenVertex{x, y, 0.5f, 1.0f, 0x010000, 0, 0, 0}; }
-
 D3DLIGHT7 PointLight(float r, float g, float b, float a0, float a1, float range) {
     D3DLIGHT7 light{};
     light.dltType = D3DLIGHT_POINT;
@@ -57,11 +47,6 @@ D3DLIGHT7 PointLight(float r, float g, float b, float a0, float a1, float range)
     light.dvAttenuation1 = a1;
     light.dvRange = range;
     return light;
-}
-
-void SetFilter(DeviceCanvas& canvas, DWORD filter) {
-    canvas->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
-    canvas->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
 }
 
 }  // namespace

@@ -42,6 +42,20 @@ bool Near(uint32_t a, uint32_t b, int tolerance) {
     return true;
 }
 
+void AddOneUnit(Canvas& canvas) {
+    canvas.SetState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+    canvas.SetState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+    canvas.SetState(D3DRENDERSTATE_ZENABLE, 0);
+    canvas.SetState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+}
+
+ScreenVertex At(float x, float y) { return ScreenVertex{x, y, 0.5f, 1.0f, 0x010000, 0, 0, 0}; }
+
+void SetFilter(Canvas& canvas, DWORD filter) {
+    canvas.SetStageState(D3DTSS_MAGFILTER, filter);
+    canvas.SetStageState(D3DTSS_MINFILTER, filter);
+}
+
 DDPIXELFORMAT RgbLayout(int bits) {
     return bits == 15 ? ddraw::RgbFormat(16, 0x7C00, 0x03E0, 0x001F) : ddraw::RgbFormat(DWORD(bits));
 }

@@ -302,6 +302,13 @@ struct Slot {
 };
 std::unordered_map<uint32_t, Slot> programs;  // one GL context per process; filled on first uses only
 
+// What failed, and the GL's log of the shader or program that failed, on stderr.
+void ReportFailure(PFNGLGETSHADERINFOLOGPROC getLog, GLuint object, const char* what) {
+    char log[1024] = "";
+    getLog(object, sizeof log, nullptr, log);
+    std::fprintf(stderr, "OpenGL device: %s: %s\n", what, log);
+}
+
 GLuint Compile(GLenum type, const std::string& source) {
     GLuint shader = glCreateShader(type);
     const char* text = source.c_str();
@@ -310,9 +317,7 @@ GLuint Compile(GLenum type, const std::string& source) {
     GLint compiled = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
     if (compiled) return shader;
-    char log[1024] = "";
-    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    std::fprintf(stderr, "OpenGL device: a shader does not compile: %s\n", log);
+    ReportFailure(glGetShaderInfoLog, shader, "a shader does not compile");
     glDeleteShader(shader);
     return 0;
 }
@@ -374,9 +379,7 @@ GLuint LinkProgram(std::initializer_list<std::pair<GLenum, std::string>> stages)
     GLint linked = GL_FALSE;
     glGetProgramiv(name, GL_LINK_STATUS, &linked);
     if (linked) return name;
-    char log[1024] = "";
-    glGetProgramInfoLog(name, sizeof log, nullptr, log);
-    std::fprintf(stderr, "OpenGL device: a shader program does not link: %s\n", log);
+    ReportFailure(glGetProgramInfoLog, name, "a shader program does not link");
     glDeleteProgram(name);
     return 0;
 }
