@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ddraw/com.h"
+#include "ddraw/devicebase.h"
 #include "ddraw/devicestate.h"
 #include "ddraw/pixelformats.h"
 #include "ddraw/opengl/framebuffer.h"
@@ -59,7 +60,7 @@ int TargetCode(ColourFormat layout) {
     return layout == ColourFormat::R5G6B5 ? 1 : layout == ColourFormat::X1R5G5B5 ? 2 : 0;
 }
 
-class OpenGlDevice final : public ddraw::ReferenceCounted<IDirect3DDevice7> {
+class OpenGlDevice final : public ddraw::DeviceBase {
 public:
     static OpenGlDevice* Create(IDirectDrawSurface7* renderTarget) {
         OpenGlDevice* device = new OpenGlDevice();
@@ -69,10 +70,6 @@ public:
         }
         ddraw::SetRenderState(device->states, D3DRENDERSTATE_ZENABLE, device->depthSurface ? D3DZB_TRUE : D3DZB_FALSE);
         return device;
-    }
-
-    HRESULT QueryInterface(REFIID riid, LPVOID* object) override {
-        return ddraw::AnswerQuery<IDirect3DDevice7>(this, riid, IID_IDirect3DDevice7, object);
     }
 
     HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
@@ -86,24 +83,7 @@ public:
         return ddraw::EnumerateFormats(openglDeviceRecord.textureFormats, callback, context);
     }
 
-    HRESULT BeginScene() override {
-        if (inScene) return D3DERR_SCENE_IN_SCENE;
-        inScene = true;
-        return D3D_OK;
-    }
-    HRESULT EndScene() override {
-        if (!inScene) return D3DERR_SCENE_NOT_IN_SCENE;
-        inScene = false;
-        return D3D_OK;
-    }
-
     HRESULT SetRenderTarget(LPDIRECTDRAWSURFACE7 surface, DWORD) override { return Bind(surface); }
-    HRESULT GetRenderTarget(LPDIRECTDRAWSURFACE7* surface) override {
-        if (!surface) return DDERR_INVALIDPARAMS;
-        *surface = target;
-        target->AddRef();
-        return D3D_OK;
-    }
 
     HRESULT Clear(DWORD rectCount, LPD3DRECT rects, DWORD flags, D3DCOLOR colour, D3DVALUE z, DWORD) override;
 
@@ -200,9 +180,6 @@ private:
             glDeleteBuffers(1, &lightBuffer);
             glDeleteTextures(1, &lightTexture);
         }
-        ddraw::Replace<IDirectDrawSurface7>(texture, nullptr);
-        ddraw::Replace<IDirectDrawSurface7>(depthSurface, nullptr);
-        ddraw::Replace<IDirectDrawSurface7>(target, nullptr);
     }
 
     // Makes surface the render target, with the z-buffer attached to it at this moment; the
@@ -229,11 +206,6 @@ private:
     HRESULT CheckSurfaces(bool useDepth) const;
     void UploadLights();
     void ApplyFixedState(const SurfaceMemory& colour, bool depthTest, bool transformed);
-
-    bool inScene = false;
-    IDirectDrawSurface7* target = nullptr;
-    IDirectDrawSurface7* depthSurface = nullptr;
-    IDirectDrawSurface7* texture = nullptr;
 
     ddraw::RenderStates states;
     ddraw::LightSlots lights;

@@ -1,6 +1,7 @@
 // The software device as Direct3D 7 programs see it: an IDirect3DDevice7 over the software
 // pipeline, and the device table's record for it.
 #include "ddraw/com.h"
+#include "ddraw/devicebase.h"
 #include "ddraw/devicedriver.h"
 #include "ddraw/pixelformats.h"
 #include "ddraw/software/renderer.h"
@@ -30,7 +31,7 @@ constexpr DWORD TextureOpCapsModulate = 0x00000008;
 constexpr DWORD VertexCapsDirectionalLights = 0x00000008;
 constexpr DWORD VertexCapsPositionalLights = 0x00000010;
 
-class SoftwareDevice final : public ddraw::ReferenceCounted<IDirect3DDevice7> {
+class SoftwareDevice final : public ddraw::DeviceBase {
 public:
     // Binds the render target; null when the surface cannot be drawn into.
     static SoftwareDevice* Create(IDirectDrawSurface7* renderTarget) {
@@ -41,10 +42,6 @@ public:
         }
         device->renderer.SetRenderState(D3DRENDERSTATE_ZENABLE, device->depthSurface ? D3DZB_TRUE : D3DZB_FALSE);
         return device;
-    }
-
-    HRESULT QueryInterface(REFIID riid, LPVOID* object) override {
-        return ddraw::AnswerQuery<IDirect3DDevice7>(this, riid, IID_IDirect3DDevice7, object);
     }
 
     HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
@@ -58,25 +55,7 @@ public:
         return ddraw::EnumerateFormats(softwareTextureFormats, callback, context);
     }
 
-    HRESULT BeginScene() override {
-        if (inScene) return D3DERR_SCENE_IN_SCENE;
-        inScene = true;
-        return D3D_OK;
-    }
-    HRESULT EndScene() override {
-        if (!inScene) return D3DERR_SCENE_NOT_IN_SCENE;
-        inScene = false;
-        FinishDrawing();
-        return D3D_OK;
-    }
-
     HRESULT SetRenderTarget(LPDIRECTDRAWSURFACE7 surface, DWORD flags) override { return Bind(surface); }
-    HRESULT GetRenderTarget(LPDIRECTDRAWSURFACE7* surface) override {
-        if (!surface) return DDERR_INVALIDPARAMS;
-        *surface = target;
-        target->AddRef();
-        return D3D_OK;
-    }
 
     HRESULT Clear(DWORD rectCount, LPD3DRECT rects, DWORD flags, D3DCOLOR colour, D3DVALUE z, DWORD) override {
         Surfaces surfaces;
@@ -159,12 +138,8 @@ public:
 
 private:
     SoftwareDevice() = default;
-    ~SoftwareDevice() override {
-        FinishDrawing();
-        ddraw::Replace<IDirectDrawSurface7>(texture, nullptr);
-        ddraw::Replace<IDirectDrawSurface7>(depthSurface, nullptr);
-        ddraw::Replace<IDirectDrawSurface7>(target, nullptr);
-    }
+    ~SoftwareDevice() override { FinishDrawing(); }
+    void SceneEnded() override { FinishDrawing(); }
 
     // Makes surface the render target, with the z-buffer attached to it at this moment; the
     // viewport then covers the whole target.
@@ -207,10 +182,6 @@ private:
         return D3D_OK;
     }
 
-    bool inScene = false;
-    IDirectDrawSurface7* target = nullptr;
-    IDirectDrawSurface7* depthSurface = nullptr;
-    IDirectDrawSurface7* texture = nullptr;
     static constexpr int HeldTextures = 64;
     IDirectDrawSurface7* held[HeldTextures];
     int heldCount = 0;
