@@ -20,6 +20,14 @@ HRESULT AnswerQuery(Interface* self, REFIID riid, const GUID& own, LPVOID* objec
     return E_NOINTERFACE;
 }
 
+// Holds value in slot: a reference taken to it, the one to what the slot held dropped.
+template <typename Interface>
+void Replace(Interface*& slot, Interface* value) {
+    if (value) value->AddRef();
+    if (slot) slot->Release();
+    slot = value;
+}
+
 // AddRef and Release as COM defines them, for an object made with new and one reference. The
 // object goes when its last reference does, unless it says otherwise.
 template <typename Interface>

@@ -122,11 +122,7 @@ HRESULT Direct3D::EnumZBufferFormats(REFCLSID deviceGuid, LPD3DENUMPIXELFORMATSC
     if (callback == nullptr) return DDERR_INVALIDPARAMS;
     const DeviceDriverRecord* record = FindDeviceRecord(deviceGuid);
     if (record == nullptr) return DDERR_NOTFOUND;
-    for (const DDPIXELFORMAT* format = record->zBufferFormats; format->dwSize != 0; ++format) {
-        DDPIXELFORMAT offered = *format;
-        if (callback(&offered, context) == D3DENUMRET_CANCEL) break;
-    }
-    return D3D_OK;
+    return EnumerateFormats(record->zBufferFormats, callback, context);
 }
 
 }  // namespace ddraw

@@ -2,6 +2,14 @@
 
 namespace ddraw {
 
+HRESULT EnumerateFormats(const DDPIXELFORMAT* formats, LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) {
+    for (const DDPIXELFORMAT* format = formats; format->dwSize != 0; ++format) {
+        DDPIXELFORMAT copy = *format;
+        if (callback(&copy, context) == D3DENUMRET_CANCEL) break;
+    }
+    return D3D_OK;
+}
+
 DWORD BytesPerPixel(const DDPIXELFORMAT& format) {
     if (format.dwFlags & DDPF_ZBUFFER) {
         switch (format.dwZBufferBitDepth) {

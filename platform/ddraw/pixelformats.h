@@ -2,7 +2,7 @@
 // out wherever a table or a device lists one.
 #pragma once
 
-#include <ddraw.h>
+#include <d3d.h>
 
 namespace ddraw {
 
@@ -32,6 +32,10 @@ constexpr DDPIXELFORMAT ZBufferFormat(DWORD bitDepth) {
     format.dwZBitMask = bitDepth >= 32 ? 0xFFFFFFFFu : (1u << bitDepth) - 1;
     return format;
 }
+
+// Offers each format of a list ending with a record of size 0, a copy each time (callers may
+// scribble on what they are given), until the callback cancels.
+HRESULT EnumerateFormats(const DDPIXELFORMAT* formats, LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context);
 
 // Bytes per pixel of an RGB (16 or 32 bits) or z-buffer (16, 24 or 32 bits) format; 0 when the
 // core cannot make a surface in it.

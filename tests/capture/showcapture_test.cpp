@@ -172,12 +172,7 @@ TEST_F(ShowCapture, VideoHasPictureAndMusicOfTheSameLength) {
     // One second of show at 30 frames a second: frames 0 to 30.
     const Outcome run = Capture("--size 96x72 --fps 30 --until 176400 --video " + video);
     ASSERT_EQ(run.code, 0) << run.output;
-    FILE* probe = popen(("ffprobe -v error -show_entries stream=codec_type,duration -of csv=p=0 '" + video + "'").c_str(), "r");
-    ASSERT_NE(probe, nullptr);
-    char buffer[256];
-    std::string streams;
-    while (fgets(buffer, sizeof buffer, probe)) streams += buffer;
-    pclose(probe);
+    const std::string streams = Shell("ffprobe -v error -show_entries stream=codec_type,duration -of csv=p=0 '" + video + "'");
     const size_t videoAt = streams.find("video,"), audioAt = streams.find("audio,");
     ASSERT_NE(videoAt, std::string::npos) << streams;
     ASSERT_NE(audioAt, std::string::npos) << streams;
@@ -190,11 +185,6 @@ std::vector<std::string> Listing(const std::string& folder) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::string Contents(const std::string& path) {
-    std::ifstream file(path);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 // One checksum line per decoded frame, exactly as stored (no frame repeated or dropped for timing).

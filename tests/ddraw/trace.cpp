@@ -1,9 +1,11 @@
 // The tracing wrapper: what each device call records, recording without drawing, texture names.
 #include "fixture.h"
 
+#include "callrecorder.h"
 #include "platform/devicetrace.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "workfolder.h"
@@ -17,15 +19,15 @@ protected:
         ASSERT_NO_FATAL_FAILURE(CreateFlipChain(640, 480, 16));
         CreateDevice();
         ASSERT_NE(device, nullptr);
-        platform::SetTraceSink([this](const platform::TraceRecord& record) { records.push_back(record); });
+        recorder.emplace();  // the device's creation is not watched
     }
-    const platform::TraceRecord& Last() { return records.back(); }
-    std::vector<platform::TraceRecord> records;
+    const platform::TraceRecord& Last() { return recorder->calls.back(); }
+    std::optional<CallRecorder> recorder;
 };
 
 TEST_F(TraceTest, StateCallsRecordTheirArgumentsByName) {
     device->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCCOLOR);
-    ASSERT_EQ(records.size(), 1u);
+    ASSERT_EQ(recorder->calls.size(), 1u);
     EXPECT_EQ(platform::FormatTraceRecord(Last()), "SetRenderState state=20 value=4");
 
     D3DMATRIX matrix = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13.5f, 14, 15, 16};
@@ -66,15 +68,11 @@ TEST_F(TraceTest, StateCallsRecordTheirArgumentsByName) {
     EXPECT_EQ(platform::FormatTraceRecord(Last()), "SetTextureStageState stage=0 state=12 value=3");
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102030, 1.0f, 0);
     EXPECT_EQ(platform::FormatTraceRecord(Last()), "Clear rectCount=0 flags=3 colour=4279246896 z=1 stencil=0");
-    EXPECT_EQ(records.size(), 7u);
+    EXPECT_EQ(recorder->calls.size(), 7u);
 }
 
 TEST_F(TraceTest, DrawsRecordFormatCountsAndVertices) {
-    struct ScreenVertex {
-        float x, y, z, rhw;
-        DWORD diffuse, specular;
-        float u, v;
-    } quad[2] = {{0, 0, 0.5f, 1, 0x80FF0000, 0, 0, 1}, {639, 479, 0.25f, 1, 0xFFFFFFFF, 0, 1, 0}};
+    ScreenVertex quad[2] = {{0, 0, 0.5f, 1, 0x80FF0000, 0, 0, 1}, {639, 479, 0.25f, 1, 0xFFFFFFFF, 0, 1, 0}};
     device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_TLVERTEX, quad, 2, 0);
     EXPECT_EQ(Last().Find("type")->Number(), 4);
     EXPECT_EQ(Last().Find("vertexFormat")->Number(), 0x1C4);
@@ -107,7 +105,7 @@ TEST_F(TraceTest, RecordingOnlySkipsDrawingButKeepsTheDeviceStateInStep) {
     EXPECT_EQ(device->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_VERTEX, vertex, 1, 0), D3D_OK);
     EXPECT_EQ(device->EndScene(), D3D_OK);
     EXPECT_EQ(device->EndScene(), D3DERR_SCENE_NOT_IN_SCENE);
-    EXPECT_EQ(records.size(), 7u);
+    EXPECT_EQ(recorder->calls.size(), 7u);
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(presentedFirstPixels.back(), 0u) << "the clear was drawn";
 
@@ -123,7 +121,7 @@ TEST_F(TraceTest, WithoutASinkNothingIsRecordedAndEverythingArrives) {
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(presentedFirstPixels.back(), 0xFFFFu);
-    EXPECT_TRUE(records.empty());
+    EXPECT_TRUE(recorder->calls.empty());
 }
 
 TEST_F(TraceTest, TrianglesAreCountedWithoutASinkOrDrawing) {
@@ -142,7 +140,7 @@ TEST_F(TraceTest, TrianglesAreCountedWithoutASinkOrDrawing) {
     device->DrawIndexedPrimitiveVB(D3DPT_TRIANGLELIST, buffer, 0, 4, indices, 6, 0);  // 2, by indices
     buffer->Release();
     EXPECT_EQ(platform::TrianglesAskedFor() - before, 7u);
-    EXPECT_TRUE(records.empty());
+    EXPECT_TRUE(recorder->calls.empty());
     platform::SetDeviceRasterising(true);
 }
 

@@ -15,8 +15,7 @@ TEST_P(LightingTest, NormalsFollowTheInverseTransposeOfTheWholeWorldViewMatrix) 
     ASSERT_EQ(device->SetLight(0, &light), D3D_OK);
     ASSERT_EQ(device->LightEnable(0, TRUE), D3D_OK);
     ASSERT_EQ(device->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE), D3D_OK);
-    D3DMATRIX matrix{};
-    matrix._11 = matrix._22 = matrix._33 = matrix._44 = 1.0f;
+    D3DMATRIX matrix = Identity();
     ASSERT_EQ(device->SetTransform(D3DTRANSFORMSTATE_VIEW, &matrix), D3D_OK);
     ASSERT_EQ(device->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &matrix), D3D_OK);
     // Both worlds put the quad at depth 0.5 with w = 1. With _34 = 4 the upper 3x3 of the

@@ -38,16 +38,6 @@ protected:
     }
 };
 
-// Additive drawing of one unit of red per covered pixel: a pixel's red is its coverage count.
-void AddOneUnit(DeviceCanvas& canvas) {
-    canvas->SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
-    canvas->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
-    canvas->SetRenderState(D3DRENDERSTATE_ZENABLE, 0);
-    canvas->SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
-}
-
-ScreenVertex At(float x, float y) { return ScreenVertex{x, y, 0.5f, 1.0f, 0x010000, 0, 0, 0}; }
-
 D3DLIGHT7 PointLight(float r, float g, float b, float a0, float a1, float range) {
     D3DLIGHT7 light{};
     light.dltType = D3DLIGHT_POINT;
@@ -57,11 +47,6 @@ D3DLIGHT7 PointLight(float r, float g, float b, float a0, float a1, float range)
     light.dvAttenuation1 = a1;
     light.dvRange = range;
     return light;
-}
-
-void SetFilter(DeviceCanvas& canvas, DWORD filter) {
-    canvas->SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
-    canvas->SetTextureStageState(0, D3DTSS_MINFILTER, filter);
 }
 
 }  // namespace
@@ -139,10 +124,7 @@ TEST_P(EachDevice, PerspectiveTrianglesLeavingTheTargetShareTheirEdges) {
                          9.22605705f, -3.13437319f, 59.9707718f, 60.9108009f};
     D3DMATRIX projection;
     std::memcpy(&projection, m, sizeof m);
-    struct Vertex {
-        float x, y, z;
-        DWORD diffuse;
-    } floor[6] = {{24, 1.04907326e-06f, -24, 0x010000}, {48, 0, 0, 0x010000}, {48, 1.04907326e-06f, -24, 0x010000},
+    ColouredVertex floor[6] = {{24, 1.04907326e-06f, -24, 0x010000}, {48, 0, 0, 0x010000}, {48, 1.04907326e-06f, -24, 0x010000},
                   {24, 1.04907326e-06f, -24, 0x010000}, {24, 0, 0, 0x010000}, {48, 0, 0, 0x010000}};
     int covered[2] = {0, 0};
     const DeviceDriverRecord* devices[2] = {&record(), &softwareDeviceRecord};
@@ -152,7 +134,7 @@ TEST_P(EachDevice, PerspectiveTrianglesLeavingTheTargetShareTheirEdges) {
         AddOneUnit(canvas);
         canvas->SetRenderState(D3DRENDERSTATE_LIGHTING, 0);
         canvas->SetTransform(D3DTRANSFORMSTATE_PROJECTION, &projection);
-        ASSERT_EQ(canvas.Draw(D3DFVF_XYZ | D3DFVF_DIFFUSE, floor, 6), D3D_OK);
+        ASSERT_EQ(canvas.Draw(kColouredFormat, floor, 6), D3D_OK);
         for (uint32_t pixel : canvas.Picture()) {
             ASSERT_LE(pixel, 0x010000u) << record().name << " covers a pixel twice";
             covered[d] += pixel != 0;
@@ -308,11 +290,8 @@ TEST_P(EachDevice, LightsMoveWithTheViewAndUnsetSlotsLightFromAbove) {
     canvas.Clear(0, 1.0f);
     canvas.Draw(FacingSquare(0.5f));
     ExpectUniform(canvas, 0xFFFFFF);
-    struct ColouredVertex {
-        float x, y, z;
-        DWORD diffuse;
-    } coloured[3] = {{-1, 1, 0.25f, 0x336699}, {1, 1, 0.25f, 0x336699}, {-1, -1, 0.25f, 0x336699}};
-    ASSERT_EQ(canvas.Draw(D3DFVF_XYZ | D3DFVF_DIFFUSE, coloured, 3), D3D_OK);
+    ColouredVertex coloured[3] = {{-1, 1, 0.25f, 0x336699}, {1, 1, 0.25f, 0x336699}, {-1, -1, 0.25f, 0x336699}};
+    ASSERT_EQ(canvas.Draw(kColouredFormat, coloured, 3), D3D_OK);
     EXPECT_EQ(canvas.Rgb(2, 2), 0x336699u);
     EXPECT_EQ(canvas.Rgb(14, 14), 0xFFFFFFu);
 }

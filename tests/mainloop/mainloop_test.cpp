@@ -3,7 +3,6 @@
 
 #include <platform/musicclock.h>
 
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "capturerun.h"
 #include "director.h"
 #include "main.h"
 #include "renderdevice.h"
@@ -175,15 +175,9 @@ TEST(Trace, AVeryLongPathStillFitsTheLine) {
 
 TEST(Startup, WithoutADisplayOneLineSaysHowToCaptureInsteadAndTheRunFails) {
     // The program itself, beside the tests: its exit code is the point.
-    FILE* pipe = popen("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ./heliotropic 2>&1", "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buffer[512];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
-    const int status = pclose(pipe);
-    ASSERT_TRUE(WIFEXITED(status)) << output;
-    EXPECT_EQ(WEXITSTATUS(status), 1) << output;
+    const Outcome run = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER ./heliotropic 2>&1");
+    const std::string& output = run.output;
+    EXPECT_EQ(run.code, 1) << output;
     EXPECT_TRUE(std::regex_match(output, std::regex("No display available[^\n]*heliotropic-capture --video heliotropic.mp4\n")))
         << output;
 }

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "capturerun.h"
 #include "jpegwriter.h"
 #include "scenewriter.h"
 #include "workfolder.h"
@@ -14,11 +14,6 @@
 using namespace testscene;
 
 namespace {
-
-struct ToolRun {
-    int exitCode;
-    std::string output;
-};
 
 // Runs the inspector from the folder the tests start in (where the programs are).
 class SceneTool : public ::testing::Test {
@@ -28,17 +23,7 @@ protected:
 
     void SetUp() override { ASSERT_EQ(access(program.c_str(), X_OK), 0) << "no " << program; }
 
-    ToolRun Tool(const std::string& arguments) {
-        const std::string command = program + " " + arguments + " 2>&1";
-        FILE* pipe = popen(command.c_str(), "r");
-        ToolRun run{-1, ""};
-        char buffer[4096];
-        size_t read;
-        while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, read);
-        const int status = pclose(pipe);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return run;
-    }
+    Outcome Tool(const std::string& arguments) { return RunCommand(program + " " + arguments + " 2>&1"); }
 };
 
 TestScene HandMade() {
@@ -58,11 +43,11 @@ TestScene HandMade() {
 TEST_F(SceneTool, InfoListsWhatTheLoaderBuilt) {
     ASSERT_TRUE(WriteFile("scenes/hand.3d", HandMade().Bytes()));
     ASSERT_TRUE(WriteJpeg("gfx/tile.jpg", 8, 8, [](int, int) { return 0x336699u; }));
-    const ToolRun run = Tool(folder.path + "/scenes/hand.3d --frame-scale 3");
-    EXPECT_EQ(run.exitCode, 2) << run.output;  // no command
+    const Outcome run = Tool(folder.path + "/scenes/hand.3d --frame-scale 3");
+    EXPECT_EQ(run.code, 2) << run.output;  // no command
 
-    const ToolRun info = Tool("info " + folder.path + "/scenes/hand.3d --frame-scale 3");
-    EXPECT_EQ(info.exitCode, 0) << info.output;
+    const Outcome info = Tool("info " + folder.path + "/scenes/hand.3d --frame-scale 3");
+    EXPECT_EQ(info.code, 0) << info.output;
     for (const char* line : {"counts: cameras 1, vertices 8, faces 12, objects 1, textures 2, materials 1, lights 3",
                              "camera 0 \"Main\": eye (0, 1, -5) target (0, 0, 0)",
                              "object 0 \"crate\": vertices 0..8, faces 0..12, material 0, bounds min (-0.5, 0, -0.5) "
@@ -76,8 +61,8 @@ TEST_F(SceneTool, InfoListsWhatTheLoaderBuilt) {
 
 TEST_F(SceneTool, JsonHasTheDocumentedKeys) {
     ASSERT_TRUE(WriteFile("scenes/hand.3d", HandMade().Bytes()));
-    const ToolRun info = Tool("info scenes/hand.3d --json --flat");
-    EXPECT_EQ(info.exitCode, 0) << info.output;
+    const Outcome info = Tool("info scenes/hand.3d --json --flat");
+    EXPECT_EQ(info.code, 0) << info.output;
     for (const char* text : {"\"counts\": {", "\"cameras\": [", "\"objects\": [", "\"textures\": [",
                              "\"materials\": [", "\"lights\": [", "\"tracks\": [", "\"frameCount\": 20",
                              "\"name\": \"gone.jpg\",\n      \"loaded\": false", "\"kind\": \"F\",\n      \"slot\": null",
@@ -101,38 +86,38 @@ TEST_F(SceneTool, NamesWithEscapeCodesAndStrayBytesAreEscaped) {
         return output.find_first_of(std::string("\x1b\x07\xff\x9b", 4)) != std::string::npos;
     };
 
-    const ToolRun text = Tool("info scenes/odd.3d");
-    EXPECT_EQ(text.exitCode, 0) << text.output;
+    const Outcome text = Tool("info scenes/odd.3d");
+    EXPECT_EQ(text.code, 0) << text.output;
     EXPECT_FALSE(rawBytes(text.output)) << text.output;
     for (const char* shown : {"camera 0 \"cam\\xff\"", "object 0 \"\\x1b]0;owned\\x07\"",
                               "texture 0 \"t\\xc2\\x9b.jpg\"", "material 0 \"caf\\xc3\\xa9\"", "light 0 \"\\x1b[2JKey\""})
         EXPECT_NE(text.output.find(shown), std::string::npos) << shown << "\n" << text.output;
 
-    const ToolRun json = Tool("info scenes/odd.3d --json");
-    EXPECT_EQ(json.exitCode, 0) << json.output;
+    const Outcome json = Tool("info scenes/odd.3d --json");
+    EXPECT_EQ(json.code, 0) << json.output;
     EXPECT_FALSE(rawBytes(json.output)) << json.output;
     for (const char* escaped : {"\"cam\\u00ff\"", "\"\\u001b]0;owned\\u0007\"", "\"t\\u009b.jpg\"", "\"caf\xc3\xa9\"",
                                 "\"\\u001b[2JKey\""})
         EXPECT_NE(json.output.find(escaped), std::string::npos) << escaped << "\n" << json.output;
 
-    const ToolRun validate = Tool("validate scenes/odd.3d");
+    const Outcome validate = Tool("validate scenes/odd.3d");
     EXPECT_FALSE(rawBytes(validate.output)) << validate.output;
     EXPECT_NE(validate.output.find("texture \"t\\xc2\\x9b.jpg\" cannot be opened in"), std::string::npos) << validate.output;
 }
 
 TEST_F(SceneTool, SampleReadsTracksAndHoldsTheEnd) {
     ASSERT_TRUE(WriteFile("scenes/hand.3d", HandMade().Bytes()));
-    ToolRun run = Tool("sample scenes/hand.3d position 0 5");
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    Outcome run = Tool("sample scenes/hand.3d position 0 5");
+    EXPECT_EQ(run.code, 0) << run.output;
     // The last line: the missing pictures are named on stderr before it.
     EXPECT_EQ(run.output.substr(run.output.rfind('\n', run.output.size() - 2) + 1), "5 0 0\n") << run.output;
     run = Tool("sample scenes/hand.3d eye 0 4294967295");
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.code, 0) << run.output;
     EXPECT_NE(run.output.find("4.5 0 0\n"), std::string::npos) << run.output;
-    EXPECT_EQ(Tool("sample scenes/hand.3d scale 0 1").exitCode, 1);
-    EXPECT_EQ(Tool("sample scenes/hand.3d eye 10 1").exitCode, 2);
-    EXPECT_EQ(Tool("sample scenes/hand.3d wobble 0 1").exitCode, 2);
-    EXPECT_EQ(Tool("sample scenes/hand.3d eye 0 -1").exitCode, 2);
+    EXPECT_EQ(Tool("sample scenes/hand.3d scale 0 1").code, 1);
+    EXPECT_EQ(Tool("sample scenes/hand.3d eye 10 1").code, 2);
+    EXPECT_EQ(Tool("sample scenes/hand.3d wobble 0 1").code, 2);
+    EXPECT_EQ(Tool("sample scenes/hand.3d eye 0 -1").code, 2);
 }
 
 TEST_F(SceneTool, ValidateReportsEveryProblemWithItsOffset) {
@@ -146,13 +131,13 @@ TEST_F(SceneTool, ValidateReportsEveryProblemWithItsOffset) {
     cut.resize(100);
     ASSERT_TRUE(WriteFile("scenes/cut.3d", cut));
 
-    ToolRun run = Tool("validate scenes/good.3d");
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    Outcome run = Tool("validate scenes/good.3d");
+    EXPECT_EQ(run.code, 0) << run.output;
     EXPECT_NE(run.output.find("scenes/good.3d: valid"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("note: texture \"tile.jpg\" cannot be opened in"), std::string::npos) << run.output;
 
     run = Tool("validate scenes/good.3d scenes/bad.3d scenes/cut.3d scenes/absent.3d");
-    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_EQ(run.code, 1) << run.output;
     const std::string faceProblem = "scenes/bad.3d: offset " + std::to_string(bad.Sections().faces + 12) +
                                     ": error: face 2 uses vertex 9, past the 8 vertices";
     EXPECT_NE(run.output.find(faceProblem), std::string::npos) << run.output;
@@ -163,7 +148,7 @@ TEST_F(SceneTool, ValidateReportsEveryProblemWithItsOffset) {
 
     // Loading a file the validator refuses fails the same way.
     run = Tool("info scenes/bad.3d");
-    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_EQ(run.code, 1) << run.output;
     EXPECT_NE(run.output.find("face 2 uses vertex 9"), std::string::npos) << run.output;
 }
 
@@ -182,8 +167,8 @@ TEST_F(SceneTool, HostileFilesAndTexturesAreReportedWithoutStopping) {
     degraded.tracks.push_back(LightPositionTrack(300, {{0, Vector(0, 0, 0)}, {5, Vector(0, 0, 0)}}));
     ASSERT_TRUE(WriteFile("scenes/degraded.3d", degraded.Bytes()));
 
-    ToolRun run = Tool("validate scenes/folder.3d scenes/fifo.3d scenes/loop.3d scenes/hostile.3d scenes/degraded.3d");
-    EXPECT_EQ(run.exitCode, 1) << run.output;
+    Outcome run = Tool("validate scenes/folder.3d scenes/fifo.3d scenes/loop.3d scenes/hostile.3d scenes/degraded.3d");
+    EXPECT_EQ(run.code, 1) << run.output;
     const size_t textures = hostile.Sections().textures;
     for (const std::string& line :
          {std::string("scenes/folder.3d: cannot read: it is a folder, not a file"),
@@ -200,12 +185,12 @@ TEST_F(SceneTool, HostileFilesAndTexturesAreReportedWithoutStopping) {
         EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
 
     run = Tool("info scenes/hostile.3d");
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.code, 0) << run.output;
     EXPECT_NE(run.output.find("texture 1 \"../../../root/x\": not loaded"), std::string::npos) << run.output;
     run = Tool("info scenes/degraded.3d");
-    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.code, 0) << run.output;
     run = Tool("info scenes/folder.3d");
-    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_EQ(run.code, 1) << run.output;
     EXPECT_NE(run.output.find("it is a folder"), std::string::npos) << run.output;
 }
 
@@ -213,12 +198,12 @@ TEST_F(SceneTool, BadArgumentsGiveUsage) {
     for (const char* arguments : {"", "info", "info a.3d b.3d", "info a.3d --frame-scale", "info a.3d --frame-scale 0",
                                   "info a.3d --frame-scale x", "validate", "validate a.3d --json", "jump a.3d",
                                   "info a.3d --loud"}) {
-        const ToolRun run = Tool(arguments);
-        EXPECT_EQ(run.exitCode, 2) << arguments << "\n" << run.output;
+        const Outcome run = Tool(arguments);
+        EXPECT_EQ(run.code, 2) << arguments << "\n" << run.output;
         EXPECT_NE(run.output.find("usage:"), std::string::npos) << arguments;
     }
-    const ToolRun missing = Tool("info absent.3d");
-    EXPECT_EQ(missing.exitCode, 1);
+    const Outcome missing = Tool("info absent.3d");
+    EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.output.find("absent.3d: cannot open"), std::string::npos) << missing.output;
 }
 

@@ -79,12 +79,9 @@ TEST(Clipping, HugeTrianglesAreCutToTheGuardBandWithoutSeams) {
     canvas.renderer.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
     canvas.renderer.SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
     canvas.renderer.SetRenderState(D3DRENDERSTATE_ZENABLE, 0);
-    struct ColouredVertex {
-        float x, y, z;
-        DWORD diffuse;
-    } v[6] = {{-900, 700, 10, 0x10}, {800, 900, 10, 0x10}, {700, -800, 10, 0x10},
+    ColouredVertex v[6] = {{-900, 700, 10, 0x10}, {800, 900, 10, 0x10}, {700, -800, 10, 0x10},
               {-900, 700, 10, 0x10}, {700, -800, 10, 0x10}, {-600, -900, 10, 0x10}};
-    canvas.renderer.DrawPrimitive(canvas.Surfaces(), D3DPT_TRIANGLELIST, D3DFVF_XYZ | D3DFVF_DIFFUSE, v, 6);
+    canvas.renderer.DrawPrimitive(canvas.Surfaces(), D3DPT_TRIANGLELIST, kColouredFormat, v, 6);
     EXPECT_EQ(canvas.Count(0x10), 16 * 16);
 
     // Pre-transformed vertices far outside the rasteriser's range are cut in screen space.

@@ -59,6 +59,9 @@ public:
         return renderer.DrawPrimitive(Surfaces(texture), D3DPT_TRIANGLELIST, kMeshFormat, v.data(), DWORD(v.size()));
     }
 
+    HRESULT SetState(DWORD state, DWORD value) override { return renderer.SetRenderState(state, value); }
+    HRESULT SetStageState(DWORD state, DWORD value) override { return renderer.SetTextureStageState(0, state, value); }
+
     Image colour;
     Image depth;
     software::Renderer renderer;

@@ -8,20 +8,6 @@
 
 using namespace softdevtest;
 
-namespace {
-
-// Additive drawing of one unit of red per covered pixel: a pixel's red is its coverage count.
-void AddOneUnit(PipelineCanvas& canvas) {
-    canvas.renderer.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
-    canvas.renderer.SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
-    canvas.renderer.SetRenderState(D3DRENDERSTATE_ZENABLE, 0);
-    canvas.renderer.SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
-}
-
-ScreenVertex At(float x, float y) { return ScreenVertex{x, y, 0.5f, 1.0f, 0x010000, 0, 0, 0}; }
-
-}  // namespace
-
 TEST(Coverage, SliversAndDegenerateTrianglesDrawNothingTwice) {
     PipelineCanvas canvas(16, 16);
     AddOneUnit(canvas);

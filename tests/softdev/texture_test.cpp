@@ -11,11 +11,6 @@ namespace {
 
 constexpr uint32_t A = 0xFF0000, B = 0x00FF00, C = 0x0000FF, D = 0xFFFFFF;
 
-void SetFilter(PipelineCanvas& canvas, DWORD filter) {
-    canvas.renderer.SetTextureStageState(0, D3DTSS_MAGFILTER, filter);
-    canvas.renderer.SetTextureStageState(0, D3DTSS_MINFILTER, filter);
-}
-
 }  // namespace
 
 TEST(Sampling, SixteenBitTexelsExpandToEightBits) {

@@ -5,15 +5,15 @@
 
 #include <platform/executablefolder.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "capturerun.h"
 
 namespace {
 
@@ -74,22 +74,15 @@ TEST_P(ShowOnDisplay, DialogThenLoadingScreenThenTheShowUntilEscape) {
     std::ofstream(script) << DriveScript;
     const std::string command = std::string("HELIOTROPIC_DEVICE=") + GetParam() + " xvfb-run -a -s '-screen 0 800x600x24' bash '" + script + "' '" + out + "' '" +
                                 bin + "/heliotropic' 2>&1";
-    FILE* run = popen(command.c_str(), "r");
-    ASSERT_NE(run, nullptr);
-    std::string output;
-    char line[512];
-    while (fgets(line, sizeof line, run)) output += line;
-    pclose(run);
+    const std::string output = Shell(command);
 
-    std::ifstream logFile(out + "/program.log");
-    std::stringstream log;
-    log << logFile.rdbuf();
-    EXPECT_NE(output.find("ok\n"), std::string::npos) << output << "program output:\n" << log.str();
+    const std::string log = Contents(out + "/program.log");
+    EXPECT_NE(output.find("ok\n"), std::string::npos) << output << "program output:\n" << log;
     EXPECT_TRUE(std::filesystem::exists(out + "/startup-dialog.png"));
     EXPECT_TRUE(std::filesystem::exists(out + "/startup-loading.png"));
     // Nothing went wrong loudly: no message box text, no loader complaint.
-    EXPECT_EQ(log.str().find("ERROR"), std::string::npos) << log.str();
-    EXPECT_EQ(log.str().find("cannot"), std::string::npos) << log.str();
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
+    EXPECT_EQ(log.find("cannot"), std::string::npos) << log;
 }
 
 INSTANTIATE_TEST_SUITE_P(Devices, ShowOnDisplay, ::testing::Values("software", "hardware"),

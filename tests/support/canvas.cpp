@@ -1,5 +1,7 @@
 #include "canvas.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -40,6 +42,20 @@ bool Near(uint32_t a, uint32_t b, int tolerance) {
     return true;
 }
 
+void AddOneUnit(Canvas& canvas) {
+    canvas.SetState(D3DRENDERSTATE_ALPHABLENDENABLE, 1);
+    canvas.SetState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_ONE);
+    canvas.SetState(D3DRENDERSTATE_ZENABLE, 0);
+    canvas.SetState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
+}
+
+ScreenVertex At(float x, float y) { return ScreenVertex{x, y, 0.5f, 1.0f, 0x010000, 0, 0, 0}; }
+
+void SetFilter(Canvas& canvas, DWORD filter) {
+    canvas.SetStageState(D3DTSS_MAGFILTER, filter);
+    canvas.SetStageState(D3DTSS_MINFILTER, filter);
+}
+
 DDPIXELFORMAT RgbLayout(int bits) {
     return bits == 15 ? ddraw::RgbFormat(16, 0x7C00, 0x03E0, 0x001F) : ddraw::RgbFormat(DWORD(bits));
 }
@@ -63,7 +79,10 @@ void PackTexels(int bits, int width, int height, const std::vector<uint32_t>& te
 uint32_t Canvas::Stored(bool depth, int x, int y) {
     long pitch = 0;
     const uint8_t* rows = Acquire(depth, &pitch);
-    if (rows == nullptr) return 0;
+    if (rows == nullptr) {
+        ADD_FAILURE() << "the canvas's " << (depth ? "depth buffer" : "target") << " cannot be read";
+        return 0;
+    }
     const int size = depth ? depthBits / 8 : BytesOf(bits);
     uint32_t value = 0;
     std::memcpy(&value, rows + size_t(y) * size_t(pitch) + size_t(x) * size_t(size), size_t(size));
@@ -88,7 +107,10 @@ std::vector<uint32_t> Canvas::Picture() {
     std::vector<uint32_t> pixels;
     long pitch = 0;
     const uint8_t* rows = Acquire(false, &pitch);
-    if (rows == nullptr) return pixels;
+    if (rows == nullptr) {
+        ADD_FAILURE() << "the canvas's target cannot be read";
+        return pixels;
+    }
     const int size = BytesOf(bits);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+class Canvas;
+
 // Vertex of format 0x1C4: screen position, diffuse and specular colours, one texture co-ordinate.
 struct ScreenVertex {
     float x, y, z, rhw;
@@ -25,6 +27,13 @@ struct MeshVertex {
 };
 constexpr DWORD kMeshFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
+// Vertex of format 0x042: position and diffuse colour.
+struct ColouredVertex {
+    float x, y, z;
+    DWORD diffuse;
+};
+constexpr DWORD kColouredFormat = D3DFVF_XYZ | D3DFVF_DIFFUSE;
+
 // Two clockwise triangles covering x0..x1, y0..y1 in screen space.
 std::vector<ScreenVertex> Quad(float x0, float y0, float x1, float y1, DWORD colour, float z = 0.5f, float u0 = 0.0f,
                                float v0 = 0.0f, float u1 = 1.0f, float v1 = 1.0f);
@@ -36,6 +45,13 @@ D3DMATRIX Identity();
 
 // Whether each channel of two 0x00RRGGBB colours is within tolerance levels.
 bool Near(uint32_t a, uint32_t b, int tolerance);
+
+// Additive drawing of one unit of red per covered pixel, with At's vertices: a pixel's red is
+// its coverage count.
+void AddOneUnit(Canvas& canvas);
+ScreenVertex At(float x, float y);
+// The same filter for magnifying and minifying.
+void SetFilter(Canvas& canvas, DWORD filter);
 
 // Targets and textures by their bits: 15 for X1R5G5B5, 16 for R5G6B5, 32 for X8R8G8B8.
 DDPIXELFORMAT RgbLayout(int bits);
@@ -57,6 +73,10 @@ public:
     uint32_t Depth(int x, int y);
     std::vector<uint32_t> Picture();  // every Rgb pixel, row by row
     int Count(uint32_t rgb);
+
+    // Render states and texture stage 0's states, set through whatever the canvas draws with.
+    virtual HRESULT SetState(DWORD state, DWORD value) = 0;
+    virtual HRESULT SetStageState(DWORD state, DWORD value) = 0;
 
 protected:
     // bits as RgbLayout takes them; depth bits 16 or 32, 0 for none.

@@ -24,33 +24,31 @@ bool CaptureProgramReady() {
            access((platform::ExecutableFolder(nullptr) + "/music/clone.mp3").c_str(), R_OK) == 0;
 }
 
-Outcome Capture(const std::string& arguments, const std::string& environment) {
+Outcome RunCommand(const std::string& command) {
     Outcome outcome;
-    // stderr goes to its own file: a progress line must not land inside a line of stdout.
-    const TemporaryFolder temporary;
-    const std::string errors = temporary.File("stderr");
-    const std::string command = environment + " '" + CaptureProgram() + "' " + arguments + " 2>'" + errors + "'";
     FILE* pipe = popen(command.c_str(), "r");
-    if (pipe != nullptr) {
-        char buffer[4096];
-        size_t got;
-        while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) outcome.output.append(buffer, got);
-        const int status = pclose(pipe);
-        outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    std::ifstream file(errors);
-    outcome.output += std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (pipe == nullptr) return outcome;
+    char buffer[4096];
+    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) outcome.output.append(buffer, got);
+    const int status = pclose(pipe);
+    outcome.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;
 }
 
-std::string Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return output;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) output += buffer;
-    pclose(pipe);
-    return output;
+Outcome Capture(const std::string& arguments, const std::string& environment) {
+    // stderr goes to its own file: a progress line must not land inside a line of stdout.
+    const TemporaryFolder temporary;
+    const std::string errors = temporary.File("stderr");
+    Outcome outcome = RunCommand(environment + " '" + CaptureProgram() + "' " + arguments + " 2>'" + errors + "'");
+    outcome.output += Contents(errors);
+    return outcome;
+}
+
+std::string Shell(const std::string& command) { return RunCommand(command).output; }
+
+std::string Contents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> Lines(const std::string& path) {

@@ -27,6 +27,13 @@ public:
     HRESULT Draw(const std::vector<MeshVertex>& vertices, IDirectDrawSurface7* texture = nullptr);
     HRESULT Draw(DWORD format, const void* vertices, DWORD count, IDirectDrawSurface7* texture = nullptr);
 
+    HRESULT SetState(DWORD state, DWORD value) override {
+        return device->SetRenderState(D3DRENDERSTATETYPE(state), value);
+    }
+    HRESULT SetStageState(DWORD state, DWORD value) override {
+        return device->SetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(state), value);
+    }
+
     // A texture of the given layout holding 0x00RRGGBB texels, row by row; the canvas keeps it.
     IDirectDrawSurface7* Texture(int width, int height, int bits, const std::vector<uint32_t>& texels);
 

@@ -1,5 +1,6 @@
 // The render device made the way the show makes it, on the virtual display with the real device
 // table: enumeration, creation in 16 and 32 bits, a cleared frame presented, and the teardown.
+#include "callrecorder.h"
 #include "d3denum.h"
 #include "platform/devicetrace.h"
 #include "platform/virtualdisplay.h"
@@ -87,14 +88,12 @@ TEST_F(RenderChain, AClearedFrameReachesTheDisplayInEitherDepth) {
 TEST_F(RenderChain, RecordingOnlyFramesLeaveTheBackBufferUntouched) {
     setupChoices.modeIndex = ModeIndex(640, 480, 32);
     ASSERT_EQ(renderDevice.Create(nullptr), 1);
-    std::vector<std::string> calls;
-    platform::SetTraceSink([&](const platform::TraceRecord& record) { calls.push_back(platform::FormatTraceRecord(record)); });
+    const CallRecorder recorder;
     platform::SetDeviceRasterising(false);
     renderDevice.Clear(D3DCLEAR_TARGET, 0x0000FF00);
     renderDevice.Present();
     platform::SetDeviceRasterising(true);
-    platform::SetTraceSink(nullptr);
-    EXPECT_EQ(calls, (std::vector<std::string>{"Clear rectCount=0 flags=1 colour=65280 z=1 stencil=0"}));
+    EXPECT_EQ(recorder.Lines(), (std::vector<std::string>{"Clear rectCount=0 flags=1 colour=65280 z=1 stencil=0"}));
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].centre, 0u);
 }

@@ -214,7 +214,7 @@ std::vector<int16_t> RenderMusic() {
 void BakeMusic(const std::string& folder, Progress& progress) {
     MakeDirectories(folder);
     std::vector<int16_t> audio = RenderMusic();
-    std::string path = folder + "/clone.mp3", temporary = path + ".part";
+    const std::string path = folder + "/clone.mp3", temporary = PartPath(path);
     lame_global_flags* lame = lame_init();
     if (!lame) throw BakeError("cannot start the MP3 encoder");
     lame_set_in_samplerate(lame, SampleRate);
@@ -250,15 +250,7 @@ void BakeMusic(const std::string& folder, Progress& progress) {
         lame_mp3_tags_fid(lame, file);
     }
     lame_close(lame);
-    if (std::fclose(file) != 0) failed = true;
-    if (failed) {
-        std::remove(temporary.c_str());
-        throw BakeError("cannot write " + path + " (disk full?)");
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        throw BakeError("cannot replace " + path + ": " + std::strerror(errno));
-    }
+    FinishPartFile(file, path, failed);
     progress.Step("music/clone.mp3");
 }
 

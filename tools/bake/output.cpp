@@ -24,11 +24,17 @@ void MakeDirectories(const std::string& path) {
 }
 
 void WriteFileAtomic(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::string temporary = path + ".part";
+    const std::string temporary = PartPath(path);
     FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) throw BakeError("cannot write " + temporary + ": " + std::strerror(errno));
-    size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
-    bool failed = written != bytes.size();
+    const size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
+    FinishPartFile(file, path, written != bytes.size());
+}
+
+std::string PartPath(const std::string& path) { return path + ".part"; }
+
+void FinishPartFile(FILE* file, const std::string& path, bool failed) {
+    const std::string temporary = PartPath(path);
     if (std::fclose(file) != 0) failed = true;
     if (failed) {
         std::remove(temporary.c_str());

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,6 +16,11 @@ struct BakeError : std::runtime_error {
 void MakeDirectories(const std::string& path);
 // Writes through a temporary file and a rename, so an interrupted bake never leaves a torn file.
 void WriteFileAtomic(const std::string& path, const std::vector<uint8_t>& bytes);
+// The temporary file a baked file is written to until it is whole.
+std::string PartPath(const std::string& path);
+// Closes a file written to PartPath(path) and renames it to path; when writing failed, or closing
+// fails, removes it and throws instead.
+void FinishPartFile(FILE* file, const std::string& path, bool failed);
 
 // One line per finished file: what was written and how far the bake has come.
 struct Progress {

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "ddraw/com.h"
+#include "ddraw/devicebase.h"
 #include "ddraw/devicestate.h"
+#include "ddraw/pixelformats.h"
 #include "ddraw/opengl/framebuffer.h"
 #include "ddraw/opengl/glcontext.h"
 #include "ddraw/opengl/programs.h"
@@ -30,13 +32,6 @@ constexpr DWORD MaxVertices = 1u << 20;
 // Floats per light in the lights buffer: position or direction (w 1 for directional),
 // diffuse, ambient, attenuation 0..2 and range.
 constexpr size_t FloatsPerLight = 16;
-
-template <class T>
-void Replace(T*& slot, T* value) {
-    if (value) value->AddRef();
-    if (slot) slot->Release();
-    slot = value;
-}
 
 struct Rect {
     int left, top, right, bottom;
@@ -65,7 +60,7 @@ int TargetCode(ColourFormat layout) {
     return layout == ColourFormat::R5G6B5 ? 1 : layout == ColourFormat::X1R5G5B5 ? 2 : 0;
 }
 
-class OpenGlDevice final : public ddraw::ReferenceCounted<IDirect3DDevice7> {
+class OpenGlDevice final : public ddraw::DeviceBase {
 public:
     static OpenGlDevice* Create(IDirectDrawSurface7* renderTarget) {
         OpenGlDevice* device = new OpenGlDevice();
@@ -77,10 +72,6 @@ public:
         return device;
     }
 
-    HRESULT QueryInterface(REFIID riid, LPVOID* object) override {
-        return ddraw::AnswerQuery<IDirect3DDevice7>(this, riid, IID_IDirect3DDevice7, object);
-    }
-
     HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
         if (!description) return DDERR_INVALIDPARAMS;
         openglDeviceRecord.describe(description);
@@ -89,31 +80,10 @@ public:
 
     HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) override {
         if (!callback) return DDERR_INVALIDPARAMS;
-        for (const DDPIXELFORMAT* format = openglDeviceRecord.textureFormats; format->dwSize; ++format) {
-            DDPIXELFORMAT copy = *format;  // callers may scribble on what they are given
-            if (callback(&copy, context) == D3DENUMRET_CANCEL) break;
-        }
-        return D3D_OK;
-    }
-
-    HRESULT BeginScene() override {
-        if (inScene) return D3DERR_SCENE_IN_SCENE;
-        inScene = true;
-        return D3D_OK;
-    }
-    HRESULT EndScene() override {
-        if (!inScene) return D3DERR_SCENE_NOT_IN_SCENE;
-        inScene = false;
-        return D3D_OK;
+        return ddraw::EnumerateFormats(openglDeviceRecord.textureFormats, callback, context);
     }
 
     HRESULT SetRenderTarget(LPDIRECTDRAWSURFACE7 surface, DWORD) override { return Bind(surface); }
-    HRESULT GetRenderTarget(LPDIRECTDRAWSURFACE7* surface) override {
-        if (!surface) return DDERR_INVALIDPARAMS;
-        *surface = target;
-        target->AddRef();
-        return D3D_OK;
-    }
 
     HRESULT Clear(DWORD rectCount, LPD3DRECT rects, DWORD flags, D3DCOLOR colour, D3DVALUE z, DWORD) override;
 
@@ -190,7 +160,7 @@ public:
             if (software::ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
             if (!software::IsUsableColourSurface(*memory, MaxTextureSide)) return DDERR_INVALIDPARAMS;
         }
-        Replace(texture, surface);
+        ddraw::Replace(texture, surface);
         return D3D_OK;
     }
 
@@ -210,32 +180,24 @@ private:
             glDeleteBuffers(1, &lightBuffer);
             glDeleteTextures(1, &lightTexture);
         }
-        Replace(texture, (IDirectDrawSurface7*)nullptr);
-        Replace(depthSurface, (IDirectDrawSurface7*)nullptr);
-        Replace(target, (IDirectDrawSurface7*)nullptr);
     }
 
     // Makes surface the render target, with the z-buffer attached to it at this moment; the
     // viewport then covers the whole target.
     HRESULT Bind(IDirectDrawSurface7* surface) {
-        if (!surface) return DDERR_INVALIDPARAMS;
+        IDirectDrawSurface7* depth = nullptr;
+        const HRESULT usable = software::CheckRenderTarget(surface, &depth);
+        if (FAILED(usable)) return usable;
         SurfaceMemory* memory = SurfaceMemoryOf(surface);
-        if (!memory) return DDERR_INVALIDPARAMS;
-        if (software::ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
-        if (!software::IsUsableColourSurface(*memory, MaxRenderTargetSide)) return DDERR_INVALIDPARAMS;
-        IDirectDrawSurface7* depth = AttachedZBufferOf(surface);
         SurfaceMemory* depthMemory = depth ? SurfaceMemoryOf(depth) : nullptr;
-        if (depth) {
-            if (!depthMemory || !software::IsUsableDepthSurface(*depthMemory)) return DDERR_INVALIDPIXELFORMAT;
-            if (depthMemory->width < memory->width || depthMemory->height < memory->height) return DDERR_INVALIDPARAMS;
-            // GL keeps depth exactly the size of the picture.
-            if (depthMemory->width != memory->width || depthMemory->height != memory->height) return DDERR_UNSUPPORTED;
-        }
+        // GL keeps depth exactly the size of the picture.
+        if (depthMemory && (depthMemory->width != memory->width || depthMemory->height != memory->height))
+            return DDERR_UNSUPPORTED;
         if (!MakeDeviceContextCurrent()) return DDERR_GENERIC;
         if (!framebuffer.Attach(memory, depthMemory)) return DDERR_SURFACEBUSY;
         viewport = D3DVIEWPORT7{0, 0, memory->width, memory->height, 0.0f, 1.0f};
-        Replace(target, surface);
-        Replace(depthSurface, depth);
+        ddraw::Replace(target, surface);
+        ddraw::Replace(depthSurface, depth);
         return D3D_OK;
     }
 
@@ -244,11 +206,6 @@ private:
     HRESULT CheckSurfaces(bool useDepth) const;
     void UploadLights();
     void ApplyFixedState(const SurfaceMemory& colour, bool depthTest, bool transformed);
-
-    bool inScene = false;
-    IDirectDrawSurface7* target = nullptr;
-    IDirectDrawSurface7* depthSurface = nullptr;
-    IDirectDrawSurface7* texture = nullptr;
 
     ddraw::RenderStates states;
     ddraw::LightSlots lights;

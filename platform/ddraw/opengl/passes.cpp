@@ -1,7 +1,6 @@
 #include "ddraw/opengl/passes.h"
 
-#include <cstdio>
-#include <utility>
+#include "ddraw/opengl/programs.h"
 
 namespace opengl {
 
@@ -26,33 +25,11 @@ struct Pass {
     GLuint vertexArray = 0;
 };
 
-GLuint Link(const char* fragmentSource) {
-    GLuint program = glCreateProgram();
-    const std::pair<GLenum, const char*> stages[] = {{GL_VERTEX_SHADER, WholeViewport},
-                                                     {GL_FRAGMENT_SHADER, fragmentSource}};
-    for (const auto& [type, source] : stages) {
-        GLuint shader = glCreateShader(type);
-        glShaderSource(shader, 1, &source, nullptr);
-        glCompileShader(shader);
-        glAttachShader(program, shader);
-        glDeleteShader(shader);
-    }
-    glLinkProgram(program);
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (linked) return program;
-    char log[1024] = "";
-    glGetProgramInfoLog(program, sizeof log, nullptr, log);
-    std::fprintf(stderr, "OpenGL device: a framebuffer pass does not build: %s\n", log);
-    glDeleteProgram(program);
-    return 0;
-}
-
 // Binds the pass's program, building it on first use; false when it cannot be built.
 bool Begin(Pass& pass, const char* fragmentSource) {
     if (!pass.tried) {
         pass.tried = true;
-        pass.program = Link(fragmentSource);
+        pass.program = LinkProgram({{GL_VERTEX_SHADER, WholeViewport}, {GL_FRAGMENT_SHADER, fragmentSource}});
         glGenVertexArrays(1, &pass.vertexArray);
     }
     if (!pass.program) return false;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace opengl {
 
@@ -301,18 +302,22 @@ struct Slot {
 };
 std::unordered_map<uint32_t, Slot> programs;  // one GL context per process; filled on first uses only
 
-GLuint Compile(GLenum type, const std::string& defines, const char* body) {
+// What failed, and the GL's log of the shader or program that failed, on stderr.
+void ReportFailure(PFNGLGETSHADERINFOLOGPROC getLog, GLuint object, const char* what) {
+    char log[1024] = "";
+    getLog(object, sizeof log, nullptr, log);
+    std::fprintf(stderr, "OpenGL device: %s: %s\n", what, log);
+}
+
+GLuint Compile(GLenum type, const std::string& source) {
     GLuint shader = glCreateShader(type);
-    const std::string source = "#version 330 core\n" + defines + body;
     const char* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
     GLint compiled = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
     if (compiled) return shader;
-    char log[1024] = "";
-    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    std::fprintf(stderr, "OpenGL device: a shader does not compile: %s\n", log);
+    ReportFailure(glGetShaderInfoLog, shader, "a shader does not compile");
     glDeleteShader(shader);
     return 0;
 }
@@ -329,28 +334,12 @@ std::string Defines(uint32_t code) {
 }
 
 bool Build(uint32_t code, Program* program) {
-    const std::string defines = Defines(code);
+    const std::string header = "#version 330 core\n" + Defines(code);
     const bool transformed = code & Transformed;
-    GLuint stages[3] = {Compile(GL_VERTEX_SHADER, defines, VertexShader), Compile(GL_FRAGMENT_SHADER, defines, FragmentShader),
-                        transformed ? 0 : Compile(GL_GEOMETRY_SHADER, defines, GeometryShader)};
-    if (!stages[0] || !stages[1] || (!transformed && !stages[2])) {
-        for (GLuint stage : stages) glDeleteShader(stage);
-        return false;
-    }
-    GLuint name = glCreateProgram();
-    for (GLuint stage : stages)
-        if (stage) glAttachShader(name, stage);
-    glLinkProgram(name);
-    for (GLuint stage : stages) glDeleteShader(stage);
-    GLint linked = GL_FALSE;
-    glGetProgramiv(name, GL_LINK_STATUS, &linked);
-    if (!linked) {
-        char log[1024] = "";
-        glGetProgramInfoLog(name, sizeof log, nullptr, log);
-        std::fprintf(stderr, "OpenGL device: a shader program does not link: %s\n", log);
-        glDeleteProgram(name);
-        return false;
-    }
+    const GLuint name = LinkProgram({{GL_VERTEX_SHADER, header + VertexShader},
+                                     {GL_FRAGMENT_SHADER, header + FragmentShader},
+                                     {GL_GEOMETRY_SHADER, transformed ? std::string() : header + GeometryShader}});
+    if (!name) return false;
     program->name = name;
     program->worldViewProjection = glGetUniformLocation(name, "worldViewProjection");
     program->worldView = glGetUniformLocation(name, "worldView");
@@ -369,6 +358,31 @@ bool Build(uint32_t code, Program* program) {
 }
 
 }  // namespace
+
+GLuint LinkProgram(std::initializer_list<std::pair<GLenum, std::string>> stages) {
+    std::vector<GLuint> shaders;
+    bool compiled = true;
+    for (const auto& [type, source] : stages) {
+        if (source.empty()) continue;
+        const GLuint shader = Compile(type, source);
+        compiled = compiled && shader;
+        shaders.push_back(shader);
+    }
+    GLuint name = 0;
+    if (compiled) {
+        name = glCreateProgram();
+        for (GLuint shader : shaders) glAttachShader(name, shader);
+        glLinkProgram(name);
+    }
+    for (GLuint shader : shaders) glDeleteShader(shader);
+    if (!compiled) return 0;
+    GLint linked = GL_FALSE;
+    glGetProgramiv(name, GL_LINK_STATUS, &linked);
+    if (linked) return name;
+    ReportFailure(glGetProgramInfoLog, name, "a shader program does not link");
+    glDeleteProgram(name);
+    return 0;
+}
 
 uint32_t ProgramKey::Code() const {
     uint32_t code = 0;

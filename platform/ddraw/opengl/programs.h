@@ -5,6 +5,9 @@
 #include <epoxy/gl.h>
 
 #include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
 
 namespace opengl {
 
@@ -41,6 +44,10 @@ struct Program {
     GLint screenToClip;  // scale and offset from screen to clip space, pre-transformed vertices
     GLint base, materialDiffuse, materialAmbient, lightCount;
 };
+
+// Compiles each stage from its whole source and links them; 0, with the GL's log on stderr, when a
+// stage does not compile or the program does not link. A stage with no source is left out.
+GLuint LinkProgram(std::initializer_list<std::pair<GLenum, std::string>> stages);
 
 // The program for the key, compiled and linked on first use; null when the GL refuses it.
 const Program* ProgramFor(const ProgramKey& key);

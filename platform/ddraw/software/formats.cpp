@@ -57,6 +57,21 @@ bool IsUsableDepthSurface(const SurfaceMemory& memory) {
     return HasSaneLayout(memory, format == DepthFormat::Z16 ? 2 : 4, MaxRenderTargetSide);
 }
 
+HRESULT CheckRenderTarget(IDirectDrawSurface7* surface, IDirectDrawSurface7** depth) {
+    if (!surface) return DDERR_INVALIDPARAMS;
+    const SurfaceMemory* memory = SurfaceMemoryOf(surface);
+    if (!memory) return DDERR_INVALIDPARAMS;
+    if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
+    if (!IsUsableColourSurface(*memory, MaxRenderTargetSide)) return DDERR_INVALIDPARAMS;
+    *depth = AttachedZBufferOf(surface);
+    if (*depth) {
+        const SurfaceMemory* depthMemory = SurfaceMemoryOf(*depth);
+        if (!depthMemory || !IsUsableDepthSurface(*depthMemory)) return DDERR_INVALIDPIXELFORMAT;
+        if (depthMemory->width < memory->width || depthMemory->height < memory->height) return DDERR_INVALIDPARAMS;
+    }
+    return D3D_OK;
+}
+
 const DDPIXELFORMAT softwareTextureFormats[] = {
     ddraw::RgbFormat(16),
     ddraw::RgbFormat(16, 0x7C00, 0x03E0, 0x001F),

@@ -19,6 +19,9 @@ int BytesPerPixel(ColourFormat format);
 // A colour surface the device can use: known layout, sane size, pitch and memory.
 bool IsUsableColourSurface(const SurfaceMemory& memory, DWORD maxSide);
 bool IsUsableDepthSurface(const SurfaceMemory& memory);
+// Whether a device can draw into the surface and the z-buffer attached to it now, whichever
+// device it is: D3D_OK with that z-buffer (null when there is none), or the reason it cannot.
+HRESULT CheckRenderTarget(IDirectDrawSurface7* surface, IDirectDrawSurface7** depth);
 
 // The formats as EnumTextureFormats and EnumZBufferFormats report them, each list ending with
 // a record of size 0.

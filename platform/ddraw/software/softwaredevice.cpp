@@ -1,7 +1,9 @@
 // The software device as Direct3D 7 programs see it: an IDirect3DDevice7 over the software
 // pipeline, and the device table's record for it.
 #include "ddraw/com.h"
+#include "ddraw/devicebase.h"
 #include "ddraw/devicedriver.h"
+#include "ddraw/pixelformats.h"
 #include "ddraw/software/renderer.h"
 
 extern const DeviceDriverRecord softwareDeviceRecord;
@@ -29,14 +31,7 @@ constexpr DWORD TextureOpCapsModulate = 0x00000008;
 constexpr DWORD VertexCapsDirectionalLights = 0x00000008;
 constexpr DWORD VertexCapsPositionalLights = 0x00000010;
 
-template <class T>
-void Replace(T*& slot, T* value) {
-    if (value) value->AddRef();
-    if (slot) slot->Release();
-    slot = value;
-}
-
-class SoftwareDevice final : public ddraw::ReferenceCounted<IDirect3DDevice7> {
+class SoftwareDevice final : public ddraw::DeviceBase {
 public:
     // Binds the render target; null when the surface cannot be drawn into.
     static SoftwareDevice* Create(IDirectDrawSurface7* renderTarget) {
@@ -49,10 +44,6 @@ public:
         return device;
     }
 
-    HRESULT QueryInterface(REFIID riid, LPVOID* object) override {
-        return ddraw::AnswerQuery<IDirect3DDevice7>(this, riid, IID_IDirect3DDevice7, object);
-    }
-
     HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
         if (!description) return DDERR_INVALIDPARAMS;
         DescribeSoftwareDevice(description);
@@ -61,32 +52,10 @@ public:
 
     HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) override {
         if (!callback) return DDERR_INVALIDPARAMS;
-        for (const DDPIXELFORMAT* format = softwareTextureFormats; format->dwSize; ++format) {
-            DDPIXELFORMAT copy = *format;  // callers may scribble on what they are given
-            if (callback(&copy, context) == D3DENUMRET_CANCEL) break;
-        }
-        return D3D_OK;
-    }
-
-    HRESULT BeginScene() override {
-        if (inScene) return D3DERR_SCENE_IN_SCENE;
-        inScene = true;
-        return D3D_OK;
-    }
-    HRESULT EndScene() override {
-        if (!inScene) return D3DERR_SCENE_NOT_IN_SCENE;
-        inScene = false;
-        FinishDrawing();
-        return D3D_OK;
+        return ddraw::EnumerateFormats(softwareTextureFormats, callback, context);
     }
 
     HRESULT SetRenderTarget(LPDIRECTDRAWSURFACE7 surface, DWORD flags) override { return Bind(surface); }
-    HRESULT GetRenderTarget(LPDIRECTDRAWSURFACE7* surface) override {
-        if (!surface) return DDERR_INVALIDPARAMS;
-        *surface = target;
-        target->AddRef();
-        return D3D_OK;
-    }
 
     HRESULT Clear(DWORD rectCount, LPD3DRECT rects, DWORD flags, D3DCOLOR colour, D3DVALUE z, DWORD) override {
         Surfaces surfaces;
@@ -160,7 +129,7 @@ public:
             if (!IsUsableColourSurface(*memory, MaxTextureSide)) return DDERR_INVALIDPARAMS;
         }
         if (texture && texture != surface && renderer.Pending()) Hold(texture);
-        Replace(texture, surface);
+        ddraw::Replace(texture, surface);
         return D3D_OK;
     }
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value) override {
@@ -169,32 +138,21 @@ public:
 
 private:
     SoftwareDevice() = default;
-    ~SoftwareDevice() override {
-        FinishDrawing();
-        Replace<IDirectDrawSurface7>(texture, nullptr);
-        Replace<IDirectDrawSurface7>(depthSurface, nullptr);
-        Replace<IDirectDrawSurface7>(target, nullptr);
-    }
+    ~SoftwareDevice() override { FinishDrawing(); }
+    void SceneEnded() override { FinishDrawing(); }
 
     // Makes surface the render target, with the z-buffer attached to it at this moment; the
     // viewport then covers the whole target.
     HRESULT Bind(IDirectDrawSurface7* surface) {
-        if (!surface) return DDERR_INVALIDPARAMS;
+        IDirectDrawSurface7* depth = nullptr;
+        const HRESULT usable = CheckRenderTarget(surface, &depth);
+        if (FAILED(usable)) return usable;
         FinishDrawing();
         const SurfaceMemory* memory = SurfaceMemoryOf(surface);
-        if (!memory) return DDERR_INVALIDPARAMS;
-        if (ColourFormatOf(memory->format) == ColourFormat::Unsupported) return DDERR_INVALIDPIXELFORMAT;
-        if (!IsUsableColourSurface(*memory, MaxRenderTargetSide)) return DDERR_INVALIDPARAMS;
-        IDirectDrawSurface7* depth = AttachedZBufferOf(surface);
-        if (depth) {
-            const SurfaceMemory* depthMemory = SurfaceMemoryOf(depth);
-            if (!depthMemory || !IsUsableDepthSurface(*depthMemory)) return DDERR_INVALIDPIXELFORMAT;
-            if (depthMemory->width < memory->width || depthMemory->height < memory->height) return DDERR_INVALIDPARAMS;
-        }
         D3DVIEWPORT7 whole{0, 0, memory->width, memory->height, 0.0f, 1.0f};
         renderer.SetViewport(whole, memory->width, memory->height);
-        Replace(target, surface);
-        Replace(depthSurface, depth);
+        ddraw::Replace(target, surface);
+        ddraw::Replace(depthSurface, depth);
         return D3D_OK;
     }
 
@@ -224,10 +182,6 @@ private:
         return D3D_OK;
     }
 
-    bool inScene = false;
-    IDirectDrawSurface7* target = nullptr;
-    IDirectDrawSurface7* depthSurface = nullptr;
-    IDirectDrawSurface7* texture = nullptr;
     static constexpr int HeldTextures = 64;
     IDirectDrawSurface7* held[HeldTextures];
     int heldCount = 0;
