@@ -1,10 +1,13 @@
-// What every device of the table answers alike, whichever way it draws: queries, the scene
-// bracket (scenes do not nest; drawing needs one) and the surfaces it holds a reference to.
+// What every device of the table answers alike, whichever way it draws: queries, its record's
+// capabilities and texture formats, the scene bracket (scenes do not nest; drawing needs one)
+// and the surfaces it holds a reference to.
 #pragma once
 
 #include <d3d.h>
 
 #include "com.h"
+#include "devicedriver.h"
+#include "pixelformats.h"
 
 namespace ddraw {
 
@@ -12,6 +15,15 @@ class DeviceBase : public ReferenceCounted<IDirect3DDevice7> {
 public:
     HRESULT QueryInterface(REFIID riid, LPVOID* object) override {
         return AnswerQuery<IDirect3DDevice7>(this, riid, IID_IDirect3DDevice7, object);
+    }
+    HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
+        if (!description) return DDERR_INVALIDPARAMS;
+        record.describe(description);
+        return D3D_OK;
+    }
+    HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) override {
+        if (!callback) return DDERR_INVALIDPARAMS;
+        return EnumerateFormats(record.textureFormats, callback, context);
     }
     HRESULT BeginScene() override {
         if (inScene) return D3DERR_SCENE_IN_SCENE;
@@ -32,7 +44,7 @@ public:
     }
 
 protected:
-    DeviceBase() = default;
+    explicit DeviceBase(const DeviceDriverRecord& record) : record(record) {}
     ~DeviceBase() override {
         Replace<IDirectDrawSurface7>(texture, nullptr);
         Replace<IDirectDrawSurface7>(depthSurface, nullptr);
@@ -41,6 +53,7 @@ protected:
     // What a device does once a scene's calls are all in.
     virtual void SceneEnded() {}
 
+    const DeviceDriverRecord& record;
     bool inScene = false;
     IDirectDrawSurface7* target = nullptr;
     IDirectDrawSurface7* depthSurface = nullptr;  // attached to the target when it was bound

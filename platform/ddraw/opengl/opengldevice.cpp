@@ -10,7 +10,6 @@
 #include "ddraw/com.h"
 #include "ddraw/devicebase.h"
 #include "ddraw/devicestate.h"
-#include "ddraw/pixelformats.h"
 #include "ddraw/opengl/framebuffer.h"
 #include "ddraw/opengl/glcontext.h"
 #include "ddraw/opengl/programs.h"
@@ -70,17 +69,6 @@ public:
         }
         ddraw::SetRenderState(device->states, D3DRENDERSTATE_ZENABLE, device->depthSurface ? D3DZB_TRUE : D3DZB_FALSE);
         return device;
-    }
-
-    HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
-        if (!description) return DDERR_INVALIDPARAMS;
-        openglDeviceRecord.describe(description);
-        return D3D_OK;
-    }
-
-    HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) override {
-        if (!callback) return DDERR_INVALIDPARAMS;
-        return ddraw::EnumerateFormats(openglDeviceRecord.textureFormats, callback, context);
     }
 
     HRESULT SetRenderTarget(LPDIRECTDRAWSURFACE7 surface, DWORD) override { return Bind(surface); }
@@ -166,7 +154,8 @@ public:
 
 private:
     OpenGlDevice()
-        : viewport{}, material{}, vertices(GL_ARRAY_BUFFER), indices(GL_ELEMENT_ARRAY_BUFFER) {
+        : DeviceBase(openglDeviceRecord),
+          viewport{}, material{}, vertices(GL_ARRAY_BUFFER), indices(GL_ELEMENT_ARRAY_BUFFER) {
         D3DMATRIX identity{};
         identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
         world = view = projection = identity;

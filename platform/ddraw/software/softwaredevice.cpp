@@ -3,16 +3,11 @@
 #include "ddraw/com.h"
 #include "ddraw/devicebase.h"
 #include "ddraw/devicedriver.h"
-#include "ddraw/pixelformats.h"
 #include "ddraw/software/renderer.h"
-
-extern const DeviceDriverRecord softwareDeviceRecord;
 
 namespace software {
 
 namespace {
-
-void DescribeSoftwareDevice(D3DDEVICEDESC7* description);
 
 // Direct3D 7 capability bits this device reports beyond those the platform headers name.
 constexpr DWORD DevCapsFloatTlVertex = 0x00000001;
@@ -42,17 +37,6 @@ public:
         }
         device->renderer.SetRenderState(D3DRENDERSTATE_ZENABLE, device->depthSurface ? D3DZB_TRUE : D3DZB_FALSE);
         return device;
-    }
-
-    HRESULT GetCaps(LPD3DDEVICEDESC7 description) override {
-        if (!description) return DDERR_INVALIDPARAMS;
-        DescribeSoftwareDevice(description);
-        return D3D_OK;
-    }
-
-    HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, LPVOID context) override {
-        if (!callback) return DDERR_INVALIDPARAMS;
-        return ddraw::EnumerateFormats(softwareTextureFormats, callback, context);
     }
 
     HRESULT SetRenderTarget(LPDIRECTDRAWSURFACE7 surface, DWORD flags) override { return Bind(surface); }
@@ -137,7 +121,7 @@ public:
     }
 
 private:
-    SoftwareDevice() = default;
+    SoftwareDevice() : DeviceBase(softwareDeviceRecord) {}
     ~SoftwareDevice() override { FinishDrawing(); }
     void SceneEnded() override { FinishDrawing(); }
 
