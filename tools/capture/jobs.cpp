@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -38,10 +39,17 @@ std::string Contents(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+// Ranges a capture is split into for each process that runs at once: segments differ several
+// times over in cost, so with one range a process the cheap ranges finish early and leave their
+// cores idle; with several, a process that ends takes the next range. Each range costs one
+// undrawn run up to its start, a few seconds of the whole show at most.
+constexpr unsigned RangesPerJob = 4;
+
 class SplitCapture {
 public:
     SplitCapture(const CaptureOptions& options, std::vector<FrameSpan> spans)
-        : options(options), spans(std::move(spans)), totalFrames(this->spans.back().last + 1) {}
+        : options(options), spans(std::move(spans)), totalFrames(this->spans.back().last + 1),
+          atOnce(std::min<size_t>(options.jobs, this->spans.size())), children(this->spans.size(), 0) {}
     ~SplitCapture();
 
     int Run();
@@ -49,6 +57,7 @@ public:
 private:
     bool MakeWorkFolder();
     bool StartJobs();
+    bool StartJob(size_t index);
     [[noreturn]] void RunJob(size_t index, pid_t parent);
     void WaitForJobs();
     void StopJobs();
@@ -65,8 +74,10 @@ private:
     const uint64_t totalFrames;
     std::string ffmpeg;
     std::string workFolder;
-    JobReport* reports = nullptr;  // one a job, in memory shared with them
-    std::vector<pid_t> children;
+    const size_t atOnce;  // processes running at the same time
+    JobReport* reports = nullptr;  // one a range, in memory shared with its process
+    std::vector<pid_t> children;   // a range's process: 0 before it starts, -1 once it has ended
+    size_t nextRange = 0;          // the next range to start
     int failedJob = -1;
     bool stopped = false;
 };
@@ -109,18 +120,22 @@ bool SplitCapture::StartJobs() {
     }
     reports = static_cast<JobReport*>(shared);
     for (size_t index = 0; index < spans.size(); ++index) new (&reports[index]) JobReport;
+    while (nextRange < atOnce)
+        if (!StartJob(nextRange++)) return false;
+    return true;
+}
+
+bool SplitCapture::StartJob(size_t index) {
     // Nothing buffered may be written twice, once by each process.
     std::fflush(nullptr);
     const pid_t self = getpid();
-    for (size_t index = 0; index < spans.size(); ++index) {
-        const pid_t child = fork();
-        if (child < 0) {
-            std::fprintf(stderr, "heliotropic-capture: cannot start job %zu: %s\n", index + 1, std::strerror(errno));
-            return false;
-        }
-        if (child == 0) RunJob(index, self);
-        children.push_back(child);
+    const pid_t child = fork();
+    if (child < 0) {
+        std::fprintf(stderr, "heliotropic-capture: cannot start job %zu: %s\n", index + 1, std::strerror(errno));
+        return false;
     }
+    if (child == 0) RunJob(index, self);
+    children[index] = child;
     return true;
 }
 
@@ -135,7 +150,7 @@ void SplitCapture::RunJob(size_t index, pid_t parent) {
     // The jobs share the cores rather than each drawing with threads for all of them.
     if (std::getenv("HELIOTROPIC_THREADS") == nullptr) {
         const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        setenv("HELIOTROPIC_THREADS", std::to_string(std::max<size_t>(1, cores / spans.size())).c_str(), 1);
+        setenv("HELIOTROPIC_THREADS", std::to_string(std::max<size_t>(1, cores / atOnce)).c_str(), 1);
     }
     CaptureOptions jobOptions = options;
     if (!options.videoFile.empty()) jobOptions.videoFile = PartPath(index);
@@ -161,7 +176,7 @@ uint64_t SplitCapture::EstimatedBytes() const {
 
 void SplitCapture::WaitForJobs() {
     Progress progress(totalFrames, stderr, [this](uint64_t) { return EstimatedBytes(); });
-    size_t running = children.size();
+    size_t running = size_t(std::count_if(children.begin(), children.end(), [](pid_t child) { return child > 0; }));
     while (running > 0) {
         int status = 0;
         const pid_t ended = waitpid(-1, &status, WNOHANG);
@@ -171,6 +186,14 @@ void SplitCapture::WaitForJobs() {
                 children[index] = -1;
                 --running;
                 const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+                if (succeeded && !stopped && nextRange < spans.size()) {
+                    if (StartJob(nextRange++)) {
+                        ++running;
+                    } else {
+                        failedJob = int(nextRange - 1);
+                        StopJobs();
+                    }
+                }
                 if (succeeded || failedJob >= 0) break;
                 // One failed job fails the capture: the others stop now rather than run on.
                 failedJob = int(index);
@@ -281,7 +304,8 @@ std::vector<FrameSpan> SplitFrames(uint64_t count, unsigned jobs) {
 }
 
 int RunCaptureJobs(const CaptureOptions& options) {
-    std::vector<FrameSpan> spans = SplitFrames(FramesToRun(options), options.jobs);
+    if (options.jobs <= 1) return RunCapture(options);
+    std::vector<FrameSpan> spans = SplitFrames(FramesToRun(options), options.jobs * RangesPerJob);
     if (spans.size() <= 1) return RunCapture(options);
     return SplitCapture(options, std::move(spans)).Run();
 }

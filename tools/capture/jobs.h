@@ -1,7 +1,7 @@
 // A capture of every frame shared between processes: the frames are split into contiguous
 // ranges, each run by a process of its own that runs the show undrawn up to its range (the show
 // keeps state from frame to frame, and its globals allow one show a process), then draws and
-// writes its range. PNG files go straight to the frames folder; the video's parts are joined
+// writes its range; a few ranges a process, so that a process that ends takes the next range. PNG files go straight to the frames folder; the video's parts are joined
 // into one file with the music. The frames are those one process makes.
 #pragma once
 
@@ -18,6 +18,6 @@ struct FrameSpan {
 // Frames 0 to count - 1 in at most jobs contiguous ranges whose lengths differ by one at most.
 std::vector<FrameSpan> SplitFrames(uint64_t count, unsigned jobs);
 
-// Runs the capture in options.jobs processes when it can be split, in this one otherwise.
+// Runs the capture in options.jobs processes at a time when it can be split, in this one otherwise.
 // Returns the process exit code as RunCapture does.
 int RunCaptureJobs(const CaptureOptions& options);
