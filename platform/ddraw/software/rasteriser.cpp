@@ -91,6 +91,7 @@ void RasteriseTriangle(const SpanContext& context, const TriangleCorners& corner
     // rows passes it by without the divisions.
     Edge edges[3];
     bool made = false;
+    SpanDrawer spans(context);
     rows.ForEachRun(box.top, box.bottom, [&](int first, int end) {
         if (!made) {
             for (int i = 0; i < 3; ++i) edges[i].Init(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
@@ -100,11 +101,12 @@ void RasteriseTriangle(const SpanContext& context, const TriangleCorners& corner
         for (int py = first;;) {
             int64_t left = box.left, right = box.right - 1;
             for (const Edge& edge : edges) edge.Limit(left, right);
-            if (left <= right) DrawSpan(context, py, static_cast<int>(left), static_cast<int>(right));
+            if (left <= right) spans.Draw(py, static_cast<int>(left), static_cast<int>(right));
             if (++py == end) break;
             for (Edge& edge : edges) edge.Step();
         }
     });
+    spans.Finish();
 }
 
 }  // namespace software

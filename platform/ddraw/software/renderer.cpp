@@ -203,6 +203,9 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
         auto select = [&](InstructionSet set, DWORD filter) {
             return SelectShadeStage(set, format, ToFilter(filter), addressU, addressV, states.perspective);
         };
+        auto selectBatch = [&](InstructionSet set, DWORD filter) {
+            return SelectBatchShadeStage(set, format, ToFilter(filter), addressU, addressV, states.perspective);
+        };
         const InstructionSet shading = TextureFitsLanes(context.textureWidth, context.textureHeight, context.texelPitch)
                                            ? instructionSet
                                            : InstructionSet::Scalar;
@@ -210,6 +213,9 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
         setup.lanes.minify = select(shading, states.minFilter);
         setup.scalar.magnify = select(InstructionSet::Scalar, states.magFilter);
         setup.scalar.minify = select(InstructionSet::Scalar, states.minFilter);
+        setup.lanes.batchMagnify = selectBatch(shading, states.magFilter);
+        setup.lanes.batchMinify = selectBatch(shading, states.minFilter);
+        setup.scalar.batchMagnify = setup.scalar.batchMinify = nullptr;
         setup.filterPerTriangle = states.magFilter != states.minFilter;
         setup.texelsPerUnitArea = static_cast<double>(texture->width) * texture->height;
     } else {
@@ -218,6 +224,8 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
             instructionSet, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
         setup.scalar.magnify = setup.scalar.minify = SelectShadeStage(
             InstructionSet::Scalar, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
+        setup.lanes.batchMagnify = setup.lanes.batchMinify = nullptr;
+        setup.scalar.batchMagnify = setup.scalar.batchMinify = nullptr;
     }
     return D3D_OK;
 }

@@ -146,6 +146,7 @@ bool SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
     }
     context.stages.depth = stages.depth;
     context.stages.shade = minified ? stages.minify : stages.magnify;
+    context.batchShade = minified ? stages.batchMinify : stages.batchMagnify;
     context.shortStages.depth = setup.scalar.depth;
     context.shortStages.shade = minified ? setup.scalar.minify : setup.scalar.magnify;
     return true;

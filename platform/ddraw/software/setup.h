@@ -14,6 +14,7 @@ enum class Cull : uint8_t { None, Clockwise, CounterClockwise };
 struct PlaneStages {
     DepthStage depth;
     ShadeStage magnify, minify;
+    BatchShadeStage batchMagnify, batchMinify;  // null where spans are shaded one by one
 };
 
 struct TriangleSetup {

@@ -243,7 +243,25 @@ OutputStage SelectOutputStage(InstructionSet set, ColourFormat target, bool dith
     return stage ? stage : SelectScalarOutputStage(target, dither, blend);
 }
 
-void DrawSpan(const SpanContext& context, int y, int x0, int x1) {
+BatchShadeStage SelectBatchShadeStage(InstructionSet set, ColourFormat textureFormat, Filter filter, Address addressU,
+                                      Address addressV, bool perspective) {
+    const LaneStageTable* lanes = LaneStagesOf(set);
+    return lanes ? lanes->batchShade(textureFormat, filter, addressU, addressV, perspective) : nullptr;
+}
+
+void SpanDrawer::Draw(int y, int x0, int x1) {
+    const int length = x1 - x0 + 1;
+    if (context.batchShade && length < BatchedSpan) {
+        if (batch.count + length > Chunk) Finish();
+        batch.span[batch.spans++] = {y, x0, length};
+        const int column = x0 - context.referenceX, row = y - context.referenceY;
+        for (int i = 0; i < length; ++i) {
+            batch.column[batch.count + i] = column + i;
+            batch.row[batch.count + i] = row;
+        }
+        batch.count += length;
+        return;
+    }
     alignas(32) uint8_t mask[Chunk + MaxStepPixels];
     alignas(32) uint32_t colour[Chunk + MaxStepPixels];
     for (int x = x0; x <= x1; x += Chunk) {
@@ -253,6 +271,36 @@ void DrawSpan(const SpanContext& context, int y, int x0, int x1) {
         stages.shade(context, y, x, n, colour);
         stages.output(context, y, x, n, colour, mask);
     }
+}
+
+void SpanDrawer::Finish() {
+    if (batch.count == 0) return;
+    // Each span's depth test writes its mask bytes after the previous span's; a vector stage
+    // may write past its span, into room the next span or the padding overwrites.
+    alignas(32) uint8_t mask[Chunk + MaxStepPixels];
+    alignas(32) uint32_t colour[Chunk + MaxStepPixels];
+    int passed = 0, at = 0;
+    for (int k = 0; k < batch.spans; ++k) {
+        const PixelBatch::Span& span = batch.span[k];
+        const SpanStages& stages = span.n < ShortSpan ? context.shortStages : context.stages;
+        passed += stages.depth(context, span.y, span.x, span.n, mask + at);
+        at += span.n;
+    }
+    if (passed) {
+        for (int i = batch.count; i < batch.count + MaxStepPixels; ++i) {
+            batch.column[i] = batch.column[batch.count - 1];
+            batch.row[i] = batch.row[batch.count - 1];
+        }
+        context.batchShade(context, batch, colour);
+        at = 0;
+        for (int k = 0; k < batch.spans; ++k) {
+            const PixelBatch::Span& span = batch.span[k];
+            const SpanStages& stages = span.n < ShortSpan ? context.shortStages : context.stages;
+            stages.output(context, span.y, span.x, span.n, colour + at, mask + at);
+            at += span.n;
+        }
+    }
+    batch.count = batch.spans = 0;
 }
 
 }  // namespace software

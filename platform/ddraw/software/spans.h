@@ -14,12 +14,15 @@
 namespace software {
 
 struct SpanContext;
+struct PixelBatch;
 
 // Tests and writes depth for n pixels from (x, y); sets mask[i] for the pixels that pass and
 // returns how many passed.
 typedef int (*DepthStage)(const SpanContext& context, int y, int x, int n, uint8_t* mask);
 // Computes the source colour (0x00RRGGBB) of n pixels from (x, y).
 typedef void (*ShadeStage)(const SpanContext& context, int y, int x, int n, uint32_t* colour);
+// Computes the source colour of each pixel of a batch.
+typedef void (*BatchShadeStage)(const SpanContext& context, const PixelBatch& batch, uint32_t* colour);
 // Blends the source colours into the target where mask[i] is set.
 typedef void (*OutputStage)(const SpanContext& context, int y, int x, int n, const uint32_t* colour,
                             const uint8_t* mask);
@@ -63,6 +66,22 @@ struct SpanStages {
 
 // Spans shorter than this are cheaper one pixel at a time than in a vector step.
 constexpr int ShortSpan = 4;
+// Spans shorter than this are shaded in batches with the triangle's other short spans, so that
+// small triangles fill whole vector steps instead of a mostly empty step a row.
+constexpr int BatchedSpan = 8;
+
+// Pixels of short spans of one triangle, for shading together: positions relative to the
+// context's reference pixel, in span order; entries past count repeat the last pixel, so
+// whole vector steps read positions inside the triangle.
+struct PixelBatch {
+    struct Span {
+        int y, x, n;
+    };
+    int count, spans;
+    Span span[Chunk];
+    alignas(32) int32_t column[Chunk + MaxStepPixels];
+    alignas(32) int32_t row[Chunk + MaxStepPixels];
+};
 
 struct SpanContext {
     uint8_t* colour;  // target pixel (0, 0)
@@ -81,6 +100,7 @@ struct SpanContext {
 
     SpanStages stages;       // for spans of ShortSpan pixels or more
     SpanStages shortStages;  // the scalar stages, for spans too short to fill a vector step
+    BatchShadeStage batchShade;  // or null: every span shaded on its own
 };
 
 // Where the stages do their arithmetic: one pixel at a time, or several in the vector registers
@@ -93,6 +113,10 @@ DepthStage SelectDepthStage(InstructionSet set, DepthFormat format, bool test, b
 ShadeStage SelectShadeStage(InstructionSet set, ColourFormat textureFormat, Filter filter, Address addressU,
                             Address addressV, bool perspective);
 OutputStage SelectOutputStage(InstructionSet set, ColourFormat target, bool dither, Blend blend);
+// Null where the instruction set has no batch form of the shading (the scalar one has none:
+// it shades a pixel at a time either way).
+BatchShadeStage SelectBatchShadeStage(InstructionSet set, ColourFormat textureFormat, Filter filter, Address addressU,
+                                      Address addressV, bool perspective);
 
 // Whether the vector shading stages can sample a texture: they read texels through 32-bit
 // offsets and in pairs of columns.
@@ -103,12 +127,27 @@ struct LaneStageTable {
     DepthStage (*depth)(DepthFormat format, bool test, bool write);
     ShadeStage (*shade)(ColourFormat textureFormat, Filter filter, Address addressU, Address addressV,
                         bool perspective);
+    BatchShadeStage (*batchShade)(ColourFormat textureFormat, Filter filter, Address addressU, Address addressV,
+                                  bool perspective);
     OutputStage (*output)(ColourFormat target, bool dither, Blend blend);
 };
 extern const LaneStageTable sse2Stages;
 extern const LaneStageTable avx2Stages;
 
-// Draws pixels x0..x1 (inclusive) of row y.
-void DrawSpan(const SpanContext& context, int y, int x0, int x1);
+// Draws the spans of one triangle: long ones at once, short ones gathered into batches when
+// the context has a batch stage. Pixels of one triangle never overlap, so the order in which
+// its spans reach the target does not matter; Finish draws what is gathered before the next
+// triangle comes.
+class SpanDrawer {
+public:
+    explicit SpanDrawer(const SpanContext& context) : context(context) { batch.count = batch.spans = 0; }
+    // Pixels x0..x1 (inclusive) of row y.
+    void Draw(int y, int x0, int x1);
+    void Finish();
+
+private:
+    const SpanContext& context;
+    PixelBatch batch;
+};
 
 }  // namespace software

@@ -142,6 +142,7 @@ struct Avx2 {
 
 }  // namespace
 
-extern const LaneStageTable avx2Stages = {LaneStages<Avx2>::Depth, LaneStages<Avx2>::Shade, LaneStages<Avx2>::Output};
+extern const LaneStageTable avx2Stages = {LaneStages<Avx2>::Depth, LaneStages<Avx2>::Shade, LaneStages<Avx2>::BatchShade,
+                                    LaneStages<Avx2>::Output};
 
 }  // namespace software

@@ -363,13 +363,28 @@ SOFTWARE_PIXEL_INLINE Channels<S> LerpChannels(const Channels<S>& a, const Chann
     return {Lerp<S>(a.r, b.r, f), Lerp<S>(a.g, b.g, f), Lerp<S>(a.b, b.b, f)};
 }
 
+// The colour plane lanes of a batch step, each from its pixel's own position.
+template <class S>
+SOFTWARE_PIXEL_INLINE void BatchPlaneLanes(const FixedPlane& plane, const PixelBatch& batch, int i, typename S::I* lo,
+                                           typename S::I* hi) {
+    alignas(32) int32_t values[MaxStepPixels];
+    for (int k = 0; k < S::Pixels; ++k)
+        values[k] = static_cast<int32_t>(static_cast<uint32_t>(plane.c) +
+                                         static_cast<uint32_t>(plane.dx) * static_cast<uint32_t>(batch.column[i + k]) +
+                                         static_cast<uint32_t>(plane.dy) * static_cast<uint32_t>(batch.row[i + k]));
+    *lo = S::Load(values);
+    *hi = S::Load(values + S::Width);
+}
+
 // Textures at least two texels wide whose memory 32-bit offsets reach (see
-// TextureFitsLanes); others are shaded by the scalar stages.
-template <class S, ColourFormat F, Filter K, Address U, Address V, bool Perspective>
-void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out) {
+// TextureFitsLanes); others are shaded by the scalar stages. Shades n pixels of one row from
+// (column, row) relative to the reference pixel, or with Batched the pixels of a batch, each
+// lane at its own row.
+template <class S, ColourFormat F, Filter K, Address U, Address V, bool Perspective, bool Batched>
+SOFTWARE_PIXEL_INLINE void ShadeTexturedSteps(const SpanContext& c, int column, int row, const PixelBatch* batch, int n,
+                                              uint32_t* out) {
     typedef typename S::F Fv;
     typedef typename S::I Iv;
-    const int column = x - c.referenceX, row = y - c.referenceY;
     PlaneLanes<S> r(c.red, column, row), g(c.green, column, row), b(c.blue, column, row);
     const Fv rowS = S::FSet(c.s.at + c.s.dy * static_cast<float>(row));
     const Fv rowT = S::FSet(c.t.at + c.t.dy * static_cast<float>(row));
@@ -386,7 +401,7 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
     const bool white = IsFullWhite(c.red) && IsFullWhite(c.green) && IsFullWhite(c.blue);
     // A billboard facing the camera also has v the same along each row (t's step along a row
     // is 0 and 1/w is the same everywhere): its texel rows and vertical weight are found once.
-    const bool rowConstant = K == Filter::Linear && c.t.dx == 0.0f && (!Perspective || constantQ);
+    const bool rowConstant = !Batched && K == Filter::Linear && c.t.dx == 0.0f && (!Perspective || constantQ);
     int rowJ0 = 0, rowJ1 = 0;
     Iv rowFy = S::Set(0);
     if (rowConstant) {
@@ -401,9 +416,24 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
 
     for (int i = 0; i < n; i += S::Pixels, r.Advance(), g.Advance(), b.Advance()) {
         Iv t00[2], t01[2], t10[2], t11[2], fx[2], fy[2];
-        for (int half = 0; half < 2; ++half) {
-            const Fv offset = S::FromInt(S::Add(S::Set(column + i + half * S::Width), S::Lanes()));
-            Fv u = S::FAdd(rowS, S::FMul(sdx, offset));
+        // A step that ends inside its first register leaves the second one's lanes unread:
+        // short spans are the common case in dense meshes.
+        const int halves = n - i > S::Width ? 2 : 1;
+        if (halves == 1) t00[1] = t01[1] = t10[1] = t11[1] = fx[1] = fy[1] = S::Set(0);
+        for (int half = 0; half < halves; ++half) {
+            Fv offset, rs = rowS, rt = rowT, rq = rowQ;
+            if (Batched) {
+                // The scalar stage's order: at + dy x row first, then dx x column added.
+                const int at = i + half * S::Width;
+                offset = S::FromInt(S::Load(batch->column + at));
+                const Fv rows = S::FromInt(S::Load(batch->row + at));
+                rs = S::FAdd(S::FSet(c.s.at), S::FMul(S::FSet(c.s.dy), rows));
+                rt = S::FAdd(S::FSet(c.t.at), S::FMul(S::FSet(c.t.dy), rows));
+                if (Perspective && !constantQ) rq = S::FAdd(S::FSet(c.q.at), S::FMul(S::FSet(c.q.dy), rows));
+            } else {
+                offset = S::FromInt(S::Add(S::Set(column + i + half * S::Width), S::Lanes()));
+            }
+            Fv u = S::FAdd(rs, S::FMul(sdx, offset));
             if (rowConstant) {
                 if (Perspective) u = S::FMul(u, rowW);
                 const Iv tx = S::Sub(S::Truncate(S::FAdd(S::FMul(Reduce<S, U>(u), scaleU), S::FSet(128.0f))),
@@ -416,10 +446,10 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
                 fy[half] = rowFy;
                 continue;
             }
-            Fv v = S::FAdd(rowT, S::FMul(tdx, offset));
+            Fv v = S::FAdd(rt, S::FMul(tdx, offset));
             if (Perspective) {
                 Fv w = rowW;
-                if (!constantQ) w = S::FDiv(S::FSet(1.0f), S::FAdd(rowQ, S::FMul(qdx, offset)));
+                if (!constantQ) w = S::FDiv(S::FSet(1.0f), S::FAdd(rq, S::FMul(qdx, offset)));
                 u = S::FMul(u, w);
                 v = S::FMul(v, w);
             }
@@ -467,11 +497,26 @@ void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out
             StoreRgb<S>(texel, out + i);
             continue;
         }
+        if (Batched) {
+            BatchPlaneLanes<S>(c.red, *batch, i, &r.lo, &r.hi);
+            BatchPlaneLanes<S>(c.green, *batch, i, &g.lo, &g.hi);
+            BatchPlaneLanes<S>(c.blue, *batch, i, &b.lo, &b.hi);
+        }
         StoreRgb<S>({MultiplyUnit<S>(texel.r, ChannelOf<S>(r.lo, r.hi)),
                      MultiplyUnit<S>(texel.g, ChannelOf<S>(g.lo, g.hi)),
                      MultiplyUnit<S>(texel.b, ChannelOf<S>(b.lo, b.hi))},
                     out + i);
     }
+}
+
+template <class S, ColourFormat F, Filter K, Address U, Address V, bool Perspective>
+void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out) {
+    ShadeTexturedSteps<S, F, K, U, V, Perspective, false>(c, x - c.referenceX, y - c.referenceY, nullptr, n, out);
+}
+
+template <class S, ColourFormat F, Filter K, Address U, Address V, bool Perspective>
+void ShadeTexturedBatch(const SpanContext& c, const PixelBatch& batch, uint32_t* out) {
+    ShadeTexturedSteps<S, F, K, U, V, Perspective, true>(c, 0, 0, &batch, batch.count, out);
 }
 
 // ---- output ----
@@ -557,13 +602,20 @@ void Output32(const SpanContext& c, int y, int x, int n, const uint32_t* colour,
 
 // ---- selection ----
 
+// A textured kernel along spans and its batch form.
+struct TexturedShading {
+    ShadeStage span;
+    BatchShadeStage batch;
+};
+
 template <class S, ColourFormat F, Filter K, Address U, Address V>
-ShadeStage ShadeWithPerspective(bool perspective) {
-    return perspective ? ShadeTexturedLanes<S, F, K, U, V, true> : ShadeTexturedLanes<S, F, K, U, V, false>;
+TexturedShading ShadeWithPerspective(bool perspective) {
+    if (perspective) return {ShadeTexturedLanes<S, F, K, U, V, true>, ShadeTexturedBatch<S, F, K, U, V, true>};
+    return {ShadeTexturedLanes<S, F, K, U, V, false>, ShadeTexturedBatch<S, F, K, U, V, false>};
 }
 
 template <class S, ColourFormat F, Filter K, Address U>
-ShadeStage ShadeWithAddressV(Address v, bool perspective) {
+TexturedShading ShadeWithAddressV(Address v, bool perspective) {
     switch (v) {
     case Address::Wrap: return ShadeWithPerspective<S, F, K, U, Address::Wrap>(perspective);
     case Address::Mirror: return ShadeWithPerspective<S, F, K, U, Address::Mirror>(perspective);
@@ -572,7 +624,7 @@ ShadeStage ShadeWithAddressV(Address v, bool perspective) {
 }
 
 template <class S, ColourFormat F, Filter K>
-ShadeStage ShadeWithAddressU(Address u, Address v, bool perspective) {
+TexturedShading ShadeWithAddressU(Address u, Address v, bool perspective) {
     switch (u) {
     case Address::Wrap: return ShadeWithAddressV<S, F, K, Address::Wrap>(v, perspective);
     case Address::Mirror: return ShadeWithAddressV<S, F, K, Address::Mirror>(v, perspective);
@@ -581,9 +633,19 @@ ShadeStage ShadeWithAddressU(Address u, Address v, bool perspective) {
 }
 
 template <class S, ColourFormat F>
-ShadeStage ShadeWithFilter(Filter filter, Address u, Address v, bool perspective) {
+TexturedShading ShadeWithFilter(Filter filter, Address u, Address v, bool perspective) {
     return filter == Filter::Point ? ShadeWithAddressU<S, F, Filter::Point>(u, v, perspective)
                                    : ShadeWithAddressU<S, F, Filter::Linear>(u, v, perspective);
+}
+
+template <class S>
+TexturedShading ShadeWithTexture(ColourFormat texture, Filter filter, Address u, Address v, bool perspective) {
+    switch (texture) {
+    case ColourFormat::R5G6B5: return ShadeWithFilter<S, ColourFormat::R5G6B5>(filter, u, v, perspective);
+    case ColourFormat::X1R5G5B5: return ShadeWithFilter<S, ColourFormat::X1R5G5B5>(filter, u, v, perspective);
+    case ColourFormat::X8R8G8B8: return ShadeWithFilter<S, ColourFormat::X8R8G8B8>(filter, u, v, perspective);
+    default: return {ShadeUntexturedLanes<S>, nullptr};
+    }
 }
 
 template <class S, ColourFormat F, bool Dither>
@@ -604,12 +666,11 @@ struct LaneStages {
     }
 
     static ShadeStage Shade(ColourFormat texture, Filter filter, Address u, Address v, bool perspective) {
-        switch (texture) {
-        case ColourFormat::R5G6B5: return ShadeWithFilter<S, ColourFormat::R5G6B5>(filter, u, v, perspective);
-        case ColourFormat::X1R5G5B5: return ShadeWithFilter<S, ColourFormat::X1R5G5B5>(filter, u, v, perspective);
-        case ColourFormat::X8R8G8B8: return ShadeWithFilter<S, ColourFormat::X8R8G8B8>(filter, u, v, perspective);
-        default: return ShadeUntexturedLanes<S>;
-        }
+        return ShadeWithTexture<S>(texture, filter, u, v, perspective).span;
+    }
+
+    static BatchShadeStage BatchShade(ColourFormat texture, Filter filter, Address u, Address v, bool perspective) {
+        return ShadeWithTexture<S>(texture, filter, u, v, perspective).batch;
     }
 
     static OutputStage Output(ColourFormat target, bool dither, Blend blend) {

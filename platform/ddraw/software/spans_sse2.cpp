@@ -126,6 +126,7 @@ struct Sse2 {
 
 }  // namespace
 
-extern const LaneStageTable sse2Stages = {LaneStages<Sse2>::Depth, LaneStages<Sse2>::Shade, LaneStages<Sse2>::Output};
+extern const LaneStageTable sse2Stages = {LaneStages<Sse2>::Depth, LaneStages<Sse2>::Shade, LaneStages<Sse2>::BatchShade,
+                                    LaneStages<Sse2>::Output};
 
 }  // namespace software
