@@ -187,6 +187,7 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     context.stages.output = SelectOutputStage(instructionSet, ColourFormatOf(target.format), states.dither, blend);
     context.shortStages.output =
         SelectOutputStage(InstructionSet::Scalar, ColourFormatOf(target.format), states.dither, blend);
+    context.batchOutput = SelectBatchOutputStage(instructionSet, ColourFormatOf(target.format), states.dither, blend);
 
     setup.scissor = ViewportRect(viewport, target);
     setup.cull = ToCull(states.cull);

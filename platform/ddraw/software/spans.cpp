@@ -249,9 +249,14 @@ BatchShadeStage SelectBatchShadeStage(InstructionSet set, ColourFormat textureFo
     return lanes ? lanes->batchShade(textureFormat, filter, addressU, addressV, perspective) : nullptr;
 }
 
+BatchOutputStage SelectBatchOutputStage(InstructionSet set, ColourFormat target, bool dither, Blend blend) {
+    const LaneStageTable* lanes = LaneStagesOf(set);
+    return lanes ? lanes->batchOutput(target, dither, blend) : nullptr;
+}
+
 void SpanDrawer::Draw(int y, int x0, int x1) {
     const int length = x1 - x0 + 1;
-    if (context.batchShade && length < BatchedSpan) {
+    if (context.batchShade && context.batchOutput && length < BatchedSpan) {
         if (batch.count + length > Chunk) Finish();
         batch.span[batch.spans++] = {y, x0, length};
         const int column = x0 - context.referenceX, row = y - context.referenceY;
@@ -275,8 +280,8 @@ void SpanDrawer::Draw(int y, int x0, int x1) {
 
 void SpanDrawer::Finish() {
     if (batch.count == 0) return;
-    // Each span's depth test writes its mask bytes after the previous span's; a vector stage
-    // may write past its span, into room the next span or the padding overwrites.
+    // Each span's depth test writes its mask bytes after the previous span's; what a vector stage
+    // writes past its span the next span overwrites, and lanes past the batch are never drawn.
     alignas(32) uint8_t mask[Chunk + MaxStepPixels];
     alignas(32) uint32_t colour[Chunk + MaxStepPixels];
     int passed = 0, at = 0;
@@ -292,13 +297,7 @@ void SpanDrawer::Finish() {
             batch.row[i] = batch.row[batch.count - 1];
         }
         context.batchShade(context, batch, colour);
-        at = 0;
-        for (int k = 0; k < batch.spans; ++k) {
-            const PixelBatch::Span& span = batch.span[k];
-            const SpanStages& stages = span.n < ShortSpan ? context.shortStages : context.stages;
-            stages.output(context, span.y, span.x, span.n, colour + at, mask + at);
-            at += span.n;
-        }
+        context.batchOutput(context, batch, colour, mask);
     }
     batch.count = batch.spans = 0;
 }

@@ -26,6 +26,9 @@ typedef void (*BatchShadeStage)(const SpanContext& context, const PixelBatch& ba
 // Blends the source colours into the target where mask[i] is set.
 typedef void (*OutputStage)(const SpanContext& context, int y, int x, int n, const uint32_t* colour,
                             const uint8_t* mask);
+// The same for the pixels of a batch.
+typedef void (*BatchOutputStage)(const SpanContext& context, const PixelBatch& batch, const uint32_t* colour,
+                                 const uint8_t* mask);
 
 // An attribute in fixed point, exact at every pixel whatever order pixels are visited in:
 // value = c + dx * column + dy * row, relative to the context's reference pixel.
@@ -100,7 +103,9 @@ struct SpanContext {
 
     SpanStages stages;       // for spans of ShortSpan pixels or more
     SpanStages shortStages;  // the scalar stages, for spans too short to fill a vector step
-    BatchShadeStage batchShade;  // or null: every span shaded on its own
+    // Short spans are batched when both are set (vector stages that can sample the texture).
+    BatchShadeStage batchShade;
+    BatchOutputStage batchOutput;
 };
 
 // Where the stages do their arithmetic: one pixel at a time, or several in the vector registers
@@ -117,6 +122,7 @@ OutputStage SelectOutputStage(InstructionSet set, ColourFormat target, bool dith
 // it shades a pixel at a time either way).
 BatchShadeStage SelectBatchShadeStage(InstructionSet set, ColourFormat textureFormat, Filter filter, Address addressU,
                                       Address addressV, bool perspective);
+BatchOutputStage SelectBatchOutputStage(InstructionSet set, ColourFormat target, bool dither, Blend blend);
 
 // Whether the vector shading stages can sample a texture: they read texels through 32-bit
 // offsets and in pairs of columns.
@@ -130,6 +136,7 @@ struct LaneStageTable {
     BatchShadeStage (*batchShade)(ColourFormat textureFormat, Filter filter, Address addressU, Address addressV,
                                   bool perspective);
     OutputStage (*output)(ColourFormat target, bool dither, Blend blend);
+    BatchOutputStage (*batchOutput)(ColourFormat target, bool dither, Blend blend);
 };
 extern const LaneStageTable sse2Stages;
 extern const LaneStageTable avx2Stages;

@@ -554,6 +554,35 @@ SOFTWARE_PIXEL_INLINE typename S::H Pack16(const Channels<S>& c, typename S::H t
     return S::HOr(S::HOr(S::HShiftLeft(r5, 10), S::HShiftLeft(g5, 5)), b5);
 }
 
+// A step's new 16-bit pixels: the source colours blended over the old pixels and packed where
+// draw is set, the old pixels elsewhere.
+template <class S, ColourFormat F, bool Dither, Blend B>
+SOFTWARE_PIXEL_INLINE typename S::H Output16Step(typename S::H old, const uint32_t* colour, typename S::H threshold,
+                                                 typename S::H draw) {
+    const Channels<S> source = Unpack32<S>(S::Load(reinterpret_cast<const int32_t*>(colour)),
+                                           S::Load(reinterpret_cast<const int32_t*>(colour + S::Width)));
+    const Channels<S> blended = Combine<S, B>(source, Unpack16<S, F>(old));
+    return S::HSelect(draw, Pack16<S, F, Dither>(blended, threshold), old);
+}
+
+// The same for 32-bit pixels, in two registers.
+template <class S, Blend B>
+SOFTWARE_PIXEL_INLINE void Output32Step(typename S::I* pixels, const uint32_t* colour, typename S::H draw) {
+    typename S::I value[2] = {S::Load(reinterpret_cast<const int32_t*>(colour)),
+                              S::Load(reinterpret_cast<const int32_t*>(colour + S::Width))};
+    if (B != Blend::Replace) {
+        const Channels<S> blended = Combine<S, B>(Unpack32<S>(value[0], value[1]), Unpack32<S>(pixels[0], pixels[1]));
+        alignas(32) uint32_t packed[MaxStepPixels];
+        StoreRgb<S>(blended, packed);
+        value[0] = S::Load(reinterpret_cast<const int32_t*>(packed));
+        value[1] = S::Load(reinterpret_cast<const int32_t*>(packed + S::Width));
+    }
+    typename S::I keep[2];
+    S::Widen(draw, &keep[0], &keep[1]);
+    for (int half = 0; half < 2; ++half)
+        pixels[half] = S::Select(S::Equal(keep[half], S::Set(0)), pixels[half], value[half]);
+}
+
 template <class S, ColourFormat F, bool Dither, Blend B>
 void Output16(const SpanContext& c, int y, int x, int n, const uint32_t* colour, const uint8_t* mask) {
     uint8_t* row = c.colour + y * c.colourPitch;
@@ -562,13 +591,8 @@ void Output16(const SpanContext& c, int y, int x, int n, const uint32_t* colour,
     for (int i = 0; i < n; i += S::Pixels) {
         const int count = n - i < S::Pixels ? n - i : S::Pixels;
         StepMemory<S, uint16_t> memory(row, x + i, rowPixels, count);
-        const typename S::H old = S::HLoad(memory.Pixels());
-        const Channels<S> source = Unpack32<S>(S::Load(reinterpret_cast<const int32_t*>(colour + i)),
-                                               S::Load(reinterpret_cast<const int32_t*>(colour + i + S::Width)));
-        const Channels<S> blended = Combine<S, B>(source, Unpack16<S, F>(old));
-        const typename S::H packed = Pack16<S, F, Dither>(blended, threshold);
         const typename S::H draw = S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(count));
-        S::HStore(memory.Pixels(), S::HSelect(draw, packed, old));
+        S::HStore(memory.Pixels(), Output16Step<S, F, Dither, B>(S::HLoad(memory.Pixels()), colour + i, threshold, draw));
         memory.Finish();
     }
 }
@@ -581,21 +605,65 @@ void Output32(const SpanContext& c, int y, int x, int n, const uint32_t* colour,
         const int count = n - i < S::Pixels ? n - i : S::Pixels;
         StepMemory<S, uint32_t> memory(row, x + i, rowPixels, count);
         int32_t* pixels = reinterpret_cast<int32_t*>(memory.Pixels());
-        const typename S::I old[2] = {S::Load(pixels), S::Load(pixels + S::Width)};
-        typename S::I value[2] = {S::Load(reinterpret_cast<const int32_t*>(colour + i)),
-                                  S::Load(reinterpret_cast<const int32_t*>(colour + i + S::Width))};
-        if (B != Blend::Replace) {
-            const Channels<S> blended = Combine<S, B>(Unpack32<S>(value[0], value[1]), Unpack32<S>(old[0], old[1]));
-            alignas(32) uint32_t packed[MaxStepPixels];
-            StoreRgb<S>(blended, packed);
-            value[0] = S::Load(reinterpret_cast<const int32_t*>(packed));
-            value[1] = S::Load(reinterpret_cast<const int32_t*>(packed + S::Width));
+        typename S::I values[2] = {S::Load(pixels), S::Load(pixels + S::Width)};
+        Output32Step<S, B>(values, colour + i, S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(count)));
+        S::Store(pixels, values[0]);
+        S::Store(pixels + S::Width, values[1]);
+        memory.Finish();
+    }
+}
+
+// A batch step's pixels gathered from the target into lanes and scattered back: lanes past
+// the batch read its last pixel and are not written; lanes not drawn write their own value.
+template <class S, class T>
+class BatchMemory {
+public:
+    BatchMemory(const SpanContext& c, const PixelBatch& batch, int i) : count(batch.count - i) {
+        for (int k = 0; k < S::Pixels; ++k) {
+            x[k] = batch.column[i + k] + c.referenceX;
+            y[k] = batch.row[i + k] + c.referenceY;
+            at[k] = c.colour + y[k] * c.colourPitch + x[k] * static_cast<ptrdiff_t>(sizeof(T));
+            std::memcpy(&pixels[k], at[k], sizeof(T));
         }
-        typename S::I keep[2];
-        S::Widen(S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(count)), &keep[0], &keep[1]);
-        for (int half = 0; half < 2; ++half)
-            S::Store(pixels + half * S::Width,
-                     S::Select(S::Equal(keep[half], S::Set(0)), old[half], value[half]));
+    }
+    T* Pixels() { return pixels; }
+    // The dither threshold of each lane's pixel.
+    typename S::H Thresholds() const {
+        alignas(32) uint16_t thresholds[MaxStepPixels];
+        for (int k = 0; k < S::Pixels; ++k) thresholds[k] = DitherThresholds[y[k] & 3][x[k] & 3];
+        return S::HLoad(thresholds);
+    }
+    void Finish() {
+        for (int k = 0; k < S::Pixels && k < count; ++k) std::memcpy(at[k], &pixels[k], sizeof(T));
+    }
+
+private:
+    int count;
+    int x[MaxStepPixels], y[MaxStepPixels];
+    uint8_t* at[MaxStepPixels];
+    alignas(32) T pixels[MaxStepPixels];
+};
+
+template <class S, ColourFormat F, bool Dither, Blend B>
+void Output16Batch(const SpanContext& c, const PixelBatch& batch, const uint32_t* colour, const uint8_t* mask) {
+    for (int i = 0; i < batch.count; i += S::Pixels) {
+        BatchMemory<S, uint16_t> memory(c, batch, i);
+        const typename S::H threshold = Dither ? memory.Thresholds() : S::HSet(0);
+        const typename S::H draw = S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(batch.count - i));
+        S::HStore(memory.Pixels(), Output16Step<S, F, Dither, B>(S::HLoad(memory.Pixels()), colour + i, threshold, draw));
+        memory.Finish();
+    }
+}
+
+template <class S, Blend B>
+void Output32Batch(const SpanContext& c, const PixelBatch& batch, const uint32_t* colour, const uint8_t* mask) {
+    for (int i = 0; i < batch.count; i += S::Pixels) {
+        BatchMemory<S, uint32_t> memory(c, batch, i);
+        int32_t* pixels = reinterpret_cast<int32_t*>(memory.Pixels());
+        typename S::I values[2] = {S::Load(pixels), S::Load(pixels + S::Width)};
+        Output32Step<S, B>(values, colour + i, S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(batch.count - i)));
+        S::Store(pixels, values[0]);
+        S::Store(pixels + S::Width, values[1]);
         memory.Finish();
     }
 }
@@ -648,13 +716,41 @@ TexturedShading ShadeWithTexture(ColourFormat texture, Filter filter, Address u,
     }
 }
 
+// An output kernel along spans and its batch form.
+struct OutputKernels {
+    OutputStage span;
+    BatchOutputStage batch;
+};
+
 template <class S, ColourFormat F, bool Dither>
-OutputStage Output16WithBlend(Blend blend) {
+OutputKernels Output16WithBlend(Blend blend) {
     switch (blend) {
-    case Blend::Replace: return Output16<S, F, Dither, Blend::Replace>;
-    case Blend::Add: return Output16<S, F, Dither, Blend::Add>;
-    case Blend::AddTimesSource: return Output16<S, F, Dither, Blend::AddTimesSource>;
-    default: return Output16<S, F, Dither, Blend::AddTimesInverseSource>;
+    case Blend::Replace: return {Output16<S, F, Dither, Blend::Replace>, Output16Batch<S, F, Dither, Blend::Replace>};
+    case Blend::Add: return {Output16<S, F, Dither, Blend::Add>, Output16Batch<S, F, Dither, Blend::Add>};
+    case Blend::AddTimesSource:
+        return {Output16<S, F, Dither, Blend::AddTimesSource>, Output16Batch<S, F, Dither, Blend::AddTimesSource>};
+    default:
+        return {Output16<S, F, Dither, Blend::AddTimesInverseSource>,
+                Output16Batch<S, F, Dither, Blend::AddTimesInverseSource>};
+    }
+}
+
+template <class S>
+OutputKernels OutputWithTarget(ColourFormat target, bool dither, Blend blend) {
+    switch (target) {
+    case ColourFormat::R5G6B5:
+        return dither ? Output16WithBlend<S, ColourFormat::R5G6B5, true>(blend)
+                      : Output16WithBlend<S, ColourFormat::R5G6B5, false>(blend);
+    case ColourFormat::X1R5G5B5:
+        return dither ? Output16WithBlend<S, ColourFormat::X1R5G5B5, true>(blend)
+                      : Output16WithBlend<S, ColourFormat::X1R5G5B5, false>(blend);
+    default:
+        switch (blend) {
+        case Blend::Replace: return {Output32<S, Blend::Replace>, Output32Batch<S, Blend::Replace>};
+        case Blend::Add: return {Output32<S, Blend::Add>, Output32Batch<S, Blend::Add>};
+        case Blend::AddTimesSource: return {Output32<S, Blend::AddTimesSource>, Output32Batch<S, Blend::AddTimesSource>};
+        default: return {Output32<S, Blend::AddTimesInverseSource>, Output32Batch<S, Blend::AddTimesInverseSource>};
+        }
     }
 }
 
@@ -674,21 +770,11 @@ struct LaneStages {
     }
 
     static OutputStage Output(ColourFormat target, bool dither, Blend blend) {
-        switch (target) {
-        case ColourFormat::R5G6B5:
-            return dither ? Output16WithBlend<S, ColourFormat::R5G6B5, true>(blend)
-                          : Output16WithBlend<S, ColourFormat::R5G6B5, false>(blend);
-        case ColourFormat::X1R5G5B5:
-            return dither ? Output16WithBlend<S, ColourFormat::X1R5G5B5, true>(blend)
-                          : Output16WithBlend<S, ColourFormat::X1R5G5B5, false>(blend);
-        default:
-            switch (blend) {
-            case Blend::Replace: return Output32<S, Blend::Replace>;
-            case Blend::Add: return Output32<S, Blend::Add>;
-            case Blend::AddTimesSource: return Output32<S, Blend::AddTimesSource>;
-            default: return Output32<S, Blend::AddTimesInverseSource>;
-            }
-        }
+        return OutputWithTarget<S>(target, dither, blend).span;
+    }
+
+    static BatchOutputStage BatchOutput(ColourFormat target, bool dither, Blend blend) {
+        return OutputWithTarget<S>(target, dither, blend).batch;
     }
 };
 

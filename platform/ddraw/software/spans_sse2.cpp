@@ -127,6 +127,6 @@ struct Sse2 {
 }  // namespace
 
 extern const LaneStageTable sse2Stages = {LaneStages<Sse2>::Depth, LaneStages<Sse2>::Shade, LaneStages<Sse2>::BatchShade,
-                                    LaneStages<Sse2>::Output};
+                                    LaneStages<Sse2>::Output, LaneStages<Sse2>::BatchOutput};
 
 }  // namespace software
