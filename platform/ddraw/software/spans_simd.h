@@ -378,13 +378,15 @@ SOFTWARE_PIXEL_INLINE void BatchPlaneLanes(const FixedPlane& plane, const PixelB
 
 // Textures at least two texels wide whose memory 32-bit offsets reach (see
 // TextureFitsLanes); others are shaded by the scalar stages. Shades n pixels of one row from
-// (column, row) relative to the reference pixel, or with Batched the pixels of a batch, each
-// lane at its own row.
-template <class S, ColourFormat F, Filter K, Address U, Address V, bool Perspective, bool Batched>
-SOFTWARE_PIXEL_INLINE void ShadeTexturedSteps(const SpanContext& c, int column, int row, const PixelBatch* batch, int n,
-                                              uint32_t* out) {
+// (column, row) relative to the reference pixel, or the pixels of a batch, each lane at its own
+// row. One function serves both (a well-predicted branch a step) so that each combination of
+// states is compiled once.
+template <class S, ColourFormat F, Filter K, Address U, Address V, bool Perspective>
+__attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int column, int row, const PixelBatch* batch,
+                                                  int n, uint32_t* out) {
     typedef typename S::F Fv;
     typedef typename S::I Iv;
+    const bool batched = batch != nullptr;
     PlaneLanes<S> r(c.red, column, row), g(c.green, column, row), b(c.blue, column, row);
     const Fv rowS = S::FSet(c.s.at + c.s.dy * static_cast<float>(row));
     const Fv rowT = S::FSet(c.t.at + c.t.dy * static_cast<float>(row));
@@ -401,7 +403,7 @@ SOFTWARE_PIXEL_INLINE void ShadeTexturedSteps(const SpanContext& c, int column, 
     const bool white = IsFullWhite(c.red) && IsFullWhite(c.green) && IsFullWhite(c.blue);
     // A billboard facing the camera also has v the same along each row (t's step along a row
     // is 0 and 1/w is the same everywhere): its texel rows and vertical weight are found once.
-    const bool rowConstant = !Batched && K == Filter::Linear && c.t.dx == 0.0f && (!Perspective || constantQ);
+    const bool rowConstant = !batched && K == Filter::Linear && c.t.dx == 0.0f && (!Perspective || constantQ);
     int rowJ0 = 0, rowJ1 = 0;
     Iv rowFy = S::Set(0);
     if (rowConstant) {
@@ -422,7 +424,7 @@ SOFTWARE_PIXEL_INLINE void ShadeTexturedSteps(const SpanContext& c, int column, 
         if (halves == 1) t00[1] = t01[1] = t10[1] = t11[1] = fx[1] = fy[1] = S::Set(0);
         for (int half = 0; half < halves; ++half) {
             Fv offset, rs = rowS, rt = rowT, rq = rowQ;
-            if (Batched) {
+            if (batched) {
                 // The scalar stage's order: at + dy x row first, then dx x column added.
                 const int at = i + half * S::Width;
                 offset = S::FromInt(S::Load(batch->column + at));
@@ -497,7 +499,7 @@ SOFTWARE_PIXEL_INLINE void ShadeTexturedSteps(const SpanContext& c, int column, 
             StoreRgb<S>(texel, out + i);
             continue;
         }
-        if (Batched) {
+        if (batched) {
             BatchPlaneLanes<S>(c.red, *batch, i, &r.lo, &r.hi);
             BatchPlaneLanes<S>(c.green, *batch, i, &g.lo, &g.hi);
             BatchPlaneLanes<S>(c.blue, *batch, i, &b.lo, &b.hi);
@@ -511,12 +513,12 @@ SOFTWARE_PIXEL_INLINE void ShadeTexturedSteps(const SpanContext& c, int column, 
 
 template <class S, ColourFormat F, Filter K, Address U, Address V, bool Perspective>
 void ShadeTexturedLanes(const SpanContext& c, int y, int x, int n, uint32_t* out) {
-    ShadeTexturedSteps<S, F, K, U, V, Perspective, false>(c, x - c.referenceX, y - c.referenceY, nullptr, n, out);
+    ShadeTexturedSteps<S, F, K, U, V, Perspective>(c, x - c.referenceX, y - c.referenceY, nullptr, n, out);
 }
 
 template <class S, ColourFormat F, Filter K, Address U, Address V, bool Perspective>
 void ShadeTexturedBatch(const SpanContext& c, const PixelBatch& batch, uint32_t* out) {
-    ShadeTexturedSteps<S, F, K, U, V, Perspective, true>(c, 0, 0, &batch, batch.count, out);
+    ShadeTexturedSteps<S, F, K, U, V, Perspective>(c, 0, 0, &batch, batch.count, out);
 }
 
 // ---- output ----
