@@ -105,11 +105,14 @@ TEST(Sampling, BillboardsDrawAsOnePixelAtATime) {
 }
 
 TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
-    // Triangles a few pixels across, whose short rows the vector paths gather across rows:
-    // textured, shaded and depth-tested over each other in every blend and target layout, on
-    // the path under test and on the scalar one.
+    // Triangles a few pixels across, whose short rows the vector paths gather across rows, and
+    // some wider ones: textured, shaded and depth-tested over each other in every blend, target
+    // layout and depth format, on the path under test and on the scalar one. Some depths lie
+    // outside 0..1 and some triangles are steep in depth, where 32-bit depth leaves its lanes.
     std::vector<uint32_t> texels;
-    for (uint32_t i = 0; i < 16 * 16; ++i) texels.push_back(i * 0x0B0705 + (i >> 2) * 0x010203);
+    // Black in its lower half, as glows are around their centre: black source added to the
+    // target leaves it as it was.
+    for (uint32_t i = 0; i < 16 * 16; ++i) texels.push_back(i < 128 ? i * 0x0B0705 + (i >> 2) * 0x010203 : 0);
     Image texture(16, 16, 16, texels);
     uint32_t seed = 12345;
     auto next = [&](float range) {
@@ -118,29 +121,32 @@ TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
     };
     std::vector<ScreenVertex> mesh;
     for (int i = 0; i < 900; ++i) {
-        const float x = next(94.0f), y = next(58.0f), size = 1.0f + next(11.0f);
+        const float x = next(94.0f), y = next(58.0f), size = 1.0f + next(i % 10 ? 11.0f : 40.0f);
         for (int corner = 0; corner < 3; ++corner)
-            mesh.push_back({x + next(size), y + next(size), next(1.0f), 0.3f + next(1.0f),
+            mesh.push_back({x + next(size), y + next(size), next(1.2f) - 0.1f, 0.3f + next(1.0f),
                             0xFF000000 | DWORD(next(16777215.0f)), 0, next(3.0f) - 1.0f, next(3.0f) - 1.0f});
     }
+    for (int depthBits : {16, 32})
     for (int bits : {16, 15, 32})
         for (DWORD blend : {DWORD(0), DWORD(D3DBLEND_ONE), DWORD(D3DBLEND_SRCCOLOR), DWORD(D3DBLEND_INVSRCCOLOR)}) {
-            PipelineCanvas path(100, 64, bits);
-            PipelineCanvas scalar(100, 64, bits, 16, software::InstructionSet::Scalar), cleared(100, 64, bits);
-            cleared.Clear(0x304050, 0.8f);
+            PipelineCanvas path(100, 64, bits, depthBits);
+            PipelineCanvas scalar(100, 64, bits, depthBits, software::InstructionSet::Scalar);
+            PipelineCanvas cleared(100, 64, bits, depthBits);
+            cleared.Clear(0x304050, 1.0f);
             for (PipelineCanvas* canvas : {&path, &scalar}) {
                 SetFilter(*canvas, D3DTFG_LINEAR);
                 canvas->renderer.SetRenderState(D3DRENDERSTATE_CULLMODE, D3DCULL_NONE);
-                canvas->renderer.SetRenderState(D3DRENDERSTATE_DITHERENABLE, 1);
+                canvas->renderer.SetRenderState(D3DRENDERSTATE_DITHERENABLE, bits != 15);
                 canvas->renderer.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, blend != 0);
                 canvas->renderer.SetRenderState(D3DRENDERSTATE_DESTBLEND, blend);
-                canvas->Clear(0x304050, 0.8f);
+                canvas->Clear(0x304050, 1.0f);
                 canvas->Draw(mesh, &texture);
             }
             int drawn = 0;
             for (int y = 0; y < 64; ++y)
                 for (int x = 0; x < 100; ++x) {
-                    ASSERT_EQ(path.Raw(x, y), scalar.Raw(x, y)) << x << "," << y << " bits " << bits << " blend " << blend;
+                    ASSERT_EQ(path.Raw(x, y), scalar.Raw(x, y))
+                        << x << "," << y << " bits " << bits << " blend " << blend << " depth " << depthBits;
                     ASSERT_EQ(path.Depth(x, y), scalar.Depth(x, y)) << x << "," << y;
                     drawn += path.Depth(x, y) != cleared.Depth(x, y);
                 }

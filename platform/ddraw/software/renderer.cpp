@@ -183,6 +183,7 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     context.depthPitch = depth ? depth->pitch : 0;
     setup.lanes.depth = SelectDepthStage(instructionSet, depthFormat, depth != nullptr, states.zWrite);
     setup.scalar.depth = SelectDepthStage(InstructionSet::Scalar, depthFormat, depth != nullptr, states.zWrite);
+    setup.depthPlaneInLanes = depthFormat == DepthFormat::Z16 && setup.lanes.depth != setup.scalar.depth;
     const Blend blend = ToBlend(states.alphaBlend, states.destBlend);
     context.stages.output = SelectOutputStage(instructionSet, ColourFormatOf(target.format), states.dither, blend);
     context.shortStages.output =

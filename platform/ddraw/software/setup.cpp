@@ -131,11 +131,10 @@ bool SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
         context.t = FloatPlaneOf(g, p0.v, p1.v, p2.v);
         context.q = FloatPlane{1.0f, 0.0f, 0.0f};
     }
-    const bool laneDepth = setup.lanes.depth != setup.scalar.depth;
     const bool fits = FitsLanes(context.red, box, context.referenceX, context.referenceY) &&
                       FitsLanes(context.green, box, context.referenceX, context.referenceY) &&
                       FitsLanes(context.blue, box, context.referenceX, context.referenceY) &&
-                      (!laneDepth || FitsLanes(context.z, box, context.referenceX, context.referenceY));
+                      (!setup.depthPlaneInLanes || FitsLanes(context.z, box, context.referenceX, context.referenceY));
     const PlaneStages& stages = fits ? setup.lanes : setup.scalar;
     bool minified = false;
     if (setup.filterPerTriangle) {

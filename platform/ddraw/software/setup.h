@@ -28,6 +28,9 @@ struct TriangleSetup {
     // Vector stages hold plane values in 32-bit lanes: they get the triangles whose values
     // stay inside that range, the scalar stages the rest.
     PlaneStages lanes, scalar;
+    // The vector depth stage holds the depth plane in 32-bit lanes too (16-bit depth; 32-bit
+    // depth starts each step from the exact value).
+    bool depthPlaneInLanes;
     double texelsPerUnitArea;  // texture width x height
 };
 

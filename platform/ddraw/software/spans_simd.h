@@ -215,6 +215,63 @@ int LessEqualDepth16(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
     return passed;
 }
 
+// 32-bit depth: the plane has fractional bits beyond 32 bits. Each step starts from the exact
+// 64-bit value at its first pixel; with (z + 0.5) and the step along the row each split into a
+// whole part and a fraction, a lane's value is the wholes' ramp plus the carry out of the
+// fractions' ramp, exact in wrapping 32-bit lanes wherever it lies inside the buffer's range.
+// Steps whose values leave that range take the clamping pixel loop.
+template <class S, bool Write>
+int LessEqualDepth32(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
+    uint8_t* row = c.depth + y * c.depthPitch;
+    const int rowPixels = static_cast<int>(c.depthPitch / static_cast<ptrdiff_t>(sizeof(uint32_t)));
+    const int64_t dx = c.z.dx, top = 0xFFFFFFFFll, fraction = (1 << DepthFraction) - 1;
+    const uint32_t wholeStep = static_cast<uint32_t>(dx >> DepthFraction);
+    const uint32_t fractionStep = static_cast<uint32_t>(dx & fraction);
+    const typename S::I wholeRamp[2] = {S::Ramp(0, wholeStep), S::Ramp(wholeStep * S::Width, wholeStep)};
+    const typename S::I fractionRamp[2] = {S::Ramp(0, fractionStep), S::Ramp(fractionStep * S::Width, fractionStep)};
+    const typename S::I flip = S::Set(INT32_MIN);
+    int64_t z = c.z.At(x - c.referenceX, y - c.referenceY) + (1 << (DepthFraction - 1));
+    int passed = 0;
+    for (int i = 0; i < n; i += S::Pixels, z += dx * S::Pixels) {
+        const int count = n - i < S::Pixels ? n - i : S::Pixels;
+        StepMemory<S, uint32_t> memory(row, x + i, rowPixels, count);
+        uint32_t* stored = memory.Pixels();
+        const int64_t first = z >> DepthFraction, last = (z + dx * (count - 1)) >> DepthFraction;
+        if (first < 0 || last < 0 || first > top || last > top) {
+            for (int k = 0; k < S::Pixels; ++k) {
+                int64_t value = (z + dx * k) >> DepthFraction;
+                value = value < 0 ? 0 : (value > top ? top : value);
+                const bool pass = k < count && value <= static_cast<int64_t>(stored[k]);
+                mask[i + k] = pass;
+                passed += pass;
+                if (Write && pass) stored[k] = static_cast<uint32_t>(value);
+            }
+        } else {
+            const typename S::I whole = S::Set(static_cast<int32_t>(static_cast<uint32_t>(first)));
+            const typename S::I part = S::Set(static_cast<int32_t>(z & fraction));
+            typename S::I value[2], old[2], fails[2];
+            for (int h = 0; h < 2; ++h) {
+                value[h] = S::Add(S::Add(whole, wholeRamp[h]),
+                                  S::ShiftRightLogical(S::Add(part, fractionRamp[h]), DepthFraction));
+                old[h] = S::Load(reinterpret_cast<const int32_t*>(stored + h * S::Width));
+                // Unsigned compare through the flipped sign bit.
+                fails[h] = S::Greater(S::Xor(value[h], flip), S::Xor(old[h], flip));
+            }
+            const typename S::H pass = S::HAnd(S::HNot(S::Narrow(fails[0], fails[1])), SpanLanes<S>(count));
+            passed += S::StoreMask(pass, mask + i);
+            if (Write) {
+                typename S::I keep[2];
+                S::Widen(pass, &keep[0], &keep[1]);
+                for (int h = 0; h < 2; ++h)
+                    S::Store(reinterpret_cast<int32_t*>(stored + h * S::Width),
+                             S::Select(S::Equal(keep[h], S::Set(0)), old[h], value[h]));
+            }
+        }
+        if (Write) memory.Finish();
+    }
+    return passed;
+}
+
 // ---- shading ----
 
 template <class S>
@@ -585,12 +642,22 @@ SOFTWARE_PIXEL_INLINE void Output32Step(typename S::I* pixels, const uint32_t* c
         pixels[half] = S::Select(S::Equal(keep[half], S::Set(0)), pixels[half], value[half]);
 }
 
+// Whether a step of black source leaves the target as it is: adding nothing, unless the dither
+// moves a 16-bit pixel as it is written again.
+template <class S, Blend B, bool Dither>
+SOFTWARE_PIXEL_INLINE bool LeavesTarget(const uint32_t* colour) {
+    if (Dither || (B != Blend::Add && B != Blend::AddTimesInverseSource)) return false;
+    return S::None(S::Or(S::Load(reinterpret_cast<const int32_t*>(colour)),
+                         S::Load(reinterpret_cast<const int32_t*>(colour + S::Width))));
+}
+
 template <class S, ColourFormat F, bool Dither, Blend B>
 void Output16(const SpanContext& c, int y, int x, int n, const uint32_t* colour, const uint8_t* mask) {
     uint8_t* row = c.colour + y * c.colourPitch;
     const int rowPixels = static_cast<int>(c.colourPitch / static_cast<ptrdiff_t>(sizeof(uint16_t)));
     const typename S::H threshold = S::HLoad(ditherLanes.rows[y & 3] + (x & 3));
     for (int i = 0; i < n; i += S::Pixels) {
+        if (LeavesTarget<S, B, Dither>(colour + i)) continue;
         const int count = n - i < S::Pixels ? n - i : S::Pixels;
         StepMemory<S, uint16_t> memory(row, x + i, rowPixels, count);
         const typename S::H draw = S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(count));
@@ -604,6 +671,7 @@ void Output32(const SpanContext& c, int y, int x, int n, const uint32_t* colour,
     uint8_t* row = c.colour + y * c.colourPitch;
     const int rowPixels = static_cast<int>(c.colourPitch / static_cast<ptrdiff_t>(sizeof(uint32_t)));
     for (int i = 0; i < n; i += S::Pixels) {
+        if (LeavesTarget<S, B, false>(colour + i)) continue;
         const int count = n - i < S::Pixels ? n - i : S::Pixels;
         StepMemory<S, uint32_t> memory(row, x + i, rowPixels, count);
         int32_t* pixels = reinterpret_cast<int32_t*>(memory.Pixels());
@@ -759,8 +827,10 @@ OutputKernels OutputWithTarget(ColourFormat target, bool dither, Blend blend) {
 template <class S>
 struct LaneStages {
     static DepthStage Depth(DepthFormat format, bool test, bool write) {
-        if (!test || format != DepthFormat::Z16) return nullptr;
-        return write ? LessEqualDepth16<S, true> : LessEqualDepth16<S, false>;
+        if (!test) return nullptr;
+        if (format == DepthFormat::Z16) return write ? LessEqualDepth16<S, true> : LessEqualDepth16<S, false>;
+        if (format == DepthFormat::Z32) return write ? LessEqualDepth32<S, true> : LessEqualDepth32<S, false>;
+        return nullptr;
     }
 
     static ShadeStage Shade(ColourFormat texture, Filter filter, Address u, Address v, bool perspective) {
