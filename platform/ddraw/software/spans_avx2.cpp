@@ -72,6 +72,10 @@ struct Avx2 {
     static SOFTWARE_PIXEL_INLINE H HAdd(H a, H b) { return _mm256_add_epi16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HSub(H a, H b) { return _mm256_sub_epi16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HMul(H a, H b) { return _mm256_mullo_epi16(a, b); }
+    // The high 16 bits of the unsigned product; the signed product's bits 15 to 30, rounded.
+    static SOFTWARE_PIXEL_INLINE H HMulHigh(H a, H b) { return _mm256_mulhi_epu16(a, b); }
+    static constexpr bool RoundsProductHigh = true;
+    static SOFTWARE_PIXEL_INLINE H HMulRoundHigh(H a, H b) { return _mm256_mulhrs_epi16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HShiftRight(H a, int n) { return _mm256_srli_epi16(a, n); }
     static SOFTWARE_PIXEL_INLINE H HShiftLeft(H a, int n) { return _mm256_slli_epi16(a, n); }
     static SOFTWARE_PIXEL_INLINE H HAnd(H a, H b) { return _mm256_and_si256(a, b); }

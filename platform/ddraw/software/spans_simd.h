@@ -91,16 +91,19 @@ SOFTWARE_PIXEL_INLINE bool IsFullWhite(const FixedPlane& plane) {
     return plane.dx == 0 && plane.dy == 0 && value >= 255;
 }
 
-// a * b / 255 rounded to nearest, for a and b in 0..255 (b = 255 gives a).
+// a * b / 255 rounded to nearest, for a and b in 0..255 (b = 255 gives a): with p = a x b + 128,
+// (p + (p >> 8)) >> 8, which is the high half of p x 257.
 template <class S>
 SOFTWARE_PIXEL_INLINE typename S::H MultiplyUnit(typename S::H a, typename S::H b) {
-    const typename S::H p = S::HAdd(S::HMul(a, b), S::HSet(128));
-    return S::HShiftRight(S::HAdd(p, S::HShiftRight(p, 8)), 8);
+    return S::HMulHigh(S::HAdd(S::HMul(a, b), S::HSet(128)), S::HSet(257));
 }
 
-// a + (b - a) x f / 256, rounded, as (a x (256 - f) + b x f + 128) >> 8.
+// a + (b - a) x f / 256, rounded, as (a x (256 - f) + b x f + 128) >> 8 for f in 0..255. That
+// is a + (((b - a) x f + 128) >> 8): where the instruction set rounds a product's high half at
+// bit 15, the product of b - a and f x 128.
 template <class S>
 SOFTWARE_PIXEL_INLINE typename S::H Lerp(typename S::H a, typename S::H b, typename S::H f) {
+    if constexpr (S::RoundsProductHigh) return S::HAdd(a, S::HMulRoundHigh(S::HSub(b, a), S::HShiftLeft(f, 7)));
     const typename S::H sum = S::HAdd(S::HMul(a, S::HSub(S::HSet(256), f)), S::HMul(b, f));
     return S::HShiftRight(S::HAdd(sum, S::HSet(128)), 8);
 }

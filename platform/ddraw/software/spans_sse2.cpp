@@ -73,6 +73,9 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE H HAdd(H a, H b) { return _mm_add_epi16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HSub(H a, H b) { return _mm_sub_epi16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HMul(H a, H b) { return _mm_mullo_epi16(a, b); }
+    // The high 16 bits of the unsigned product. (The rounded signed product needs SSSE3.)
+    static SOFTWARE_PIXEL_INLINE H HMulHigh(H a, H b) { return _mm_mulhi_epu16(a, b); }
+    static constexpr bool RoundsProductHigh = false;
     static SOFTWARE_PIXEL_INLINE H HShiftRight(H a, int n) { return _mm_srli_epi16(a, n); }
     static SOFTWARE_PIXEL_INLINE H HShiftLeft(H a, int n) { return _mm_slli_epi16(a, n); }
     static SOFTWARE_PIXEL_INLINE H HAnd(H a, H b) { return _mm_and_si128(a, b); }
