@@ -25,6 +25,8 @@ struct Avx2 {
     static SOFTWARE_PIXEL_INLINE F FMax(F a, F b) { return _mm256_max_ps(a, b); }
     static SOFTWARE_PIXEL_INLINE F FGreater(F a, F b) { return _mm256_cmp_ps(a, b, _CMP_GT_OQ); }
     static SOFTWARE_PIXEL_INLINE F FSelect(F mask, F a, F b) { return _mm256_blendv_ps(b, a, mask); }
+    static constexpr bool RoundsDown = true;
+    static SOFTWARE_PIXEL_INLINE F FFloor(F a) { return _mm256_floor_ps(a); }
     static SOFTWARE_PIXEL_INLINE F FromInt(I a) { return _mm256_cvtepi32_ps(a); }
     static SOFTWARE_PIXEL_INLINE I Truncate(F a) { return _mm256_cvttps_epi32(a); }
 

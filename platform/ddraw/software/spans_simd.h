@@ -64,6 +64,7 @@ template <class S>
 struct PlaneLanes {
     typename S::I lo, hi, stride;
 
+    PlaneLanes() : lo(S::Set(0)), hi(S::Set(0)), stride(S::Set(0)) {}
     PlaneLanes(const FixedPlane& plane, int column, int row) {
         const int64_t start = plane.c + plane.dx * column + plane.dy * row;
         lo = S::Ramp(static_cast<uint32_t>(start), static_cast<uint32_t>(plane.dx));
@@ -292,8 +293,10 @@ SOFTWARE_PIXEL_INLINE typename S::F Sanitise(typename S::F u) {
     return S::FMax(S::FMin(u, S::FSet(limit)), S::FSet(-limit));
 }
 
+// Of a sanitised co-ordinate, so exact either way.
 template <class S>
 SOFTWARE_PIXEL_INLINE typename S::F Floor(typename S::F u) {
+    if constexpr (S::RoundsDown) return S::FFloor(u);
     const typename S::F f = S::FromInt(S::Truncate(u));
     return S::FSelect(S::FGreater(f, u), S::FSub(f, S::FSet(1.0f)), f);
 }
@@ -447,7 +450,6 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
     typedef typename S::F Fv;
     typedef typename S::I Iv;
     const bool batched = batch != nullptr;
-    PlaneLanes<S> r(c.red, column, row), g(c.green, column, row), b(c.blue, column, row);
     const Fv rowS = S::FSet(c.s.at + c.s.dy * static_cast<float>(row));
     const Fv rowT = S::FSet(c.t.at + c.t.dy * static_cast<float>(row));
     const Fv rowQ = S::FSet(c.q.at + c.q.dy * static_cast<float>(row));
@@ -461,6 +463,14 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
     const bool constantQ = Perspective && c.q.dx == 0.0f && c.q.dy == 0.0f && c.q.at != 0.0f;
     const Fv rowW = S::FDiv(S::FSet(1.0f), rowQ);
     const bool white = IsFullWhite(c.red) && IsFullWhite(c.green) && IsFullWhite(c.blue);
+    // A row's colour lanes step along it; a batch's are found per step, an unlit triangle needs none.
+    const bool stepPlanes = !white && !batched;
+    PlaneLanes<S> r, g, b;
+    if (stepPlanes) {
+        r = PlaneLanes<S>(c.red, column, row);
+        g = PlaneLanes<S>(c.green, column, row);
+        b = PlaneLanes<S>(c.blue, column, row);
+    }
     // A billboard facing the camera also has v the same along each row (t's step along a row
     // is 0 and 1/w is the same everywhere): its texel rows and vertical weight are found once.
     const bool rowConstant = !batched && K == Filter::Linear && c.t.dx == 0.0f && (!Perspective || constantQ);
@@ -476,7 +486,12 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
     }
     const TextureRow texelRow0(c, rowJ0), texelRow1(c, rowJ1);
 
-    for (int i = 0; i < n; i += S::Pixels, r.Advance(), g.Advance(), b.Advance()) {
+    for (int i = 0; i < n; i += S::Pixels) {
+        if (stepPlanes && i > 0) {
+            r.Advance();
+            g.Advance();
+            b.Advance();
+        }
         Iv t00[2], t01[2], t10[2], t11[2], fx[2], fy[2];
         // A step that ends inside its first register leaves the second one's lanes unread:
         // short spans are the common case in dense meshes.

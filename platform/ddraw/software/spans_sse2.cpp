@@ -27,6 +27,7 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE F FSelect(F mask, F a, F b) {
         return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
     }
+    static constexpr bool RoundsDown = false;  // rounding to an integer needs SSE4.1
     static SOFTWARE_PIXEL_INLINE F FromInt(I a) { return _mm_cvtepi32_ps(a); }
     static SOFTWARE_PIXEL_INLINE I Truncate(F a) { return _mm_cvttps_epi32(a); }
 
