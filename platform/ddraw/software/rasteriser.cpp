@@ -47,15 +47,12 @@ struct Edge {
         }
     }
 
-    // On to the next row.
+    // On to the next row; the carry without a branch, as slopes make it unpredictable.
     void Step() {
         numerator += dx * SubpixelScale;
-        quotient += stepQuotient;
-        remainder += stepRemainder;
-        if (remainder >= divisor) {
-            remainder -= divisor;
-            ++quotient;
-        }
+        const int64_t carry = remainder + stepRemainder >= divisor ? 1 : 0;
+        quotient += stepQuotient + carry;
+        remainder += stepRemainder - (divisor & -carry);
     }
 
     // Narrows [left, right] to the pixels of the current row inside this edge.
