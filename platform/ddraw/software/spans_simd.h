@@ -461,7 +461,7 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
     // A billboard facing the camera has one 1/w at every corner, an unlit triangle full white at
     // every pixel: then the division is made once and the modulation left out, to the same result.
     const bool constantQ = Perspective && c.q.dx == 0.0f && c.q.dy == 0.0f && c.q.at != 0.0f;
-    const Fv rowW = S::FDiv(S::FSet(1.0f), rowQ);
+    const Fv rowW = constantQ ? S::FDiv(S::FSet(1.0f), rowQ) : S::FSet(0.0f);
     const bool white = IsFullWhite(c.red) && IsFullWhite(c.green) && IsFullWhite(c.blue);
     // A row's colour lanes step along it; a batch's are found per step, an unlit triangle needs none.
     const bool stepPlanes = !white && !batched;
