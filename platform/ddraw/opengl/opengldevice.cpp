@@ -459,13 +459,13 @@ IDirect3DDevice7* CreateOpenGlDevice(IDirect3D7*, IDirectDrawSurface7* renderTar
 }
 
 // Offered first only where OpenGL runs on a GPU: on a CPU renderer the software device is the
-// faster of the two. Asked once; the headless context is let go again, as the devices may draw
-// in the display's.
+// faster of the two. Asked once; the headless context is closed again, as the devices may draw
+// in the display's or not with OpenGL at all (it is made again when a device draws headless).
 DeviceAvailability ProbeOpenGl() {
     static const DeviceAvailability availability = [] {
         if (!MakeHeadlessContextCurrent()) return DeviceAvailability::Missing;
         const bool onCpu = IsSoftwareRenderer(RendererName());
-        ReleaseHeadlessContext();
+        CloseHeadlessContext();
         return onCpu ? DeviceAvailability::Available : DeviceAvailability::Preferred;
     }();
     return availability;
