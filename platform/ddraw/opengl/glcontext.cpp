@@ -93,14 +93,6 @@ void ReleaseHeadlessContext() {
         eglMakeCurrent(headless.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
 }
 
-void CloseHeadlessContext() {
-    ReleaseHeadlessContext();
-    if (headless.context != EGL_NO_CONTEXT) eglDestroyContext(headless.display, headless.context);
-    if (headless.display != EGL_NO_DISPLAY) eglTerminate(headless.display);
-    eglReleaseThread();
-    headless = HeadlessContext{};
-}
-
 namespace {
 bool deviceContextChosen = false;
 HWND displayWindow = nullptr;  // null: the headless context

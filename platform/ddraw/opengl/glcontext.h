@@ -16,9 +16,6 @@ const std::string& HeadlessContextFailure();
 
 // Lets go of the headless context on this thread, so another API's context can be made current.
 void ReleaseHeadlessContext();
-// Lets go of it altogether, the driver too, for a process that may never draw with it; it is made
-// again on next use.
-void CloseHeadlessContext();
 
 // Decides, once, where the devices draw: in a context the live display makes for this window,
 // whose frames it shows without reading them back, or else in the headless context.

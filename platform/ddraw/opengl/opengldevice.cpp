@@ -12,6 +12,7 @@
 #include "ddraw/devicestate.h"
 #include "ddraw/opengl/framebuffer.h"
 #include "ddraw/opengl/glcontext.h"
+#include "ddraw/opengl/glprobe.h"
 #include "ddraw/opengl/programs.h"
 #include "ddraw/opengl/streambuffer.h"
 #include "ddraw/opengl/textures.h"
@@ -459,14 +460,12 @@ IDirect3DDevice7* CreateOpenGlDevice(IDirect3D7*, IDirectDrawSurface7* renderTar
 }
 
 // Offered first only where OpenGL runs on a GPU: on a CPU renderer the software device is the
-// faster of the two. Asked once; the headless context is closed again, as the devices may draw
-// in the display's or not with OpenGL at all (it is made again when a device draws headless).
+// faster of the two. Asked once, by the probe program where it stands beside this one (see
+// glprobe.h), else here.
 DeviceAvailability ProbeOpenGl() {
     static const DeviceAvailability availability = [] {
-        if (!MakeHeadlessContextCurrent()) return DeviceAvailability::Missing;
-        const bool onCpu = IsSoftwareRenderer(RendererName());
-        CloseHeadlessContext();
-        return onCpu ? DeviceAvailability::Available : DeviceAvailability::Preferred;
+        DeviceAvailability answer;
+        return AskProbeProgram(&answer) ? answer : ProbeHere();
     }();
     return availability;
 }

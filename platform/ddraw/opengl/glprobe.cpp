@@ -1,0 +1,76 @@
+#include "ddraw/opengl/glprobe.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "ddraw/opengl/glcontext.h"
+
+extern char** environ;
+
+namespace opengl {
+
+namespace {
+
+constexpr int MissingStatus = 10, AvailableStatus = 11, PreferredStatus = 12;
+
+// The probe program's path: this executable's folder and its name.
+std::string ProbeProgramPath() {
+    char self[4096];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return std::string();
+    const std::string path(self, static_cast<size_t>(length));
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return std::string();
+    return path.substr(0, slash + 1) + ProbeProgramName;
+}
+
+}  // namespace
+
+DeviceAvailability ProbeHere() {
+    if (!MakeHeadlessContextCurrent()) return DeviceAvailability::Missing;
+    const bool onCpu = IsSoftwareRenderer(RendererName());
+    ReleaseHeadlessContext();
+    return onCpu ? DeviceAvailability::Available : DeviceAvailability::Preferred;
+}
+
+int ExitStatusOf(DeviceAvailability availability) {
+    switch (availability) {
+    case DeviceAvailability::Missing: return MissingStatus;
+    case DeviceAvailability::Available: return AvailableStatus;
+    default: return PreferredStatus;
+    }
+}
+
+bool AvailabilityOfExitStatus(int status, DeviceAvailability* availability) {
+    switch (status) {
+    case MissingStatus: *availability = DeviceAvailability::Missing; return true;
+    case AvailableStatus: *availability = DeviceAvailability::Available; return true;
+    case PreferredStatus: *availability = DeviceAvailability::Preferred; return true;
+    default: return false;
+    }
+}
+
+bool AskProbeProgram(DeviceAvailability* answer) {
+    const std::string program = ProbeProgramPath();
+    if (program.empty() || access(program.c_str(), X_OK) != 0) return false;
+    char* const arguments[] = {const_cast<char*>(program.c_str()), nullptr};
+    pid_t child = 0;
+    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, arguments, environ) != 0) return false;
+    int status = 0;
+    pid_t waited;
+    do {
+        waited = waitpid(child, &status, 0);
+    } while (waited < 0 && errno == EINTR);
+    if (waited != child) return false;
+    if (WIFSIGNALED(status)) {
+        *answer = DeviceAvailability::Missing;
+        return true;
+    }
+    return WIFEXITED(status) && AvailabilityOfExitStatus(WEXITSTATUS(status), answer);
+}
+
+}  // namespace opengl
