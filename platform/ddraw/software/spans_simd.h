@@ -11,9 +11,9 @@
 // S::Width lanes, 8-bit channels and 16-bit pixels in 16-bit lanes of one register.
 // Texture co-ordinates are computed for whole steps (every address mode keeps any value inside
 // the texture, so extra lanes read only texels); target and depth memory past the span are
-// never read or written. Colour and depth planes are only given to these kernels for
-// triangles whose values stay well inside 32 bits (see TriangleSetup), so 32-bit lanes hold
-// them exactly.
+// never read or written. Colour planes and 16-bit depth planes are only given to these kernels
+// for triangles whose values stay well inside 32 bits (see TriangleSetup), so 32-bit lanes hold
+// them exactly; 32-bit depth starts each step from its exact value instead.
 #pragma once
 
 #include <cstdint>
