@@ -87,6 +87,12 @@ struct Avx2 {
     static SOFTWARE_PIXEL_INLINE H HMax(H a, H b) { return _mm256_max_epi16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HNot(H a) { return _mm256_xor_si256(a, _mm256_set1_epi32(-1)); }
     static SOFTWARE_PIXEL_INLINE H HSelect(H mask, H a, H b) { return _mm256_blendv_epi8(b, a, mask); }
+    // table[index] in each 16-bit lane, for a table of 16 bytes and indices 0..15: a byte shuffle
+    // within each half, the high byte of each lane zeroed by its control's top bit.
+    static SOFTWARE_PIXEL_INLINE H HLookup16(const uint8_t* table, H index) {
+        const __m256i bytes = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(table)));
+        return _mm256_shuffle_epi8(bytes, _mm256_or_si256(index, _mm256_set1_epi16(static_cast<int16_t>(0x8000))));
+    }
     static SOFTWARE_PIXEL_INLINE H HLoad(const uint16_t* p) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     }

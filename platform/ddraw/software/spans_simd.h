@@ -707,36 +707,41 @@ template <class S, class T>
 class BatchMemory {
 public:
     BatchMemory(const SpanContext& c, const PixelBatch& batch, int i) : count(batch.count - i) {
+        const uint8_t* origin = c.colour + c.referenceY * c.colourPitch + c.referenceX * static_cast<ptrdiff_t>(sizeof(T));
         for (int k = 0; k < S::Pixels; ++k) {
-            x[k] = batch.column[i + k] + c.referenceX;
-            y[k] = batch.row[i + k] + c.referenceY;
-            at[k] = c.colour + y[k] * c.colourPitch + x[k] * static_cast<ptrdiff_t>(sizeof(T));
+            at[k] = const_cast<uint8_t*>(origin) + batch.row[i + k] * c.colourPitch +
+                    batch.column[i + k] * static_cast<ptrdiff_t>(sizeof(T));
             std::memcpy(&pixels[k], at[k], sizeof(T));
         }
     }
     T* Pixels() { return pixels; }
-    // The dither threshold of each lane's pixel.
-    typename S::H Thresholds() const {
-        alignas(32) uint16_t thresholds[MaxStepPixels];
-        for (int k = 0; k < S::Pixels; ++k) thresholds[k] = DitherThresholds[y[k] & 3][x[k] & 3];
-        return S::HLoad(thresholds);
-    }
     void Finish() {
         for (int k = 0; k < S::Pixels && k < count; ++k) std::memcpy(at[k], &pixels[k], sizeof(T));
     }
 
 private:
     int count;
-    int x[MaxStepPixels], y[MaxStepPixels];
     uint8_t* at[MaxStepPixels];
     alignas(32) T pixels[MaxStepPixels];
 };
+
+// The dither threshold of each pixel of a batch step, looked up by (row & 3) x 4 + (column & 3).
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::H BatchThresholds(const SpanContext& c, const PixelBatch& batch, int i) {
+    typename S::I index[2];
+    for (int h = 0; h < 2; ++h) {
+        const typename S::I x = S::Add(S::Load(batch.column + i + h * S::Width), S::Set(c.referenceX));
+        const typename S::I y = S::Add(S::Load(batch.row + i + h * S::Width), S::Set(c.referenceY));
+        index[h] = S::Or(S::ShiftLeft(S::And(y, S::Set(3)), 2), S::And(x, S::Set(3)));
+    }
+    return S::HLookup16(&DitherThresholds[0][0], S::Narrow(index[0], index[1]));
+}
 
 template <class S, ColourFormat F, bool Dither, Blend B>
 void Output16Batch(const SpanContext& c, const PixelBatch& batch, const uint32_t* colour, const uint8_t* mask) {
     for (int i = 0; i < batch.count; i += S::Pixels) {
         BatchMemory<S, uint16_t> memory(c, batch, i);
-        const typename S::H threshold = Dither ? memory.Thresholds() : S::HSet(0);
+        const typename S::H threshold = Dither ? BatchThresholds<S>(c, batch, i) : S::HSet(0);
         const typename S::H draw = S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(batch.count - i));
         S::HStore(memory.Pixels(), Output16Step<S, F, Dither, B>(S::HLoad(memory.Pixels()), colour + i, threshold, draw));
         memory.Finish();

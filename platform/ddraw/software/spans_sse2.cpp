@@ -86,6 +86,13 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE H HMax(H a, H b) { return _mm_max_epi16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HNot(H a) { return _mm_xor_si128(a, _mm_set1_epi32(-1)); }
     static SOFTWARE_PIXEL_INLINE H HSelect(H mask, H a, H b) { return Select(mask, a, b); }
+    // table[index] in each 16-bit lane, for indices 0..15 (a byte shuffle needs SSSE3).
+    static SOFTWARE_PIXEL_INLINE H HLookup16(const uint8_t* table, H index) {
+        alignas(16) uint16_t lanes[Pixels];
+        _mm_store_si128(reinterpret_cast<__m128i*>(lanes), index);
+        for (uint16_t& lane : lanes) lane = table[lane];
+        return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+    }
     static SOFTWARE_PIXEL_INLINE H HLoad(const uint16_t* p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     }
