@@ -636,9 +636,12 @@ SOFTWARE_PIXEL_INLINE typename S::H Pack16(const Channels<S>& c, typename S::H t
 template <class S, ColourFormat F, bool Dither, Blend B>
 SOFTWARE_PIXEL_INLINE typename S::H Output16Step(typename S::H old, const uint32_t* colour, typename S::H threshold,
                                                  typename S::H draw) {
-    const Channels<S> source = Unpack32<S>(S::Load(reinterpret_cast<const int32_t*>(colour)),
-                                           S::Load(reinterpret_cast<const int32_t*>(colour + S::Width)));
-    const Channels<S> blended = Combine<S, B>(source, Unpack16<S, F>(old));
+    const typename S::I lo = S::Load(reinterpret_cast<const int32_t*>(colour));
+    const typename S::I hi = S::Load(reinterpret_cast<const int32_t*>(colour + S::Width));
+    // Black added is the old pixel, written again through the dither.
+    const bool addsNothing = (B == Blend::Add || B == Blend::AddTimesInverseSource) && S::None(S::Or(lo, hi));
+    const Channels<S> blended =
+        addsNothing ? Unpack16<S, F>(old) : Combine<S, B>(Unpack32<S>(lo, hi), Unpack16<S, F>(old));
     return S::HSelect(draw, Pack16<S, F, Dither>(blended, threshold), old);
 }
 
