@@ -15,7 +15,8 @@ namespace opengl {
 
 namespace {
 
-constexpr int MissingStatus = 10, AvailableStatus = 11, PreferredStatus = 12;
+// Statuses 10 (missing), 11 (available) and 12 (preferred), apart from the usual failures.
+constexpr int FirstStatus = 10;
 
 // The probe program's path: this executable's folder and its name.
 std::string ProbeProgramPath() {
@@ -37,21 +38,14 @@ DeviceAvailability ProbeHere() {
     return onCpu ? DeviceAvailability::Available : DeviceAvailability::Preferred;
 }
 
-int ExitStatusOf(DeviceAvailability availability) {
-    switch (availability) {
-    case DeviceAvailability::Missing: return MissingStatus;
-    case DeviceAvailability::Available: return AvailableStatus;
-    default: return PreferredStatus;
-    }
-}
+int ExitStatusOf(DeviceAvailability availability) { return FirstStatus + static_cast<int>(availability); }
 
 bool AvailabilityOfExitStatus(int status, DeviceAvailability* availability) {
-    switch (status) {
-    case MissingStatus: *availability = DeviceAvailability::Missing; return true;
-    case AvailableStatus: *availability = DeviceAvailability::Available; return true;
-    case PreferredStatus: *availability = DeviceAvailability::Preferred; return true;
-    default: return false;
-    }
+    const int answer = status - FirstStatus;
+    if (answer < static_cast<int>(DeviceAvailability::Missing) || answer > static_cast<int>(DeviceAvailability::Preferred))
+        return false;
+    *availability = static_cast<DeviceAvailability>(answer);
+    return true;
 }
 
 bool AskProbeProgram(DeviceAvailability* answer) {

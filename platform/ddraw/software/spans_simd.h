@@ -631,17 +631,27 @@ SOFTWARE_PIXEL_INLINE typename S::H Pack16(const Channels<S>& c, typename S::H t
     return S::HOr(S::HOr(S::HShiftLeft(r5, 10), S::HShiftLeft(g5, 5)), b5);
 }
 
+// Whether the blend adds the source and a step's source colours are all black: the target's
+// colours stay as they are.
+template <class S, Blend B>
+SOFTWARE_PIXEL_INLINE bool AddsBlack(const uint32_t* colour) {
+    if (B != Blend::Add && B != Blend::AddTimesInverseSource) return false;
+    return S::None(S::Or(S::Load(reinterpret_cast<const int32_t*>(colour)),
+                         S::Load(reinterpret_cast<const int32_t*>(colour + S::Width))));
+}
+
 // A step's new 16-bit pixels: the source colours blended over the old pixels and packed where
 // draw is set, the old pixels elsewhere.
 template <class S, ColourFormat F, bool Dither, Blend B>
 SOFTWARE_PIXEL_INLINE typename S::H Output16Step(typename S::H old, const uint32_t* colour, typename S::H threshold,
                                                  typename S::H draw) {
-    const typename S::I lo = S::Load(reinterpret_cast<const int32_t*>(colour));
-    const typename S::I hi = S::Load(reinterpret_cast<const int32_t*>(colour + S::Width));
     // Black added is the old pixel, written again through the dither.
-    const bool addsNothing = (B == Blend::Add || B == Blend::AddTimesInverseSource) && S::None(S::Or(lo, hi));
     const Channels<S> blended =
-        addsNothing ? Unpack16<S, F>(old) : Combine<S, B>(Unpack32<S>(lo, hi), Unpack16<S, F>(old));
+        AddsBlack<S, B>(colour)
+            ? Unpack16<S, F>(old)
+            : Combine<S, B>(Unpack32<S>(S::Load(reinterpret_cast<const int32_t*>(colour)),
+                                        S::Load(reinterpret_cast<const int32_t*>(colour + S::Width))),
+                            Unpack16<S, F>(old));
     return S::HSelect(draw, Pack16<S, F, Dither>(blended, threshold), old);
 }
 
@@ -663,13 +673,11 @@ SOFTWARE_PIXEL_INLINE void Output32Step(typename S::I* pixels, const uint32_t* c
         pixels[half] = S::Select(S::Equal(keep[half], S::Set(0)), pixels[half], value[half]);
 }
 
-// Whether a step of black source leaves the target as it is: adding nothing, unless the dither
-// moves a 16-bit pixel as it is written again.
+// Whether a step leaves the target as it is: black added, unless the dither moves a 16-bit pixel
+// as it is written again.
 template <class S, Blend B, bool Dither>
 SOFTWARE_PIXEL_INLINE bool LeavesTarget(const uint32_t* colour) {
-    if (Dither || (B != Blend::Add && B != Blend::AddTimesInverseSource)) return false;
-    return S::None(S::Or(S::Load(reinterpret_cast<const int32_t*>(colour)),
-                         S::Load(reinterpret_cast<const int32_t*>(colour + S::Width))));
+    return !Dither && AddsBlack<S, B>(colour);
 }
 
 template <class S, ColourFormat F, bool Dither, Blend B>
@@ -710,10 +718,9 @@ template <class S, class T>
 class BatchMemory {
 public:
     BatchMemory(const SpanContext& c, const PixelBatch& batch, int i) : count(batch.count - i) {
-        const uint8_t* origin = c.colour + c.referenceY * c.colourPitch + c.referenceX * static_cast<ptrdiff_t>(sizeof(T));
+        uint8_t* origin = c.colour + c.referenceY * c.colourPitch + c.referenceX * static_cast<ptrdiff_t>(sizeof(T));
         for (int k = 0; k < S::Pixels; ++k) {
-            at[k] = const_cast<uint8_t*>(origin) + batch.row[i + k] * c.colourPitch +
-                    batch.column[i + k] * static_cast<ptrdiff_t>(sizeof(T));
+            at[k] = origin + batch.row[i + k] * c.colourPitch + batch.column[i + k] * static_cast<ptrdiff_t>(sizeof(T));
             std::memcpy(&pixels[k], at[k], sizeof(T));
         }
     }
