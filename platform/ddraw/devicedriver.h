@@ -48,8 +48,9 @@ struct SurfaceMemory {
     DWORD width;
     DWORD height;
     DDPIXELFORMAT format;  // RGB formats with masks, or DDPF_ZBUFFER with its bit depth
-    // Counts the times the core changed the pixels (Unlock, Blt into the surface, Flip), so a
-    // device keeping a copy of them knows when its copy is stale.
+    // Renewed whenever the core changes the pixels (Unlock, Blt into the surface, Flip), from one
+    // counter for all surfaces: a device keeping a copy of the pixels, or something found from
+    // them, knows when it is stale, even for a surface made where another was freed.
     uint32_t changes;
     SurfaceCompanion* companion;  // null when no device keeps anything for the surface
 };

@@ -6,12 +6,20 @@
 #include "platform/display.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 
 namespace ddraw {
 
 namespace {
+
+// Change stamps come from one counter for every surface, so no two surfaces, not even one made
+// where another was freed, ever show the same stamp.
+uint32_t NewChangeStamp() {
+    static std::atomic<uint32_t> last{0};
+    return ++last;
+}
 // Rows start on 16-byte boundaries so a device can work on them in whole vector registers.
 constexpr DWORD RowAlignment = 16;
 
@@ -54,7 +62,7 @@ Surface::Surface(DirectDraw* owner, DWORD caps, DWORD width, DWORD height, const
     owner->AddRef();
     const DWORD rowBytes = width * BytesPerPixel(format);
     const DWORD pitch = (rowBytes + RowAlignment - 1) / RowAlignment * RowAlignment;
-    memory = SurfaceMemory{nullptr, static_cast<LONG>(pitch), width, height, format, 0, nullptr};
+    memory = SurfaceMemory{nullptr, static_cast<LONG>(pitch), width, height, format, NewChangeStamp(), nullptr};
     try {
         storage.assign(size_t(pitch) * height, 0);
         memory.pixels = storage.data();
@@ -170,7 +178,7 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC2 description, DWORD flags, HA
 HRESULT Surface::Unlock(LPRECT rect) {
     if (!locked) return DDERR_NOTLOCKED;
     locked = false;
-    if (!lockedForReading) ++memory.changes;
+    if (!lockedForReading) memory.changes = NewChangeStamp();
     return DD_OK;
 }
 
@@ -212,7 +220,7 @@ HRESULT Surface::Blt(LPRECT destinationRect, LPDIRECTDRAWSURFACE7 sourceInterfac
     } catch (const std::bad_alloc&) {
         return DDERR_OUTOFMEMORY;
     }
-    ++memory.changes;
+    memory.changes = NewChangeStamp();
     return DD_OK;
 }
 
@@ -238,8 +246,8 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE7 overrideSurface, DWORD flags) {
     // through the same SurfaceMemory record.
     std::swap(memory.pixels, backBuffer->memory.pixels);
     storage.swap(backBuffer->storage);
-    ++memory.changes;
-    ++backBuffer->memory.changes;
+    memory.changes = NewChangeStamp();
+    backBuffer->memory.changes = NewChangeStamp();
     return DD_OK;
 }
 

@@ -6,6 +6,7 @@
 #include "displaymodes.h"
 #include "pixelformats.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -179,6 +180,38 @@ TEST_F(DirectDrawTest, LockGivesTheMemoryOnceAndOnlyForRectanglesInsideTheSurfac
     EXPECT_EQ(again.lpSurface, &again) << "a record of unknown size is not written to";
     EXPECT_EQ(surface->Lock(nullptr, nullptr, 0, nullptr), DDERR_INVALIDPARAMS);
     surface->Release();
+}
+
+TEST_F(DirectDrawTest, EveryChangeOfTheirPixelsGivesSurfacesAStampNoSurfaceHadBefore) {
+    // Devices keep what they found from a surface's pixels under its stamp; one made where
+    // another was freed must not look like it.
+    std::vector<uint32_t> seen;
+    auto isNew = [&](IDirectDrawSurface7* surface) {
+        const uint32_t stamp = SurfaceMemoryOf(surface)->changes;
+        const bool unseen = std::find(seen.begin(), seen.end(), stamp) == seen.end();
+        seen.push_back(stamp);
+        return unseen;
+    };
+    IDirectDrawSurface7* source = CreatePlain(4, 4, DDSCAPS_TEXTURE, nullptr);
+    IDirectDrawSurface7* texture = CreatePlain(4, 4, DDSCAPS_TEXTURE, nullptr);
+    ASSERT_TRUE(source && texture);
+    EXPECT_TRUE(isNew(source));
+    EXPECT_TRUE(isNew(texture));
+    LockWhole(texture);
+    texture->Unlock(nullptr);
+    EXPECT_TRUE(isNew(texture));
+    DDSURFACEDESC2 locked = {};
+    locked.dwSize = 124;
+    ASSERT_EQ(texture->Lock(nullptr, &locked, DDLOCK_READONLY, nullptr), DD_OK);
+    texture->Unlock(nullptr);
+    EXPECT_FALSE(isNew(texture)) << "reading changes nothing";
+    ASSERT_EQ(texture->Blt(nullptr, source, nullptr, 0, nullptr), DD_OK);
+    EXPECT_TRUE(isNew(texture));
+    texture->Release();
+    IDirectDrawSurface7* again = CreatePlain(4, 4, DDSCAPS_TEXTURE, nullptr);
+    EXPECT_TRUE(isNew(again));
+    again->Release();
+    source->Release();
 }
 
 TEST_F(DirectDrawTest, BltStretchesTheWholeSourceOverTheWholeDestination) {

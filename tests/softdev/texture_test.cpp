@@ -73,11 +73,20 @@ TEST(Sampling, PixelsDoNotDependOnWhereASpanStarts) {
 
 TEST(Sampling, BillboardsDrawAsOnePixelAtATime) {
     // Screen-aligned quads (a flare's shape) whose rows cross the texture's edges in every
-    // address mode and layout, drawn on the path under test and on the scalar one.
-    std::vector<uint32_t> texels;
-    for (uint32_t i = 0; i < 40 * 24; ++i) texels.push_back(i * 0x0B0705 + (i >> 3) * 0x010203);
+    // address mode and layout, drawn on the path under test and on the scalar one. Once with
+    // texels of every colour, once with a glow: black around a lit disc, where the vector paths
+    // leave out steps that can only sample black, and with a lit texel on the first and last
+    // column of two rows, where wrapping pairs join them.
+    std::vector<uint32_t> noise, glow;
+    for (uint32_t i = 0; i < 40 * 24; ++i) {
+        const uint32_t texel = i * 0x0B0705 + (i >> 3) * 0x010203;
+        const int x = int(i % 40) - 20, y = int(i / 40) - 12;
+        noise.push_back(texel);
+        glow.push_back(x * x * 49 + y * y * 144 < 144 * 49 || i == 3 * 40 || i == 20 * 40 + 39 ? texel | 0x010101 : 0);
+    }
+    for (const std::vector<uint32_t>* texels : {&noise, &glow})
     for (int layout : {16, 15, 32}) {
-        Image texture(40, 24, layout, texels);
+        Image texture(40, 24, layout, *texels);
         for (DWORD mode : {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP})
             for (DWORD perspective : {1, 0}) {
                 PipelineCanvas path(160, 120, 16);
@@ -87,7 +96,12 @@ TEST(Sampling, BillboardsDrawAsOnePixelAtATime) {
                     canvas->renderer.SetTextureStageState(0, D3DTSS_ADDRESS, mode);
                     canvas->renderer.SetRenderState(D3DRENDERSTATE_TEXTUREPERSPECTIVE, perspective);
                     canvas->renderer.SetRenderState(D3DRENDERSTATE_DITHERENABLE, 1);
-                    // Magnified, minified and nearly one texel a pixel.
+                    // The texture once across the target, from left to right and from right to left;
+                    // magnified, minified and nearly one texel a pixel.
+                    canvas->Draw(Quad(1.5f, 0.5f, 158.7f, 119.2f, 0xFFFFFF, 0.5f, 0.004f, 0.01f, 0.996f, 0.99f),
+                                 &texture);
+                    canvas->Draw(Quad(20.2f, 30.5f, 139.7f, 99.5f, 0xE0F0FF, 0.5f, 0.97f, 0.02f, 0.04f, 0.96f),
+                                 &texture);
                     canvas->Draw(Quad(3.3f, 2.6f, 150.2f, 60.4f, 0xFFFFFF, 0.5f, -1.3f, 0.2f, 2.7f, 1.9f),
                                  &texture);
                     canvas->Draw(Quad(10.0f, 62.0f, 47.5f, 118.0f, 0xC08040, 0.5f, 0.6f, -0.4f, 4.6f, 3.1f),
@@ -99,7 +113,7 @@ TEST(Sampling, BillboardsDrawAsOnePixelAtATime) {
                     for (int x = 0; x < 160; ++x)
                         ASSERT_EQ(path.Raw(x, y), scalar.Raw(x, y))
                             << x << "," << y << " layout " << int(layout) << " mode " << mode << " perspective "
-                            << perspective;
+                            << perspective << (texels == &glow ? " glow" : "");
             }
     }
 }
@@ -152,4 +166,35 @@ TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
                 }
             EXPECT_GT(drawn, 2000);
         }
+}
+
+TEST(Sampling, BillboardsSeeTheirTexturesPixelsAsTheyAreNow) {
+    // The vector paths know where a texture is black from its pixels: after the core changes
+    // them (and renews the stamp) or the device draws into the texture, a billboard samples the
+    // new pixels.
+    Image texture(16, 16, 16, std::vector<uint32_t>(16 * 16, 0));
+    PipelineCanvas canvas(64, 32, 16);
+    SetFilter(canvas, D3DTFG_LINEAR);
+    auto centre = [&] {
+        canvas.Clear(0, 1.0f);
+        canvas.Draw(Quad(0, 0, 64, 32, 0xFFFFFF, 0.5f, 0.0f, 0.0f, 1.0f, 1.0f), &texture);
+        return canvas.Rgb(32, 16);
+    };
+    auto change = [&](uint32_t texel) {
+        PackTexels(16, 16, 16, std::vector<uint32_t>(16 * 16, texel), texture.bytes.data(), texture.memory.pitch);
+        texture.memory.changes += 7;
+    };
+    EXPECT_EQ(centre(), 0u);
+    change(0x808080);
+    EXPECT_EQ(centre(), 0x848284u);
+    change(0);
+    EXPECT_EQ(centre(), 0u);
+    const std::vector<ScreenVertex> white = Quad(0, 0, 16, 16, 0xFFFFFF);
+    const D3DVIEWPORT7 whole{0, 0, 16, 16, 0.0f, 1.0f}, target{0, 0, 64, 32, 0.0f, 1.0f};
+    canvas.renderer.SetViewport(whole, 16, 16);
+    ASSERT_EQ(canvas.renderer.DrawPrimitive(software::Surfaces{&texture.memory, nullptr, nullptr}, D3DPT_TRIANGLELIST,
+                                            kScreenFormat, white.data(), DWORD(white.size())),
+              D3D_OK);
+    canvas.renderer.SetViewport(target, 64, 32);
+    EXPECT_EQ(centre(), 0xFFFFFFu);
 }

@@ -127,6 +127,7 @@ HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT
     if (!(z >= 0.0f)) z = 0.0f;  // NaN too
     if (z > 1.0f) z = 1.0f;
 
+    if (flags & D3DCLEAR_TARGET) litColumns.Drawing(target);
     ColourFormat format = ColourFormatOf(target.format);
     uint32_t packed = PackClearColour(format, colour);
     DepthFormat depthFormat = clearDepth ? DepthFormatOf(surfaces.depth->format) : DepthFormat::Unsupported;
@@ -176,6 +177,7 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     const SurfaceMemory* texture = surfaces.texture;
     if (texture && !IsUsableColourSurface(*texture, MaxTextureSide)) return D3DERR_INVALIDCALL;
 
+    litColumns.Drawing(target);
     context.colour = static_cast<uint8_t*>(target.pixels);
     context.colourPitch = target.pitch;
     DepthFormat depthFormat = depth ? DepthFormatOf(depth->format) : DepthFormat::Unsupported;
@@ -201,6 +203,12 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
         context.texelPitch = texture->pitch;
         context.textureWidth = static_cast<int>(texture->width);
         context.textureHeight = static_cast<int>(texture->height);
+        context.litColumns = litColumns.Find(*texture);
+        if (!context.litColumns) {
+            // Drawing under way may still read the columns found before, or write the texture.
+            Finish();
+            context.litColumns = litColumns.Make(*texture, format);
+        }
         const Address addressU = ToAddress(states.addressU), addressV = ToAddress(states.addressV);
         auto select = [&](InstructionSet set, DWORD filter) {
             return SelectShadeStage(set, format, ToFilter(filter), addressU, addressV, states.perspective);
@@ -222,6 +230,7 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
         setup.texelsPerUnitArea = static_cast<double>(texture->width) * texture->height;
     } else {
         context.texels = nullptr;
+        context.litColumns = nullptr;
         setup.lanes.magnify = setup.lanes.minify = SelectShadeStage(
             instructionSet, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
         setup.scalar.magnify = setup.scalar.minify = SelectShadeStage(

@@ -10,6 +10,7 @@
 #include "ddraw/software/clipping.h"
 #include "ddraw/software/drawqueue.h"
 #include "ddraw/software/instructionset.h"
+#include "ddraw/software/litcolumns.h"
 #include "ddraw/software/setup.h"
 
 namespace software {
@@ -79,6 +80,7 @@ private:
     VertexTransform transform;
     TriangleSetup setup;
     SpanContext context;
+    LitColumnsCache litColumns;
 };
 
 }  // namespace software

@@ -95,6 +95,9 @@ struct SpanContext {
     const uint8_t* texels;  // texel (0, 0)
     ptrdiff_t texelPitch;
     int textureWidth, textureHeight;
+    // Per texel row, the first and last column whose texel has colour (first > last: none), or
+    // null: spans facing the camera leave out the steps that can only sample black.
+    const int16_t* litColumns;
 
     int referenceX, referenceY;    // pixel the planes are relative to
     FixedPlane z;                  // depth scaled to the depth buffer's range

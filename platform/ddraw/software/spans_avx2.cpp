@@ -53,6 +53,7 @@ struct Avx2 {
     static SOFTWARE_PIXEL_INLINE I Load(const int32_t* p) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     }
+    static SOFTWARE_PIXEL_INLINE void FStore(float* p, F a) { _mm256_storeu_ps(p, a); }
     static SOFTWARE_PIXEL_INLINE void Store(int32_t* p, I a) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), a); }
     static SOFTWARE_PIXEL_INLINE void Store(uint32_t* p, I a) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), a); }
 

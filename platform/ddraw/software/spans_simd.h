@@ -439,6 +439,59 @@ SOFTWARE_PIXEL_INLINE void BatchPlaneLanes(const FixedPlane& plane, const PixelB
     *hi = S::Load(values + S::Width);
 }
 
+// The steps of a span facing the camera (one texel row pair, one 1/w) whose bilinear samples
+// can only read black texels, as bits from step 0; 0 when that cannot be told. The texel column
+// of the pixels at each step's ends is found by the span's own arithmetic; where the column
+// moves one way along the whole span (it does unless the co-ordinate wraps inside it), a step
+// whose ends lie on one side of the lit columns of both texel rows lies there whole.
+template <class S, Address U, bool Perspective>
+SOFTWARE_PIXEL_INLINE uint32_t BlackSteps(const SpanContext& c, int row0, int row1, int column, typename S::F rowS,
+                                          typename S::F sdx, typename S::F rowW, typename S::F scaleU, int n) {
+    typedef typename S::I Iv;
+    const int steps = (n + S::Pixels - 1) / S::Pixels;
+    const int16_t* lit0 = c.litColumns + 2 * row0;
+    const int16_t* lit1 = c.litColumns + 2 * row1;
+    const int first = lit0[0] < lit1[0] ? lit0[0] : lit1[0], last = lit0[1] > lit1[1] ? lit0[1] : lit1[1];
+    if (first > last) return (1u << steps) - 1;
+    // A bilinear pair from column k reads k and k + 1; wrapping pairs join the last column to
+    // the first.
+    if (U == Address::Mirror || (U == Address::Wrap && (first == 0 || last == c.textureWidth - 1))) return 0;
+    const int low = first - 1, high = last;
+    // Each step's first and last pixel; lanes past the span repeat its last pixel.
+    constexpr int Points = 2 * Chunk / S::Pixels;
+    alignas(32) int32_t points[Points], columns[Points], floors[Points];
+    alignas(32) float coordinates[Points];
+    for (int k = 0; k < Points; ++k) {
+        const int p = k / 2 * S::Pixels + (k & 1) * (S::Pixels - 1);
+        points[k] = p < n ? p : n - 1;
+    }
+    for (int k = 0; k < 2 * steps; k += S::Width) {
+        typename S::F u = S::FAdd(rowS, S::FMul(sdx, S::FromInt(S::Add(S::Load(points + k), S::Set(column)))));
+        if (Perspective) u = S::FMul(u, rowW);
+        S::FStore(coordinates + k, u);
+        typename S::F reduced;
+        if (U == Address::Wrap) {
+            const typename S::F sane = Sanitise<S>(u), floor = Floor<S>(sane);
+            S::Store(floors + k, S::Truncate(floor));
+            reduced = S::FSub(sane, floor);
+        } else {
+            reduced = Reduce<S, U>(u);
+        }
+        const Iv tx = S::Sub(S::Truncate(S::FAdd(S::FMul(reduced, scaleU), S::FSet(128.0f))), S::Set(256));
+        S::Store(columns + k, S::ShiftRight(tx, 8));
+    }
+    uint32_t black = 0;
+    for (int k = 0; k < steps; ++k) {
+        // Infinite and NaN co-ordinates have no order to rely on (x - x is 0 only for finite x).
+        const float a0 = coordinates[2 * k], a1 = coordinates[2 * k + 1];
+        if (a0 - a0 != 0.0f || a1 - a1 != 0.0f) return 0;
+        if (U == Address::Wrap && (floors[2 * k] != floors[0] || floors[2 * k + 1] != floors[0])) return 0;
+        const int a = columns[2 * k], b = columns[2 * k + 1];
+        if ((a < low && b < low) || (a > high && b > high)) black |= 1u << k;
+    }
+    return black;
+}
+
 // Textures at least two texels wide whose memory 32-bit offsets reach (see
 // TextureFitsLanes); others are shaded by the scalar stages. Shades n pixels of one row from
 // (column, row) relative to the reference pixel, or the pixels of a batch, each lane at its own
@@ -465,12 +518,6 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
     const bool white = IsFullWhite(c.red) && IsFullWhite(c.green) && IsFullWhite(c.blue);
     // A row's colour lanes step along it; a batch's are found per step, an unlit triangle needs none.
     const bool stepPlanes = !white && !batched;
-    PlaneLanes<S> r, g, b;
-    if (stepPlanes) {
-        r = PlaneLanes<S>(c.red, column, row);
-        g = PlaneLanes<S>(c.green, column, row);
-        b = PlaneLanes<S>(c.blue, column, row);
-    }
     // A billboard facing the camera also has v the same along each row (t's step along a row
     // is 0 and 1/w is the same everywhere): its texel rows and vertical weight are found once.
     const bool rowConstant = !batched && K == Filter::Linear && c.t.dx == 0.0f && (!Perspective || constantQ);
@@ -485,9 +532,31 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
         rowFy = S::And(ty, byte);
     }
     const TextureRow texelRow0(c, rowJ0), texelRow1(c, rowJ1);
+    // Steps at the span's ends that can only sample black shade black without sampling.
+    int begin = 0, end = n;
+    if (rowConstant && c.litColumns) {
+        const int steps = (n + S::Pixels - 1) / S::Pixels;
+        const uint32_t black = BlackSteps<S, U, Perspective>(c, rowJ0, rowJ1, column, rowS, sdx, rowW, scaleU, n);
+        int first = 0, last = steps;
+        while (first < last && (black >> first & 1)) ++first;
+        while (last > first && (black >> (last - 1) & 1)) --last;
+        begin = first * S::Pixels;
+        end = last * S::Pixels < n ? last * S::Pixels : n;
+        for (int i = 0; i < steps * S::Pixels; i += S::Pixels) {
+            if (i >= begin && i < end) continue;
+            S::Store(out + i, S::Set(0));
+            S::Store(out + i + S::Width, S::Set(0));
+        }
+    }
+    PlaneLanes<S> r, g, b;
+    if (stepPlanes) {
+        r = PlaneLanes<S>(c.red, column + begin, row);
+        g = PlaneLanes<S>(c.green, column + begin, row);
+        b = PlaneLanes<S>(c.blue, column + begin, row);
+    }
 
-    for (int i = 0; i < n; i += S::Pixels) {
-        if (stepPlanes && i > 0) {
+    for (int i = begin; i < end; i += S::Pixels) {
+        if (stepPlanes && i > begin) {
             r.Advance();
             g.Advance();
             b.Advance();
@@ -495,7 +564,7 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
         Iv t00[2], t01[2], t10[2], t11[2], fx[2], fy[2];
         // A step that ends inside its first register leaves the second one's lanes unread:
         // short spans are the common case in dense meshes.
-        const int halves = n - i > S::Width ? 2 : 1;
+        const int halves = end - i > S::Width ? 2 : 1;
         if (halves == 1) t00[1] = t01[1] = t10[1] = t11[1] = fx[1] = fy[1] = S::Set(0);
         for (int half = 0; half < halves; ++half) {
             Fv offset, rs = rowS, rt = rowT, rq = rowQ;

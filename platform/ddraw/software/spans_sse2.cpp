@@ -55,6 +55,7 @@ struct Sse2 {
     static SOFTWARE_PIXEL_INLINE I Load(const int32_t* p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     }
+    static SOFTWARE_PIXEL_INLINE void FStore(float* p, F a) { _mm_storeu_ps(p, a); }
     static SOFTWARE_PIXEL_INLINE void Store(int32_t* p, I a) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a); }
     static SOFTWARE_PIXEL_INLINE void Store(uint32_t* p, I a) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a); }
 
