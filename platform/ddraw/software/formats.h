@@ -15,6 +15,10 @@ enum class DepthFormat : uint8_t { Unsupported, Z16, Z32 };
 ColourFormat ColourFormatOf(const DDPIXELFORMAT& format);
 DepthFormat DepthFormatOf(const DDPIXELFORMAT& format);
 int BytesPerPixel(ColourFormat format);
+// The bits of a pixel of the layout that hold colour (not the unused top bit or byte).
+constexpr uint32_t ColourBitsOf(ColourFormat format) {
+    return format == ColourFormat::R5G6B5 ? 0xFFFF : format == ColourFormat::X1R5G5B5 ? 0x7FFF : 0xFFFFFF;
+}
 
 // A colour surface the device can use: known layout, sane size, pitch and memory.
 bool IsUsableColourSurface(const SurfaceMemory& memory, DWORD maxSide);

@@ -29,11 +29,10 @@ void FindIn(const SurfaceMemory& texture, T colourBits, int16_t* columns) {
 
 void FindLitColumns(const SurfaceMemory& texture, ColourFormat format, std::vector<int16_t>* columns) {
     columns->resize(2 * static_cast<size_t>(texture.height));
-    switch (format) {
-    case ColourFormat::R5G6B5: FindIn<uint16_t>(texture, 0xFFFF, columns->data()); break;
-    case ColourFormat::X1R5G5B5: FindIn<uint16_t>(texture, 0x7FFF, columns->data()); break;
-    default: FindIn<uint32_t>(texture, 0xFFFFFF, columns->data()); break;
-    }
+    if (BytesPerPixel(format) == 2)
+        FindIn<uint16_t>(texture, static_cast<uint16_t>(ColourBitsOf(format)), columns->data());
+    else
+        FindIn<uint32_t>(texture, ColourBitsOf(format), columns->data());
 }
 
 const int16_t* LitColumnsCache::Find(const SurfaceMemory& texture) {

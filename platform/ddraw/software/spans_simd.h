@@ -409,10 +409,11 @@ SOFTWARE_PIXEL_INLINE void FetchTexelsInRow(const SpanContext& c, const TextureR
     FetchTexels<S, F>(c, S::Set(row.index), column0, column1, texel0, texel1);
 }
 
-// The bits of a texel of the layout that hold colour (not the unused top bit or byte).
+// The bits of a texel of the layout that hold colour, as a constant (no call at run time).
 template <ColourFormat F>
 constexpr int32_t ColourBits() {
-    return F == ColourFormat::R5G6B5 ? 0xFFFF : F == ColourFormat::X1R5G5B5 ? 0x7FFF : 0xFFFFFF;
+    constexpr uint32_t bits = ColourBitsOf(F);
+    return static_cast<int32_t>(bits);
 }
 
 template <class S, ColourFormat F>
