@@ -48,7 +48,7 @@ enum class Filter : uint8_t { Point, Linear };
 enum class Address : uint8_t { Wrap, Mirror, Clamp };
 
 // Pixels the stages take at once at most.
-constexpr int Chunk = 64;
+constexpr int Chunk = 128;
 // Pixels a vector stage takes in one step at most; arrays a chunk passes between stages have
 // this much room beyond Chunk.
 constexpr int MaxStepPixels = 16;
