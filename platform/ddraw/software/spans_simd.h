@@ -301,11 +301,19 @@ SOFTWARE_PIXEL_INLINE typename S::F Floor(typename S::F u) {
     return S::FSelect(S::FGreater(f, u), S::FSub(f, S::FSet(1.0f)), f);
 }
 
+// A wrapped co-ordinate's fraction, and the whole number it lies above.
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::F Wrap(typename S::F u, typename S::F* whole) {
+    u = Sanitise<S>(u);
+    *whole = Floor<S>(u);
+    return S::FSub(u, *whole);
+}
+
 template <class S, Address A>
 SOFTWARE_PIXEL_INLINE typename S::F Reduce(typename S::F u) {
     if (A == Address::Wrap) {
-        u = Sanitise<S>(u);
-        return S::FSub(u, Floor<S>(u));
+        typename S::F whole;
+        return Wrap<S>(u, &whole);
     }
     if (A == Address::Mirror) {
         u = Sanitise<S>(u);
@@ -472,9 +480,9 @@ SOFTWARE_PIXEL_INLINE uint32_t BlackSteps(const SpanContext& c, int row0, int ro
         S::FStore(coordinates + k, u);
         typename S::F reduced;
         if (U == Address::Wrap) {
-            const typename S::F sane = Sanitise<S>(u), floor = Floor<S>(sane);
-            S::Store(floors + k, S::Truncate(floor));
-            reduced = S::FSub(sane, floor);
+            typename S::F whole;
+            reduced = Wrap<S>(u, &whole);
+            S::Store(floors + k, S::Truncate(whole));
         } else {
             reduced = Reduce<S, U>(u);
         }
