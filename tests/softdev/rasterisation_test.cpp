@@ -1,7 +1,9 @@
 // Coverage: which pixels a triangle owns, shared edges, winding and culling.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <set>
 
 #include "pipelinecanvas.h"
 #include "ddraw/software/setup.h"
@@ -33,6 +35,76 @@ TEST(Coverage, CornersBeyondTheFixedPointRangeDrawNothing) {
     EXPECT_TRUE(software::SetUpTriangle(setup, context, corner(1, 1), corner(6, 1), corner(1, 6), &corners));
     for (float far : {-1.0e11f, 1.0e11f, 6.8e7f})
         EXPECT_FALSE(software::SetUpTriangle(setup, context, corner(far, 2), corner(6, 1), corner(6, 6), &corners)) << far;
+}
+
+namespace {
+
+// The spans a walk hands on, recorded by a depth stage that lets no pixel through.
+std::set<std::array<int, 2>>* walked;
+int RecordSpan(const software::SpanContext&, int y, int x, int n, uint8_t*) {
+    for (int i = 0; i < n; ++i) EXPECT_TRUE(walked->insert({y, x + i}).second) << "pixel " << x + i << "," << y << " twice";
+    return 0;
+}
+
+}  // namespace
+
+TEST(Coverage, WalkedRowsHoldExactlyThePixelCentresInsideEveryEdge) {
+    // Corners on the subpixel grid, often on pixel centres and sharing a row with another corner
+    // (level edges, corners a row passes through), some beyond the scissor; rows walked whole and
+    // dealt out to two and three drawing threads. Each pixel centre is tested against the three
+    // edge functions with the top-left rule.
+    const software::Scissor scissor{0, 0, 24, 24};
+    software::SpanContext context{};
+    context.stages.depth = context.shortStages.depth = RecordSpan;
+    const software::RowShare shares[][3] = {{{0, 1}}, {{0, 2}, {1, 2}}, {{0, 3}, {1, 3}, {2, 3}}};
+    const int shareCounts[] = {1, 2, 3};
+    uint32_t seed = 2024;
+    auto random = [&seed](int range) {
+        seed = seed * 1664525u + 1013904223u;
+        return int((seed >> 8) % uint32_t(range));
+    };
+    for (int trial = 0; trial < 4000; ++trial) {
+        software::TriangleCorners corners{};
+        int32_t* x = corners.x;
+        int32_t* y = corners.y;
+        const int extent = trial % 2 ? 28 : 6;  // pixels: large triangles and small ones
+        for (int i = 0; i < 3; ++i) {
+            x[i] = random(extent * 16) - 32 + (trial % 5) * 16;
+            y[i] = random(extent * 16) - 32 + (trial % 7) * 16;
+            if (random(3) == 0) x[i] &= ~15, y[i] &= ~15;  // on a pixel centre
+            if (i > 0 && random(4) == 0) y[i] = y[i - 1];
+        }
+        int64_t area = int64_t(x[1] - x[0]) * (y[2] - y[0]) - int64_t(x[2] - x[0]) * (y[1] - y[0]);
+        if (area == 0) continue;
+        if (area < 0) std::swap(x[1], x[2]), std::swap(y[1], y[2]);
+        corners.box = software::CoveredBox(x, y, scissor);
+        std::set<std::array<int, 2>> expected;
+        for (int py = scissor.top; py < scissor.bottom; ++py)
+            for (int px = scissor.left; px < scissor.right; ++px) {
+                bool inside = true;
+                for (int i = 0; i < 3; ++i) {
+                    const int64_t dx = x[(i + 1) % 3] - x[i], dy = y[(i + 1) % 3] - y[i];
+                    const int64_t bias = dy < 0 || (dy == 0 && dx > 0) ? 0 : -1;
+                    inside = inside && dx * (py * 16 - y[i]) - dy * (px * 16 - x[i]) + bias >= 0;
+                }
+                if (inside) expected.insert({py, px});
+            }
+        for (int s = 0; s < 3; ++s) {
+            std::set<std::array<int, 2>> pixels;
+            for (int k = 0; k < shareCounts[s]; ++k) {
+                std::set<std::array<int, 2>> own;
+                walked = &own;
+                software::RasteriseTriangle(context, corners, shares[s][k]);
+                for (const auto& pixel : own) {
+                    ASSERT_EQ(pixel[0] / software::BandRows % shareCounts[s], k) << "row " << pixel[0] << " of another thread";
+                    pixels.insert(pixel);
+                }
+            }
+            ASSERT_EQ(pixels, expected) << "trial " << trial << " corners " << x[0] << "," << y[0] << " " << x[1] << ","
+                                        << y[1] << " " << x[2] << "," << y[2] << " threads " << shareCounts[s];
+        }
+    }
+    walked = nullptr;
 }
 
 TEST(Culling, DefaultDiscardsCounterClockwise) {

@@ -22,7 +22,8 @@ struct Edge {
     int64_t dx, dy, ax, ay, bias;
     int64_t divisor;                        // |dy| x SubpixelScale
     int64_t stepQuotient, stepRemainder;    // dx x SubpixelScale, the numerator's change a row
-    int64_t numerator, quotient, remainder;  // c0 on the current row, and floor(c0 / divisor)
+    int64_t numerator;                      // c0 on the row last started at
+    int64_t quotient, remainder;            // floor(c0 / divisor) and its remainder on the current row
 
     void Init(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
         dx = x1 - x0;
@@ -47,9 +48,8 @@ struct Edge {
         }
     }
 
-    // On to the next row; the carry without a branch, as slopes make it unpredictable.
+    // A sloped edge on to the next row; the carry without a branch, as slopes make it unpredictable.
     void Step() {
-        numerator += dx * SubpixelScale;
         const int64_t carry = remainder + stepRemainder >= divisor ? 1 : 0;
         quotient += stepQuotient + carry;
         remainder += stepRemainder - (divisor & -carry);
@@ -84,24 +84,54 @@ void RasteriseTriangle(const SpanContext& context, const TriangleCorners& corner
     const int32_t* x = corners.x;
     const int32_t* y = corners.y;
     const Scissor& box = corners.box;
+    // Above the middle corner a row is bounded by the two edges that meet at the top corner, below
+    // it by the two that meet at the bottom one: the third edge holds every pixel centre between
+    // those two strictly (the triangle is convex and the far corner of the third edge is no nearer
+    // in y). Only a row through the middle corner itself needs all three edges.
+    const int top = y[0] <= y[1] ? (y[0] <= y[2] ? 0 : 2) : (y[1] <= y[2] ? 1 : 2);
+    const int bottom = y[(top + 1) % 3] >= y[(top + 2) % 3] ? (top + 1) % 3 : (top + 2) % 3;
+    const int middle = 3 - top - bottom;
+    const int64_t middleRow = CeilDivide(y[middle], SubpixelScale);
+    const bool rowThroughMiddle = static_cast<int64_t>(y[middle]) == middleRow * SubpixelScale;
+    // Edge i runs from corner i to corner i + 1; going clockwise, the edge that ends at a corner
+    // comes up to it from below (a left edge) at the top and down to it (a right edge) at the bottom.
+    const int upperLeft = (top + 2) % 3, upperRight = top;
+    const int lowerLeft = bottom, lowerRight = (bottom + 2) % 3;
     // Edges are made on the first run of rows: a thread that owns none of a small triangle's
     // rows passes it by without the divisions.
     Edge edges[3];
     bool made = false;
     SpanDrawer spans(context);
+    auto walk = [&](Edge left, Edge right, int first, int end) {
+        left.Start(first);
+        right.Start(first);
+        for (int py = first;;) {
+            const int64_t x0 = std::max<int64_t>(box.left, -left.quotient);
+            const int64_t x1 = std::min<int64_t>(box.right - 1, right.quotient);
+            if (x0 <= x1) spans.Draw(py, static_cast<int>(x0), static_cast<int>(x1));
+            if (++py == end) break;
+            left.Step();
+            right.Step();
+        }
+    };
     rows.ForEachRun(box.top, box.bottom, [&](int first, int end) {
         if (!made) {
             for (int i = 0; i < 3; ++i) edges[i].Init(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
             made = true;
         }
-        for (Edge& edge : edges) edge.Start(first);
-        for (int py = first;;) {
+        const int upperEnd = static_cast<int>(std::min<int64_t>(end, std::max<int64_t>(first, middleRow)));
+        if (first < upperEnd) walk(edges[upperLeft], edges[upperRight], first, upperEnd);
+        int lowerFirst = upperEnd;
+        if (rowThroughMiddle && lowerFirst == middleRow && lowerFirst < end) {
             int64_t left = box.left, right = box.right - 1;
-            for (const Edge& edge : edges) edge.Limit(left, right);
-            if (left <= right) spans.Draw(py, static_cast<int>(left), static_cast<int>(right));
-            if (++py == end) break;
-            for (Edge& edge : edges) edge.Step();
+            for (Edge& edge : edges) {
+                edge.Start(lowerFirst);
+                edge.Limit(left, right);
+            }
+            if (left <= right) spans.Draw(lowerFirst, static_cast<int>(left), static_cast<int>(right));
+            ++lowerFirst;
         }
+        if (lowerFirst < end) walk(edges[lowerLeft], edges[lowerRight], lowerFirst, end);
     });
     spans.Finish();
 }

@@ -260,7 +260,10 @@ void SpanDrawer::Draw(int y, int x0, int x1) {
         if (batch.count + length > Chunk) Finish();
         batch.span[batch.spans++] = {y, x0, length};
         const int column = x0 - context.referenceX, row = y - context.referenceY;
-        for (int i = 0; i < length; ++i) {
+        // The room of a whole batched span at once, in a few vector stores: entries past this
+        // span are written again by the next one or by the padding of Finish.
+        static_assert(Chunk - 1 + BatchedSpan <= Chunk + MaxStepPixels, "a batched span's room fits the batch");
+        for (int i = 0; i < BatchedSpan; ++i) {
             batch.column[batch.count + i] = column + i;
             batch.row[batch.count + i] = row;
         }
@@ -284,12 +287,18 @@ void SpanDrawer::Finish() {
     // writes past its span the next span overwrites, and lanes past the batch are never drawn.
     alignas(32) uint8_t mask[Chunk + MaxStepPixels];
     alignas(32) uint32_t colour[Chunk + MaxStepPixels];
-    int passed = 0, at = 0;
-    for (int k = 0; k < batch.spans; ++k) {
-        const PixelBatch::Span& span = batch.span[k];
-        const SpanStages& stages = span.n < ShortSpan ? context.shortStages : context.stages;
-        passed += stages.depth(context, span.y, span.x, span.n, mask + at);
-        at += span.n;
+    int passed = 0;
+    if (context.stages.depth == NoDepth && context.shortStages.depth == NoDepth) {
+        // Without a depth test every pixel is drawn: one fill instead of a call a span.
+        std::memset(mask, 1, batch.count);
+        passed = batch.count;
+    } else {
+        for (int k = 0, at = 0; k < batch.spans; ++k) {
+            const PixelBatch::Span& span = batch.span[k];
+            const SpanStages& stages = span.n < ShortSpan ? context.shortStages : context.stages;
+            passed += stages.depth(context, span.y, span.x, span.n, mask + at);
+            at += span.n;
+        }
     }
     if (passed) {
         for (int i = batch.count; i < batch.count + MaxStepPixels; ++i) {
