@@ -361,6 +361,14 @@ SOFTWARE_PIXEL_INLINE void FetchTexels(const SpanContext& c, typename S::I row, 
         *texel1 = FetchTexel<S, F>(c, row, column1);
         return;
     }
+    if (S::All(S::Equal(column1, S::Add(column0, S::Set(1))))) {
+        // Every lane's second column follows its first inside the row (the usual case): each
+        // pair is read from its first column as it is.
+        const typename S::I pair = S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(column0, 1));
+        *texel0 = S::And(pair, S::Set(0xFFFF));
+        *texel1 = S::ShiftRightLogical(pair, 16);
+        return;
+    }
     const typename S::I last = S::Set(c.textureWidth - 2);
     const typename S::I first = S::Select(S::Greater(column0, last), last, column0);
     const typename S::I pair = S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(first, 1));
