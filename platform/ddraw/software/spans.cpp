@@ -254,22 +254,7 @@ BatchOutputStage SelectBatchOutputStage(InstructionSet set, ColourFormat target,
     return lanes ? lanes->batchOutput(target, dither, blend) : nullptr;
 }
 
-void SpanDrawer::Draw(int y, int x0, int x1) {
-    const int length = x1 - x0 + 1;
-    if (context.batchShade && context.batchOutput && length < BatchedSpan) {
-        if (batch.count + length > Chunk) Finish();
-        batch.span[batch.spans++] = {y, x0, length};
-        const int column = x0 - context.referenceX, row = y - context.referenceY;
-        // The room of a whole batched span at once, in a few vector stores: entries past this
-        // span are written again by the next one or by the padding of Finish.
-        static_assert(Chunk - 1 + BatchedSpan <= Chunk + MaxStepPixels, "a batched span's room fits the batch");
-        for (int i = 0; i < BatchedSpan; ++i) {
-            batch.column[batch.count + i] = column + i;
-            batch.row[batch.count + i] = row;
-        }
-        batch.count += length;
-        return;
-    }
+void SpanDrawer::DrawAtOnce(int y, int x0, int x1) {
     alignas(32) uint8_t mask[Chunk + MaxStepPixels];
     alignas(32) uint32_t colour[Chunk + MaxStepPixels];
     for (int x = x0; x <= x1; x += Chunk) {

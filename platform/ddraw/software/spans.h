@@ -150,13 +150,37 @@ extern const LaneStageTable avx2Stages;
 // triangle comes.
 class SpanDrawer {
 public:
-    explicit SpanDrawer(const SpanContext& context) : context(context) { batch.count = batch.spans = 0; }
-    // Pixels x0..x1 (inclusive) of row y.
-    void Draw(int y, int x0, int x1);
+    explicit SpanDrawer(const SpanContext& context)
+        : context(context), batching(context.batchShade && context.batchOutput) {
+        batch.count = batch.spans = 0;
+    }
+    // Pixels x0..x1 (inclusive) of row y. Inline: dense meshes hand on a short span nearly every
+    // row, and gathering it takes a few stores.
+    void Draw(int y, int x0, int x1) {
+        const int length = x1 - x0 + 1;
+        if (!batching || length >= BatchedSpan) {
+            DrawAtOnce(y, x0, x1);
+            return;
+        }
+        if (batch.count + length > Chunk) Finish();
+        batch.span[batch.spans++] = {y, x0, length};
+        const int column = x0 - context.referenceX, row = y - context.referenceY;
+        // The room of a whole batched span at once, in a few vector stores: entries past this
+        // span are written again by the next one or by the padding of Finish.
+        static_assert(Chunk - 1 + BatchedSpan <= Chunk + MaxStepPixels, "a batched span's room fits the batch");
+        for (int i = 0; i < BatchedSpan; ++i) {
+            batch.column[batch.count + i] = column + i;
+            batch.row[batch.count + i] = row;
+        }
+        batch.count += length;
+    }
     void Finish();
 
 private:
+    void DrawAtOnce(int y, int x0, int x1);
+
     const SpanContext& context;
+    const bool batching;
     PixelBatch batch;
 };
 
