@@ -86,6 +86,9 @@ struct Avx2 {
     // Signed, as in the SSE2 stages: the stages only compare values below 32768.
     static SOFTWARE_PIXEL_INLINE H HMin(H a, H b) { return _mm256_min_epi16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HMax(H a, H b) { return _mm256_max_epi16(a, b); }
+    static SOFTWARE_PIXEL_INLINE H HEqual(H a, H b) { return _mm256_cmpeq_epi16(a, b); }
+    // a - b as unsigned values, 0 where b is the greater.
+    static SOFTWARE_PIXEL_INLINE H HSubtractSaturating(H a, H b) { return _mm256_subs_epu16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HNot(H a) { return _mm256_xor_si256(a, _mm256_set1_epi32(-1)); }
     static SOFTWARE_PIXEL_INLINE H HSelect(H mask, H a, H b) { return _mm256_blendv_epi8(b, a, mask); }
     // table[index] in each 16-bit lane, for a table of 16 bytes and indices 0..15: a byte shuffle

@@ -190,29 +190,21 @@ int LessEqualDepth16(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
     uint8_t* row = c.depth + y * c.depthPitch;
     const int rowPixels = static_cast<int>(c.depthPitch / static_cast<ptrdiff_t>(sizeof(uint16_t)));
     PlaneLanes<S> z(c.z, x - c.referenceX, y - c.referenceY);
-    const typename S::I half = S::Set(1 << (DepthFraction - 1)), zero = S::Set(0), top = S::Set(65535);
+    const typename S::I half = S::Set(1 << (DepthFraction - 1));
     int passed = 0;
     for (int i = 0; i < n; i += S::Pixels, z.Advance()) {
         const int count = n - i < S::Pixels ? n - i : S::Pixels;
         StepMemory<S, uint16_t> memory(row, x + i, rowPixels, count);
-        typename S::I stored[2], value[2];
-        S::Widen(S::HLoad(memory.Pixels()), &stored[0], &stored[1]);
-        const typename S::I planes[2] = {z.lo, z.hi};
-        typename S::I fails[2];
-        for (int h = 0; h < 2; ++h) {
-            value[h] = S::ShiftRight(S::Add(planes[h], half), DepthFraction);
-            value[h] = S::Select(S::Greater(zero, value[h]), zero, value[h]);
-            value[h] = S::Select(S::Greater(value[h], top), top, value[h]);
-            fails[h] = S::Greater(value[h], stored[h]);
-        }
-        const typename S::H pass = S::HAnd(S::HNot(S::Narrow(fails[0], fails[1])), SpanLanes<S>(count));
+        const typename S::H stored = S::HLoad(memory.Pixels());
+        // Rounded, and brought into 0..65535 by the saturation of the unsigned narrowing.
+        const typename S::H value = S::NarrowUnsigned(S::ShiftRight(S::Add(z.lo, half), DepthFraction),
+                                                      S::ShiftRight(S::Add(z.hi, half), DepthFraction));
+        // value <= stored: nothing is left of value less stored.
+        const typename S::H pass = S::HAnd(S::HEqual(S::HSubtractSaturating(value, stored), S::HSet(0)),
+                                           SpanLanes<S>(count));
         passed += S::StoreMask(pass, mask + i);
         if (Write) {
-            typename S::I keep[2];
-            S::Widen(pass, &keep[0], &keep[1]);
-            const typename S::H written = S::NarrowUnsigned(S::Select(keep[0], value[0], stored[0]),
-                                                            S::Select(keep[1], value[1], stored[1]));
-            S::HStore(memory.Pixels(), written);
+            S::HStore(memory.Pixels(), S::HSelect(pass, value, stored));
             memory.Finish();
         }
     }

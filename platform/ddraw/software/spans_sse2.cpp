@@ -85,6 +85,9 @@ struct Sse2 {
     // Signed: the stages only compare values below 32768.
     static SOFTWARE_PIXEL_INLINE H HMin(H a, H b) { return _mm_min_epi16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HMax(H a, H b) { return _mm_max_epi16(a, b); }
+    static SOFTWARE_PIXEL_INLINE H HEqual(H a, H b) { return _mm_cmpeq_epi16(a, b); }
+    // a - b as unsigned values, 0 where b is the greater.
+    static SOFTWARE_PIXEL_INLINE H HSubtractSaturating(H a, H b) { return _mm_subs_epu16(a, b); }
     static SOFTWARE_PIXEL_INLINE H HNot(H a) { return _mm_xor_si128(a, _mm_set1_epi32(-1)); }
     static SOFTWARE_PIXEL_INLINE H HSelect(H mask, H a, H b) { return Select(mask, a, b); }
     // table[index] in each 16-bit lane, for indices 0..15 (a byte shuffle needs SSSE3).
