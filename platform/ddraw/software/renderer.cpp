@@ -127,7 +127,7 @@ HRESULT Renderer::Clear(const Surfaces& surfaces, DWORD rectCount, const D3DRECT
     if (!(z >= 0.0f)) z = 0.0f;  // NaN too
     if (z > 1.0f) z = 1.0f;
 
-    if (flags & D3DCLEAR_TARGET) textureCache.Drawing(target);
+    if (flags & D3DCLEAR_TARGET) litColumns.Drawing(target);
     ColourFormat format = ColourFormatOf(target.format);
     uint32_t packed = PackClearColour(format, colour);
     DepthFormat depthFormat = clearDepth ? DepthFormatOf(surfaces.depth->format) : DepthFormat::Unsupported;
@@ -177,7 +177,7 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     const SurfaceMemory* texture = surfaces.texture;
     if (texture && !IsUsableColourSurface(*texture, MaxTextureSide)) return D3DERR_INVALIDCALL;
 
-    textureCache.Drawing(target);
+    litColumns.Drawing(target);
     context.colour = static_cast<uint8_t*>(target.pixels);
     context.colourPitch = target.pitch;
     DepthFormat depthFormat = depth ? DepthFormatOf(depth->format) : DepthFormat::Unsupported;
@@ -203,14 +203,12 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
         context.texelPitch = texture->pitch;
         context.textureWidth = static_cast<int>(texture->width);
         context.textureHeight = static_cast<int>(texture->height);
-        TextureDerived derived;
-        if (!textureCache.Find(*texture, &derived)) {
-            // Drawing under way may still read what was derived before, or write the texture.
+        context.litColumns = litColumns.Find(*texture);
+        if (!context.litColumns) {
+            // Drawing under way may still read the columns found before, or write the texture.
             Finish();
-            derived = textureCache.Make(*texture, format);
+            context.litColumns = litColumns.Make(*texture, format);
         }
-        context.litColumns = derived.litColumns;
-        context.rowPairs = derived.rowPairs;
         const Address addressU = ToAddress(states.addressU), addressV = ToAddress(states.addressV);
         auto select = [&](InstructionSet set, DWORD filter) {
             return SelectShadeStage(set, format, ToFilter(filter), addressU, addressV, states.perspective);
@@ -233,7 +231,6 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     } else {
         context.texels = nullptr;
         context.litColumns = nullptr;
-        context.rowPairs = nullptr;
         setup.lanes.magnify = setup.lanes.minify = SelectShadeStage(
             instructionSet, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
         setup.scalar.magnify = setup.scalar.minify = SelectShadeStage(

@@ -10,7 +10,7 @@
 #include "ddraw/software/clipping.h"
 #include "ddraw/software/drawqueue.h"
 #include "ddraw/software/instructionset.h"
-#include "ddraw/software/texturecache.h"
+#include "ddraw/software/litcolumns.h"
 #include "ddraw/software/setup.h"
 
 namespace software {
@@ -80,7 +80,7 @@ private:
     VertexTransform transform;
     TriangleSetup setup;
     SpanContext context;
-    TextureCache textureCache;
+    LitColumnsCache litColumns;
 };
 
 }  // namespace software

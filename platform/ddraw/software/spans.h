@@ -98,9 +98,6 @@ struct SpanContext {
     // Per texel row, the first and last column whose texel has colour (first > last: none), or
     // null: spans facing the camera leave out the steps that can only sample black.
     const int16_t* litColumns;
-    // For 16-bit textures, each texel with the one below it in a 32-bit word, textureWidth words a
-    // row; or null.
-    const uint32_t* rowPairs;
 
     int referenceX, referenceY;    // pixel the planes are relative to
     FixedPlane z;                  // depth scaled to the depth buffer's range

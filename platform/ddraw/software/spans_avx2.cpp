@@ -127,27 +127,6 @@ struct Avx2 {
         std::memcpy(&word, base + offset, sizeof word);
         return word;
     }
-    // The 64-bit value at base + row x pitch + byteColumn for each lane, as its low words (first)
-    // and high words (second). Lanes 0, 1, 4, 5 are read into one register and 2, 3, 6, 7 into
-    // the other, so that a shuffle within 128-bit halves puts the words in lane order.
-    static SOFTWARE_PIXEL_INLINE void GatherWordPairs(const uint8_t* base, ptrdiff_t pitch, I row, I byteColumn,
-                                                      I* first, I* second) {
-        const I offsets =
-            _mm256_add_epi32(_mm256_mullo_epi32(row, _mm256_set1_epi32(static_cast<int32_t>(pitch))), byteColumn);
-        alignas(32) uint32_t at[Width];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(at), offsets);
-        const __m256 a = _mm256_castsi256_ps(_mm256_setr_epi64x(PairAt(base, at[0]), PairAt(base, at[1]),
-                                                                PairAt(base, at[4]), PairAt(base, at[5])));
-        const __m256 b = _mm256_castsi256_ps(_mm256_setr_epi64x(PairAt(base, at[2]), PairAt(base, at[3]),
-                                                                PairAt(base, at[6]), PairAt(base, at[7])));
-        *first = _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)));
-        *second = _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
-    }
-    static SOFTWARE_PIXEL_INLINE int64_t PairAt(const uint8_t* base, uint32_t offset) {
-        int64_t pair;
-        std::memcpy(&pair, base + offset, sizeof pair);
-        return pair;
-    }
     // Whether every lane of a 32-bit mask is set; whether no bit at all is.
     static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm256_movemask_epi8(mask) == -1; }
     static SOFTWARE_PIXEL_INLINE bool None(I mask) { return _mm256_testz_si256(mask, mask) != 0; }

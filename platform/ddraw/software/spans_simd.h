@@ -621,24 +621,8 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
                 const Iv column0 = S::ShiftRight(tx, 8), row0 = S::ShiftRight(ty, 8);
                 const Iv i0 = FixBelow<S, U>(column0, width), i1 = FixAbove<S, U>(S::Add(column0, S::Set(1)), width);
                 const Iv j0 = FixBelow<S, V>(row0, height), j1 = FixAbove<S, V>(S::Add(row0, S::Set(1)), height);
-                const Iv one = S::Set(1);
-                if (F != ColourFormat::X8R8G8B8 && c.rowPairs &&
-                    S::All(S::And(S::Equal(i1, S::Add(i0, one)), S::Equal(j1, S::Add(j0, one))))) {
-                    // Every lane's four texels are a texel pair and the pair below it: one read
-                    // of the paired rows gives them (the usual case).
-                    Iv left, right;
-                    S::GatherWordPairs(reinterpret_cast<const uint8_t*>(c.rowPairs),
-                                       static_cast<ptrdiff_t>(c.textureWidth) * 4, j0, S::ShiftLeft(i0, 2), &left,
-                                       &right);
-                    const Iv low = S::Set(0xFFFF);
-                    t00[half] = S::And(left, low);
-                    t10[half] = S::ShiftRightLogical(left, 16);
-                    t01[half] = S::And(right, low);
-                    t11[half] = S::ShiftRightLogical(right, 16);
-                } else {
-                    FetchTexels<S, F>(c, j0, i0, i1, &t00[half], &t01[half]);
-                    FetchTexels<S, F>(c, j1, i0, i1, &t10[half], &t11[half]);
-                }
+                FetchTexels<S, F>(c, j0, i0, i1, &t00[half], &t01[half]);
+                FetchTexels<S, F>(c, j1, i0, i1, &t10[half], &t11[half]);
                 fx[half] = S::And(tx, byte);
                 fy[half] = S::And(ty, byte);
             }

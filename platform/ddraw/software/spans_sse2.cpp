@@ -110,21 +110,6 @@ struct Sse2 {
         for (int k = 0; k < Width; ++k) std::memcpy(&words[k], base + rows[k] * pitch + columns[k], 4);
         return _mm_load_si128(reinterpret_cast<const __m128i*>(words));
     }
-    // The 64-bit value at base + row x pitch + byteColumn for each lane, as its low words (first)
-    // and high words (second).
-    static SOFTWARE_PIXEL_INLINE void GatherWordPairs(const uint8_t* base, ptrdiff_t pitch, I row, I byteColumn,
-                                                      I* first, I* second) {
-        alignas(16) int32_t rows[Width], columns[Width], low[Width], high[Width];
-        _mm_store_si128(reinterpret_cast<__m128i*>(rows), row);
-        _mm_store_si128(reinterpret_cast<__m128i*>(columns), byteColumn);
-        for (int k = 0; k < Width; ++k) {
-            const uint8_t* at = base + rows[k] * pitch + columns[k];
-            std::memcpy(&low[k], at, 4);
-            std::memcpy(&high[k], at + 4, 4);
-        }
-        *first = _mm_load_si128(reinterpret_cast<const __m128i*>(low));
-        *second = _mm_load_si128(reinterpret_cast<const __m128i*>(high));
-    }
     // Whether every lane of a 32-bit mask is set; whether no bit at all is.
     static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm_movemask_epi8(mask) == 0xFFFF; }
     static SOFTWARE_PIXEL_INLINE bool None(I a) {
