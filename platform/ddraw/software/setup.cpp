@@ -26,10 +26,9 @@ int64_t FloorOf(double value) {
 // are not drawn either.
 bool Snap(float coordinate, int32_t& snapped) {
     const double value = static_cast<double>(coordinate) * SubpixelScale + 0.5;
-    if (!(value > -double(1 << 30) - 1.0 && value < double(1 << 30))) return false;
-    const int64_t whole = FloorOf(value);
-    if (whole <= -(1 << 30)) return false;
-    snapped = static_cast<int32_t>(whole);
+    // The floor lies strictly between -2^30 and 2^30 exactly when this holds.
+    if (!(value >= 1.0 - double(1 << 30) && value < double(1 << 30))) return false;
+    snapped = static_cast<int32_t>(FloorOf(value));
     return true;
 }
 
