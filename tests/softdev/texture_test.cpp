@@ -120,8 +120,8 @@ TEST(Sampling, BillboardsDrawAsOnePixelAtATime) {
 
 TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
     // Triangles a few pixels across, whose short rows the vector paths gather across rows, and
-    // some wider ones: textured, shaded and depth-tested over each other in every blend, target
-    // layout and depth format, on the path under test and on the scalar one. Some depths lie
+    // some wider ones: textured or not, shaded and depth-tested over each other in every blend,
+    // target layout and depth format, on the path under test and on the scalar one. Some depths lie
     // outside 0..1 and some triangles are steep in depth, where 32-bit depth leaves its lanes.
     std::vector<uint32_t> texels;
     // Black in its lower half, as glows are around their centre: black source added to the
@@ -140,6 +140,8 @@ TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
             mesh.push_back({x + next(size), y + next(size), next(1.2f) - 0.1f, 0.3f + next(1.0f),
                             0xFF000000 | DWORD(next(16777215.0f)), 0, next(3.0f) - 1.0f, next(3.0f) - 1.0f});
     }
+    const Image* const textures[] = {&texture, nullptr};
+    for (const Image* textured : textures)
     for (int depthBits : {16, 32})
     for (int bits : {16, 15, 32})
         for (DWORD blend : {DWORD(0), DWORD(D3DBLEND_ONE), DWORD(D3DBLEND_SRCCOLOR), DWORD(D3DBLEND_INVSRCCOLOR)}) {
@@ -154,13 +156,14 @@ TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
                 canvas->renderer.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, blend != 0);
                 canvas->renderer.SetRenderState(D3DRENDERSTATE_DESTBLEND, blend);
                 canvas->Clear(0x304050, 1.0f);
-                canvas->Draw(mesh, &texture);
+                canvas->Draw(mesh, textured);
             }
             int drawn = 0;
             for (int y = 0; y < 64; ++y)
                 for (int x = 0; x < 100; ++x) {
                     ASSERT_EQ(path.Raw(x, y), scalar.Raw(x, y))
-                        << x << "," << y << " bits " << bits << " blend " << blend << " depth " << depthBits;
+                        << x << "," << y << " bits " << bits << " blend " << blend << " depth " << depthBits
+                        << (textured ? "" : " untextured");
                     ASSERT_EQ(path.Depth(x, y), scalar.Depth(x, y)) << x << "," << y;
                     drawn += path.Depth(x, y) != cleared.Depth(x, y);
                 }

@@ -4,8 +4,6 @@ namespace software {
 
 namespace {
 
-constexpr float MinW = 1e-5f;
-
 ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
     ClipVertex r;
     r.x = a.x + (b.x - a.x) * t;
@@ -82,28 +80,6 @@ int ClipPolygon(const V& a, const V& b, const V& c, uint8_t outcodes, int planeC
 }
 
 }  // namespace
-
-float ClipDistance(const ClipVertex& v, int plane) {
-    switch (plane) {
-    case 0: return v.z;
-    case 1: return v.w - v.z;
-    case 2: return v.x + GuardBand * v.w;
-    case 3: return GuardBand * v.w - v.x;
-    case 4: return v.y + GuardBand * v.w;
-    case 5: return GuardBand * v.w - v.y;
-    default: return v.w - MinW;
-    }
-}
-
-float ScreenDistance(const ScreenVertex& v, int plane) {
-    switch (plane) {
-    case 0: return v.x + ScreenLimit;
-    case 1: return ScreenLimit - v.x;
-    case 2: return v.y + ScreenLimit;
-    case 3: return ScreenLimit - v.y;
-    default: return v.q;
-    }
-}
 
 int ClipTriangle(const ClipVertex& a, const ClipVertex& b, const ClipVertex& c, uint8_t outcodes,
                  ClipVertex* out) {

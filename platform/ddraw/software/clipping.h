@@ -18,9 +18,31 @@ constexpr int ScreenPlaneCount = 5;  // four screen limits, q >= 0
 // A triangle cut by every plane has at most this many corners.
 constexpr int MaxClippedVertices = 3 + ClipPlaneCount;
 
-// Signed distance to a plane: >= 0 inside.
-float ClipDistance(const ClipVertex& v, int plane);
-float ScreenDistance(const ScreenVertex& v, int plane);
+// The smallest w kept: the w > 0 plane lies here.
+constexpr float MinW = 1e-5f;
+
+// Signed distance to a plane: >= 0 inside. Inline: every vertex is tested against each plane.
+inline float ClipDistance(const ClipVertex& v, int plane) {
+    switch (plane) {
+    case 0: return v.z;
+    case 1: return v.w - v.z;
+    case 2: return v.x + GuardBand * v.w;
+    case 3: return GuardBand * v.w - v.x;
+    case 4: return v.y + GuardBand * v.w;
+    case 5: return GuardBand * v.w - v.y;
+    default: return v.w - MinW;
+    }
+}
+
+inline float ScreenDistance(const ScreenVertex& v, int plane) {
+    switch (plane) {
+    case 0: return v.x + ScreenLimit;
+    case 1: return ScreenLimit - v.x;
+    case 2: return v.y + ScreenLimit;
+    case 3: return ScreenLimit - v.y;
+    default: return v.q;
+    }
+}
 
 // Cuts the triangle a, b, c by the planes set in outcodes; writes the polygon (in the same
 // winding) to out and returns its corner count (0 when nothing is left).

@@ -102,12 +102,15 @@ void RasteriseTriangle(const SpanContext& context, const TriangleCorners& corner
     Edge edges[3];
     bool made = false;
     SpanDrawer spans(context);
-    auto walk = [&](Edge left, Edge right, int first, int end) {
+    // The box's columns by value: the compiler cannot tell that gathering a span leaves the corners
+    // alone, and would read them again every row.
+    const int64_t boxLeft = box.left, boxRight = box.right - 1;
+    auto walk = [&spans, boxLeft, boxRight](Edge left, Edge right, int first, int end) {
         left.Start(first);
         right.Start(first);
         for (int py = first;;) {
-            const int64_t x0 = std::max<int64_t>(box.left, -left.quotient);
-            const int64_t x1 = std::min<int64_t>(box.right - 1, right.quotient);
+            const int64_t x0 = std::max<int64_t>(boxLeft, -left.quotient);
+            const int64_t x1 = std::min<int64_t>(boxRight, right.quotient);
             if (x0 <= x1) spans.Draw(py, static_cast<int>(x0), static_cast<int>(x1));
             if (++py == end) break;
             left.Step();

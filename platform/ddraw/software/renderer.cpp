@@ -235,7 +235,8 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
             instructionSet, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
         setup.scalar.magnify = setup.scalar.minify = SelectShadeStage(
             InstructionSet::Scalar, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
-        setup.lanes.batchMagnify = setup.lanes.batchMinify = nullptr;
+        setup.lanes.batchMagnify = setup.lanes.batchMinify = SelectBatchShadeStage(
+            instructionSet, ColourFormat::Unsupported, Filter::Point, Address::Wrap, Address::Wrap, false);
         setup.scalar.batchMagnify = setup.scalar.batchMinify = nullptr;
     }
     return D3D_OK;

@@ -106,7 +106,8 @@ struct SpanContext {
 
     SpanStages stages;       // for spans of ShortSpan pixels or more
     SpanStages shortStages;  // the scalar stages, for spans too short to fill a vector step
-    // Short spans are batched when both are set (vector stages that can sample the texture).
+    // Short spans are batched when both are set (vector stages; with a texture, ones that can
+    // sample it).
     BatchShadeStage batchShade;
     BatchOutputStage batchOutput;
 };

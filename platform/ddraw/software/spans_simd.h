@@ -448,6 +448,19 @@ SOFTWARE_PIXEL_INLINE void BatchPlaneLanes(const FixedPlane& plane, const PixelB
     *hi = S::Load(values + S::Width);
 }
 
+// The diffuse colour of each pixel of a batch: untextured meshes of small triangles (particles,
+// distant geometry) hand on a short span nearly every row.
+template <class S>
+void ShadeUntexturedBatch(const SpanContext& c, const PixelBatch& batch, uint32_t* out) {
+    for (int i = 0; i < batch.count; i += S::Pixels) {
+        typename S::I r[2], g[2], b[2];
+        BatchPlaneLanes<S>(c.red, batch, i, &r[0], &r[1]);
+        BatchPlaneLanes<S>(c.green, batch, i, &g[0], &g[1]);
+        BatchPlaneLanes<S>(c.blue, batch, i, &b[0], &b[1]);
+        StoreRgb<S>({ChannelOf<S>(r[0], r[1]), ChannelOf<S>(g[0], g[1]), ChannelOf<S>(b[0], b[1])}, out + i);
+    }
+}
+
 // The steps of a span facing the camera (one texel row pair, one 1/w) whose bilinear samples
 // can only read black texels, as bits from step 0; 0 when that cannot be told. The texel column
 // of the pixels at each step's ends is found by the span's own arithmetic; where the column
@@ -893,7 +906,7 @@ TexturedShading ShadeWithTexture(ColourFormat texture, Filter filter, Address u,
     case ColourFormat::R5G6B5: return ShadeWithFilter<S, ColourFormat::R5G6B5>(filter, u, v, perspective);
     case ColourFormat::X1R5G5B5: return ShadeWithFilter<S, ColourFormat::X1R5G5B5>(filter, u, v, perspective);
     case ColourFormat::X8R8G8B8: return ShadeWithFilter<S, ColourFormat::X8R8G8B8>(filter, u, v, perspective);
-    default: return {ShadeUntexturedLanes<S>, nullptr};
+    default: return {ShadeUntexturedLanes<S>, ShadeUntexturedBatch<S>};
     }
 }
 
