@@ -120,9 +120,10 @@ TEST(Sampling, BillboardsDrawAsOnePixelAtATime) {
 
 TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
     // Triangles a few pixels across, whose short rows the vector paths gather across rows, and
-    // some wider ones: textured or not, shaded and depth-tested over each other in every blend,
-    // target layout and depth format, on the path under test and on the scalar one. Some depths lie
-    // outside 0..1 and some triangles are steep in depth, where 32-bit depth leaves its lanes.
+    // some wider ones: textured or not, shaded and depth-tested over each other in every blend
+    // (added ones without writing depth), target layout and depth format, on the path under test
+    // and on the scalar one. Some depths lie outside 0..1 and some triangles are steep in depth,
+    // where 32-bit depth leaves its lanes.
     std::vector<uint32_t> texels;
     // Black in its lower half, as glows are around their centre: black source added to the
     // target leaves it as it was.
@@ -155,6 +156,8 @@ TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
                 canvas->renderer.SetRenderState(D3DRENDERSTATE_DITHERENABLE, bits != 15);
                 canvas->renderer.SetRenderState(D3DRENDERSTATE_ALPHABLENDENABLE, blend != 0);
                 canvas->renderer.SetRenderState(D3DRENDERSTATE_DESTBLEND, blend);
+                // Added light writes no depth, as glows do.
+                canvas->renderer.SetRenderState(D3DRENDERSTATE_ZWRITEENABLE, blend != D3DBLEND_ONE);
                 canvas->Clear(0x304050, 1.0f);
                 canvas->Draw(mesh, textured);
             }
@@ -165,7 +168,7 @@ TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
                         << x << "," << y << " bits " << bits << " blend " << blend << " depth " << depthBits
                         << (textured ? "" : " untextured");
                     ASSERT_EQ(path.Depth(x, y), scalar.Depth(x, y)) << x << "," << y;
-                    drawn += path.Depth(x, y) != cleared.Depth(x, y);
+                    drawn += path.Depth(x, y) != cleared.Depth(x, y) || path.Raw(x, y) != cleared.Raw(x, y);
                 }
             EXPECT_GT(drawn, 2000);
         }

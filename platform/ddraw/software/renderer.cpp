@@ -186,6 +186,8 @@ HRESULT Renderer::PrepareDraw(const Surfaces& surfaces) {
     setup.lanes.depth = SelectDepthStage(instructionSet, depthFormat, depth != nullptr, states.zWrite);
     setup.scalar.depth = SelectDepthStage(InstructionSet::Scalar, depthFormat, depth != nullptr, states.zWrite);
     setup.depthPlaneInLanes = depthFormat == DepthFormat::Z16 && setup.lanes.depth != setup.scalar.depth;
+    // Batches are made only of triangles whose planes fit the lanes, the depth plane included.
+    context.batchDepth = SelectBatchDepthStage(instructionSet, depthFormat, depth != nullptr, states.zWrite);
     const Blend blend = ToBlend(states.alphaBlend, states.destBlend);
     context.stages.output = SelectOutputStage(instructionSet, ColourFormatOf(target.format), states.dither, blend);
     context.shortStages.output =

@@ -254,6 +254,11 @@ BatchOutputStage SelectBatchOutputStage(InstructionSet set, ColourFormat target,
     return lanes ? lanes->batchOutput(target, dither, blend) : nullptr;
 }
 
+BatchDepthStage SelectBatchDepthStage(InstructionSet set, DepthFormat format, bool test, bool write) {
+    const LaneStageTable* lanes = LaneStagesOf(set);
+    return lanes ? lanes->batchDepth(format, test, write) : nullptr;
+}
+
 void SpanDrawer::DrawAtOnce(int y, int x0, int x1) {
     alignas(32) uint8_t mask[Chunk + MaxStepPixels];
     alignas(32) uint32_t colour[Chunk + MaxStepPixels];
@@ -272,11 +277,14 @@ void SpanDrawer::Finish() {
     // writes past its span the next span overwrites, and lanes past the batch are never drawn.
     alignas(32) uint8_t mask[Chunk + MaxStepPixels];
     alignas(32) uint32_t colour[Chunk + MaxStepPixels];
+    // Whole vector steps read positions inside the triangle.
+    for (int i = batch.count; i < batch.count + MaxStepPixels; ++i) {
+        batch.column[i] = batch.column[batch.count - 1];
+        batch.row[i] = batch.row[batch.count - 1];
+    }
     int passed = 0;
-    if (context.stages.depth == NoDepth && context.shortStages.depth == NoDepth) {
-        // Without a depth test every pixel is drawn: one fill instead of a call a span.
-        std::memset(mask, 1, batch.count);
-        passed = batch.count;
+    if (context.batchDepth) {
+        passed = context.batchDepth(context, batch, mask);
     } else {
         for (int k = 0, at = 0; k < batch.spans; ++k) {
             const PixelBatch::Span& span = batch.span[k];
@@ -286,10 +294,6 @@ void SpanDrawer::Finish() {
         }
     }
     if (passed) {
-        for (int i = batch.count; i < batch.count + MaxStepPixels; ++i) {
-            batch.column[i] = batch.column[batch.count - 1];
-            batch.row[i] = batch.row[batch.count - 1];
-        }
         context.batchShade(context, batch, colour);
         context.batchOutput(context, batch, colour, mask);
     }

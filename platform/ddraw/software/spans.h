@@ -19,6 +19,8 @@ struct PixelBatch;
 // Tests and writes depth for n pixels from (x, y); sets mask[i] for the pixels that pass and
 // returns how many passed.
 typedef int (*DepthStage)(const SpanContext& context, int y, int x, int n, uint8_t* mask);
+// The same for the pixels of a batch.
+typedef int (*BatchDepthStage)(const SpanContext& context, const PixelBatch& batch, uint8_t* mask);
 // Computes the source colour (0x00RRGGBB) of n pixels from (x, y).
 typedef void (*ShadeStage)(const SpanContext& context, int y, int x, int n, uint32_t* colour);
 // Computes the source colour of each pixel of a batch.
@@ -110,6 +112,8 @@ struct SpanContext {
     // sample it).
     BatchShadeStage batchShade;
     BatchOutputStage batchOutput;
+    // A batch's depth test at once; null where each span of it is tested on its own.
+    BatchDepthStage batchDepth;
 };
 
 // Where the stages do their arithmetic: one pixel at a time, or several in the vector registers
@@ -127,6 +131,8 @@ OutputStage SelectOutputStage(InstructionSet set, ColourFormat target, bool dith
 BatchShadeStage SelectBatchShadeStage(InstructionSet set, ColourFormat textureFormat, Filter filter, Address addressU,
                                       Address addressV, bool perspective);
 BatchOutputStage SelectBatchOutputStage(InstructionSet set, ColourFormat target, bool dither, Blend blend);
+// Null for 32-bit depth, whose plane does not fit the lanes, and for the scalar set.
+BatchDepthStage SelectBatchDepthStage(InstructionSet set, DepthFormat format, bool test, bool write);
 
 // Whether the vector shading stages can sample a texture: they read texels through 32-bit
 // offsets and in pairs of columns.
@@ -141,6 +147,7 @@ struct LaneStageTable {
                                   bool perspective);
     OutputStage (*output)(ColourFormat target, bool dither, Blend blend);
     BatchOutputStage (*batchOutput)(ColourFormat target, bool dither, Blend blend);
+    BatchDepthStage (*batchDepth)(DepthFormat format, bool test, bool write);
 };
 extern const LaneStageTable sse2Stages;
 extern const LaneStageTable avx2Stages;

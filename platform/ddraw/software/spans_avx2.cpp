@@ -159,6 +159,7 @@ struct Avx2 {
 }  // namespace
 
 extern const LaneStageTable avx2Stages = {LaneStages<Avx2>::Depth, LaneStages<Avx2>::Shade, LaneStages<Avx2>::BatchShade,
-                                    LaneStages<Avx2>::Output, LaneStages<Avx2>::BatchOutput};
+                                    LaneStages<Avx2>::Output, LaneStages<Avx2>::BatchOutput,
+                                    LaneStages<Avx2>::BatchDepth};
 
 }  // namespace software

@@ -803,15 +803,17 @@ void Output32(const SpanContext& c, int y, int x, int n, const uint32_t* colour,
     }
 }
 
-// A batch step's pixels gathered from the target into lanes and scattered back: lanes past
-// the batch read its last pixel and are not written; lanes not drawn write their own value.
+// A batch step's pixels gathered from a surface (the target or the depth buffer, from its
+// pixel (0, 0)) into lanes and scattered back: lanes past the batch read its last pixel and are
+// not written; lanes not drawn write their own value.
 template <class S, class T>
 class BatchMemory {
 public:
-    BatchMemory(const SpanContext& c, const PixelBatch& batch, int i) : count(batch.count - i) {
-        uint8_t* origin = c.colour + c.referenceY * c.colourPitch + c.referenceX * static_cast<ptrdiff_t>(sizeof(T));
+    BatchMemory(const SpanContext& c, uint8_t* surface, ptrdiff_t pitch, const PixelBatch& batch, int i)
+        : count(batch.count - i) {
+        uint8_t* origin = surface + c.referenceY * pitch + c.referenceX * static_cast<ptrdiff_t>(sizeof(T));
         for (int k = 0; k < S::Pixels; ++k) {
-            at[k] = origin + batch.row[i + k] * c.colourPitch + batch.column[i + k] * static_cast<ptrdiff_t>(sizeof(T));
+            at[k] = origin + batch.row[i + k] * pitch + batch.column[i + k] * static_cast<ptrdiff_t>(sizeof(T));
             std::memcpy(&pixels[k], at[k], sizeof(T));
         }
     }
@@ -841,7 +843,7 @@ SOFTWARE_PIXEL_INLINE typename S::H BatchThresholds(const SpanContext& c, const 
 template <class S, ColourFormat F, bool Dither, Blend B>
 void Output16Batch(const SpanContext& c, const PixelBatch& batch, const uint32_t* colour, const uint8_t* mask) {
     for (int i = 0; i < batch.count; i += S::Pixels) {
-        BatchMemory<S, uint16_t> memory(c, batch, i);
+        BatchMemory<S, uint16_t> memory(c, c.colour, c.colourPitch, batch, i);
         const typename S::H threshold = Dither ? BatchThresholds<S>(c, batch, i) : S::HSet(0);
         const typename S::H draw = S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(batch.count - i));
         S::HStore(memory.Pixels(), Output16Step<S, F, Dither, B>(S::HLoad(memory.Pixels()), colour + i, threshold, draw));
@@ -852,7 +854,7 @@ void Output16Batch(const SpanContext& c, const PixelBatch& batch, const uint32_t
 template <class S, Blend B>
 void Output32Batch(const SpanContext& c, const PixelBatch& batch, const uint32_t* colour, const uint8_t* mask) {
     for (int i = 0; i < batch.count; i += S::Pixels) {
-        BatchMemory<S, uint32_t> memory(c, batch, i);
+        BatchMemory<S, uint32_t> memory(c, c.colour, c.colourPitch, batch, i);
         int32_t* pixels = reinterpret_cast<int32_t*>(memory.Pixels());
         typename S::I values[2] = {S::Load(pixels), S::Load(pixels + S::Width)};
         Output32Step<S, B>(values, colour + i, S::HAnd(S::LoadMask(mask + i), SpanLanes<S>(batch.count - i)));
@@ -908,6 +910,37 @@ TexturedShading ShadeWithTexture(ColourFormat texture, Filter filter, Address u,
     case ColourFormat::X8R8G8B8: return ShadeWithFilter<S, ColourFormat::X8R8G8B8>(filter, u, v, perspective);
     default: return {ShadeUntexturedLanes<S>, ShadeUntexturedBatch<S>};
     }
+}
+
+// The 16-bit depth test of a batch's pixels, each lane at its own position, as
+// LessEqualDepth16 makes it along a span. Pixels of one triangle are distinct, so each lane
+// reads and writes a depth of its own.
+template <class S, bool Write>
+int LessEqualDepth16Batch(const SpanContext& c, const PixelBatch& batch, uint8_t* mask) {
+    const typename S::I half = S::Set(1 << (DepthFraction - 1));
+    int passed = 0;
+    for (int i = 0; i < batch.count; i += S::Pixels) {
+        BatchMemory<S, uint16_t> memory(c, c.depth, c.depthPitch, batch, i);
+        const typename S::H stored = S::HLoad(memory.Pixels());
+        typename S::I lo, hi;
+        BatchPlaneLanes<S>(c.z, batch, i, &lo, &hi);
+        const typename S::H value = S::NarrowUnsigned(S::ShiftRight(S::Add(lo, half), DepthFraction),
+                                                      S::ShiftRight(S::Add(hi, half), DepthFraction));
+        const typename S::H pass = S::HAnd(S::HEqual(S::HSubtractSaturating(value, stored), S::HSet(0)),
+                                           SpanLanes<S>(batch.count - i));
+        passed += S::StoreMask(pass, mask + i);
+        if (Write) {
+            S::HStore(memory.Pixels(), S::HSelect(pass, value, stored));
+            memory.Finish();
+        }
+    }
+    return passed;
+}
+
+// Without a depth test every pixel is drawn.
+inline int NoDepthBatch(const SpanContext&, const PixelBatch& batch, uint8_t* mask) {
+    std::memset(mask, 1, batch.count);
+    return batch.count;
 }
 
 // An output kernel along spans and its batch form.
@@ -971,6 +1004,12 @@ struct LaneStages {
 
     static BatchOutputStage BatchOutput(ColourFormat target, bool dither, Blend blend) {
         return OutputWithTarget<S>(target, dither, blend).batch;
+    }
+
+    static BatchDepthStage BatchDepth(DepthFormat format, bool test, bool write) {
+        if (!test || format == DepthFormat::Unsupported) return NoDepthBatch;
+        if (format == DepthFormat::Z16) return write ? LessEqualDepth16Batch<S, true> : LessEqualDepth16Batch<S, false>;
+        return nullptr;
     }
 };
 

@@ -142,6 +142,7 @@ struct Sse2 {
 }  // namespace
 
 extern const LaneStageTable sse2Stages = {LaneStages<Sse2>::Depth, LaneStages<Sse2>::Shade, LaneStages<Sse2>::BatchShade,
-                                    LaneStages<Sse2>::Output, LaneStages<Sse2>::BatchOutput};
+                                    LaneStages<Sse2>::Output, LaneStages<Sse2>::BatchOutput,
+                                    LaneStages<Sse2>::BatchDepth};
 
 }  // namespace software
