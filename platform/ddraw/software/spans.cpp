@@ -40,6 +40,30 @@ int LessEqualDepth(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
     return passed;
 }
 
+// A batch's depth test a pixel at a time, each at its own position: for 32-bit depth, whose
+// plane does not fit the vector lanes, one call instead of one a span.
+template <typename Z, bool Write>
+int LessEqualDepthBatch(const SpanContext& c, const PixelBatch& batch, uint8_t* mask) {
+    uint8_t* origin = c.depth + c.referenceY * c.depthPitch + c.referenceX * static_cast<ptrdiff_t>(sizeof(Z));
+    const int64_t zMax = std::numeric_limits<Z>::max();
+    int passed = 0;
+    for (int i = 0; i < batch.count; ++i) {
+        uint8_t* at = origin + batch.row[i] * c.depthPitch + batch.column[i] * static_cast<ptrdiff_t>(sizeof(Z));
+        int64_t value = (c.z.At(batch.column[i], batch.row[i]) + (1 << (DepthFraction - 1))) >> DepthFraction;
+        value = value < 0 ? 0 : (value > zMax ? zMax : value);
+        Z stored;
+        std::memcpy(&stored, at, sizeof(Z));
+        const bool pass = value <= static_cast<int64_t>(stored);
+        mask[i] = pass;
+        passed += pass;
+        if (Write && pass) {
+            const Z written = static_cast<Z>(value);
+            std::memcpy(at, &written, sizeof(Z));
+        }
+    }
+    return passed;
+}
+
 // ---- shading ----
 
 SOFTWARE_PIXEL_INLINE uint32_t Channel(int64_t value) {
@@ -256,7 +280,10 @@ BatchOutputStage SelectBatchOutputStage(InstructionSet set, ColourFormat target,
 
 BatchDepthStage SelectBatchDepthStage(InstructionSet set, DepthFormat format, bool test, bool write) {
     const LaneStageTable* lanes = LaneStagesOf(set);
-    return lanes ? lanes->batchDepth(format, test, write) : nullptr;
+    if (!lanes) return nullptr;  // nothing is batched
+    if (BatchDepthStage stage = lanes->batchDepth(format, test, write)) return stage;
+    if (format != DepthFormat::Z32) return nullptr;
+    return write ? LessEqualDepthBatch<uint32_t, true> : LessEqualDepthBatch<uint32_t, false>;
 }
 
 void SpanDrawer::DrawAtOnce(int y, int x0, int x1) {
@@ -273,8 +300,6 @@ void SpanDrawer::DrawAtOnce(int y, int x0, int x1) {
 
 void SpanDrawer::Finish() {
     if (batch.count == 0) return;
-    // Each span's depth test writes its mask bytes after the previous span's; what a vector stage
-    // writes past its span the next span overwrites, and lanes past the batch are never drawn.
     alignas(32) uint8_t mask[Chunk + MaxStepPixels];
     alignas(32) uint32_t colour[Chunk + MaxStepPixels];
     // Whole vector steps read positions inside the triangle.
@@ -282,22 +307,11 @@ void SpanDrawer::Finish() {
         batch.column[i] = batch.column[batch.count - 1];
         batch.row[i] = batch.row[batch.count - 1];
     }
-    int passed = 0;
-    if (context.batchDepth) {
-        passed = context.batchDepth(context, batch, mask);
-    } else {
-        for (int k = 0, at = 0; k < batch.spans; ++k) {
-            const PixelBatch::Span& span = batch.span[k];
-            const SpanStages& stages = span.n < ShortSpan ? context.shortStages : context.stages;
-            passed += stages.depth(context, span.y, span.x, span.n, mask + at);
-            at += span.n;
-        }
-    }
-    if (passed) {
+    if (context.batchDepth(context, batch, mask)) {
         context.batchShade(context, batch, colour);
         context.batchOutput(context, batch, colour, mask);
     }
-    batch.count = batch.spans = 0;
+    batch.count = 0;
 }
 
 }  // namespace software

@@ -79,11 +79,7 @@ constexpr int BatchedSpan = 8;
 // context's reference pixel, in span order; entries past count repeat the last pixel, so
 // whole vector steps read positions inside the triangle.
 struct PixelBatch {
-    struct Span {
-        int y, x, n;
-    };
-    int count, spans;
-    Span span[Chunk];
+    int count;
     alignas(32) int32_t column[Chunk + MaxStepPixels];
     alignas(32) int32_t row[Chunk + MaxStepPixels];
 };
@@ -108,12 +104,11 @@ struct SpanContext {
 
     SpanStages stages;       // for spans of ShortSpan pixels or more
     SpanStages shortStages;  // the scalar stages, for spans too short to fill a vector step
-    // Short spans are batched when both are set (vector stages; with a texture, ones that can
-    // sample it).
+    // Short spans are batched when all three are set (vector stages; with a texture, ones that
+    // can sample it).
+    BatchDepthStage batchDepth;
     BatchShadeStage batchShade;
     BatchOutputStage batchOutput;
-    // A batch's depth test at once; null where each span of it is tested on its own.
-    BatchDepthStage batchDepth;
 };
 
 // Where the stages do their arithmetic: one pixel at a time, or several in the vector registers
@@ -131,7 +126,7 @@ OutputStage SelectOutputStage(InstructionSet set, ColourFormat target, bool dith
 BatchShadeStage SelectBatchShadeStage(InstructionSet set, ColourFormat textureFormat, Filter filter, Address addressU,
                                       Address addressV, bool perspective);
 BatchOutputStage SelectBatchOutputStage(InstructionSet set, ColourFormat target, bool dither, Blend blend);
-// Null for 32-bit depth, whose plane does not fit the lanes, and for the scalar set.
+// Null for the scalar set, which batches nothing.
 BatchDepthStage SelectBatchDepthStage(InstructionSet set, DepthFormat format, bool test, bool write);
 
 // Whether the vector shading stages can sample a texture: they read texels through 32-bit
@@ -159,8 +154,8 @@ extern const LaneStageTable avx2Stages;
 class SpanDrawer {
 public:
     explicit SpanDrawer(const SpanContext& context)
-        : context(context), batching(context.batchShade && context.batchOutput) {
-        batch.count = batch.spans = 0;
+        : context(context), batching(context.batchDepth && context.batchShade && context.batchOutput) {
+        batch.count = 0;
     }
     // Pixels x0..x1 (inclusive) of row y. Inline: dense meshes hand on a short span nearly every
     // row, and gathering it takes a few stores.
@@ -171,7 +166,6 @@ public:
             return;
         }
         if (batch.count + length > Chunk) Finish();
-        batch.span[batch.spans++] = {y, x0, length};
         const int column = x0 - context.referenceX, row = y - context.referenceY;
         // The room of a whole batched span at once, in a few vector stores: entries past this
         // span are written again by the next one or by the padding of Finish.

@@ -1009,7 +1009,7 @@ struct LaneStages {
     static BatchDepthStage BatchDepth(DepthFormat format, bool test, bool write) {
         if (!test || format == DepthFormat::Unsupported) return NoDepthBatch;
         if (format == DepthFormat::Z16) return write ? LessEqualDepth16Batch<S, true> : LessEqualDepth16Batch<S, false>;
-        return nullptr;
+        return nullptr;  // 32-bit depth: its plane does not fit the lanes
     }
 };
 
