@@ -17,25 +17,32 @@ int NoDepth(const SpanContext&, int, int, int n, uint8_t* mask) {
     return n;
 }
 
+// One pixel's test of its depth z (in the plane's fixed point) against the stored one at, which
+// it replaces when asked and when it passes.
+template <typename Z, bool Write>
+SOFTWARE_PIXEL_INLINE bool LessEqualDepthPixel(int64_t z, uint8_t* at) {
+    const int64_t zMax = std::numeric_limits<Z>::max();
+    int64_t value = (z + (1 << (DepthFraction - 1))) >> DepthFraction;
+    value = value < 0 ? 0 : (value > zMax ? zMax : value);
+    Z stored;
+    std::memcpy(&stored, at, sizeof(Z));
+    const bool pass = value <= static_cast<int64_t>(stored);
+    if (Write && pass) {
+        const Z written = static_cast<Z>(value);
+        std::memcpy(at, &written, sizeof(Z));
+    }
+    return pass;
+}
+
 template <typename Z, bool Write>
 int LessEqualDepth(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
     uint8_t* row = c.depth + y * c.depthPitch + x * static_cast<ptrdiff_t>(sizeof(Z));
-    const int64_t zMax = std::numeric_limits<Z>::max();
     const int64_t dz = c.z.dx;
     int64_t z = c.z.At(x - c.referenceX, y - c.referenceY);
     int passed = 0;
     for (int i = 0; i < n; ++i, z += dz) {
-        int64_t value = (z + (1 << (DepthFraction - 1))) >> DepthFraction;
-        value = value < 0 ? 0 : (value > zMax ? zMax : value);
-        Z stored;
-        std::memcpy(&stored, row + i * sizeof(Z), sizeof(Z));
-        bool pass = value <= static_cast<int64_t>(stored);
-        mask[i] = pass;
-        passed += pass;
-        if (Write && pass) {
-            Z written = static_cast<Z>(value);
-            std::memcpy(row + i * sizeof(Z), &written, sizeof(Z));
-        }
+        mask[i] = LessEqualDepthPixel<Z, Write>(z, row + i * sizeof(Z));
+        passed += mask[i];
     }
     return passed;
 }
@@ -45,21 +52,11 @@ int LessEqualDepth(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
 template <typename Z, bool Write>
 int LessEqualDepthBatch(const SpanContext& c, const PixelBatch& batch, uint8_t* mask) {
     uint8_t* origin = c.depth + c.referenceY * c.depthPitch + c.referenceX * static_cast<ptrdiff_t>(sizeof(Z));
-    const int64_t zMax = std::numeric_limits<Z>::max();
     int passed = 0;
     for (int i = 0; i < batch.count; ++i) {
         uint8_t* at = origin + batch.row[i] * c.depthPitch + batch.column[i] * static_cast<ptrdiff_t>(sizeof(Z));
-        int64_t value = (c.z.At(batch.column[i], batch.row[i]) + (1 << (DepthFraction - 1))) >> DepthFraction;
-        value = value < 0 ? 0 : (value > zMax ? zMax : value);
-        Z stored;
-        std::memcpy(&stored, at, sizeof(Z));
-        const bool pass = value <= static_cast<int64_t>(stored);
-        mask[i] = pass;
-        passed += pass;
-        if (Write && pass) {
-            const Z written = static_cast<Z>(value);
-            std::memcpy(at, &written, sizeof(Z));
-        }
+        mask[i] = LessEqualDepthPixel<Z, Write>(c.z.At(batch.column[i], batch.row[i]), at);
+        passed += mask[i];
     }
     return passed;
 }

@@ -185,23 +185,30 @@ SOFTWARE_PIXEL_INLINE typename S::H SpanLanes(int count) {
 
 // ---- depth ----
 
+// The lanes of a 16-bit depth step that pass: the plane's values lo, hi rounded and brought into
+// 0..65535 by the saturation of the unsigned narrowing, then value <= stored (nothing is left of
+// value less stored), among the lanes below count.
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::H DepthPasses16(typename S::I lo, typename S::I hi, typename S::H stored, int count,
+                                                  typename S::H* value) {
+    const typename S::I half = S::Set(1 << (DepthFraction - 1));
+    *value = S::NarrowUnsigned(S::ShiftRight(S::Add(lo, half), DepthFraction),
+                               S::ShiftRight(S::Add(hi, half), DepthFraction));
+    return S::HAnd(S::HEqual(S::HSubtractSaturating(*value, stored), S::HSet(0)), SpanLanes<S>(count));
+}
+
 template <class S, bool Write>
 int LessEqualDepth16(const SpanContext& c, int y, int x, int n, uint8_t* mask) {
     uint8_t* row = c.depth + y * c.depthPitch;
     const int rowPixels = static_cast<int>(c.depthPitch / static_cast<ptrdiff_t>(sizeof(uint16_t)));
     PlaneLanes<S> z(c.z, x - c.referenceX, y - c.referenceY);
-    const typename S::I half = S::Set(1 << (DepthFraction - 1));
     int passed = 0;
     for (int i = 0; i < n; i += S::Pixels, z.Advance()) {
         const int count = n - i < S::Pixels ? n - i : S::Pixels;
         StepMemory<S, uint16_t> memory(row, x + i, rowPixels, count);
         const typename S::H stored = S::HLoad(memory.Pixels());
-        // Rounded, and brought into 0..65535 by the saturation of the unsigned narrowing.
-        const typename S::H value = S::NarrowUnsigned(S::ShiftRight(S::Add(z.lo, half), DepthFraction),
-                                                      S::ShiftRight(S::Add(z.hi, half), DepthFraction));
-        // value <= stored: nothing is left of value less stored.
-        const typename S::H pass = S::HAnd(S::HEqual(S::HSubtractSaturating(value, stored), S::HSet(0)),
-                                           SpanLanes<S>(count));
+        typename S::H value;
+        const typename S::H pass = DepthPasses16<S>(z.lo, z.hi, stored, count, &value);
         passed += S::StoreMask(pass, mask + i);
         if (Write) {
             S::HStore(memory.Pixels(), S::HSelect(pass, value, stored));
@@ -917,17 +924,14 @@ TexturedShading ShadeWithTexture(ColourFormat texture, Filter filter, Address u,
 // reads and writes a depth of its own.
 template <class S, bool Write>
 int LessEqualDepth16Batch(const SpanContext& c, const PixelBatch& batch, uint8_t* mask) {
-    const typename S::I half = S::Set(1 << (DepthFraction - 1));
     int passed = 0;
     for (int i = 0; i < batch.count; i += S::Pixels) {
         BatchMemory<S, uint16_t> memory(c, c.depth, c.depthPitch, batch, i);
         const typename S::H stored = S::HLoad(memory.Pixels());
         typename S::I lo, hi;
         BatchPlaneLanes<S>(c.z, batch, i, &lo, &hi);
-        const typename S::H value = S::NarrowUnsigned(S::ShiftRight(S::Add(lo, half), DepthFraction),
-                                                      S::ShiftRight(S::Add(hi, half), DepthFraction));
-        const typename S::H pass = S::HAnd(S::HEqual(S::HSubtractSaturating(value, stored), S::HSet(0)),
-                                           SpanLanes<S>(batch.count - i));
+        typename S::H value;
+        const typename S::H pass = DepthPasses16<S>(lo, hi, stored, batch.count - i, &value);
         passed += S::StoreMask(pass, mask + i);
         if (Write) {
             S::HStore(memory.Pixels(), S::HSelect(pass, value, stored));
