@@ -67,21 +67,27 @@ FixedPlane FixedPlaneOf(const Geometry& g, double a0, double a1, double a2, doub
                       ToFixed(gradient.dy * scale, GradientLimit)};
 }
 
-// Whether 32-bit lanes hold the plane's values over the box, widened by one vector step to the
-// right, with room to spare for the rounding added to them. The plane is linear, so its
-// extremes are at the corners.
-bool FitsLanes(const FixedPlane& plane, const Scissor& box, int referenceX, int referenceY) {
+// The corners of a triangle's box relative to its reference pixel, widened by one vector step to
+// the right: where the vector stages evaluate its planes.
+struct LaneBox {
+    double left, right, top, bottom;
+};
+
+LaneBox LaneBoxOf(const Scissor& box, int referenceX, int referenceY) {
+    return LaneBox{static_cast<double>(box.left - referenceX),
+                   static_cast<double>(box.right - 1 + MaxStepPixels - referenceX),
+                   static_cast<double>(box.top - referenceY), static_cast<double>(box.bottom - 1 - referenceY)};
+}
+
+// Whether 32-bit lanes hold the plane's values over the box, with room to spare for the rounding
+// added to them. The plane is linear, so its extremes are at the corners.
+bool FitsLanes(const FixedPlane& plane, const LaneBox& box) {
     constexpr double Limit = 1073741824.0;  // 2^30
-    const double columns[2] = {static_cast<double>(box.left - referenceX),
-                               static_cast<double>(box.right - 1 + MaxStepPixels - referenceX)};
-    const double rows[2] = {static_cast<double>(box.top - referenceY), static_cast<double>(box.bottom - 1 - referenceY)};
-    for (double column : columns)
-        for (double row : rows) {
-            const double value = static_cast<double>(plane.c) + static_cast<double>(plane.dx) * column +
-                                 static_cast<double>(plane.dy) * row;
-            if (!(std::fabs(value) < Limit)) return false;
-        }
-    return true;
+    const double c = static_cast<double>(plane.c), dx = static_cast<double>(plane.dx),
+                 dy = static_cast<double>(plane.dy);
+    auto inside = [&](double column, double row) { return std::fabs(c + dx * column + dy * row) < Limit; };
+    return inside(box.left, box.top) && inside(box.left, box.bottom) && inside(box.right, box.top) &&
+           inside(box.right, box.bottom);
 }
 
 FloatPlane FloatPlaneOf(const Geometry& g, double a0, double a1, double a2) {
@@ -143,10 +149,9 @@ bool SetUpTriangle(const TriangleSetup& setup, SpanContext& context, const Scree
         context.t = FloatPlaneOf(g, p0.v, p1.v, p2.v);
         context.q = FloatPlane{1.0f, 0.0f, 0.0f};
     }
-    const bool fits = FitsLanes(context.red, box, context.referenceX, context.referenceY) &&
-                      FitsLanes(context.green, box, context.referenceX, context.referenceY) &&
-                      FitsLanes(context.blue, box, context.referenceX, context.referenceY) &&
-                      (!setup.depthPlaneInLanes || FitsLanes(context.z, box, context.referenceX, context.referenceY));
+    const LaneBox lanes = LaneBoxOf(box, context.referenceX, context.referenceY);
+    const bool fits = FitsLanes(context.red, lanes) && FitsLanes(context.green, lanes) &&
+                      FitsLanes(context.blue, lanes) && (!setup.depthPlaneInLanes || FitsLanes(context.z, lanes));
     const PlaneStages& stages = fits ? setup.lanes : setup.scalar;
     bool minified = false;
     if (setup.filterPerTriangle) {
