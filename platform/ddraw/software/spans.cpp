@@ -17,6 +17,11 @@ int NoDepth(const SpanContext&, int, int, int n, uint8_t* mask) {
     return n;
 }
 
+int NoDepthBatch(const SpanContext&, const PixelBatch& batch, uint8_t* mask) {
+    std::memset(mask, 1, batch.count);
+    return batch.count;
+}
+
 // One pixel's test of its depth z (in the plane's fixed point) against the stored one at, which
 // it replaces when asked and when it passes.
 template <typename Z, bool Write>
@@ -278,8 +283,8 @@ BatchOutputStage SelectBatchOutputStage(InstructionSet set, ColourFormat target,
 BatchDepthStage SelectBatchDepthStage(InstructionSet set, DepthFormat format, bool test, bool write) {
     const LaneStageTable* lanes = LaneStagesOf(set);
     if (!lanes) return nullptr;  // nothing is batched
+    if (!test || format == DepthFormat::Unsupported) return NoDepthBatch;
     if (BatchDepthStage stage = lanes->batchDepth(format, test, write)) return stage;
-    if (format != DepthFormat::Z32) return nullptr;
     return write ? LessEqualDepthBatch<uint32_t, true> : LessEqualDepthBatch<uint32_t, false>;
 }
 

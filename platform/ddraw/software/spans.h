@@ -126,7 +126,8 @@ OutputStage SelectOutputStage(InstructionSet set, ColourFormat target, bool dith
 BatchShadeStage SelectBatchShadeStage(InstructionSet set, ColourFormat textureFormat, Filter filter, Address addressU,
                                       Address addressV, bool perspective);
 BatchOutputStage SelectBatchOutputStage(InstructionSet set, ColourFormat target, bool dither, Blend blend);
-// Null for the scalar set, which batches nothing.
+// Null for the scalar set, which batches nothing; the pixel-at-a-time batch test where the set
+// has no vector one (32-bit depth).
 BatchDepthStage SelectBatchDepthStage(InstructionSet set, DepthFormat format, bool test, bool write);
 
 // Whether the vector shading stages can sample a texture: they read texels through 32-bit
@@ -142,7 +143,7 @@ struct LaneStageTable {
                                   bool perspective);
     OutputStage (*output)(ColourFormat target, bool dither, Blend blend);
     BatchOutputStage (*batchOutput)(ColourFormat target, bool dither, Blend blend);
-    BatchDepthStage (*batchDepth)(DepthFormat format, bool test, bool write);
+    BatchDepthStage (*batchDepth)(DepthFormat format, bool test, bool write);  // 16-bit depth tests only
 };
 extern const LaneStageTable sse2Stages;
 extern const LaneStageTable avx2Stages;

@@ -941,12 +941,6 @@ int LessEqualDepth16Batch(const SpanContext& c, const PixelBatch& batch, uint8_t
     return passed;
 }
 
-// Without a depth test every pixel is drawn.
-inline int NoDepthBatch(const SpanContext&, const PixelBatch& batch, uint8_t* mask) {
-    std::memset(mask, 1, batch.count);
-    return batch.count;
-}
-
 // An output kernel along spans and its batch form.
 struct OutputKernels {
     OutputStage span;
@@ -1011,9 +1005,8 @@ struct LaneStages {
     }
 
     static BatchDepthStage BatchDepth(DepthFormat format, bool test, bool write) {
-        if (!test || format == DepthFormat::Unsupported) return NoDepthBatch;
-        if (format == DepthFormat::Z16) return write ? LessEqualDepth16Batch<S, true> : LessEqualDepth16Batch<S, false>;
-        return nullptr;  // 32-bit depth: its plane does not fit the lanes
+        if (!test || format != DepthFormat::Z16) return nullptr;  // 32-bit depth does not fit the lanes
+        return write ? LessEqualDepth16Batch<S, true> : LessEqualDepth16Batch<S, false>;
     }
 };
 
