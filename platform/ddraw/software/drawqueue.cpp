@@ -5,6 +5,10 @@
 #include <cstring>
 #include <algorithm>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
 namespace software {
 
 namespace {
@@ -15,6 +19,17 @@ constexpr size_t RingCommands = 8192;
 // Commands are made visible to the drawing threads this many at a time, so that sleeping
 // threads are woken for a worthwhile amount of work and not for every triangle.
 constexpr uint64_t PublishCommands = 64;
+// Times a drawing thread with nothing to draw looks for more before it sleeps (some tens of
+// microseconds): waking a sleeping thread costs the publishing thread a system call and the
+// sleeper a good part of a millisecond on a virtual machine, and the next commands usually come
+// sooner.
+constexpr int IdleChecks = 1000;
+
+void Pause() {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#endif
+}
 
 int ChooseThreads() {
     const unsigned cores = std::thread::hardware_concurrency();
@@ -53,8 +68,12 @@ void FillRows(const Fill& fill, const RowShare& rows) {
     });
 }
 
-DrawQueue::DrawQueue(int threads) : threads(threads), ring(RingCommands), progress(new Progress[threads]) {
-    for (int thread = 0; thread < threads; ++thread) workers.emplace_back(&DrawQueue::Work, this, thread);
+DrawQueue::DrawQueue(int threads)
+    : slices(threads),
+      // Looking again only pays while every thread has a core of its own.
+      idleChecks(static_cast<unsigned>(threads) <= std::thread::hardware_concurrency() ? IdleChecks : 0),
+      ring(RingCommands), slice(new Slice[threads]) {
+    for (int thread = 1; thread < threads; ++thread) workers.emplace_back(&DrawQueue::Work, this, thread);
 }
 
 DrawQueue::~DrawQueue() {
@@ -68,8 +87,8 @@ DrawQueue::~DrawQueue() {
 }
 
 uint64_t DrawQueue::Drawn() const {
-    uint64_t least = progress[0].drawn.load();
-    for (int thread = 1; thread < threads; ++thread) least = std::min(least, progress[thread].drawn.load());
+    uint64_t least = slice[0].drawn.load();
+    for (int index = 1; index < slices; ++index) least = std::min(least, slice[index].drawn.load());
     return least;
 }
 
@@ -83,20 +102,59 @@ void DrawQueue::Publish() {
     work.notify_all();
 }
 
-// The caller says what it waits for before it looks at the threads' progress, and a thread looks
+bool DrawQueue::DrawFreeSlices(int first, uint64_t available) {
+    bool drew = false;
+    for (int k = 0; k < slices; ++k) {
+        const int index = (first + k) % slices;
+        Slice& s = slice[index];
+        if (s.drawn.load(std::memory_order_relaxed) >= available || s.held.load(std::memory_order_relaxed) ||
+            s.held.exchange(true, std::memory_order_acquire))
+            continue;
+        // Holding it, this thread sees every pixel the slice's last holder wrote.
+        if (s.drawn.load(std::memory_order_relaxed) < available) {
+            DrawSlice(index, available);
+            drew = true;
+        }
+        s.held.store(false, std::memory_order_release);
+    }
+    return drew;
+}
+
+// The caller says what it waits for before it looks at the slices' progress, and a thread looks
 // at that after each command it finishes, so one of them sees the other; a thread wakes the
-// caller only once it has drawn what the caller waits for.
+// caller when its slice reaches what the caller waits for.
+void DrawQueue::DrawSlice(int index, uint64_t available) {
+    const RowShare rows{index, slices};
+    std::atomic<uint64_t>& done = slice[index].drawn;
+    for (uint64_t next = done.load(std::memory_order_relaxed); next < available; ++next) {
+        const Command& command = ring[next % ring.size()];
+        if (command.isFill)
+            FillRows(command.fill, rows);
+        else
+            RasteriseTriangle(command.context, command.corners, rows);
+        done.store(next + 1);
+        if (next + 1 == awaited.load()) {
+            { std::lock_guard<std::mutex> lock(mutex); }
+            drawn.notify_one();
+        }
+    }
+}
+
+// The calling thread draws what it can; it sleeps only while other threads hold every slice
+// that has commands left.
 void DrawQueue::WaitUntilDrawn(uint64_t count) {
-    if (Drawn() >= count) return;
-    std::unique_lock<std::mutex> lock(mutex);
-    awaited.store(count);
-    drawn.wait(lock, [&] { return Drawn() >= count; });
-    awaited.store(NothingAwaited);
+    while (Drawn() < count) {
+        if (DrawFreeSlices(0, std::min(count, published.load(std::memory_order_acquire)))) continue;
+        std::unique_lock<std::mutex> lock(mutex);
+        awaited.store(count);
+        drawn.wait(lock, [&] { return Drawn() >= count; });
+        awaited.store(NothingAwaited);
+    }
 }
 
 DrawQueue::Command& DrawQueue::Next() {
     if (added % PublishCommands == 0) Publish();
-    // The slot is free once every thread has finished the command a whole ring ago; when full,
+    // The slot is free once every slice has finished the command a whole ring ago; when full,
     // the ring is let drain by a publishing step, not woken up for every slot.
     if (added >= ring.size() && Drawn() <= added - ring.size()) WaitUntilDrawn(added - ring.size() + PublishCommands);
     return ring[added++ % ring.size()];
@@ -121,30 +179,22 @@ void DrawQueue::Finish() {
 }
 
 void DrawQueue::Work(int thread) {
-    const RowShare rows{thread, threads};
-    std::atomic<uint64_t>& done = progress[thread].drawn;
-    uint64_t next = 0;
     for (;;) {
-        uint64_t available = published.load(std::memory_order_acquire);
-        if (next == available) {
-            std::unique_lock<std::mutex> lock(mutex);
-            sleepingWorkers.fetch_add(1);
-            work.wait(lock, [&] { return stopping || (available = published.load()) != next; });
-            sleepingWorkers.fetch_sub(1);
-            if (next == available) return;  // stopping with nothing left
+        const uint64_t available = published.load(std::memory_order_acquire);
+        if (DrawFreeSlices(thread, available)) continue;
+        int checks = 0;
+        while (checks < idleChecks && published.load(std::memory_order_relaxed) == available) {
+            Pause();
+            ++checks;
         }
-        for (; next < available; ++next) {
-            const Command& command = ring[next % ring.size()];
-            if (command.isFill)
-                FillRows(command.fill, rows);
-            else
-                RasteriseTriangle(command.context, command.corners, rows);
-            done.store(next + 1);
-            if (next + 1 >= awaited.load()) {
-                { std::lock_guard<std::mutex> lock(mutex); }
-                drawn.notify_one();
-            }
-        }
+        if (checks < idleChecks) continue;
+        // Every slice has drawn what was published or is held by a thread that will look again
+        // when it lets go: sleep until more is published.
+        std::unique_lock<std::mutex> lock(mutex);
+        sleepingWorkers.fetch_add(1);
+        work.wait(lock, [&] { return stopping || published.load() != available; });
+        sleepingWorkers.fetch_sub(1);
+        if (stopping && published.load() == available) return;
     }
 }
 

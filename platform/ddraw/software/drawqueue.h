@@ -1,7 +1,8 @@
 // Drawing shared among threads: set-up triangles and fills wait here in the order they were
-// made, and every drawing thread draws, of each in turn, the rows it owns (see RowShare). Each
-// pixel is drawn by one thread in call order, so the picture is the same with any number of
-// threads.
+// made. The target's rows are dealt out to slices (see RowShare); a slice's commands are drawn
+// in call order by one thread at a time, whichever holds it, so each pixel is drawn in call
+// order and the picture is the same with any number of threads. The calling thread draws too
+// whenever it waits, so it never sleeps while there is drawing it could do.
 #pragma once
 
 #include <atomic>
@@ -31,19 +32,19 @@ struct Fill {
 
 void FillRows(const Fill& fill, const RowShare& rows);
 
-// Commands wait in a ring in the order they were made. Each drawing thread works through them at
-// its own pace, so a thread that drew a light share of one command goes straight on to the next
-// instead of waiting for the others at the end of a batch; the calling thread waits only when
-// the ring is full, or in Finish.
+// Commands wait in a ring in the order they were made. A thread holds one slice at a time and
+// draws all of its commands published so far, then looks for another; the calling thread waits
+// only when the ring is full, or in Finish, and draws free slices while it does.
 class DrawQueue {
 public:
-    // threads >= 1 drawing threads of its own.
+    // threads >= 2: the calling thread and threads - 1 drawing threads of its own, over as many
+    // slices.
     explicit DrawQueue(int threads);
     ~DrawQueue();
     DrawQueue(const DrawQueue&) = delete;
     DrawQueue& operator=(const DrawQueue&) = delete;
 
-    // Both may wait for the slowest drawing thread, to make room.
+    // Both may draw, or wait for the slowest slice, to make room.
     void AddTriangle(const SpanContext& context, const TriangleCorners& corners);
     void AddFill(const Fill& fill);
     // Returns when everything added is in memory.
@@ -55,27 +56,35 @@ private:
     struct Command {
         bool isFill;
         SpanContext context;
-        TriangleCorners corners;
-        Fill fill;
+        union {
+            TriangleCorners corners;
+            Fill fill;
+        };
     };
-    // Where a drawing thread is, on a cache line of its own.
-    struct alignas(64) Progress {
-        std::atomic<uint64_t> drawn{0};  // commands this thread has finished
+    // A slice's progress and whether a thread holds it, on a cache line of its own.
+    struct alignas(64) Slice {
+        std::atomic<uint64_t> drawn{0};  // commands this slice has finished
+        std::atomic<bool> held{false};
     };
 
     Command& Next();
     // Makes the commands added so far visible to the drawing threads, waking any that sleep.
     void Publish();
-    // Commands every drawing thread has finished.
+    // Commands every slice has finished.
     uint64_t Drawn() const;
+    // Draws, in every slice that no other thread holds, the commands published up to available;
+    // starts looking at slice first. Returns whether it drew anything.
+    bool DrawFreeSlices(int first, uint64_t available);
+    void DrawSlice(int index, uint64_t available);
     void WaitUntilDrawn(uint64_t count);
     void Work(int thread);
 
-    const int threads;
+    const int slices;
+    const int idleChecks;  // looks for new commands before a drawing thread sleeps
     std::vector<Command> ring;  // size fixed at construction
     uint64_t added = 0;         // commands added (the next one goes to ring[added % size])
     std::atomic<uint64_t> published{0};
-    std::unique_ptr<Progress[]> progress;
+    std::unique_ptr<Slice[]> slice;
     std::vector<std::thread> workers;
     std::mutex mutex;
     std::condition_variable work, drawn;

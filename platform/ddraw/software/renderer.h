@@ -24,8 +24,8 @@ struct Surfaces {
 
 class Renderer {
 public:
-    // threads: how many threads draw (see DrawQueue) while the calling thread sets triangles up;
-    // 1 draws on the calling thread, at once.
+    // threads: how many threads draw (see DrawQueue), the calling thread among them: it sets
+    // triangles up and draws while it waits for the others; 1 draws on the calling thread, at once.
     explicit Renderer(InstructionSet instructionSet = ChosenInstructionSet(), int threads = DrawingThreads());
     ~Renderer();
     Renderer(const Renderer&) = delete;
