@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
+#include <type_traits>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -72,7 +73,7 @@ DrawQueue::DrawQueue(int threads)
     : slices(threads),
       // Looking again only pays while every thread has a core of its own.
       idleChecks(static_cast<unsigned>(threads) <= std::thread::hardware_concurrency() ? IdleChecks : 0),
-      ring(RingCommands), slice(new Slice[threads]) {
+      ring(RingCommands), states(RingCommands), slice(new Slice[threads]) {
     for (int thread = 1; thread < threads; ++thread) workers.emplace_back(&DrawQueue::Work, this, thread);
 }
 
@@ -126,12 +127,20 @@ bool DrawQueue::DrawFreeSlices(int first, uint64_t available) {
 void DrawQueue::DrawSlice(int index, uint64_t available) {
     const RowShare rows{index, slices};
     std::atomic<uint64_t>& done = slice[index].drawn;
+    SpanContext context;
+    uint64_t contextState = FillCommand;  // the draw state in context, none yet
     for (uint64_t next = done.load(std::memory_order_relaxed); next < available; ++next) {
         const Command& command = ring[next % ring.size()];
-        if (command.isFill)
+        if (command.state == FillCommand) {
             FillRows(command.fill, rows);
-        else
-            RasteriseTriangle(command.context, command.corners, rows);
+        } else if (rows.Crosses(command.triangle.corners.box.top, command.triangle.corners.box.bottom)) {
+            if (command.state != contextState) {
+                static_cast<SpanDrawState&>(context) = states[command.state % states.size()];
+                contextState = command.state;
+            }
+            static_cast<SpanPlanes&>(context) = command.triangle.planes;
+            RasteriseTriangle(context, command.triangle.corners, rows);
+        }
         done.store(next + 1);
         if (next + 1 == awaited.load()) {
             { std::lock_guard<std::mutex> lock(mutex); }
@@ -162,14 +171,20 @@ DrawQueue::Command& DrawQueue::Next() {
 
 void DrawQueue::AddTriangle(const SpanContext& context, const TriangleCorners& corners) {
     Command& command = Next();
-    command.isFill = false;
-    command.context = context;
-    command.corners = corners;
+    // Bytewise: the state has no padding, and a change in any stage or pointer is a new state.
+    static_assert(std::has_unique_object_representations_v<SpanDrawState>, "draw states compare bytewise");
+    const SpanDrawState& state = context;
+    if (statesAdded == 0 ||
+        std::memcmp(&states[(statesAdded - 1) % states.size()], &state, sizeof(SpanDrawState)) != 0)
+        states[statesAdded++ % states.size()] = state;
+    command.state = statesAdded - 1;
+    command.triangle.corners = corners;
+    command.triangle.planes = context;
 }
 
 void DrawQueue::AddFill(const Fill& fill) {
     Command& command = Next();
-    command.isFill = true;
+    command.state = FillCommand;
     command.fill = fill;
 }
 

@@ -53,14 +53,19 @@ public:
     bool Pending() const { return Drawn() != added; }
 
 private:
-    struct Command {
-        bool isFill;
-        SpanContext context;
+    // A triangle's corners come first: a slice with none of its rows reads nothing else. The
+    // draw state is handed on once for the triangles that share it, by its serial number.
+    struct alignas(64) Command {
+        uint64_t state;  // FillCommand for a fill
         union {
-            TriangleCorners corners;
+            struct {
+                TriangleCorners corners;
+                SpanPlanes planes;
+            } triangle;
             Fill fill;
         };
     };
+    static constexpr uint64_t FillCommand = UINT64_MAX;
     // A slice's progress and whether a thread holds it, on a cache line of its own.
     struct alignas(64) Slice {
         std::atomic<uint64_t> drawn{0};  // commands this slice has finished
@@ -83,6 +88,10 @@ private:
     const int idleChecks;  // looks for new commands before a drawing thread sleeps
     std::vector<Command> ring;  // size fixed at construction
     uint64_t added = 0;         // commands added (the next one goes to ring[added % size])
+    // Draw states by serial number, in a ring of the commands' size: a state's slot comes round
+    // again only a whole ring of commands after the last one drawn with it.
+    std::vector<SpanDrawState> states;
+    uint64_t statesAdded = 0;
     std::atomic<uint64_t> published{0};
     std::unique_ptr<Slice[]> slice;
     std::vector<std::thread> workers;

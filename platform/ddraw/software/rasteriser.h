@@ -36,6 +36,9 @@ constexpr int BandRows = 16;
 struct RowShare {
     int index, count;
 
+    // Whether any row of this share lies between top and bottom (0 <= top).
+    bool Crosses(int top, int bottom) const { return FirstBand(top) < bottom; }
+
     // Calls draw(first, end) for each run of rows first..end-1 of this share between top and
     // bottom (0 <= top), from the top down.
     template <class Draw>
@@ -44,11 +47,17 @@ struct RowShare {
             if (top < bottom) draw(top, bottom);
             return;
         }
-        const int period = BandRows * count;
-        int band = top / period * period + index * BandRows;
-        if (band + BandRows <= top) band += period;
-        for (; band < bottom; band += period)
+        for (int band = FirstBand(top); band < bottom; band += BandRows * count)
             draw(band > top ? band : top, band + BandRows < bottom ? band + BandRows : bottom);
+    }
+
+private:
+    // The first row of the first band of this share that ends below top.
+    int FirstBand(int top) const {
+        if (count == 1) return top;
+        const int period = BandRows * count;
+        const int band = top / period * period + index * BandRows;
+        return band + BandRows <= top ? band + period : band;
     }
 };
 constexpr RowShare AllRows{0, 1};

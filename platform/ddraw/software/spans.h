@@ -84,7 +84,8 @@ struct PixelBatch {
     alignas(32) int32_t row[Chunk + MaxStepPixels];
 };
 
-struct SpanContext {
+// What the triangles of a draw share: the memory drawn into and read, and the stages.
+struct SpanDrawState {
     uint8_t* colour;  // target pixel (0, 0)
     ptrdiff_t colourPitch;
     uint8_t* depth;  // depth of pixel (0, 0), or null
@@ -97,11 +98,6 @@ struct SpanContext {
     // null: spans facing the camera leave out the steps that can only sample black.
     const int16_t* litColumns;
 
-    int referenceX, referenceY;    // pixel the planes are relative to
-    FixedPlane z;                  // depth scaled to the depth buffer's range
-    FixedPlane red, green, blue;   // 0..255
-    FloatPlane s, t, q;            // u/w, v/w, 1/w; or u, v (q unused) without perspective
-
     SpanStages stages;       // for spans of ShortSpan pixels or more
     SpanStages shortStages;  // the scalar stages, for spans too short to fill a vector step
     // Short spans are batched when all three are set (vector stages; with a texture, ones that
@@ -110,6 +106,17 @@ struct SpanContext {
     BatchShadeStage batchShade;
     BatchOutputStage batchOutput;
 };
+
+// One triangle's attributes.
+struct SpanPlanes {
+    int referenceX, referenceY;    // pixel the planes are relative to
+    FixedPlane z;                  // depth scaled to the depth buffer's range
+    FixedPlane red, green, blue;   // 0..255
+    FloatPlane s, t, q;            // u/w, v/w, 1/w; or u, v (q unused) without perspective
+};
+
+// Kept apart so that drawing threads are handed a draw's state once and each triangle's planes.
+struct SpanContext : SpanDrawState, SpanPlanes {};
 
 // Where the stages do their arithmetic: one pixel at a time, or several in the vector registers
 // of an instruction set. Every choice draws the same pixels.
