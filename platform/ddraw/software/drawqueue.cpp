@@ -20,6 +20,9 @@ constexpr size_t RingCommands = 8192;
 // Commands are made visible to the drawing threads this many at a time, so that sleeping
 // threads are woken for a worthwhile amount of work and not for every triangle.
 constexpr uint64_t PublishCommands = 64;
+// Slices a drawing thread has on average: a thread that finishes its slice early in a frame's
+// last commands takes another rather than wait for the others.
+constexpr int SlicesPerThread = 2;
 // Times a drawing thread with nothing to draw looks for more before it sleeps (some tens of
 // microseconds): waking a sleeping thread costs the publishing thread a system call and the
 // sleeper a good part of a millisecond on a virtual machine, and the next commands usually come
@@ -70,11 +73,12 @@ void FillRows(const Fill& fill, const RowShare& rows) {
 }
 
 DrawQueue::DrawQueue(int threads)
-    : slices(threads),
+    : slices(threads * SlicesPerThread),
       // Looking again only pays while every thread has a core of its own.
       idleChecks(static_cast<unsigned>(threads) <= std::thread::hardware_concurrency() ? IdleChecks : 0),
-      ring(RingCommands), states(RingCommands), slice(new Slice[threads]) {
-    for (int thread = 1; thread < threads; ++thread) workers.emplace_back(&DrawQueue::Work, this, thread);
+      ring(RingCommands), states(RingCommands), slice(new Slice[slices]) {
+    for (int thread = 1; thread < threads; ++thread)
+        workers.emplace_back(&DrawQueue::Work, this, thread * SlicesPerThread);
 }
 
 DrawQueue::~DrawQueue() {
@@ -193,10 +197,10 @@ void DrawQueue::Finish() {
     WaitUntilDrawn(added);
 }
 
-void DrawQueue::Work(int thread) {
+void DrawQueue::Work(int firstSlice) {
     for (;;) {
         const uint64_t available = published.load(std::memory_order_acquire);
-        if (DrawFreeSlices(thread, available)) continue;
+        if (DrawFreeSlices(firstSlice, available)) continue;
         int checks = 0;
         while (checks < idleChecks && published.load(std::memory_order_relaxed) == available) {
             Pause();

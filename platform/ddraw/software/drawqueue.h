@@ -37,8 +37,7 @@ void FillRows(const Fill& fill, const RowShare& rows);
 // only when the ring is full, or in Finish, and draws free slices while it does.
 class DrawQueue {
 public:
-    // threads >= 2: the calling thread and threads - 1 drawing threads of its own, over as many
-    // slices.
+    // threads >= 2: the calling thread and threads - 1 drawing threads of its own.
     explicit DrawQueue(int threads);
     ~DrawQueue();
     DrawQueue(const DrawQueue&) = delete;
@@ -82,7 +81,8 @@ private:
     bool DrawFreeSlices(int first, uint64_t available);
     void DrawSlice(int index, uint64_t available);
     void WaitUntilDrawn(uint64_t count);
-    void Work(int thread);
+    // A drawing thread, which looks for free slices from firstSlice on.
+    void Work(int firstSlice);
 
     const int slices;
     const int idleChecks;  // looks for new commands before a drawing thread sleeps
