@@ -35,11 +35,12 @@ struct Image {
 class PipelineCanvas : public Canvas {
 public:
     PipelineCanvas(int width, int height, int bits = 32, int depthBits = 16,
-                   software::InstructionSet set = software::ChosenInstructionSet())
+                   software::InstructionSet set = software::ChosenInstructionSet(),
+                   int threads = software::DrawingThreads())
         : Canvas(width, height, bits, depthBits),
           colour(width, height, RgbLayout(bits)),
           depth(width, height, ddraw::ZBufferFormat(DWORD(depthBits))),
-          renderer(set) {
+          renderer(set, threads) {
         D3DVIEWPORT7 viewport{0, 0, DWORD(width), DWORD(height), 0.0f, 1.0f};
         renderer.SetViewport(viewport, DWORD(width), DWORD(height));
         renderer.SetRenderState(D3DRENDERSTATE_ZENABLE, 1);

@@ -51,9 +51,9 @@ int RecordSpan(const software::SpanContext&, int y, int x, int n, uint8_t*) {
 TEST(Coverage, WalkedRowsHoldExactlyThePixelCentresInsideEveryEdge) {
     // Corners on the subpixel grid, often on pixel centres and sharing a row with another corner
     // (level edges, corners a row passes through), some beyond the scissor; rows walked whole and
-    // dealt out to two and three drawing threads. Each pixel centre is tested against the three
-    // edge functions with the top-left rule.
-    const software::Scissor scissor{0, 0, 24, 24};
+    // dealt out to two and three drawing threads, across several bands. Each pixel centre is
+    // tested against the three edge functions with the top-left rule.
+    const software::Scissor scissor{0, 0, 24, 5 * software::BandRows};
     software::SpanContext context{};
     context.stages.depth = context.shortStages.depth = RecordSpan;
     const software::RowShare shares[][3] = {{{0, 1}}, {{0, 2}, {1, 2}}, {{0, 3}, {1, 3}, {2, 3}}};
@@ -70,7 +70,7 @@ TEST(Coverage, WalkedRowsHoldExactlyThePixelCentresInsideEveryEdge) {
         const int extent = trial % 2 ? 28 : 6;  // pixels: large triangles and small ones
         for (int i = 0; i < 3; ++i) {
             x[i] = random(extent * 16) - 32 + (trial % 5) * 16;
-            y[i] = random(extent * 16) - 32 + (trial % 7) * 16;
+            y[i] = random(extent * 16) - 32 + (trial % 7) * software::BandRows * 11;
             if (random(3) == 0) x[i] &= ~15, y[i] &= ~15;  // on a pixel centre
             if (i > 0 && random(4) == 0) y[i] = y[i - 1];
         }
@@ -95,6 +95,11 @@ TEST(Coverage, WalkedRowsHoldExactlyThePixelCentresInsideEveryEdge) {
                 std::set<std::array<int, 2>> own;
                 walked = &own;
                 software::RasteriseTriangle(context, corners, shares[s][k]);
+                bool ownsRow = false;
+                for (int py = corners.box.top; py < corners.box.bottom; ++py)
+                    ownsRow = ownsRow || py / software::BandRows % shareCounts[s] == k;
+                ASSERT_EQ(shares[s][k].Crosses(corners.box.top, corners.box.bottom), ownsRow)
+                    << "rows " << corners.box.top << " to " << corners.box.bottom << ", share " << k;
                 for (const auto& pixel : own) {
                     ASSERT_EQ(pixel[0] / software::BandRows % shareCounts[s], k) << "row " << pixel[0] << " of another thread";
                     pixels.insert(pixel);
@@ -105,6 +110,26 @@ TEST(Coverage, WalkedRowsHoldExactlyThePixelCentresInsideEveryEdge) {
         }
     }
     walked = nullptr;
+}
+
+TEST(Threads, ManyDrawsComeOutAsOnOneThread) {
+    // More draws than the drawing threads' ring holds commands, each with a texture of its own
+    // (a new draw state), overlapping with no depth test so that the last one drawn shows: any
+    // pixel drawn out of order or with another draw's state differs from one thread's picture.
+    const Image first(4, 4, 32, std::vector<uint32_t>(16, 0x3060C0)), second(4, 4, 32, std::vector<uint32_t>(16, 0xC06030));
+    PipelineCanvas one(96, 96, 32, 16, software::ChosenInstructionSet(), 1);
+    PipelineCanvas three(96, 96, 32, 16, software::ChosenInstructionSet(), 3);
+    for (PipelineCanvas* canvas : {&one, &three}) {
+        canvas->SetState(D3DRENDERSTATE_ZENABLE, 0);
+        uint32_t seed = 7;
+        for (int draw = 0; draw < 20000; ++draw) {
+            seed = seed * 1664525u + 1013904223u;
+            const float x = float(seed >> 8 & 63), y = float(seed >> 16 & 63), size = float(2 + (seed >> 24 & 31));
+            auto corner = [&](float cx, float cy) { return ScreenVertex{cx, cy, 0.5f, 1.0f, 0xFFFFFF, 0, 0.5f, 0.5f}; };
+            canvas->Draw({corner(x, y), corner(x + size, y), corner(x, y + size)}, draw % 2 ? &first : &second);
+        }
+    }
+    EXPECT_EQ(one.Picture(), three.Picture());
 }
 
 TEST(Culling, DefaultDiscardsCounterClockwise) {

@@ -37,7 +37,10 @@ struct RowShare {
     int index, count;
 
     // Whether any row of this share lies between top and bottom (0 <= top).
-    bool Crosses(int top, int bottom) const { return FirstBand(top) < bottom; }
+    bool Crosses(int top, int bottom) const {
+        const int band = FirstBand(top);
+        return (band > top ? band : top) < bottom;
+    }
 
     // Calls draw(first, end) for each run of rows first..end-1 of this share between top and
     // bottom (0 <= top), from the top down.
