@@ -126,8 +126,10 @@ bool DrawQueue::DrawFreeSlices(int first, uint64_t available) {
 }
 
 // The caller says what it waits for before it looks at the slices' progress, and a thread looks
-// at that after each command it finishes, so one of them sees the other; a thread wakes the
-// caller when its slice reaches what the caller waits for.
+// at that after each command it draws, so that it wakes the caller as soon as its slice reaches
+// what the caller waits for. Progress is published without a barrier, which would stall on the
+// pixel stores: a thread may then miss what the caller has just said, so it looks again behind a
+// barrier after each run, and one of them sees the other.
 void DrawQueue::DrawSlice(int index, uint64_t available) {
     const RowShare rows{index, slices};
     std::atomic<uint64_t>& done = slice[index].drawn;
@@ -145,12 +147,16 @@ void DrawQueue::DrawSlice(int index, uint64_t available) {
             static_cast<SpanPlanes&>(context) = command.triangle.planes;
             RasteriseTriangle(context, command.triangle.corners, rows);
         }
-        done.store(next + 1);
-        if (next + 1 == awaited.load()) {
-            { std::lock_guard<std::mutex> lock(mutex); }
-            drawn.notify_one();
-        }
+        done.store(next + 1, std::memory_order_release);
+        if (next + 1 == awaited.load(std::memory_order_relaxed)) Wake();
     }
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (done.load(std::memory_order_relaxed) >= awaited.load()) Wake();
+}
+
+void DrawQueue::Wake() {
+    { std::lock_guard<std::mutex> lock(mutex); }
+    drawn.notify_one();
 }
 
 // The calling thread draws what it can; it sleeps only while other threads hold every slice
@@ -168,8 +174,16 @@ void DrawQueue::WaitUntilDrawn(uint64_t count) {
 DrawQueue::Command& DrawQueue::Next() {
     if (added % PublishCommands == 0) Publish();
     // The slot is free once every slice has finished the command a whole ring ago; when full,
-    // the ring is let drain by a publishing step, not woken up for every slot.
-    if (added >= ring.size() && Drawn() <= added - ring.size()) WaitUntilDrawn(added - ring.size() + PublishCommands);
+    // the ring is let drain by a publishing step, not woken up for every slot. The slices'
+    // progress is read again only when what was last read does not free the slot, so that their
+    // counters stay in the drawing threads' caches.
+    if (added >= ring.size() && drawnSeen <= added - ring.size()) {
+        drawnSeen = Drawn();
+        if (drawnSeen <= added - ring.size()) {
+            WaitUntilDrawn(added - ring.size() + PublishCommands);
+            drawnSeen = Drawn();
+        }
+    }
     return ring[added++ % ring.size()];
 }
 

@@ -80,6 +80,8 @@ private:
     // starts looking at slice first. Returns whether it drew anything.
     bool DrawFreeSlices(int first, uint64_t available);
     void DrawSlice(int index, uint64_t available);
+    // Wakes the calling thread if it waits.
+    void Wake();
     void WaitUntilDrawn(uint64_t count);
     // A drawing thread, which looks for free slices from firstSlice on.
     void Work(int firstSlice);
@@ -88,6 +90,7 @@ private:
     const int idleChecks;  // looks for new commands before a drawing thread sleeps
     std::vector<Command> ring;  // size fixed at construction
     uint64_t added = 0;         // commands added (the next one goes to ring[added % size])
+    uint64_t drawnSeen = 0;     // what Drawn() gave when the calling thread last asked
     // Draw states by serial number, in a ring of the commands' size: a state's slot comes round
     // again only a whole ring of commands after the last one drawn with it.
     std::vector<SpanDrawState> states;
