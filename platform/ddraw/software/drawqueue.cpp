@@ -23,6 +23,9 @@ constexpr uint64_t PublishCommands = 64;
 // Slices a drawing thread has on average: a thread that finishes its slice early in a frame's
 // last commands takes another rather than wait for the others.
 constexpr int SlicesPerThread = 2;
+// Commands a thread draws of one slice before it looks again for the slice furthest behind: the
+// slices keep pace with each other, so none is left with a long run at a frame's end.
+constexpr uint64_t RunCommands = 1024;
 // Times a drawing thread with nothing to draw looks for more before it sleeps (some tens of
 // microseconds): waking a sleeping thread costs the publishing thread a system call and the
 // sleeper a good part of a millisecond on a virtual machine, and the next commands usually come
@@ -77,8 +80,7 @@ DrawQueue::DrawQueue(int threads)
       // Looking again only pays while every thread has a core of its own.
       idleChecks(static_cast<unsigned>(threads) <= std::thread::hardware_concurrency() ? IdleChecks : 0),
       ring(RingCommands), states(RingCommands), slice(new Slice[slices]) {
-    for (int thread = 1; thread < threads; ++thread)
-        workers.emplace_back(&DrawQueue::Work, this, thread * SlicesPerThread);
+    for (int thread = 1; thread < threads; ++thread) workers.emplace_back(&DrawQueue::Work, this);
 }
 
 DrawQueue::~DrawQueue() {
@@ -107,22 +109,30 @@ void DrawQueue::Publish() {
     work.notify_all();
 }
 
-bool DrawQueue::DrawFreeSlices(int first, uint64_t available) {
+bool DrawQueue::DrawFreeSlices(uint64_t available) {
     bool drew = false;
-    for (int k = 0; k < slices; ++k) {
-        const int index = (first + k) % slices;
+    for (;;) {
+        // The free slice furthest behind, so that the slices finish a frame together.
+        int index = -1;
+        uint64_t least = available;
+        for (int k = 0; k < slices; ++k) {
+            const uint64_t drawnSoFar = slice[k].drawn.load(std::memory_order_relaxed);
+            if (drawnSoFar < least && !slice[k].held.load(std::memory_order_relaxed)) {
+                least = drawnSoFar;
+                index = k;
+            }
+        }
+        if (index < 0) return drew;
         Slice& s = slice[index];
-        if (s.drawn.load(std::memory_order_relaxed) >= available || s.held.load(std::memory_order_relaxed) ||
-            s.held.exchange(true, std::memory_order_acquire))
-            continue;
+        if (s.held.exchange(true, std::memory_order_acquire)) continue;  // another thread took it
         // Holding it, this thread sees every pixel the slice's last holder wrote.
-        if (s.drawn.load(std::memory_order_relaxed) < available) {
-            DrawSlice(index, available);
+        const uint64_t from = s.drawn.load(std::memory_order_relaxed);
+        if (from < available) {
+            DrawSlice(index, std::min(available, from + RunCommands));
             drew = true;
         }
         s.held.store(false, std::memory_order_release);
     }
-    return drew;
 }
 
 // The caller says what it waits for before it looks at the slices' progress, and a thread looks
@@ -163,7 +173,7 @@ void DrawQueue::Wake() {
 // that has commands left.
 void DrawQueue::WaitUntilDrawn(uint64_t count) {
     while (Drawn() < count) {
-        if (DrawFreeSlices(0, std::min(count, published.load(std::memory_order_acquire)))) continue;
+        if (DrawFreeSlices(std::min(count, published.load(std::memory_order_acquire)))) continue;
         std::unique_lock<std::mutex> lock(mutex);
         awaited.store(count);
         drawn.wait(lock, [&] { return Drawn() >= count; });
@@ -211,10 +221,10 @@ void DrawQueue::Finish() {
     WaitUntilDrawn(added);
 }
 
-void DrawQueue::Work(int firstSlice) {
+void DrawQueue::Work() {
     for (;;) {
         const uint64_t available = published.load(std::memory_order_acquire);
-        if (DrawFreeSlices(firstSlice, available)) continue;
+        if (DrawFreeSlices(available)) continue;
         int checks = 0;
         while (checks < idleChecks && published.load(std::memory_order_relaxed) == available) {
             Pause();

@@ -33,8 +33,9 @@ struct Fill {
 void FillRows(const Fill& fill, const RowShare& rows);
 
 // Commands wait in a ring in the order they were made. A thread holds one slice at a time and
-// draws all of its commands published so far, then looks for another; the calling thread waits
-// only when the ring is full, or in Finish, and draws free slices while it does.
+// draws a run of its published commands, then looks for the free slice furthest behind; the
+// calling thread waits only when the ring is full, or in Finish, and draws free slices while it
+// does.
 class DrawQueue {
 public:
     // threads >= 2: the calling thread and threads - 1 drawing threads of its own.
@@ -76,15 +77,15 @@ private:
     void Publish();
     // Commands every slice has finished.
     uint64_t Drawn() const;
-    // Draws, in every slice that no other thread holds, the commands published up to available;
-    // starts looking at slice first. Returns whether it drew anything.
-    bool DrawFreeSlices(int first, uint64_t available);
+    // Draws, a run at a time, the commands published up to available of the slices no other
+    // thread holds, the one furthest behind first. Returns whether it drew anything.
+    bool DrawFreeSlices(uint64_t available);
     void DrawSlice(int index, uint64_t available);
     // Wakes the calling thread if it waits.
     void Wake();
     void WaitUntilDrawn(uint64_t count);
-    // A drawing thread, which looks for free slices from firstSlice on.
-    void Work(int firstSlice);
+    // A drawing thread.
+    void Work();
 
     const int slices;
     const int idleChecks;  // looks for new commands before a drawing thread sleeps
