@@ -29,8 +29,8 @@ struct TriangleCorners {
 // right <= left or bottom <= top).
 Scissor CoveredBox(const int32_t x[3], const int32_t y[3], const Scissor& scissor);
 
-// Rows are dealt out to drawing threads in bands: band b of a target belongs to share
-// b % count. One share (index 0 of 1) owns every row. Each band a triangle crosses starts its
+// Rows are dealt out in bands to shares (the drawing threads' slices): band b of a target belongs
+// to share b % count. One share (index 0 of 1) owns every row. Each band a triangle crosses starts its
 // edges again with divisions, so bands are tall enough that thin triangles rarely cross many.
 constexpr int BandRows = 16;
 struct RowShare {
