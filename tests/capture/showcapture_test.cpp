@@ -19,6 +19,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framecompare.h"
@@ -206,6 +207,33 @@ TEST(CaptureJobs, RangesAreContiguousAndEven) {
     EXPECT_EQ(spans[2].first, 8u);
     EXPECT_EQ(spans[2].last, 10u);
     EXPECT_EQ(SplitFrames(2, 8).size(), 2u) << "never a job without a frame";
+}
+
+TEST(CaptureJobs, ARangeTakenBackWhileItsJobClaimsFramesLosesAndRepeatsNone) {
+    constexpr uint64_t first = 1000, last = 400999, least = 3;
+    FrameClaims claims;
+    claims.Assign({first, last});
+    std::vector<uint64_t> claimed;
+    std::thread job([&] {
+        // Frames before the range are run undrawn and always go on.
+        for (uint64_t frame = 0; claims.Claim(frame); ++frame)
+            if (frame >= first) claimed.push_back(frame);
+    });
+    std::vector<FrameSpan> taken;
+    for (FrameSpan span; claims.TakeBack(least, span); std::this_thread::yield()) taken.push_back(span);
+    job.join();
+    ASSERT_FALSE(claimed.empty());
+    EXPECT_EQ(claims.Unclaimed(), 0u);
+    // The job drew a run from the first frame; the taken halves follow it without a gap.
+    std::sort(taken.begin(), taken.end(), [](FrameSpan a, FrameSpan b) { return a.first < b.first; });
+    uint64_t next = first;
+    for (uint64_t frame : claimed) ASSERT_EQ(frame, next++);
+    for (const FrameSpan& span : taken) {
+        EXPECT_EQ(span.first, next);
+        EXPECT_GE(span.last - span.first + 1, least);
+        next = span.last + 1;
+    }
+    EXPECT_EQ(next, last + 1) << "every frame claimed or taken";
 }
 
 TEST_F(ShowCapture, JobsMakeTheFramesOfOneProcess) {

@@ -21,6 +21,7 @@
 #include <fstream>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -45,11 +46,21 @@ std::string Contents(const std::string& path) {
 // undrawn run up to its start, a few seconds of the whole show at most.
 constexpr unsigned RangesPerJob = 4;
 
+// A range still being drawn is halved for a process that has nothing left to do only when each
+// half keeps at least this share of the capture's frames: a new process loads the show and runs
+// it undrawn up to its range first, which costs more the later the range lies. No more ranges
+// than this can be taken, as they share no frame.
+constexpr uint64_t LeastTakenShare = 32;
+
+constexpr uint64_t Unclaimed32 = 0xFFFFFFFFu;
+
 class SplitCapture {
 public:
     SplitCapture(const CaptureOptions& options, std::vector<FrameSpan> spans)
         : options(options), spans(std::move(spans)), totalFrames(this->spans.back().last + 1),
-          atOnce(std::min<size_t>(options.jobs, this->spans.size())), children(this->spans.size(), 0) {}
+          leastTaken(std::max<uint64_t>(1, totalFrames / LeastTakenShare)),
+          capacity(this->spans.size() + LeastTakenShare), atOnce(std::min<size_t>(options.jobs, this->spans.size())),
+          children(this->spans.size(), 0) {}
     ~SplitCapture();
 
     int Run();
@@ -58,8 +69,11 @@ private:
     bool MakeWorkFolder();
     bool StartJobs();
     bool StartJob(size_t index);
+    bool StartNextJob();
+    void StartSoundTrack();
     [[noreturn]] void RunJob(size_t index, pid_t parent);
     void WaitForJobs();
+    pid_t EndedJob(int& status);
     void StopJobs();
     bool JoinVideo();
     void ShowJobMessages();
@@ -68,10 +82,13 @@ private:
         return workFolder + "/part_" + std::to_string(index) + VideoPartExtension;
     }
     std::string LogPath(size_t index) const { return workFolder + "/job_" + std::to_string(index) + ".log"; }
+    std::string SoundTrackPath() const { return workFolder + "/sound" + SoundTrackExtension; }
 
     const CaptureOptions& options;
-    const std::vector<FrameSpan> spans;
+    std::vector<FrameSpan> spans;  // in the order they were started: taken halves come last
     const uint64_t totalFrames;
+    const uint64_t leastTaken;  // frames each half of a range keeps
+    const size_t capacity;      // ranges the shared memory has room for
     std::string ffmpeg;
     std::string workFolder;
     const size_t atOnce;  // processes running at the same time
@@ -80,10 +97,14 @@ private:
     size_t nextRange = 0;          // the next range to start
     int failedJob = -1;
     bool stopped = false;
+    // Encoded once a process has nothing left to draw, so that it fills a core the drawing leaves.
+    std::optional<SoundTrackEncoder> soundTrack;
+    std::string soundTrackError;
 };
 
 SplitCapture::~SplitCapture() {
-    if (reports != nullptr) munmap(reports, sizeof(JobReport) * spans.size());
+    soundTrack.reset();
+    if (reports != nullptr) munmap(reports, sizeof(JobReport) * capacity);
     std::error_code ignored;
     if (!workFolder.empty()) fs::remove_all(workFolder, ignored);
 }
@@ -112,17 +133,39 @@ bool SplitCapture::MakeWorkFolder() {
 }
 
 bool SplitCapture::StartJobs() {
-    void* shared = mmap(nullptr, sizeof(JobReport) * spans.size(), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS,
-                        -1, 0);
+    void* shared =
+        mmap(nullptr, sizeof(JobReport) * capacity, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (shared == MAP_FAILED) {
         std::fprintf(stderr, "heliotropic-capture: cannot share memory with the jobs: %s\n", std::strerror(errno));
         return false;
     }
     reports = static_cast<JobReport*>(shared);
-    for (size_t index = 0; index < spans.size(); ++index) new (&reports[index]) JobReport;
+    for (size_t index = 0; index < capacity; ++index) new (&reports[index]) JobReport;
+    for (size_t index = 0; index < spans.size(); ++index) reports[index].frames.Assign(spans[index]);
     while (nextRange < atOnce)
         if (!StartJob(nextRange++)) return false;
     return true;
+}
+
+bool SplitCapture::StartNextJob() {
+    if (nextRange == spans.size()) {
+        // Every range has started: the back half of the one with the most frames left, if any.
+        size_t longest = spans.size();
+        uint64_t most = 0;
+        for (size_t index = 0; index < spans.size(); ++index) {
+            const uint64_t left = children[index] > 0 ? reports[index].frames.Unclaimed() : 0;
+            if (left > most) most = left, longest = index;
+        }
+        FrameSpan taken;
+        if (spans.size() == capacity || longest == spans.size() ||
+            !reports[longest].frames.TakeBack(leastTaken, taken))
+            return true;
+        spans[longest].last = taken.first - 1;
+        spans.push_back(taken);
+        children.push_back(0);
+        reports[nextRange].frames.Assign(taken);
+    }
+    return StartJob(nextRange++);
 }
 
 bool SplitCapture::StartJob(size_t index) {
@@ -156,7 +199,6 @@ void SplitCapture::RunJob(size_t index, pid_t parent) {
     if (!options.videoFile.empty()) jobOptions.videoFile = PartPath(index);
     CaptureJob job;
     job.firstFrame = spans[index].first;
-    job.lastFrame = spans[index].last;
     job.report = &reports[index];
     const int code = RunCapture(jobOptions, &job);
     std::fflush(nullptr);
@@ -174,24 +216,38 @@ uint64_t SplitCapture::EstimatedBytes() const {
     return picture + AudioBytes(options.video, double(totalFrames) / options.rate.PerSecond());
 }
 
+// A job that has ended, 0 when none has, -1 on an error. Only the jobs are waited for: the sound
+// track's ffmpeg is this process's child too, and its end is waited for by the join.
+pid_t SplitCapture::EndedJob(int& status) {
+    for (pid_t child : children) {
+        if (child <= 0) continue;
+        const pid_t ended = waitpid(child, &status, WNOHANG);
+        if (ended != 0) return ended;
+    }
+    return 0;
+}
+
 void SplitCapture::WaitForJobs() {
     Progress progress(totalFrames, stderr, [this](uint64_t) { return EstimatedBytes(); });
     size_t running = size_t(std::count_if(children.begin(), children.end(), [](pid_t child) { return child > 0; }));
     while (running > 0) {
         int status = 0;
-        const pid_t ended = waitpid(-1, &status, WNOHANG);
+        const pid_t ended = EndedJob(status);
         if (ended > 0) {
             for (size_t index = 0; index < children.size(); ++index) {
                 if (children[index] != ended) continue;
                 children[index] = -1;
                 --running;
                 const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-                if (succeeded && !stopped && nextRange < spans.size()) {
-                    if (StartJob(nextRange++)) {
+                if (succeeded && !stopped) {
+                    const size_t started = nextRange;
+                    if (!StartNextJob()) {
+                        failedJob = int(started);
+                        StopJobs();
+                    } else if (nextRange > started) {
                         ++running;
                     } else {
-                        failedJob = int(nextRange - 1);
-                        StopJobs();
+                        StartSoundTrack();
                     }
                 }
                 if (succeeded || failedJob >= 0) break;
@@ -240,15 +296,29 @@ void SplitCapture::ShowJobMessages() {
     }
 }
 
+void SplitCapture::StartSoundTrack() {
+    if (soundTrack || options.videoFile.empty()) return;
+    soundTrack.emplace();
+    const double seconds = double(totalFrames) / options.rate.PerSecond();
+    soundTrack->Start(ffmpeg, MusicFile, seconds, SoundTrackPath(), options.video, soundTrackError);
+}
+
 bool SplitCapture::JoinVideo() {
+    std::vector<size_t> order(spans.size());
+    for (size_t index = 0; index < order.size(); ++index) order[index] = index;
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return spans[a].first < spans[b].first; });
     std::vector<VideoPart> parts;
-    for (size_t index = 0; index < spans.size(); ++index)
-        parts.push_back({PartPath(index), spans[index].last - spans[index].first + 1});
+    for (size_t index : order) parts.push_back({PartPath(index), spans[index].last - spans[index].first + 1});
     std::fprintf(stderr, "heliotropic-capture: joining the %zu parts of the video\n", parts.size());
+    StartSoundTrack();
+    std::string error = soundTrackError;
+    if (!error.empty() || !soundTrack->Finish(error)) {
+        std::fprintf(stderr, "heliotropic-capture: %s\n", error.c_str());
+        return false;
+    }
     PendingFile output;
     output.Begin(options.videoFile);
-    std::string error;
-    if (!JoinVideoParts(ffmpeg, parts, options.rate, workFolder + "/parts.txt", MusicFile, output.PartialPath(),
+    if (!JoinVideoParts(ffmpeg, parts, options.rate, workFolder + "/parts.txt", SoundTrackPath(), output.PartialPath(),
                         options.video, error) ||
         !output.Commit(error)) {
         std::fprintf(stderr, "heliotropic-capture: %s\n", error.c_str());
@@ -289,6 +359,36 @@ int SplitCapture::Run() {
 }
 
 }  // namespace
+
+bool FrameClaims::Claim(uint64_t frame) {
+    uint64_t current = word.load(std::memory_order_acquire);
+    for (;;) {
+        const uint64_t first = current & Unclaimed32, last = current >> 32;
+        if (frame < first) return true;  // run undrawn up to the range
+        if (frame > last) return false;
+        if (word.compare_exchange_weak(current, last << 32 | (frame + 1), std::memory_order_acq_rel)) return true;
+    }
+}
+
+bool FrameClaims::TakeBack(uint64_t least, FrameSpan& taken) {
+    uint64_t current = word.load(std::memory_order_acquire);
+    for (;;) {
+        const uint64_t first = current & Unclaimed32, last = current >> 32;
+        if (first > last || last - first + 1 < 2 * least) return false;
+        // The job keeps the front half, with the odd frame: it has already loaded the show.
+        const uint64_t kept = first + (last - first + 1 + 1) / 2 - 1;
+        if (word.compare_exchange_weak(current, kept << 32 | first, std::memory_order_acq_rel)) {
+            taken = {kept + 1, last};
+            return true;
+        }
+    }
+}
+
+uint64_t FrameClaims::Unclaimed() const {
+    const uint64_t current = word.load(std::memory_order_acquire);
+    const uint64_t first = current & Unclaimed32, last = current >> 32;
+    return first > last ? 0 : last - first + 1;
+}
 
 std::vector<FrameSpan> SplitFrames(uint64_t count, unsigned jobs) {
     std::vector<FrameSpan> spans;

@@ -80,7 +80,7 @@ private:
     bool NeedsLoadingRaster() const;
     void WriteLoadingStill(uint64_t frameIndex, const platform::FrameImage& frame);
     void WriteShowPicture(uint64_t index, const platform::FrameImage& frame);
-    bool WantsMoreFrames(uint64_t nextFrame) const;
+    bool WantsMoreFrames(uint64_t nextFrame);
     bool Convert(const platform::FrameImage& frame);
     uint64_t OutputBytes() const;
     uint64_t EstimatedBytes() const;
@@ -161,9 +161,10 @@ bool Session::NeedsLoadingRaster() const {
     return nextLoadingStill < options.loadingStills.size() && options.loadingStills[nextLoadingStill] == loadingFrame;
 }
 
-bool Session::WantsMoreFrames(uint64_t nextFrame) const {
+// A job claims the frame here, before drawing it.
+bool Session::WantsMoreFrames(uint64_t nextFrame) {
     if (PositionOfFrame(nextFrame - 1, options.rate) >= options.until) return false;
-    if (job && nextFrame > job->lastFrame) return false;
+    if (job && !job->report->frames.Claim(nextFrame)) return false;
     if (!options.Stills() || options.stats) return true;
     if (nextStill < options.stills.size()) return true;
     return !options.traceFile.empty() && int64_t(nextFrame) <= options.traceFrames.Last();

@@ -8,17 +8,39 @@
 #include <cstdint>
 #include <string>
 
-// What one process of a split capture tells the process that started it, in memory they share.
+struct FrameSpan {
+    uint64_t first = 0;
+    uint64_t last = 0;
+};
+
+// The frames of a range a job has not drawn yet, in memory shared with the process that started
+// it: the job claims each frame before it draws it, and the starter may take the back half of
+// what is left for another job. One word holds both ends, so a frame is never both claimed and
+// taken. Frames are counted in 32 bits (a show of years at any frame rate).
+class FrameClaims {
+public:
+    void Assign(FrameSpan span) { word.store(span.last << 32 | span.first, std::memory_order_relaxed); }
+    // The job, before each frame in order: false once the frame lies past its range.
+    bool Claim(uint64_t frame);
+    // The starter: the back half of the unclaimed frames when each half has at least `least`.
+    bool TakeBack(uint64_t least, FrameSpan& taken);
+    uint64_t Unclaimed() const;
+
+private:
+    std::atomic<uint64_t> word{0};  // the range's last frame, then the first unclaimed one
+};
+
+// What one process of a split capture shares with the process that started it.
 struct JobReport {
     std::atomic<uint64_t> framesWritten{0};
     std::atomic<uint64_t> bytesWritten{0};
+    FrameClaims frames;
 };
 
 // One process's share of a split capture: the frames before its range are run undrawn and not
-// written, and the run stops after the range.
+// written, and the run stops past the range, which may shrink while it runs.
 struct CaptureJob {
     uint64_t firstFrame = 0;
-    uint64_t lastFrame = 0;
     JobReport* report = nullptr;
 };
 

@@ -74,7 +74,7 @@ bool Wait(pid_t& child, std::string& error) {
 
 const std::vector<std::string> Quiet = {"-hide_banner", "-loglevel", "error", "-nostdin", "-y"};
 
-// The show loops the music, so the sound track does too; -shortest ends it with the picture.
+// The show loops the music, so the sound track does too, ended with the picture.
 std::vector<std::string> LoopedMusic(const std::string& music) { return {"-stream_loop", "-1", "-i", music}; }
 
 }  // namespace
@@ -148,8 +148,38 @@ bool VideoEncoder::Finish(std::string& error) {
     return Wait(child, error);
 }
 
+SoundTrackEncoder::~SoundTrackEncoder() {
+    // Unfinished, the track is not wanted any more.
+    if (child <= 0) return;
+    kill(child, SIGTERM);
+    std::string ignored;
+    Wait(child, ignored);
+}
+
+bool SoundTrackEncoder::Start(const std::string& ffmpeg, const std::string& music, double seconds,
+                              const std::string& output, const VideoSettings& settings, std::string& error) {
+    char length[32];
+    std::snprintf(length, sizeof length, "%.6f", seconds);
+    std::vector<std::string> arguments = Concatenated({ffmpeg}, Quiet);
+    arguments = Concatenated(arguments, LoopedMusic(music));
+    arguments = Concatenated(arguments, {"-map", "0:a:0"});
+    arguments = Concatenated(arguments, AudioCodecArguments(settings));
+    arguments = Concatenated(arguments, {"-t", length, output});
+    return Spawn(arguments, -1, child, error);
+}
+
+bool SoundTrackEncoder::Finish(std::string& error) {
+    if (child <= 0) {
+        error = "the sound track was not started";
+        return false;
+    }
+    if (Wait(child, error)) return true;
+    error = "encoding the sound track: " + error;
+    return false;
+}
+
 bool JoinVideoParts(const std::string& ffmpeg, const std::vector<VideoPart>& parts, FrameRate rate,
-                    const std::string& listFile, const std::string& music, const std::string& output,
+                    const std::string& listFile, const std::string& soundTrack, const std::string& output,
                     const VideoSettings& settings, std::string& error) {
     FILE* list = std::fopen(listFile.c_str(), "w");
     if (list == nullptr) {
@@ -171,9 +201,7 @@ bool JoinVideoParts(const std::string& ffmpeg, const std::vector<VideoPart>& par
     }
     std::vector<std::string> arguments = Concatenated({ffmpeg}, Quiet);
     arguments = Concatenated(arguments, {"-f", "concat", "-safe", "0", "-i", listFile});
-    arguments = Concatenated(arguments, LoopedMusic(music));
-    arguments = Concatenated(arguments, {"-map", "0:v:0", "-map", "1:a:0", "-c:v", "copy"});
-    arguments = Concatenated(arguments, AudioCodecArguments(settings));
+    arguments = Concatenated(arguments, {"-i", soundTrack, "-map", "0:v:0", "-map", "1:a:0", "-c", "copy"});
     arguments = Concatenated(arguments, ContainerArguments(settings, output));
     arguments = Concatenated(arguments, {"-shortest", output});
     pid_t child = -1;

@@ -46,9 +46,30 @@ struct VideoPart {
     uint64_t frames = 0;
 };
 
-// Joins the parts, in order, into one video with the music under it, copying the encoded
-// picture as it is. listFile is written with the parts' names and lengths for ffmpeg. False
-// with the reason.
+// The music under a video made of parts, looped to the video's length and encoded as the
+// settings ask: made while the parts are still being drawn, so that the join only copies.
+class SoundTrackEncoder {
+public:
+    SoundTrackEncoder() = default;
+    SoundTrackEncoder(const SoundTrackEncoder&) = delete;
+    SoundTrackEncoder& operator=(const SoundTrackEncoder&) = delete;
+    ~SoundTrackEncoder();
+
+    // Starts ffmpeg on the track; false with the reason when it cannot be run.
+    bool Start(const std::string& ffmpeg, const std::string& music, double seconds, const std::string& output,
+               const VideoSettings& settings, std::string& error);
+    // Waits for the track; false when ffmpeg did not finish cleanly.
+    bool Finish(std::string& error);
+
+private:
+    pid_t child = -1;
+};
+
+// The file name extension of an encoded sound track; the container takes every audio codec.
+constexpr const char SoundTrackExtension[] = ".mka";
+
+// Joins the parts, in order, into one video with the sound track under it, copying both as they
+// are. listFile is written with the parts' names and lengths for ffmpeg. False with the reason.
 bool JoinVideoParts(const std::string& ffmpeg, const std::vector<VideoPart>& parts, FrameRate rate,
-                    const std::string& listFile, const std::string& music, const std::string& output,
+                    const std::string& listFile, const std::string& soundTrack, const std::string& output,
                     const VideoSettings& settings, std::string& error);
