@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -116,6 +117,11 @@ bool VideoEncoder::Start(const std::string& ffmpeg, const std::string& output, c
         return false;
     }
     pipe = ends[1];
+    // Room for a whole frame, or the most a user may ask for (1 MiB by default): with 64 KiB
+    // both sides were woken a dozen times a frame. Refused, the pipe works as it is, only slower.
+    const int frameBytes = int(std::min<uint64_t>(uint64_t(width) * height * 3, 1u << 30));
+    if (::fcntl(pipe, F_GETPIPE_SZ) < frameBytes && ::fcntl(pipe, F_SETPIPE_SZ, frameBytes) < 0)
+        ::fcntl(pipe, F_SETPIPE_SZ, std::min(frameBytes, 1 << 20));
     // A closed pipe must come back as an error from write, not end this process.
     std::signal(SIGPIPE, SIG_IGN);
     return true;
