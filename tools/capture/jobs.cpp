@@ -97,7 +97,7 @@ private:
     size_t nextRange = 0;          // the next range to start
     int failedJob = -1;
     bool stopped = false;
-    // Encoded once a process has nothing left to draw, so that it fills a core the drawing leaves.
+    // Encoded while the jobs draw, so that the join only copies.
     std::optional<SoundTrackEncoder> soundTrack;
     std::string soundTrackError;
 };
@@ -246,8 +246,6 @@ void SplitCapture::WaitForJobs() {
                         StopJobs();
                     } else if (nextRange > started) {
                         ++running;
-                    } else {
-                        StartSoundTrack();
                     }
                 }
                 if (succeeded || failedJob >= 0) break;
@@ -297,7 +295,6 @@ void SplitCapture::ShowJobMessages() {
 }
 
 void SplitCapture::StartSoundTrack() {
-    if (soundTrack || options.videoFile.empty()) return;
     soundTrack.emplace();
     const double seconds = double(totalFrames) / options.rate.PerSecond();
     soundTrack->Start(ffmpeg, MusicFile, seconds, SoundTrackPath(), options.video, soundTrackError);
@@ -310,7 +307,6 @@ bool SplitCapture::JoinVideo() {
     std::vector<VideoPart> parts;
     for (size_t index : order) parts.push_back({PartPath(index), spans[index].last - spans[index].first + 1});
     std::fprintf(stderr, "heliotropic-capture: joining the %zu parts of the video\n", parts.size());
-    StartSoundTrack();
     std::string error = soundTrackError;
     if (!error.empty() || !soundTrack->Finish(error)) {
         std::fprintf(stderr, "heliotropic-capture: %s\n", error.c_str());
@@ -342,6 +338,7 @@ int SplitCapture::Run() {
     stop.sa_handler = AskToStop;
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &stop, nullptr);
     const bool started = StartJobs();
+    if (started && !options.videoFile.empty()) StartSoundTrack();
     if (!started) StopJobs();
     WaitForJobs();
     if (!started) return 1;
