@@ -53,7 +53,7 @@ constexpr unsigned RangesPerJob = 4;
 // taken, as they share no frame.
 constexpr uint64_t LeastTakenShare = 128;
 
-constexpr uint64_t Unclaimed32 = 0xFFFFFFFFu;
+constexpr uint64_t FirstUnclaimedBits = 0xFFFFFFFFu;
 
 class SplitCapture {
 public:
@@ -164,7 +164,7 @@ bool SplitCapture::StartNextJob() {
         spans[longest].last = taken.first - 1;
         spans.push_back(taken);
         children.push_back(0);
-        reports[nextRange].frames.Assign(taken);
+        reports[spans.size() - 1].frames.Assign(taken);
     }
     return StartJob(nextRange++);
 }
@@ -361,7 +361,7 @@ int SplitCapture::Run() {
 bool FrameClaims::Claim(uint64_t frame) {
     uint64_t current = word.load(std::memory_order_acquire);
     for (;;) {
-        const uint64_t first = current & Unclaimed32, last = current >> 32;
+        const uint64_t first = current & FirstUnclaimedBits, last = current >> 32;
         if (frame < first) return true;  // run undrawn up to the range
         if (frame > last) return false;
         if (word.compare_exchange_weak(current, last << 32 | (frame + 1), std::memory_order_acq_rel)) return true;
@@ -371,7 +371,7 @@ bool FrameClaims::Claim(uint64_t frame) {
 bool FrameClaims::TakeBack(uint64_t least, FrameSpan& taken) {
     uint64_t current = word.load(std::memory_order_acquire);
     for (;;) {
-        const uint64_t first = current & Unclaimed32, last = current >> 32;
+        const uint64_t first = current & FirstUnclaimedBits, last = current >> 32;
         if (first > last || last - first + 1 < 2 * least) return false;
         // The job keeps the front half, with the odd frame: it has already loaded the show.
         const uint64_t kept = first + (last - first + 1 + 1) / 2 - 1;
@@ -384,7 +384,7 @@ bool FrameClaims::TakeBack(uint64_t least, FrameSpan& taken) {
 
 uint64_t FrameClaims::Unclaimed() const {
     const uint64_t current = word.load(std::memory_order_acquire);
-    const uint64_t first = current & Unclaimed32, last = current >> 32;
+    const uint64_t first = current & FirstUnclaimedBits, last = current >> 32;
     return first > last ? 0 : last - first + 1;
 }
 
