@@ -1,6 +1,6 @@
 // Every way the software device can draw gives one picture: one frame of each segment at
 // 640x480 in both depths, drawn one pixel at a time on one thread, equals byte for byte the same
-// frame drawn in SSE2 lanes on two threads and in AVX2 lanes on eight.
+// frame drawn in SSE2 lanes on two threads, in AVX2 lanes on eight and in AVX-512 lanes on four.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,7 +20,7 @@ struct DrawingPath {
 };
 
 const DrawingPath Reference{"scalar", "1"};
-const DrawingPath OtherPaths[] = {{"sse2", "2"}, {"avx2", "8"}};
+const DrawingPath OtherPaths[] = {{"sse2", "2"}, {"avx2", "8"}, {"avx512", "4"}};
 
 // The frames of every segment drawn on the path, into folder.
 Outcome CaptureSegments(const DrawingPath& path, unsigned bits, const std::string& folder) {

@@ -8,7 +8,10 @@ namespace software {
 
 namespace {
 
-InstructionSet Best() { return Supports(InstructionSet::Avx2) ? InstructionSet::Avx2 : InstructionSet::Sse2; }
+InstructionSet Best() {
+    if (Supports(InstructionSet::Avx512)) return InstructionSet::Avx512;
+    return Supports(InstructionSet::Avx2) ? InstructionSet::Avx2 : InstructionSet::Sse2;
+}
 
 InstructionSet Choose() {
     const char* wanted = std::getenv("HELIOTROPIC_SIMD");
@@ -18,7 +21,8 @@ InstructionSet Choose() {
         InstructionSet set;
     };
     const Name names[] = {
-        {"scalar", InstructionSet::Scalar}, {"sse2", InstructionSet::Sse2}, {"avx2", InstructionSet::Avx2}};
+        {"scalar", InstructionSet::Scalar}, {"sse2", InstructionSet::Sse2}, {"avx2", InstructionSet::Avx2},
+        {"avx512", InstructionSet::Avx512}};
     for (const Name& name : names) {
         if (std::strcmp(wanted, name.text) != 0) continue;
         if (Supports(name.set)) return name.set;
@@ -26,7 +30,8 @@ InstructionSet Choose() {
                      wanted);
         return Best();
     }
-    std::fprintf(stderr, "HELIOTROPIC_SIMD=%s is not scalar, sse2 or avx2; drawing with the best the processor has\n",
+    std::fprintf(stderr,
+                 "HELIOTROPIC_SIMD=%s is not scalar, sse2, avx2 or avx512; drawing with the best the processor has\n",
                  wanted);
     return Best();
 }
@@ -36,6 +41,9 @@ InstructionSet Choose() {
 bool Supports(InstructionSet set) {
     // The compiler's check covers the system saving the wide registers, not only the processor.
     if (set == InstructionSet::Avx2) return __builtin_cpu_supports("avx2");
+    if (set == InstructionSet::Avx512)
+        return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+               __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
     return true;  // SSE2 is part of x86-64
 }
 

@@ -5,8 +5,8 @@
 
 namespace software {
 
-// The best set the processor has, or the one HELIOTROPIC_SIMD names ("scalar", "sse2" or
-// "avx2") when the processor has that one; decided once per run.
+// The best set the processor has, or the one HELIOTROPIC_SIMD names ("scalar", "sse2",
+// "avx2" or "avx512") when the processor has that one; decided once per run.
 InstructionSet ChosenInstructionSet();
 
 // Whether the processor (and the system, for the wider registers) can run the set.

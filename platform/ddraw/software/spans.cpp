@@ -211,6 +211,7 @@ const LaneStageTable* LaneStagesOf(InstructionSet set) {
     switch (set) {
     case InstructionSet::Sse2: return &sse2Stages;
     case InstructionSet::Avx2: return &avx2Stages;
+    case InstructionSet::Avx512: return &avx512Stages;
     default: return nullptr;
     }
 }

@@ -53,7 +53,7 @@ enum class Address : uint8_t { Wrap, Mirror, Clamp };
 constexpr int Chunk = 128;
 // Pixels a vector stage takes in one step at most; arrays a chunk passes between stages have
 // this much room beyond Chunk.
-constexpr int MaxStepPixels = 16;
+constexpr int MaxStepPixels = 32;
 
 // Ordered dither thresholds 0..15 of the 16-bit targets, by row and column, each modulo 4.
 constexpr uint8_t DitherThresholds[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
@@ -120,7 +120,7 @@ struct SpanContext : SpanDrawState, SpanPlanes {};
 
 // Where the stages do their arithmetic: one pixel at a time, or several in the vector registers
 // of an instruction set. Every choice draws the same pixels.
-enum class InstructionSet : uint8_t { Scalar, Sse2, Avx2 };
+enum class InstructionSet : uint8_t { Scalar, Sse2, Avx2, Avx512 };
 
 // The stages for the instruction set; where it has no vector version of a stage, the scalar one.
 DepthStage SelectDepthStage(InstructionSet set, DepthFormat format, bool test, bool write);
@@ -154,6 +154,7 @@ struct LaneStageTable {
 };
 extern const LaneStageTable sse2Stages;
 extern const LaneStageTable avx2Stages;
+extern const LaneStageTable avx512Stages;
 
 // Draws the spans of one triangle: long ones at once, short ones gathered into batches when
 // the context has a batch stage. Pixels of one triangle never overlap, so the order in which

@@ -487,7 +487,8 @@ SOFTWARE_PIXEL_INLINE uint32_t BlackSteps(const SpanContext& c, int row0, int ro
     if (U == Address::Mirror || (U == Address::Wrap && (first == 0 || last == c.textureWidth - 1))) return 0;
     const int low = first - 1, high = last;
     // Each step's first and last pixel; lanes past the span repeat its last pixel.
-    constexpr int Points = 2 * Chunk / S::Pixels;
+    // Whole registers of them, however few steps a chunk has.
+    constexpr int Points = 2 * Chunk / S::Pixels > S::Width ? 2 * Chunk / S::Pixels : S::Width;
     alignas(32) int32_t points[Points], columns[Points], floors[Points];
     alignas(32) float coordinates[Points];
     for (int k = 0; k < Points; ++k) {
