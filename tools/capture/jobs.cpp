@@ -191,12 +191,12 @@ void SplitCapture::RunJob(size_t index, pid_t parent) {
     // Every job would say the same thing: their messages are kept and shown once by the parent.
     const int log = open(LogPath(index).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (log >= 0) dup2(log, STDERR_FILENO);
-    // The jobs share the cores rather than each drawing with threads for all of them.
-    if (std::getenv("HELIOTROPIC_THREADS") == nullptr) {
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        setenv("HELIOTROPIC_THREADS", std::to_string(std::max<size_t>(1, cores / atOnce)).c_str(), 1);
-    }
+    // The jobs share the cores rather than each drawing and encoding with threads for all of them.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const size_t share = std::max<size_t>(1, cores / atOnce);
+    if (std::getenv("HELIOTROPIC_THREADS") == nullptr) setenv("HELIOTROPIC_THREADS", std::to_string(share).c_str(), 1);
     CaptureOptions jobOptions = options;
+    jobOptions.video.encoderThreads = static_cast<unsigned>(share);
     if (!options.videoFile.empty()) jobOptions.videoFile = PartPath(index);
     CaptureJob job;
     job.firstFrame = spans[index].first;

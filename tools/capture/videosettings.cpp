@@ -174,6 +174,8 @@ std::vector<std::string> VideoCodecArguments(const VideoSettings& settings) {
     if (!full) arguments = {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2"};
     const Codec& codec = CodecOf(settings);
     arguments.insert(arguments.end(), {"-c:v", codec.encoder});
+    if (settings.encoderThreads)
+        arguments.insert(arguments.end(), {"-threads", std::to_string(settings.encoderThreads)});
     const std::string crf = std::to_string(settings.Crf());
     if (settings.codec == "h264") {
         arguments.insert(arguments.end(), {"-preset", "veryfast", "-profile:v", full ? "high444" : "high", "-crf", crf,

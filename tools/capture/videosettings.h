@@ -14,6 +14,7 @@ struct VideoSettings {
     std::string pixelFormat = "yuv420p";  // yuv420p | yuv444p
     std::string audioCodec = "aac";     // aac | opus | mp3 | flac
     std::optional<unsigned> audioKbps;  // lossy audio only; 192 when not given
+    unsigned encoderThreads = 0;        // 0: as many as the encoder likes
 
     unsigned Crf() const { return crf.value_or(18); }
     unsigned AudioKbps() const { return audioKbps.value_or(192); }
