@@ -95,6 +95,44 @@ TEST(FramePixels, SupersampledFlatFrameEqualsThePlainOne) {
     }
 }
 
+TEST(FramePixels, YuvHasStudioLevelsAndIsTheSameFromEveryLayout) {
+    // White, black, red and blue at full colour resolution.
+    const uint16_t bars[] = {0xFFFF, 0x0000, 0xF800, 0x001F};
+    std::vector<uint8_t> full, rgb, yuv;
+    ASSERT_TRUE(FrameToYuv(Frame(bars, 8, 4, 1, 16), 1, false, full, rgb, yuv));
+    EXPECT_EQ(yuv, (std::vector<uint8_t>{235, 16, 82, 41, 128, 128, 90, 240, 128, 128, 240, 110}));
+
+    // An odd-sided picture with a padded pitch, read directly as 5-6-5 and as X8R8G8B8, through
+    // RGB as blue-first 32-bit pixels, and reduced from twice the size.
+    const DWORD width = 7, height = 5;
+    std::vector<uint16_t> narrow((width + 1) * height), doubled(4 * width * height);
+    for (size_t i = 0; i < narrow.size(); ++i) narrow[i] = uint16_t(i * 0x9E37u + 0x1234);
+    const platform::FrameImage frame565 = Frame(narrow.data(), LONG(width + 1) * 2, width, height, 16);
+    ASSERT_TRUE(ConvertToRgb(frame565, rgb));
+    std::vector<uint32_t> wide(width * height), swapped(width * height);
+    for (DWORD y = 0; y < height; ++y)
+        for (DWORD x = 0; x < width; ++x) {
+            const uint8_t* c = &rgb[(y * width + x) * 3];
+            wide[y * width + x] = uint32_t(c[0]) << 16 | c[1] << 8 | c[2];
+            swapped[y * width + x] = uint32_t(c[2]) << 16 | c[1] << 8 | c[0];
+            for (DWORD k = 0; k < 4; ++k) doubled[(2 * y + k / 2) * 2 * width + 2 * x + k % 2] = narrow[y * (width + 1) + x];
+        }
+    platform::FrameImage blueFirst = Frame(swapped.data(), LONG(width) * 4, width, height, 32);
+    std::swap(blueFirst.format.dwRBitMask, blueFirst.format.dwBBitMask);
+    for (bool half : {true, false}) {
+        std::vector<uint8_t> expected, got;
+        ASSERT_TRUE(FrameToYuv(frame565, 1, half, full, rgb, expected));
+        EXPECT_EQ(expected.size(), half ? 35u + 2 * 4 * 3 : 3 * 35u);
+        ASSERT_TRUE(FrameToYuv(Frame(wide.data(), LONG(width) * 4, width, height, 32), 1, half, full, rgb, got));
+        EXPECT_EQ(got, expected) << half;
+        ASSERT_TRUE(FrameToYuv(blueFirst, 1, half, full, rgb, got));
+        EXPECT_EQ(got, expected) << half;
+        ASSERT_TRUE(FrameToYuv(Frame(doubled.data(), LONG(width) * 4, 2 * width, 2 * height, 16), 2, half, full, rgb, got));
+        EXPECT_EQ(got, expected) << half;
+    }
+    EXPECT_FALSE(FrameToYuv(Frame(nullptr, 4, 1, 1, 32), 1, true, full, rgb, yuv));
+}
+
 TEST(PngFiles, ReadBackAsWritten) {
     const unsigned width = 5, height = 3;
     std::vector<uint8_t> rgb(width * height * 3);

@@ -1,12 +1,14 @@
 // The ffmpeg pipe on its own: frames and music in, an MP4 with a video and a looped sound track
 // of the picture's length out. Needs Debian's ffmpeg and ffprobe, as the tool does.
 #include "capturerun.h"
+#include "pixels.h"
 #include "videoencoder.h"
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -45,11 +47,14 @@ TEST_F(VideoPipe, PictureAndLoopedMusicOfTheSameLength) {
     FrameRate rate;
     rate.numerator = 30;
     ASSERT_TRUE(video.Start(ffmpeg, output, music, 33, 25, rate, VideoSettings(), error)) << error;
-    std::vector<uint8_t> rgb(33 * 25 * 3);
+    std::vector<uint8_t> picture(video.PictureBytes());
     for (int frame = 0; frame < 60; ++frame) {
-        for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint8_t(frame * 4 + i % 7);
-        ASSERT_TRUE(video.Write(rgb, error)) << error;
+        for (size_t i = 0; i < picture.size(); ++i) picture[i] = uint8_t(frame * 4 + i % 7);
+        ASSERT_TRUE(video.Write(picture, error)) << error;
     }
+    // A picture of another size is refused, not written as part of the next frames.
+    picture.pop_back();
+    EXPECT_FALSE(video.Write(picture, error));
     ASSERT_TRUE(video.Finish(error)) << error;
     const std::string streams = Streams(output);
     EXPECT_NEAR(DurationOf(streams, "video"), 2.0, 0.05) << streams;
@@ -62,9 +67,9 @@ TEST_F(VideoPipe, FfmpegFailingIsAFailure) {
     FrameRate rate;
     ASSERT_TRUE(video.Start(ffmpeg, folder.File("missing/folder/show.mp4"), music, 16, 16, rate, VideoSettings(), error))
         << error;
-    std::vector<uint8_t> rgb(16 * 16 * 3, 0);
+    const std::vector<uint8_t> picture(video.PictureBytes(), 0);
     bool written = true;
-    for (int frame = 0; frame < 200 && written; ++frame) written = video.Write(rgb, error);
+    for (int frame = 0; frame < 200 && written; ++frame) written = video.Write(picture, error);
     EXPECT_FALSE(video.Finish(error));
     EXPECT_NE(error.find("ffmpeg"), std::string::npos) << error;
 }
@@ -86,7 +91,6 @@ TEST_F(VideoPipe, EveryCodecMakesAFileOfItsKind) {
     };
     FrameRate rate;
     // Odd sides: shared chroma pads them, full chroma keeps them.
-    std::vector<uint8_t> rgb(17 * 17 * 3, 90);
     for (const Case& c : cases) {
         VideoSettings settings;
         std::string error;
@@ -95,12 +99,49 @@ TEST_F(VideoPipe, EveryCodecMakesAFileOfItsKind) {
             << error;
         VideoEncoder video;
         ASSERT_TRUE(video.Start(ffmpeg, folder.File(c.file), music, 17, 17, rate, settings, error)) << error;
-        for (int frame = 0; frame < 3; ++frame) ASSERT_TRUE(video.Write(rgb, error)) << error;
+        const std::vector<uint8_t> picture(video.PictureBytes(), 90);
+        for (int frame = 0; frame < 3; ++frame) ASSERT_TRUE(video.Write(picture, error)) << error;
         ASSERT_TRUE(video.Finish(error)) << c.codec << ": " << error;
         const std::string probed =
             Shell("ffprobe -v error -show_entries stream=codec_name,pix_fmt -of csv=p=0 '" + folder.File(c.file) + "'");
         EXPECT_EQ(probed.substr(0, probed.find_last_not_of(",\n") + 1), c.probed);
     }
+}
+
+TEST_F(VideoPipe, ColoursComeBackAsDrawn) {
+    // Every level of the 5-6-5 channels and their mixtures, through the capture's own YUV and
+    // ffmpeg's lossless encoder, decoded by ffmpeg as players do: within a level of rounding.
+    const unsigned width = 64, height = 16;
+    std::vector<uint16_t> pixels(width * height);
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint16_t(i * 0x9E37u + (i >> 6) * 0x0841u);
+    platform::FrameImage frame{};
+    frame.pixels = pixels.data();
+    frame.pitch = width * 2;
+    frame.width = width;
+    frame.height = height;
+    frame.format.dwFlags = DDPF_RGB;
+    frame.format.dwRGBBitCount = 16;
+    frame.format.dwRBitMask = 0xF800;
+    frame.format.dwGBitMask = 0x07E0;
+    frame.format.dwBBitMask = 0x001F;
+    VideoSettings settings;
+    std::string error;
+    ASSERT_TRUE(ParseVideoCodec("ffv1", settings, error) && ParsePixelFormat("yuv444p", settings, error)) << error;
+    const std::string output = folder.File("colours.mkv");
+    VideoEncoder video;
+    FrameRate rate;
+    ASSERT_TRUE(video.Start(ffmpeg, output, "", width, height, rate, settings, error)) << error;
+    ASSERT_FALSE(video.TakesRgb());
+    std::vector<uint8_t> full, rgb, yuv;
+    ASSERT_TRUE(FrameToYuv(frame, 1, false, full, rgb, yuv));
+    ASSERT_TRUE(video.Write(yuv, error)) << error;
+    ASSERT_TRUE(video.Finish(error)) << error;
+    ASSERT_TRUE(ConvertToRgb(frame, rgb));
+    const std::string decoded = Shell(ffmpeg + " -v error -i '" + output + "' -f rawvideo -pix_fmt rgb24 -");
+    ASSERT_EQ(decoded.size(), rgb.size());
+    int worst = 0;
+    for (size_t i = 0; i < rgb.size(); ++i) worst = std::max(worst, std::abs(int(uint8_t(decoded[i])) - int(rgb[i])));
+    EXPECT_LE(worst, 3);
 }
 
 TEST(VideoProgram, MissingProgramIsNotFound) {

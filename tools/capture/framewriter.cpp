@@ -50,11 +50,21 @@ bool FrameWriter::Finish(std::string& error) {
 }
 
 bool FrameWriter::WriteOut(const Buffer& buffer, std::string& error) {
-    if (!FrameToRgb(buffer.frame, supersample, full, rgb)) {
-        error = "the display presented a frame in a pixel format the capture cannot read";
+    const char* const unreadable = "the display presented a frame in a pixel format the capture cannot read";
+    const bool wantsRgb = !framesFolder.empty() || (video && video->TakesRgb());
+    if (wantsRgb && !FrameToRgb(buffer.frame, supersample, full, rgb)) {
+        error = unreadable;
         return false;
     }
-    if (video && !video->Write(rgb, error)) return false;
+    if (video && !video->TakesRgb()) {
+        if (!FrameToYuv(buffer.frame, supersample, video->HalvesChroma(), full, rgb, yuv)) {
+            error = unreadable;
+            return false;
+        }
+        if (!video->Write(yuv, error)) return false;
+    } else if (video && !video->Write(rgb, error)) {
+        return false;
+    }
     if (!framesFolder.empty()) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%06llu.png", (unsigned long long)buffer.index);

@@ -1,7 +1,7 @@
 // Frames written out while the show draws the next ones: each presented frame is copied into
-// one of a few buffers, and a thread of its own converts it to RGB (reducing a supersampled
-// frame to the size asked for) and hands it, in order, to the video encoder and as a PNG file
-// to the frames folder. A failure is kept and reported at the next frame and at the end.
+// one of a few buffers, and a thread of its own converts it (reducing a supersampled frame to
+// the size asked for) and hands it, in order, to the video encoder in the form it takes and as
+// an RGB PNG file to the frames folder. A failure is kept and reported at the next frame and at the end.
 #pragma once
 
 #include "videoencoder.h"
@@ -55,7 +55,7 @@ private:
     size_t waiting = 0;  // buffers added and not yet written, the one being written included
     bool stopping = false;
     std::string failure;
-    std::vector<uint8_t> full, rgb;  // used by the writing thread only
+    std::vector<uint8_t> full, rgb, yuv;  // used by the writing thread only
     std::atomic<uint64_t> framesWritten{0};
     std::atomic<uint64_t> pngBytes{0};
     std::mutex mutex;

@@ -111,3 +111,135 @@ bool FrameToRgb(const platform::FrameImage& frame, unsigned factor, std::vector<
     ReduceBlocks(full, frame.width / factor, frame.height / factor, factor, rgb);
     return true;
 }
+
+namespace {
+
+// The 8-bit channels of a pixel of one layout. The arithmetic below stays within 16 bits, so
+// that the compiler can take eight pixels at a time in vector registers.
+struct Rgb565 {
+    static constexpr int Bytes = 2;
+    static void Split(const uint8_t* at, uint16_t& r, uint16_t& g, uint16_t& b) {
+        uint16_t p;
+        std::memcpy(&p, at, 2);
+        const uint16_t r5 = p >> 11, g6 = (p >> 5) & 63, b5 = p & 31;
+        r = uint16_t(r5 << 3 | r5 >> 2);
+        g = uint16_t(g6 << 2 | g6 >> 4);
+        b = uint16_t(b5 << 3 | b5 >> 2);
+    }
+};
+
+struct Xrgb8888 {
+    static constexpr int Bytes = 4;
+    static void Split(const uint8_t* at, uint16_t& r, uint16_t& g, uint16_t& b) {
+        uint32_t p;
+        std::memcpy(&p, at, 4);
+        r = uint16_t((p >> 16) & 255);
+        g = uint16_t((p >> 8) & 255);
+        b = uint16_t(p & 255);
+    }
+};
+
+struct Rgb24 {
+    static constexpr int Bytes = 3;
+    static void Split(const uint8_t* at, uint16_t& r, uint16_t& g, uint16_t& b) {
+        r = at[0];
+        g = at[1];
+        b = at[2];
+    }
+};
+
+// The integer form of BT.601 in studio range: luma 16 to 235, colour 16 to 240 about 128. For
+// channels 0 to 255 the sums fit 16 bits: luma's below 65,536, the colours' within +-32,767.
+inline uint8_t Luma(uint16_t r, uint16_t g, uint16_t b) {
+    return uint8_t((uint16_t(66 * r + 129 * g + 25 * b + 128) >> 8) + 16);
+}
+inline uint8_t BlueDifference(uint16_t r, uint16_t g, uint16_t b) {
+    return uint8_t((int16_t(-38 * r - 74 * g + 112 * b + 128) >> 8) + 128);
+}
+inline uint8_t RedDifference(uint16_t r, uint16_t g, uint16_t b) {
+    return uint8_t((int16_t(112 * r - 94 * g - 18 * b + 128) >> 8) + 128);
+}
+
+template <bool HalfChroma, class Layout>
+void ToYuv(const uint8_t* pixels, ptrdiff_t pitch, unsigned width, unsigned height, uint8_t* out) {
+    constexpr int Bytes = Layout::Bytes;
+    for (unsigned y = 0; y < height; ++y, out += width) {
+        const uint8_t* row = pixels + ptrdiff_t(y) * pitch;
+        for (size_t x = 0; x < width; ++x) {
+            uint16_t r, g, b;
+            Layout::Split(row + x * Bytes, r, g, b);
+            out[x] = Luma(r, g, b);
+        }
+    }
+    const unsigned step = HalfChroma ? 2 : 1;
+    const unsigned colourWidth = (width + step - 1) / step;
+    uint8_t* u = out;
+    uint8_t* v = out + size_t(colourWidth) * ((height + step - 1) / step);
+    for (unsigned y = 0; y < height; y += step, u += colourWidth, v += colourWidth) {
+        const uint8_t* top = pixels + ptrdiff_t(y) * pitch;
+        if (!HalfChroma) {
+            for (size_t x = 0; x < width; ++x) {
+                uint16_t r, g, b;
+                Layout::Split(top + x * Bytes, r, g, b);
+                u[x] = BlueDifference(r, g, b);
+                v[x] = RedDifference(r, g, b);
+            }
+            continue;
+        }
+        const uint8_t* bottom = y + 1 < height ? top + pitch : top;
+        const auto block = [&](size_t x, size_t left, size_t right) {
+            uint16_t r[4], g[4], b[4];
+            Layout::Split(top + left * Bytes, r[0], g[0], b[0]);
+            Layout::Split(top + right * Bytes, r[1], g[1], b[1]);
+            Layout::Split(bottom + left * Bytes, r[2], g[2], b[2]);
+            Layout::Split(bottom + right * Bytes, r[3], g[3], b[3]);
+            const uint16_t red = uint16_t((r[0] + r[1] + r[2] + r[3] + 2) >> 2);
+            const uint16_t green = uint16_t((g[0] + g[1] + g[2] + g[3] + 2) >> 2);
+            const uint16_t blue = uint16_t((b[0] + b[1] + b[2] + b[3] + 2) >> 2);
+            u[x] = BlueDifference(red, green, blue);
+            v[x] = RedDifference(red, green, blue);
+        };
+        const size_t whole = width / 2;
+        for (size_t x = 0; x < whole; ++x) block(x, 2 * x, 2 * x + 1);
+        // The last block of an odd side repeats its column.
+        if (width & 1) block(whole, width - 1, width - 1);
+    }
+}
+
+template <class Layout>
+void ToYuv(const uint8_t* pixels, ptrdiff_t pitch, unsigned width, unsigned height, bool halfChroma, uint8_t* out) {
+    if (halfChroma)
+        ToYuv<true, Layout>(pixels, pitch, width, height, out);
+    else
+        ToYuv<false, Layout>(pixels, pitch, width, height, out);
+}
+
+bool HasMasks(const DDPIXELFORMAT& format, DWORD bits, DWORD red, DWORD green, DWORD blue) {
+    return (format.dwFlags & DDPF_RGB) && format.dwRGBBitCount == bits && format.dwRBitMask == red &&
+           format.dwGBitMask == green && format.dwBBitMask == blue;
+}
+
+}  // namespace
+
+size_t YuvBytes(unsigned width, unsigned height, bool halfChroma) {
+    const size_t luma = size_t(width) * height;
+    return halfChroma ? luma + 2 * size_t((width + 1) / 2) * ((height + 1) / 2) : 3 * luma;
+}
+
+bool FrameToYuv(const platform::FrameImage& frame, unsigned factor, bool halfChroma, std::vector<uint8_t>& full,
+                std::vector<uint8_t>& rgb, std::vector<uint8_t>& yuv) {
+    const unsigned width = frame.width / (factor ? factor : 1), height = frame.height / (factor ? factor : 1);
+    yuv.resize(YuvBytes(width, height, halfChroma));
+    const uint8_t* pixels = static_cast<const uint8_t*>(frame.pixels);
+    if (factor <= 1 && pixels && HasMasks(frame.format, 16, 0xF800, 0x07E0, 0x001F)) {
+        ToYuv<Rgb565>(pixels, frame.pitch, width, height, halfChroma, yuv.data());
+        return true;
+    }
+    if (factor <= 1 && pixels && HasMasks(frame.format, 32, 0xFF0000, 0x00FF00, 0x0000FF)) {
+        ToYuv<Xrgb8888>(pixels, frame.pitch, width, height, halfChroma, yuv.data());
+        return true;
+    }
+    if (!FrameToRgb(frame, factor, full, rgb)) return false;
+    ToYuv<Rgb24>(rgb.data(), ptrdiff_t(width) * 3, width, height, halfChroma, yuv.data());
+    return true;
+}

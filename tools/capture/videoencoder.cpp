@@ -1,5 +1,7 @@
 #include "videoencoder.h"
 
+#include "pixels.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -90,8 +92,12 @@ bool VideoEncoder::Start(const std::string& ffmpeg, const std::string& output, c
                          std::string& error) {
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     const std::string fps = std::to_string(rate.numerator) + "/" + std::to_string(rate.denominator);
+    const std::string input = InputPixelFormat(settings);
+    takesRgb = input == "rgb24";
+    halvesChroma = input == "yuv420p";
+    pictureBytes = takesRgb ? size_t(width) * height * 3 : YuvBytes(width, height, halvesChroma);
     std::vector<std::string> arguments = Concatenated({ffmpeg}, Quiet);
-    arguments = Concatenated(arguments, {"-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size,
+    arguments = Concatenated(arguments, {"-f", "rawvideo", "-pixel_format", input, "-video_size", size,
                                          "-framerate", fps, "-i", "pipe:0"});
     if (!music.empty()) {
         arguments = Concatenated(arguments, LoopedMusic(music));
@@ -119,7 +125,7 @@ bool VideoEncoder::Start(const std::string& ffmpeg, const std::string& output, c
     pipe = ends[1];
     // Room for a whole frame, or the most a user may ask for (1 MiB by default): with 64 KiB
     // both sides were woken a dozen times a frame. Refused, the pipe works as it is, only slower.
-    const int frameBytes = int(std::min<uint64_t>(uint64_t(width) * height * 3, 1u << 30));
+    const int frameBytes = int(std::min<uint64_t>(pictureBytes, 1u << 30));
     if (::fcntl(pipe, F_GETPIPE_SZ) < frameBytes && ::fcntl(pipe, F_SETPIPE_SZ, frameBytes) < 0)
         ::fcntl(pipe, F_SETPIPE_SZ, std::min(frameBytes, 1 << 20));
     // A closed pipe must come back as an error from write, not end this process.
@@ -127,13 +133,19 @@ bool VideoEncoder::Start(const std::string& ffmpeg, const std::string& output, c
     return true;
 }
 
-bool VideoEncoder::Write(const std::vector<uint8_t>& rgb, std::string& error) {
+bool VideoEncoder::Write(const std::vector<uint8_t>& picture, std::string& error) {
     if (pipe < 0) {
         error = "ffmpeg is not running";
         return false;
     }
-    const uint8_t* at = rgb.data();
-    size_t left = rgb.size();
+    // A picture of another size would shift every frame after it.
+    if (picture.size() != pictureBytes) {
+        error = "a picture of " + std::to_string(picture.size()) + " bytes for a video that takes " +
+                std::to_string(pictureBytes);
+        return false;
+    }
+    const uint8_t* at = picture.data();
+    size_t left = picture.size();
     while (left > 0) {
         const ssize_t written = ::write(pipe, at, left);
         if (written < 0) {

@@ -1,4 +1,4 @@
-// The show as a video file: raw RGB frames piped into Debian's ffmpeg, which encodes them with
+// The show as a video file: raw frames piped into Debian's ffmpeg, which encodes them with
 // the codecs asked for and muxes in the music from its first byte. The video holds the show
 // frames only (not the loading screen), so frame n is shown at n / fps seconds, exactly where
 // the music is.
@@ -28,14 +28,23 @@ public:
     // time exact, to be joined by JoinVideoParts.
     bool Start(const std::string& ffmpeg, const std::string& output, const std::string& music, unsigned width,
                unsigned height, FrameRate rate, const VideoSettings& settings, std::string& error);
-    // One frame of width x height x 3 bytes; false (with the reason) once ffmpeg has gone away.
-    bool Write(const std::vector<uint8_t>& rgb, std::string& error);
+    // The picture ffmpeg takes: planar YUV in the pixel format the codec encodes (see FrameToYuv),
+    // so that ffmpeg has nothing to convert, or packed RGB for the codecs whose pixel formats
+    // the capture does not make (ProRes).
+    bool TakesRgb() const { return takesRgb; }
+    bool HalvesChroma() const { return halvesChroma; }
+    // One frame of PictureBytes() bytes; false (with the reason) once ffmpeg has gone away.
+    bool Write(const std::vector<uint8_t>& picture, std::string& error);
+    size_t PictureBytes() const { return pictureBytes; }
     // Closes the pipe and waits for ffmpeg; false when it did not finish cleanly.
     bool Finish(std::string& error);
 
 private:
     pid_t child = -1;
     int pipe = -1;
+    bool takesRgb = true;
+    bool halvesChroma = false;
+    size_t pictureBytes = 0;
 };
 
 // The file name extension of a picture-only part.

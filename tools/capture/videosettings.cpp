@@ -197,6 +197,10 @@ std::vector<std::string> VideoCodecArguments(const VideoSettings& settings) {
     return arguments;
 }
 
+std::string InputPixelFormat(const VideoSettings& settings) {
+    return settings.codec == "prores" ? "rgb24" : settings.pixelFormat;
+}
+
 std::vector<std::string> AudioCodecArguments(const VideoSettings& settings) {
     const AudioCodec& codec = AudioCodecOf(settings);
     std::vector<std::string> arguments = {"-c:a", codec.encoder};

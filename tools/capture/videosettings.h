@@ -35,6 +35,9 @@ bool CheckVideoSettings(const VideoSettings& settings, const std::string& videoF
 // ffmpeg's output arguments for the picture (padding to the sides the pixel format needs, the
 // encoder and its quality) and for the sound.
 std::vector<std::string> VideoCodecArguments(const VideoSettings& settings);
+// The pixel format ffmpeg is handed the picture in: the one the codec encodes, or rgb24 for
+// ProRes, whose 10-bit formats the capture does not make.
+std::string InputPixelFormat(const VideoSettings& settings);
 std::vector<std::string> AudioCodecArguments(const VideoSettings& settings);
 // What the container of this file needs beside the codecs (the index first in MP4 and MOV).
 std::vector<std::string> ContainerArguments(const VideoSettings& settings, const std::string& videoFile);
