@@ -115,7 +115,8 @@ TEST(FramePixels, YuvHasStudioLevelsAndIsTheSameFromEveryLayout) {
             const uint8_t* c = &rgb[(y * width + x) * 3];
             wide[y * width + x] = uint32_t(c[0]) << 16 | c[1] << 8 | c[2];
             swapped[y * width + x] = uint32_t(c[2]) << 16 | c[1] << 8 | c[0];
-            for (DWORD k = 0; k < 4; ++k) doubled[(2 * y + k / 2) * 2 * width + 2 * x + k % 2] = narrow[y * (width + 1) + x];
+            for (DWORD k = 0; k < 4; ++k)
+                doubled[(2 * y + k / 2) * 2 * width + 2 * x + k % 2] = narrow[y * (width + 1) + x];
         }
     platform::FrameImage blueFirst = Frame(swapped.data(), LONG(width) * 4, width, height, 32);
     std::swap(blueFirst.format.dwRBitMask, blueFirst.format.dwBBitMask);
@@ -127,7 +128,8 @@ TEST(FramePixels, YuvHasStudioLevelsAndIsTheSameFromEveryLayout) {
         EXPECT_EQ(got, expected) << half;
         ASSERT_TRUE(FrameToYuv(blueFirst, 1, half, full, rgb, got));
         EXPECT_EQ(got, expected) << half;
-        ASSERT_TRUE(FrameToYuv(Frame(doubled.data(), LONG(width) * 4, 2 * width, 2 * height, 16), 2, half, full, rgb, got));
+        const platform::FrameImage large = Frame(doubled.data(), LONG(width) * 4, 2 * width, 2 * height, 16);
+        ASSERT_TRUE(FrameToYuv(large, 2, half, full, rgb, got));
         EXPECT_EQ(got, expected) << half;
     }
     EXPECT_FALSE(FrameToYuv(Frame(nullptr, 4, 1, 1, 32), 1, true, full, rgb, yuv));
