@@ -122,11 +122,6 @@ struct Avx2 {
         words = _mm_insert_epi32(words, WordAt(base, static_cast<uint32_t>(second)), 2);
         return _mm_insert_epi32(words, WordAt(base, static_cast<uint32_t>(second >> 32)), 3);
     }
-    static SOFTWARE_PIXEL_INLINE int32_t WordAt(const uint8_t* base, uint32_t offset) {
-        int32_t word;
-        std::memcpy(&word, base + offset, sizeof word);
-        return word;
-    }
     // Whether every lane of a 32-bit mask is set; whether no bit at all is.
     static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm256_movemask_epi8(mask) == -1; }
     static SOFTWARE_PIXEL_INLINE bool None(I mask) { return _mm256_testz_si256(mask, mask) != 0; }

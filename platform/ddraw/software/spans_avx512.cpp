@@ -131,11 +131,6 @@ struct Avx512 {
         const __m256i high = _mm256_inserti128_si256(_mm256_castsi128_si256(quarters[2]), quarters[3], 1);
         return _mm512_inserti64x4(_mm512_castsi256_si512(low), high, 1);
     }
-    static SOFTWARE_PIXEL_INLINE int32_t WordAt(const uint8_t* base, uint32_t offset) {
-        int32_t word;
-        std::memcpy(&word, base + offset, sizeof word);
-        return word;
-    }
     // Whether every lane of a 32-bit mask is set; whether no bit at all is.
     static SOFTWARE_PIXEL_INLINE bool All(I mask) {
         return _mm512_cmpeq_epi32_mask(mask, _mm512_set1_epi32(-1)) == 0xFFFF;

@@ -41,6 +41,13 @@ constexpr DitherLanes MakeDitherLanes() {
 
 alignas(32) constexpr DitherLanes ditherLanes = MakeDitherLanes();
 
+// The 32-bit word at a byte offset, for the vector sets that read texels into lanes one by one.
+SOFTWARE_PIXEL_INLINE int32_t WordAt(const uint8_t* base, uint32_t offset) {
+    int32_t word;
+    std::memcpy(&word, base + offset, sizeof word);
+    return word;
+}
+
 // ---- shared pieces ----
 
 // One row of a texture: its index, its first texel and the bytes of texture memory from there on.
