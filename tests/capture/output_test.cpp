@@ -99,7 +99,7 @@ TEST(FramePixels, YuvHasStudioLevelsAndIsTheSameFromEveryLayout) {
     // White, black, red and blue at full colour resolution.
     const uint16_t bars[] = {0xFFFF, 0x0000, 0xF800, 0x001F};
     std::vector<uint8_t> full, rgb, yuv;
-    ASSERT_TRUE(FrameToYuv(Frame(bars, 8, 4, 1, 16), 1, false, full, rgb, yuv));
+    ASSERT_TRUE(FrameToYuv(Frame(bars, 8, 4, 1, 16), false, yuv));
     EXPECT_EQ(yuv, (std::vector<uint8_t>{235, 16, 82, 41, 128, 128, 90, 240, 128, 128, 240, 110}));
 
     // An odd-sided picture with a padded pitch, read directly as 5-6-5 and as X8R8G8B8, through
@@ -122,17 +122,20 @@ TEST(FramePixels, YuvHasStudioLevelsAndIsTheSameFromEveryLayout) {
     std::swap(blueFirst.format.dwRBitMask, blueFirst.format.dwBBitMask);
     for (bool half : {true, false}) {
         std::vector<uint8_t> expected, got;
-        ASSERT_TRUE(FrameToYuv(frame565, 1, half, full, rgb, expected));
+        ASSERT_TRUE(FrameToYuv(frame565, half, expected));
         EXPECT_EQ(expected.size(), half ? 35u + 2 * 4 * 3 : 3 * 35u);
-        ASSERT_TRUE(FrameToYuv(Frame(wide.data(), LONG(width) * 4, width, height, 32), 1, half, full, rgb, got));
+        ASSERT_TRUE(FrameToYuv(Frame(wide.data(), LONG(width) * 4, width, height, 32), half, got));
         EXPECT_EQ(got, expected) << half;
-        ASSERT_TRUE(FrameToYuv(blueFirst, 1, half, full, rgb, got));
+        EXPECT_FALSE(FrameToYuv(blueFirst, half, got));
+        ASSERT_TRUE(ConvertToRgb(blueFirst, rgb));
+        RgbToYuv(rgb, width, height, half, got);
         EXPECT_EQ(got, expected) << half;
         const platform::FrameImage large = Frame(doubled.data(), LONG(width) * 4, 2 * width, 2 * height, 16);
-        ASSERT_TRUE(FrameToYuv(large, 2, half, full, rgb, got));
+        ASSERT_TRUE(FrameToRgb(large, 2, full, rgb));
+        RgbToYuv(rgb, width, height, half, got);
         EXPECT_EQ(got, expected) << half;
     }
-    EXPECT_FALSE(FrameToYuv(Frame(nullptr, 4, 1, 1, 32), 1, true, full, rgb, yuv));
+    EXPECT_FALSE(FrameToYuv(Frame(nullptr, 4, 1, 1, 32), true, yuv));
 }
 
 TEST(PngFiles, ReadBackAsWritten) {

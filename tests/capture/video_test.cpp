@@ -132,8 +132,8 @@ TEST_F(VideoPipe, ColoursComeBackAsDrawn) {
     FrameRate rate;
     ASSERT_TRUE(video.Start(ffmpeg, output, "", width, height, rate, settings, error)) << error;
     ASSERT_FALSE(video.TakesRgb());
-    std::vector<uint8_t> full, rgb, yuv;
-    ASSERT_TRUE(FrameToYuv(frame, 1, false, full, rgb, yuv));
+    std::vector<uint8_t> rgb, yuv;
+    ASSERT_TRUE(FrameToYuv(frame, false, yuv));
     ASSERT_TRUE(video.Write(yuv, error)) << error;
     ASSERT_TRUE(video.Finish(error)) << error;
     ASSERT_TRUE(ConvertToRgb(frame, rgb));

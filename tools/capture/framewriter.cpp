@@ -50,27 +50,22 @@ bool FrameWriter::Finish(std::string& error) {
 }
 
 bool FrameWriter::WriteOut(const Buffer& buffer, std::string& error) {
-    const char* const unreadable = "the display presented a frame in a pixel format the capture cannot read";
-    const bool wantsRgb = !framesFolder.empty() || (video && video->TakesRgb());
-    if (wantsRgb && !FrameToRgb(buffer.frame, supersample, full, rgb)) {
-        error = unreadable;
+    // Each conversion at most once: YUV straight from the frame where its layout allows,
+    // otherwise from the RGB the PNG files take too.
+    const bool yuvVideo = video && !video->TakesRgb();
+    const bool yuvMade = yuvVideo && supersample <= 1 && FrameToYuv(buffer.frame, video->HalvesChroma(), yuv);
+    if ((!framesFolder.empty() || (video && !yuvMade)) && !FrameToRgb(buffer.frame, supersample, full, rgb)) {
+        error = "the display presented a frame in a pixel format the capture cannot read";
         return false;
     }
-    if (video && !video->TakesRgb()) {
-        if (!FrameToYuv(buffer.frame, supersample, video->HalvesChroma(), full, rgb, yuv)) {
-            error = unreadable;
-            return false;
-        }
-        if (!video->Write(yuv, error)) return false;
-    } else if (video && !video->Write(rgb, error)) {
-        return false;
-    }
+    const unsigned width = buffer.frame.width / supersample, height = buffer.frame.height / supersample;
+    if (yuvVideo && !yuvMade) RgbToYuv(rgb, width, height, video->HalvesChroma(), yuv);
+    if (video && !video->Write(yuvVideo ? yuv : rgb, error)) return false;
     if (!framesFolder.empty()) {
         char name[32];
         std::snprintf(name, sizeof name, "/frame_%06llu.png", (unsigned long long)buffer.index);
         const std::string path = framesFolder + name;
-        if (!WritePng(path, rgb, buffer.frame.width / supersample, buffer.frame.height / supersample, error))
-            return false;
+        if (!WritePng(path, rgb, width, height, error)) return false;
         std::error_code unknown;
         const uintmax_t size = std::filesystem::file_size(path, unknown);
         if (!unknown) pngBytes.fetch_add(size, std::memory_order_relaxed);

@@ -226,20 +226,20 @@ size_t YuvBytes(unsigned width, unsigned height, bool halfChroma) {
     return halfChroma ? luma + 2 * size_t((width + 1) / 2) * ((height + 1) / 2) : 3 * luma;
 }
 
-bool FrameToYuv(const platform::FrameImage& frame, unsigned factor, bool halfChroma, std::vector<uint8_t>& full,
-                std::vector<uint8_t>& rgb, std::vector<uint8_t>& yuv) {
-    const unsigned width = frame.width / (factor ? factor : 1), height = frame.height / (factor ? factor : 1);
-    yuv.resize(YuvBytes(width, height, halfChroma));
+bool FrameToYuv(const platform::FrameImage& frame, bool halfChroma, std::vector<uint8_t>& yuv) {
     const uint8_t* pixels = static_cast<const uint8_t*>(frame.pixels);
-    if (factor <= 1 && pixels && HasMasks(frame.format, 16, 0xF800, 0x07E0, 0x001F)) {
-        ToYuv<Rgb565>(pixels, frame.pitch, width, height, halfChroma, yuv.data());
-        return true;
-    }
-    if (factor <= 1 && pixels && HasMasks(frame.format, 32, 0xFF0000, 0x00FF00, 0x0000FF)) {
-        ToYuv<Xrgb8888>(pixels, frame.pitch, width, height, halfChroma, yuv.data());
-        return true;
-    }
-    if (!FrameToRgb(frame, factor, full, rgb)) return false;
-    ToYuv<Rgb24>(rgb.data(), ptrdiff_t(width) * 3, width, height, halfChroma, yuv.data());
+    const bool rgb565 = HasMasks(frame.format, 16, 0xF800, 0x07E0, 0x001F);
+    if (!pixels || (!rgb565 && !HasMasks(frame.format, 32, 0xFF0000, 0x00FF00, 0x0000FF))) return false;
+    yuv.resize(YuvBytes(frame.width, frame.height, halfChroma));
+    if (rgb565)
+        ToYuv<Rgb565>(pixels, frame.pitch, frame.width, frame.height, halfChroma, yuv.data());
+    else
+        ToYuv<Xrgb8888>(pixels, frame.pitch, frame.width, frame.height, halfChroma, yuv.data());
     return true;
+}
+
+void RgbToYuv(const std::vector<uint8_t>& rgb, unsigned width, unsigned height, bool halfChroma,
+              std::vector<uint8_t>& yuv) {
+    yuv.resize(YuvBytes(width, height, halfChroma));
+    ToYuv<Rgb24>(rgb.data(), ptrdiff_t(width) * 3, width, height, halfChroma, yuv.data());
 }

@@ -22,15 +22,15 @@ void ReduceBlocks(const std::vector<uint8_t>& rgb, unsigned width, unsigned heig
 bool FrameToRgb(const platform::FrameImage& frame, unsigned factor, std::vector<uint8_t>& full,
                 std::vector<uint8_t>& rgb);
 
-// A frame as planar Y, U and V, BT.601 studio range (the matrix and range ffmpeg converts RGB
+// A picture as planar Y, U and V, BT.601 studio range (the matrix and range ffmpeg converts RGB
 // with by default): a plane of width x height luma samples, then the two colour planes at full
 // resolution (4:4:4) or, with halfChroma, half each way (4:2:0), each sample from the rounded
-// mean of its 2 x 2 block (an odd side's last block repeats its last column or row). The frame
-// is reduced first when rendered at factor times the size. The common layouts (5-6-5 and
-// X8R8G8B8 at the size asked for) are read directly; others go through full and rgb. False as
-// ConvertToRgb.
-bool FrameToYuv(const platform::FrameImage& frame, unsigned factor, bool halfChroma, std::vector<uint8_t>& full,
-                std::vector<uint8_t>& rgb, std::vector<uint8_t>& yuv);
+// mean of its 2 x 2 block (an odd side's last block repeats its last column or row).
+// Straight from a frame in the common layouts, 5-6-5 and X8R8G8B8; false for any other.
+bool FrameToYuv(const platform::FrameImage& frame, bool halfChroma, std::vector<uint8_t>& yuv);
+// From packed RGB rows, for the other layouts and reduced frames.
+void RgbToYuv(const std::vector<uint8_t>& rgb, unsigned width, unsigned height, bool halfChroma,
+              std::vector<uint8_t>& yuv);
 
 // The bytes of one such picture.
 size_t YuvBytes(unsigned width, unsigned height, bool halfChroma);
