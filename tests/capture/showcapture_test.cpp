@@ -220,7 +220,7 @@ TEST(CaptureJobs, ARangeTakenBackWhileItsJobClaimsFramesLosesAndRepeatsNone) {
             if (frame >= first) claimed.push_back(frame);
     });
     std::vector<FrameSpan> taken;
-    for (FrameSpan span; claims.TakeBack(least, span); std::this_thread::yield()) taken.push_back(span);
+    for (FrameSpan span; claims.TakeBack(least, 0, span); std::this_thread::yield()) taken.push_back(span);
     job.join();
     ASSERT_FALSE(claimed.empty());
     EXPECT_EQ(claims.Unclaimed(), 0u);

@@ -41,27 +41,28 @@ std::string Contents(const std::string& path) {
 }
 
 // Ranges a capture is split into for each process that runs at once: segments differ several
-// times over in cost, so with one range a process the cheap ranges finish early and leave their
-// cores idle; with several, a process that ends takes the next range. Each range costs one
-// undrawn run up to its start, a few seconds of the whole show at most.
+// times over in cost, so the ranges are taken one after another by whichever process is free.
+// A process goes on from one range to the next ahead of it, running the frames between undrawn.
 constexpr unsigned RangesPerJob = 4;
 
-// A range still being drawn is halved for a process that has nothing left to do only when each
-// half keeps at least this share of the capture's frames: a new process loads the show and runs
-// it undrawn up to its range first (about 2 s at the end of the whole show, where a frame takes
-// up to 25 ms on one thread, so 1/128 of it is 114 frames). No more ranges than this can be
-// taken, as they share no frame.
-constexpr uint64_t LeastTakenShare = 128;
+// Once every range is taken, a process that has passed its range takes the back half of the
+// range with the most frames left ahead of it, when each half keeps at least this share of the
+// capture's frames: a new part of the video costs a few frames' time.
+constexpr uint64_t LeastHalfShare = 512;
+
+// A process that has ended is replaced only while some range has this share of the capture's
+// frames left to draw (to be halved again): a new process loads the show and runs it undrawn up
+// to its range first (about 2 s at the end of the whole show, where a frame takes up to 25 ms on
+// one thread, so 1/64 of it is 228 frames).
+constexpr uint64_t LeastLeftForNewJob = 64;
 
 constexpr uint64_t FirstUnclaimedBits = 0xFFFFFFFFu;
 
 class SplitCapture {
 public:
-    SplitCapture(const CaptureOptions& options, std::vector<FrameSpan> spans)
-        : options(options), spans(std::move(spans)), totalFrames(this->spans.back().last + 1),
-          leastTaken(std::max<uint64_t>(1, totalFrames / LeastTakenShare)),
-          capacity(this->spans.size() + LeastTakenShare), atOnce(std::min<size_t>(options.jobs, this->spans.size())),
-          children(this->spans.size(), 0) {}
+    SplitCapture(const CaptureOptions& options, const std::vector<FrameSpan>& spans)
+        : options(options), board(spans, std::max<uint64_t>(1, (spans.back().last + 1) / LeastHalfShare)),
+          totalFrames(spans.back().last + 1), atOnce(std::min<size_t>(options.jobs, spans.size())) {}
     ~SplitCapture();
 
     int Run();
@@ -69,33 +70,30 @@ public:
 private:
     bool MakeWorkFolder();
     bool StartJobs();
-    bool StartJob(size_t index);
-    bool StartNextJob();
+    bool StartJob();
     void StartSoundTrack();
     [[noreturn]] void RunJob(size_t index, pid_t parent);
+    bool TakeRange(uint64_t frame, JobRange& range);
     void WaitForJobs();
     pid_t EndedJob(int& status);
     void StopJobs();
+    uint64_t FramesWritten() const;
     bool JoinVideo();
     void ShowJobMessages();
     uint64_t EstimatedBytes() const;
-    std::string PartPath(size_t index) const {
-        return workFolder + "/part_" + std::to_string(index) + VideoPartExtension;
+    std::string PartPath(size_t range) const {
+        return workFolder + "/part_" + std::to_string(range) + VideoPartExtension;
     }
     std::string LogPath(size_t index) const { return workFolder + "/job_" + std::to_string(index) + ".log"; }
     std::string SoundTrackPath() const { return workFolder + "/sound" + SoundTrackExtension; }
 
     const CaptureOptions& options;
-    std::vector<FrameSpan> spans;  // in the order they were started: taken halves come last
+    RangeBoard board;
     const uint64_t totalFrames;
-    const uint64_t leastTaken;  // frames each half of a range keeps
-    const size_t capacity;      // ranges the shared memory has room for
     std::string ffmpeg;
     std::string workFolder;
-    const size_t atOnce;  // processes running at the same time
-    JobReport* reports = nullptr;  // one a range, in memory shared with its process
-    std::vector<pid_t> children;   // a range's process: 0 before it starts, -1 once it has ended
-    size_t nextRange = 0;          // the next range to start
+    const size_t atOnce;          // processes running at the same time
+    std::vector<pid_t> children;  // each process started: -1 once it has ended
     int failedJob = -1;
     bool stopped = false;
     // Encoded while the jobs draw, so that the join only copies.
@@ -105,7 +103,6 @@ private:
 
 SplitCapture::~SplitCapture() {
     soundTrack.reset();
-    if (reports != nullptr) munmap(reports, sizeof(JobReport) * capacity);
     std::error_code ignored;
     if (!workFolder.empty()) fs::remove_all(workFolder, ignored);
 }
@@ -134,52 +131,27 @@ bool SplitCapture::MakeWorkFolder() {
 }
 
 bool SplitCapture::StartJobs() {
-    void* shared =
-        mmap(nullptr, sizeof(JobReport) * capacity, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    if (shared == MAP_FAILED) {
+    if (!board.Shared()) {
         std::fprintf(stderr, "heliotropic-capture: cannot share memory with the jobs: %s\n", std::strerror(errno));
         return false;
     }
-    reports = static_cast<JobReport*>(shared);
-    for (size_t index = 0; index < capacity; ++index) new (&reports[index]) JobReport;
-    for (size_t index = 0; index < spans.size(); ++index) reports[index].frames.Assign(spans[index]);
-    while (nextRange < atOnce)
-        if (!StartJob(nextRange++)) return false;
+    while (children.size() < atOnce)
+        if (!StartJob()) return false;
     return true;
 }
 
-bool SplitCapture::StartNextJob() {
-    if (nextRange == spans.size()) {
-        // Every range has started: the back half of the one with the most frames left, if any.
-        size_t longest = spans.size();
-        uint64_t most = 0;
-        for (size_t index = 0; index < spans.size(); ++index) {
-            const uint64_t left = children[index] > 0 ? reports[index].frames.Unclaimed() : 0;
-            if (left > most) most = left, longest = index;
-        }
-        FrameSpan taken;
-        if (spans.size() == capacity || longest == spans.size() ||
-            !reports[longest].frames.TakeBack(leastTaken, taken))
-            return true;
-        spans[longest].last = taken.first - 1;
-        spans.push_back(taken);
-        children.push_back(0);
-        reports[spans.size() - 1].frames.Assign(taken);
-    }
-    return StartJob(nextRange++);
-}
-
-bool SplitCapture::StartJob(size_t index) {
+bool SplitCapture::StartJob() {
     // Nothing buffered may be written twice, once by each process.
     std::fflush(nullptr);
     const pid_t self = getpid();
+    const size_t index = children.size();
     const pid_t child = fork();
     if (child < 0) {
         std::fprintf(stderr, "heliotropic-capture: cannot start job %zu: %s\n", index + 1, std::strerror(errno));
         return false;
     }
     if (child == 0) RunJob(index, self);
-    children[index] = child;
+    children.push_back(child);
     return true;
 }
 
@@ -197,22 +169,36 @@ void SplitCapture::RunJob(size_t index, pid_t parent) {
     if (std::getenv("HELIOTROPIC_THREADS") == nullptr) setenv("HELIOTROPIC_THREADS", std::to_string(share).c_str(), 1);
     CaptureOptions jobOptions = options;
     jobOptions.video.encoderThreads = static_cast<unsigned>(share);
-    if (!options.videoFile.empty()) jobOptions.videoFile = PartPath(index);
     CaptureJob job;
-    job.firstFrame = spans[index].first;
-    job.report = &reports[index];
+    // The others may have taken what was left while this process started.
+    if (!TakeRange(0, job.range)) std::_Exit(0);
+    job.takeRange = [this](uint64_t frame, JobRange& next) { return TakeRange(frame, next); };
     const int code = RunCapture(jobOptions, &job);
     std::fflush(nullptr);
     std::_Exit(code);
 }
 
+bool SplitCapture::TakeRange(uint64_t frame, JobRange& range) {
+    size_t index = 0;
+    if (!board.Take(frame, index)) return false;
+    range.firstFrame = board.Report(index).frames.Span().first;
+    range.report = &board.Report(index);
+    range.videoPart = options.videoFile.empty() ? "" : PartPath(index);
+    return true;
+}
+
+uint64_t SplitCapture::FramesWritten() const {
+    uint64_t frames = 0;
+    for (size_t index = 0; index < board.Count(); ++index)
+        frames += board.Report(index).framesWritten.load(std::memory_order_relaxed);
+    return frames;
+}
+
 uint64_t SplitCapture::EstimatedBytes() const {
-    uint64_t frames = 0, bytes = 0;
-    for (size_t index = 0; index < spans.size(); ++index) {
-        frames += reports[index].framesWritten.load(std::memory_order_relaxed);
-        bytes += reports[index].bytesWritten.load(std::memory_order_relaxed);
-    }
-    const uint64_t picture = Progress::Extrapolate(bytes, frames, totalFrames);
+    uint64_t bytes = 0;
+    for (size_t index = 0; index < board.Count(); ++index)
+        bytes += board.Report(index).bytesWritten.load(std::memory_order_relaxed);
+    const uint64_t picture = Progress::Extrapolate(bytes, FramesWritten(), totalFrames);
     if (picture == 0 || options.videoFile.empty()) return picture;
     return picture + AudioBytes(options.video, double(totalFrames) / options.rate.PerSecond());
 }
@@ -240,13 +226,12 @@ void SplitCapture::WaitForJobs() {
                 children[index] = -1;
                 --running;
                 const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-                if (succeeded && !stopped) {
-                    const size_t started = nextRange;
-                    if (!StartNextJob()) {
-                        failedJob = int(started);
-                        StopJobs();
-                    } else if (nextRange > started) {
+                if (succeeded && !stopped && board.WorkLeft(2 * std::max<uint64_t>(1, totalFrames / LeastLeftForNewJob))) {
+                    if (StartJob()) {
                         ++running;
+                    } else {
+                        failedJob = int(children.size());
+                        StopJobs();
                     }
                 }
                 if (succeeded || failedJob >= 0) break;
@@ -258,18 +243,12 @@ void SplitCapture::WaitForJobs() {
         }
         if (stopAsked && !stopped) StopJobs();
         if (ended < 0 && errno != EINTR) break;
-        uint64_t done = 0;
-        for (size_t index = 0; index < spans.size(); ++index)
-            done += reports[index].framesWritten.load(std::memory_order_relaxed);
-        progress.Update(done);
+        progress.Update(FramesWritten());
         // Between looks the jobs have the processor.
         struct timespec pause = {0, 200 * 1000 * 1000};
         nanosleep(&pause, nullptr);
     }
-    uint64_t done = 0;
-    for (size_t index = 0; index < spans.size(); ++index)
-        done += reports[index].framesWritten.load(std::memory_order_relaxed);
-    progress.Finish(done);
+    progress.Finish(FramesWritten());
 }
 
 void SplitCapture::StopJobs() {
@@ -285,11 +264,11 @@ void SplitCapture::ShowJobMessages() {
         std::fputs(messages.c_str(), stderr);
         if (messages.empty())
             std::fprintf(stderr, "heliotropic-capture: job %d of %zu ended without a word\n", failedJob + 1,
-                         spans.size());
+                         children.size());
         return;
     }
     std::set<std::string> shown;
-    for (size_t index = 0; index < spans.size(); ++index) {
+    for (size_t index = 0; index < children.size(); ++index) {
         const std::string messages = Contents(LogPath(index));
         if (!messages.empty() && shown.insert(messages).second) std::fputs(messages.c_str(), stderr);
     }
@@ -302,11 +281,15 @@ void SplitCapture::StartSoundTrack() {
 }
 
 bool SplitCapture::JoinVideo() {
-    std::vector<size_t> order(spans.size());
+    std::vector<size_t> order(board.Count());
     for (size_t index = 0; index < order.size(); ++index) order[index] = index;
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return spans[a].first < spans[b].first; });
+    const auto first = [&](size_t index) { return board.Report(index).frames.Span().first; };
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return first(a) < first(b); });
     std::vector<VideoPart> parts;
-    for (size_t index : order) parts.push_back({PartPath(index), spans[index].last - spans[index].first + 1});
+    for (size_t index : order) {
+        const FrameSpan span = board.Report(index).frames.Span();
+        parts.push_back({PartPath(index), span.last - span.first + 1});
+    }
     std::fprintf(stderr, "heliotropic-capture: joining the %zu parts of the video\n", parts.size());
     std::string error = soundTrackError;
     if (!error.empty() || !soundTrack->Finish(error)) {
@@ -368,24 +351,76 @@ bool FrameClaims::Claim(uint64_t frame) {
     }
 }
 
-bool FrameClaims::TakeBack(uint64_t least, FrameSpan& taken) {
+bool FrameClaims::TakeBack(uint64_t least, uint64_t from, FrameSpan& taken) {
     uint64_t current = word.load(std::memory_order_acquire);
     for (;;) {
-        const uint64_t first = current & FirstUnclaimedBits, last = current >> 32;
-        if (first > last || last - first + 1 < 2 * least) return false;
-        // The job keeps the front half, with the odd frame: it has already loaded the show.
-        const uint64_t kept = first + (last - first + 1 + 1) / 2 - 1;
-        if (word.compare_exchange_weak(current, kept << 32 | first, std::memory_order_acq_rel)) {
+        const uint64_t unclaimed = current & FirstUnclaimedBits, last = current >> 32;
+        // The frames behind the taker stay with the job, as do the front half of the others, with
+        // the odd frame: the job has already run up to them.
+        const uint64_t start = std::max(unclaimed, from);
+        if (start > last || last - start + 1 < 2 * least) return false;
+        const uint64_t kept = start + (last - start + 1 + 1) / 2 - 1;
+        if (word.compare_exchange_weak(current, kept << 32 | unclaimed, std::memory_order_acq_rel)) {
             taken = {kept + 1, last};
             return true;
         }
     }
 }
 
-uint64_t FrameClaims::Unclaimed() const {
+uint64_t FrameClaims::Unclaimed() const { return UnclaimedFrom(0); }
+
+uint64_t FrameClaims::UnclaimedFrom(uint64_t from) const {
     const uint64_t current = word.load(std::memory_order_acquire);
-    const uint64_t first = current & FirstUnclaimedBits, last = current >> 32;
-    return first > last ? 0 : last - first + 1;
+    const uint64_t start = std::max(current & FirstUnclaimedBits, from), last = current >> 32;
+    return start > last ? 0 : last - start + 1;
+}
+
+RangeBoard::RangeBoard(const std::vector<FrameSpan>& spans, uint64_t least)
+    : split(spans.size()), least(least),
+      // Taken halves share no frame and keep `least` each, so no more than this can be taken.
+      capacity(spans.size() + (spans.empty() ? 0 : (spans.back().last + 1) / least) + 1),
+      bytes(sizeof(Counters) + sizeof(JobReport) * capacity) {
+    void* shared = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED) return;
+    counters = new (shared) Counters;
+    reports = reinterpret_cast<JobReport*>(static_cast<char*>(shared) + sizeof(Counters));
+    for (size_t index = 0; index < capacity; ++index) new (&reports[index]) JobReport;
+    for (size_t index = 0; index < split; ++index) reports[index].frames.Assign(spans[index]);
+    counters->count.store(split);
+}
+
+RangeBoard::~RangeBoard() {
+    if (counters != nullptr) munmap(counters, bytes);
+}
+
+bool RangeBoard::Take(uint64_t from, size_t& index) {
+    for (size_t next = counters->started.load(); next < split;)
+        if (counters->started.compare_exchange_weak(next, next + 1)) {
+            index = next;
+            return true;
+        }
+    for (;;) {
+        size_t busiest = 0;
+        uint64_t most = 0;
+        for (size_t range = 0; range < Count(); ++range) {
+            const uint64_t left = reports[range].frames.UnclaimedFrom(from);
+            if (left > most) most = left, busiest = range;
+        }
+        if (most < 2 * least) return false;
+        FrameSpan taken;
+        // Lost to the job or to another taker meanwhile: look again.
+        if (!reports[busiest].frames.TakeBack(least, from, taken)) continue;
+        index = counters->count.fetch_add(1);
+        reports[index].frames.Assign(taken);
+        return true;
+    }
+}
+
+bool RangeBoard::WorkLeft(uint64_t frames) const {
+    if (counters->started.load() < split) return true;
+    for (size_t range = 0; range < Count(); ++range)
+        if (reports[range].frames.Unclaimed() >= frames) return true;
+    return false;
 }
 
 std::vector<FrameSpan> SplitFrames(uint64_t count, unsigned jobs) {

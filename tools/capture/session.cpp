@@ -47,11 +47,11 @@ public:
     Session(const CaptureOptions& options, const CaptureJob* job)
         : options(options),
           job(job),
-          firstFrame(job ? job->firstFrame : 0),
           endPosition(options.EndPosition()),
           totalFrames(FramesToRun(options)),
           stats(SegmentOf, SegmentCount),
           progress(totalFrames, job ? nullptr : stderr, [this](uint64_t) { return EstimatedBytes(); }) {
+        if (job) range = written = job->range;
         if (options.benchFrames)
             bench = PlanBench(
                 totalFrames, [&](uint64_t frame) { return SegmentOf(PositionOfFrame(frame, options.rate)); },
@@ -81,6 +81,10 @@ private:
     void WriteLoadingStill(uint64_t frameIndex, const platform::FrameImage& frame);
     void WriteShowPicture(uint64_t index, const platform::FrameImage& frame);
     bool WantsMoreFrames(uint64_t nextFrame);
+    bool ClaimFrame(uint64_t nextFrame);
+    bool StartNextPart();
+    bool StartWriting(std::string& error);
+    bool FinishWriting();
     bool Convert(const platform::FrameImage& frame);
     uint64_t OutputBytes() const;
     uint64_t EstimatedBytes() const;
@@ -92,9 +96,13 @@ private:
 
     const CaptureOptions& options;
     const CaptureJob* const job;
-    const uint64_t firstFrame;
+    // A job's range, as it goes from one to the next, and the one whose frames are being written:
+    // the earlier one until the next flip after the job has passed it.
+    JobRange range, written;
+    bool partEnded = false;
     const uint64_t endPosition;
     const uint64_t totalFrames;
+    std::string ffmpeg;
 
     // Where the run stands: loading frames come before the music starts, then show frames.
     bool inShow = false;
@@ -152,7 +160,7 @@ bool Session::NeedsRaster(uint64_t frame) const {
     // Pictures are drawn only where something takes them: a trace alone needs no pixels. A run
     // with no output at all still draws, as a benchmark of the whole show.
     if (!options.Stills())
-        return frame >= firstFrame && (!options.framesDir.empty() || !options.videoFile.empty() || options.stats ||
+        return frame >= range.firstFrame && (!options.framesDir.empty() || !options.videoFile.empty() || options.stats ||
                                        options.traceFile.empty());
     return nextStill < options.stills.size() && PositionOfFrame(frame, options.rate) >= options.stills[nextStill];
 }
@@ -161,20 +169,42 @@ bool Session::NeedsLoadingRaster() const {
     return nextLoadingStill < options.loadingStills.size() && options.loadingStills[nextLoadingStill] == loadingFrame;
 }
 
-// A job claims the frame here, before drawing it.
 bool Session::WantsMoreFrames(uint64_t nextFrame) {
     if (PositionOfFrame(nextFrame - 1, options.rate) >= options.until) return false;
-    if (job && !job->report->frames.Claim(nextFrame)) return false;
+    if (job && !ClaimFrame(nextFrame)) return false;
     if (!options.Stills() || options.stats) return true;
     if (nextStill < options.stills.size()) return true;
     return !options.traceFile.empty() && int64_t(nextFrame) <= options.traceFrames.Last();
+}
+
+// A job claims each frame before drawing it. Past its range it takes the next one ahead of it,
+// if any; the range's part is finished at the next flip, by which its last picture has come.
+bool Session::ClaimFrame(uint64_t nextFrame) {
+    if (partEnded && !StartNextPart()) return false;
+    if (range.report->frames.Claim(nextFrame)) return true;
+    if (!job->takeRange(nextFrame, range)) return false;
+    partEnded = true;
+    return range.report->frames.Claim(nextFrame);
+}
+
+bool Session::StartNextPart() {
+    partEnded = false;
+    if (!FinishWriting()) return false;
+    std::string error;
+    if (videoOutput.Active() && !videoOutput.Commit(error)) {
+        Fail(error);
+        return false;
+    }
+    written = range;
+    if (StartWriting(error)) return true;
+    Fail(error);
+    return false;
 }
 
 bool Session::Prepare() {
     namespace fs = std::filesystem;
     std::error_code error;
     // Everything that can be checked is checked before anything is created.
-    std::string ffmpeg;
     if (!options.videoFile.empty()) {
         std::string reason;
         if (!FindVideoTools(ffmpeg, reason)) {
@@ -207,22 +237,42 @@ bool Session::Prepare() {
             std::fprintf(stderr, "heliotropic-capture: the folder %s does not exist\n", folder.c_str());
             return false;
         }
-        videoOutput.Begin(options.videoFile);
-        std::string reason;
+    }
+    std::string reason;
+    if (StartWriting(reason)) return true;
+    std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
+    return false;
+}
+
+// The video (a job's part of it) and the writer that hands it every frame.
+bool Session::StartWriting(std::string& error) {
+    const std::string& videoFile = job ? written.videoPart : options.videoFile;
+    if (!videoFile.empty()) {
+        videoOutput.Begin(videoFile);
         // A job's part of the video gets its music when the parts are joined.
         if (!video.Start(ffmpeg, videoOutput.PartialPath(), job ? "" : MusicFile, options.width, options.height,
-                         options.rate, options.video, reason)) {
-            std::fprintf(stderr, "heliotropic-capture: %s\n", reason.c_str());
+                         options.rate, options.video, error))
             return false;
-        }
         videoRunning = true;
     }
-    // After the encoder has started: the writer hands it every frame.
     const bool everyFrame = !options.Stills() && !options.framesDir.empty();
     if (videoRunning || everyFrame)
         writer = std::make_unique<FrameWriter>(videoRunning ? &video : nullptr, everyFrame ? options.framesDir : "",
                                                options.supersample);
     return true;
+}
+
+// Writes out every frame handed over and ends the video; false when either failed.
+bool Session::FinishWriting() {
+    std::string error;
+    if (writer && !writer->Finish(error)) Fail(error);
+    if (job) Report();
+    writer.reset();
+    if (videoRunning) {
+        videoRunning = false;
+        if (!video.Finish(error)) Fail(error);
+    }
+    return !failed;
 }
 
 std::vector<platform::DialogAction> Session::DialogScript() const {
@@ -305,8 +355,8 @@ uint64_t Session::EstimatedBytes() const {
 }
 
 void Session::Report() {
-    job->report->framesWritten.store(writer ? writer->FramesWritten() : 0, std::memory_order_relaxed);
-    job->report->bytesWritten.store(OutputBytes(), std::memory_order_relaxed);
+    written.report->framesWritten.store(writer ? writer->FramesWritten() : 0, std::memory_order_relaxed);
+    written.report->bytesWritten.store(OutputBytes(), std::memory_order_relaxed);
 }
 
 bool Session::Convert(const platform::FrameImage& frame) {
@@ -346,9 +396,11 @@ void Session::OnFlip() {
 
     const uint64_t next = PositionOfFrame(showFrame, options.rate);
     platform::SetVirtualMusicPosition(next > UINT32_MAX ? UINT32_MAX : DWORD(next));
+    // A job may go on to another range here, which decides what is drawn next.
+    const bool more = WantsMoreFrames(showFrame);
     platform::SetDeviceRasterising(NeedsRaster(showFrame));
     ChooseTraceSink(showFrame);
-    if (!WantsMoreFrames(showFrame)) Stop();
+    if (!more) Stop();
     frameStart = Clock::now();
 }
 
@@ -369,7 +421,7 @@ void Session::WriteShowPicture(uint64_t index, const platform::FrameImage& frame
         return Fail("the display presented a " + std::to_string(frame.width) + "x" + std::to_string(frame.height) +
                     " frame, not the mode asked for");
     std::string error;
-    if (writer && index >= firstFrame && !writer->Add(index, frame, error)) return Fail(error);
+    if (writer && index >= written.firstFrame && !writer->Add(index, frame, error)) return Fail(error);
     if (job) Report();
     const uint64_t position = PositionOfFrame(index, options.rate);
     while (stillsWritten < nextStill && options.stills[stillsWritten] <= position) {
@@ -480,14 +532,8 @@ int Session::Run() {
     if (options.stats && showFrame > 0) std::fputs(stats.Summary().c_str(), stdout);
     if (options.benchFrames && !failed) std::fputs(BenchSummary().c_str(), stdout);
 
+    FinishWriting();
     std::string error;
-    if (writer && !writer->Finish(error)) Fail(error);
-    if (job) Report();
-    writer.reset();
-    if (videoRunning) {
-        videoRunning = false;
-        if (!video.Finish(error)) Fail(error);
-    }
     if (trace) {
         const bool written = std::fflush(trace) == 0 && !std::ferror(trace);
         if (std::fclose(trace) != 0 || !written) Fail("writing " + options.traceFile + " failed: " + std::strerror(errno));

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct FrameSpan {
@@ -13,35 +14,54 @@ struct FrameSpan {
     uint64_t last = 0;
 };
 
-// The frames of a range a job has not drawn yet, in memory shared with the process that started
-// it: the job claims each frame before it draws it, and the starter may take the back half of
-// what is left for another job. One word holds both ends, so a frame is never both claimed and
-// taken. Frames are counted in 32 bits (a show of years at any frame rate).
+// The frames of a range a job has not drawn yet, in memory shared by the processes of a split
+// capture: the job claims each frame before it draws it, and another job may take the back half
+// of what is left. One word holds both ends, so a frame is never both claimed and taken. Frames
+// are counted in 32 bits (a show of years at any frame rate).
 class FrameClaims {
 public:
-    void Assign(FrameSpan span) { word.store(span.last << 32 | span.first, std::memory_order_relaxed); }
+    void Assign(FrameSpan span) {
+        first = span.first;
+        word.store(span.last << 32 | span.first, std::memory_order_relaxed);
+    }
     // The job, before each frame in order: false once the frame lies past its range.
     bool Claim(uint64_t frame);
-    // The starter: the back half of the unclaimed frames when each half has at least `least`.
-    bool TakeBack(uint64_t least, FrameSpan& taken);
+    // The back half of the unclaimed frames, when each half has at least `least` and the taken
+    // one starts at or past `from` (where the taker's run stands).
+    bool TakeBack(uint64_t least, uint64_t from, FrameSpan& taken);
     uint64_t Unclaimed() const;
+    // The unclaimed frames at or past `from`.
+    uint64_t UnclaimedFrom(uint64_t from) const;
+    // The frames the range holds now: from its first to its last not taken back.
+    FrameSpan Span() const { return {first, word.load(std::memory_order_acquire) >> 32}; }
 
 private:
-    std::atomic<uint64_t> word{0};  // the range's last frame, then the first unclaimed one
+    uint64_t first = 0;
+    // The range's last frame, then the first unclaimed one: empty until assigned.
+    std::atomic<uint64_t> word{1};
 };
 
-// What one process of a split capture shares with the process that started it.
+// What a range of a split capture shares with the other processes.
 struct JobReport {
     std::atomic<uint64_t> framesWritten{0};
     std::atomic<uint64_t> bytesWritten{0};
     FrameClaims frames;
 };
 
-// One process's share of a split capture: the frames before its range are run undrawn and not
-// written, and the run stops past the range, which may shrink while it runs.
-struct CaptureJob {
+// A range a job draws: the frames before it are run undrawn and not written, and the range may
+// shrink while it runs.
+struct JobRange {
     uint64_t firstFrame = 0;
     JobReport* report = nullptr;
+    std::string videoPart;  // where its part of the video goes (none without a video)
+};
+
+// One process's share of a split capture: a range, then each next one it takes, ahead of where
+// its run stands, until none is left and the run stops.
+struct CaptureJob {
+    JobRange range;
+    // The next range for a run about to present frame; false when none is left.
+    std::function<bool(uint64_t frame, JobRange& next)> takeRange;
 };
 
 // Where the show's music is, from the program's folder.
