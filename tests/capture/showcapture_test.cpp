@@ -236,6 +236,44 @@ TEST(CaptureJobs, ARangeTakenBackWhileItsJobClaimsFramesLosesAndRepeatsNone) {
     EXPECT_EQ(next, last + 1) << "every frame claimed or taken";
 }
 
+TEST(CaptureJobs, RangesAreTakenInOrderThenHalvesAheadOfTheTakerUntilNoneIsWorthHalving) {
+    RangeBoard board(SplitFrames(100, 4), 5);
+    ASSERT_TRUE(board.Shared());
+    size_t index = 99;
+    for (size_t expected = 0; expected < 4; ++expected) {
+        ASSERT_TRUE(board.Take(0, index));
+        EXPECT_EQ(index, expected);
+    }
+    // Range 0's job has drawn its frames; the next ranges ahead of it hold 25 each.
+    for (uint64_t frame = 0; frame < 25; ++frame) ASSERT_TRUE(board.Report(0).frames.Claim(frame));
+    ASSERT_FALSE(board.Report(0).frames.Claim(25));
+    ASSERT_TRUE(board.Take(25, index));
+    EXPECT_EQ(index, 4u);
+    EXPECT_EQ(board.Report(1).frames.Span().last, 37u);
+    EXPECT_EQ(board.Report(4).frames.Span().first, 38u);
+    EXPECT_EQ(board.Report(4).frames.Span().last, 49u);
+    // A taker at frame 90 halves only what lies ahead of it: range 3's frames 90 to 99.
+    ASSERT_TRUE(board.Take(90, index));
+    EXPECT_EQ(board.Report(index).frames.Span().first, 95u);
+    EXPECT_EQ(board.Report(3).frames.Span().last, 94u);
+    EXPECT_FALSE(board.Take(96, index)) << "fewer than twice the least ahead";
+    EXPECT_TRUE(board.WorkLeft(25));
+    EXPECT_FALSE(board.WorkLeft(26));
+    // Halved until no range is worth it: the ranges still cover every frame once.
+    while (board.Take(0, index)) {}
+    std::vector<FrameSpan> spans;
+    for (size_t range = 0; range < board.Count(); ++range) spans.push_back(board.Report(range).frames.Span());
+    std::sort(spans.begin(), spans.end(), [](FrameSpan a, FrameSpan b) { return a.first < b.first; });
+    uint64_t next = 0;
+    for (const FrameSpan& span : spans) {
+        EXPECT_EQ(span.first, next);
+        EXPECT_GE(span.last, span.first);
+        next = span.last + 1;
+    }
+    EXPECT_EQ(next, 100u);
+    EXPECT_FALSE(board.WorkLeft(10));
+}
+
 TEST_F(ShowCapture, JobsMakeTheFramesOfOneProcess) {
     // Past the first segment's opening, so the later jobs run real state up to their ranges.
     const std::string common = " --size 96x72 --fps 30 --until 400000 --codec ffv1 ";

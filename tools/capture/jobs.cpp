@@ -62,7 +62,8 @@ class SplitCapture {
 public:
     SplitCapture(const CaptureOptions& options, const std::vector<FrameSpan>& spans)
         : options(options), board(spans, std::max<uint64_t>(1, (spans.back().last + 1) / LeastHalfShare)),
-          totalFrames(spans.back().last + 1), atOnce(std::min<size_t>(options.jobs, spans.size())) {}
+          totalFrames(spans.back().last + 1), leftForNewJob(std::max<uint64_t>(2, totalFrames / LeastLeftForNewJob)),
+          atOnce(std::min<size_t>(options.jobs, spans.size())) {}
     ~SplitCapture();
 
     int Run();
@@ -90,6 +91,7 @@ private:
     const CaptureOptions& options;
     RangeBoard board;
     const uint64_t totalFrames;
+    const uint64_t leftForNewJob;  // frames a range must have left for a new process to take half
     std::string ffmpeg;
     std::string workFolder;
     const size_t atOnce;          // processes running at the same time
@@ -226,7 +228,7 @@ void SplitCapture::WaitForJobs() {
                 children[index] = -1;
                 --running;
                 const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-                if (succeeded && !stopped && board.WorkLeft(2 * std::max<uint64_t>(1, totalFrames / LeastLeftForNewJob))) {
+                if (succeeded && !stopped && board.WorkLeft(leftForNewJob)) {
                     if (StartJob()) {
                         ++running;
                     } else {
