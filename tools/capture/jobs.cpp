@@ -283,15 +283,12 @@ void SplitCapture::StartSoundTrack() {
 }
 
 bool SplitCapture::JoinVideo() {
-    std::vector<size_t> order(board.Count());
-    for (size_t index = 0; index < order.size(); ++index) order[index] = index;
-    const auto first = [&](size_t index) { return board.Report(index).frames.Span().first; };
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return first(a) < first(b); });
+    // The parts in the order of their frames: taken halves were numbered as they were taken.
+    std::vector<std::pair<FrameSpan, size_t>> ranges;
+    for (size_t index = 0; index < board.Count(); ++index) ranges.push_back({board.Report(index).frames.Span(), index});
+    std::sort(ranges.begin(), ranges.end(), [](const auto& a, const auto& b) { return a.first.first < b.first.first; });
     std::vector<VideoPart> parts;
-    for (size_t index : order) {
-        const FrameSpan span = board.Report(index).frames.Span();
-        parts.push_back({PartPath(index), span.last - span.first + 1});
-    }
+    for (const auto& [span, index] : ranges) parts.push_back({PartPath(index), span.last - span.first + 1});
     std::fprintf(stderr, "heliotropic-capture: joining the %zu parts of the video\n", parts.size());
     std::string error = soundTrackError;
     if (!error.empty() || !soundTrack->Finish(error)) {

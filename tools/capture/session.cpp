@@ -160,8 +160,8 @@ bool Session::NeedsRaster(uint64_t frame) const {
     // Pictures are drawn only where something takes them: a trace alone needs no pixels. A run
     // with no output at all still draws, as a benchmark of the whole show.
     if (!options.Stills())
-        return frame >= range.firstFrame && (!options.framesDir.empty() || !options.videoFile.empty() || options.stats ||
-                                       options.traceFile.empty());
+        return frame >= range.firstFrame && (!options.framesDir.empty() || !options.videoFile.empty() ||
+                                             options.stats || options.traceFile.empty());
     return nextStill < options.stills.size() && PositionOfFrame(frame, options.rate) >= options.stills[nextStill];
 }
 
@@ -535,8 +535,8 @@ int Session::Run() {
     FinishWriting();
     std::string error;
     if (trace) {
-        const bool written = std::fflush(trace) == 0 && !std::ferror(trace);
-        if (std::fclose(trace) != 0 || !written) Fail("writing " + options.traceFile + " failed: " + std::strerror(errno));
+        const bool flushed = std::fflush(trace) == 0 && !std::ferror(trace);
+        if (std::fclose(trace) != 0 || !flushed) Fail("writing " + options.traceFile + " failed: " + std::strerror(errno));
         trace = nullptr;
     }
     // Only a run that did all it was asked for replaces the files under their real names.
