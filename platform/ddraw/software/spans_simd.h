@@ -330,6 +330,14 @@ SOFTWARE_PIXEL_INLINE typename S::F Reduce(typename S::F u) {
     return S::FMin(u, S::FSet(1.0f));
 }
 
+// A reduced co-ordinate as texels in 24.8 fixed point, less half a texel: bilinear samples are
+// centred on texels. Both products are at least -0.5 texel, so truncation after the +256 offset
+// is floor.
+template <class S>
+SOFTWARE_PIXEL_INLINE typename S::I TexelFixed(typename S::F reduced, typename S::F scale) {
+    return S::Sub(S::Truncate(S::FAdd(S::FMul(reduced, scale), S::FSet(128.0f))), S::Set(256));
+}
+
 // Texel indices brought back into 0..size-1 by the address mode. Reduced co-ordinates lie in
 // 0..1, so a texel or the first of a bilinear pair is at most one below the range (FixBelow)
 // and the second of a pair or a point sample at most one above it (FixAbove).
@@ -514,7 +522,7 @@ SOFTWARE_PIXEL_INLINE uint32_t BlackSteps(const SpanContext& c, int row0, int ro
         } else {
             reduced = Reduce<S, U>(u);
         }
-        const Iv tx = S::Sub(S::Truncate(S::FAdd(S::FMul(reduced, scaleU), S::FSet(128.0f))), S::Set(256));
+        const Iv tx = TexelFixed<S>(reduced, scaleU);
         S::Store(columns + k, S::ShiftRight(tx, 8));
     }
     uint32_t black = 0;
@@ -562,7 +570,7 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
     Iv rowFy = S::Set(0);
     if (rowConstant) {
         const Fv v = Reduce<S, V>(Perspective ? S::FMul(rowT, rowW) : rowT);
-        const Iv ty = S::Sub(S::Truncate(S::FAdd(S::FMul(v, scaleV), S::FSet(128.0f))), S::Set(256));
+        const Iv ty = TexelFixed<S>(v, scaleV);
         const Iv row0 = S::ShiftRight(ty, 8);
         rowJ0 = S::First(FixBelow<S, V>(row0, height));
         rowJ1 = S::First(FixAbove<S, V>(S::Add(row0, S::Set(1)), height));
@@ -585,6 +593,44 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
             S::Store(out + i + S::Width, S::Set(0));
         }
     }
+    // Every lane's texel co-ordinates first, in a loop of arithmetic alone, then the reads: each
+    // step's division and rounding no longer stand between the previous step's reads and its own.
+    alignas(64) int32_t columns[Chunk + 2 * MaxStepPixels], rows[Chunk + 2 * MaxStepPixels];
+    for (int at = begin; at < end; at += S::Width) {
+        Fv offset, rs = rowS, rt = rowT, rq = rowQ;
+        if (batched) {
+            // The scalar stage's order: at + dy x row first, then dx x column added.
+            offset = S::FromInt(S::Load(batch->column + at));
+            const Fv rowsAt = S::FromInt(S::Load(batch->row + at));
+            rs = S::FAdd(S::FSet(c.s.at), S::FMul(S::FSet(c.s.dy), rowsAt));
+            rt = S::FAdd(S::FSet(c.t.at), S::FMul(S::FSet(c.t.dy), rowsAt));
+            if (Perspective && !constantQ) rq = S::FAdd(S::FSet(c.q.at), S::FMul(S::FSet(c.q.dy), rowsAt));
+        } else {
+            offset = S::FromInt(S::Add(S::Set(column + at), S::Lanes()));
+        }
+        Fv u = S::FAdd(rs, S::FMul(sdx, offset));
+        if (rowConstant) {
+            if (Perspective) u = S::FMul(u, rowW);
+            S::Store(columns + at, TexelFixed<S>(Reduce<S, U>(u), scaleU));
+            continue;
+        }
+        Fv v = S::FAdd(rt, S::FMul(tdx, offset));
+        if (Perspective) {
+            Fv w = rowW;
+            if (!constantQ) w = S::FDiv(S::FSet(1.0f), S::FAdd(rq, S::FMul(qdx, offset)));
+            u = S::FMul(u, w);
+            v = S::FMul(v, w);
+        }
+        u = Reduce<S, U>(u);
+        v = Reduce<S, V>(v);
+        if (K == Filter::Point) {
+            S::Store(columns + at, S::Truncate(S::FMul(u, scaleU)));
+            S::Store(rows + at, S::Truncate(S::FMul(v, scaleV)));
+        } else {
+            S::Store(columns + at, TexelFixed<S>(u, scaleU));
+            S::Store(rows + at, TexelFixed<S>(v, scaleV));
+        }
+    }
     PlaneLanes<S> r, g, b;
     if (stepPlanes) {
         r = PlaneLanes<S>(c.red, column + begin, row);
@@ -604,23 +650,9 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
         const int halves = end - i > S::Width ? 2 : 1;
         if (halves == 1) t00[1] = t01[1] = t10[1] = t11[1] = fx[1] = fy[1] = S::Set(0);
         for (int half = 0; half < halves; ++half) {
-            Fv offset, rs = rowS, rt = rowT, rq = rowQ;
-            if (batched) {
-                // The scalar stage's order: at + dy x row first, then dx x column added.
-                const int at = i + half * S::Width;
-                offset = S::FromInt(S::Load(batch->column + at));
-                const Fv rows = S::FromInt(S::Load(batch->row + at));
-                rs = S::FAdd(S::FSet(c.s.at), S::FMul(S::FSet(c.s.dy), rows));
-                rt = S::FAdd(S::FSet(c.t.at), S::FMul(S::FSet(c.t.dy), rows));
-                if (Perspective && !constantQ) rq = S::FAdd(S::FSet(c.q.at), S::FMul(S::FSet(c.q.dy), rows));
-            } else {
-                offset = S::FromInt(S::Add(S::Set(column + i + half * S::Width), S::Lanes()));
-            }
-            Fv u = S::FAdd(rs, S::FMul(sdx, offset));
+            const int at = i + half * S::Width;
             if (rowConstant) {
-                if (Perspective) u = S::FMul(u, rowW);
-                const Iv tx = S::Sub(S::Truncate(S::FAdd(S::FMul(Reduce<S, U>(u), scaleU), S::FSet(128.0f))),
-                                     S::Set(256));
+                const Iv tx = S::Load(columns + at);
                 const Iv column0 = S::ShiftRight(tx, 8);
                 const Iv i0 = FixBelow<S, U>(column0, width), i1 = FixAbove<S, U>(S::Add(column0, S::Set(1)), width);
                 FetchTexelsInRow<S, F>(c, texelRow0, i0, i1, &t00[half], &t01[half]);
@@ -629,23 +661,12 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
                 fy[half] = rowFy;
                 continue;
             }
-            Fv v = S::FAdd(rt, S::FMul(tdx, offset));
-            if (Perspective) {
-                Fv w = rowW;
-                if (!constantQ) w = S::FDiv(S::FSet(1.0f), S::FAdd(rq, S::FMul(qdx, offset)));
-                u = S::FMul(u, w);
-                v = S::FMul(v, w);
-            }
-            u = Reduce<S, U>(u);
-            v = Reduce<S, V>(v);
             if (K == Filter::Point) {
-                const Iv texelColumn = FixAbove<S, U>(S::Truncate(S::FMul(u, scaleU)), width);
-                const Iv texelRow = FixAbove<S, V>(S::Truncate(S::FMul(v, scaleV)), height);
+                const Iv texelColumn = FixAbove<S, U>(S::Load(columns + at), width);
+                const Iv texelRow = FixAbove<S, V>(S::Load(rows + at), height);
                 t00[half] = FetchTexel<S, F>(c, texelRow, texelColumn);
             } else {
-                // Both products are at least -0.5 texel, so truncation after the +256 offset is floor.
-                const Iv tx = S::Sub(S::Truncate(S::FAdd(S::FMul(u, scaleU), S::FSet(128.0f))), S::Set(256));
-                const Iv ty = S::Sub(S::Truncate(S::FAdd(S::FMul(v, scaleV), S::FSet(128.0f))), S::Set(256));
+                const Iv tx = S::Load(columns + at), ty = S::Load(rows + at);
                 const Iv column0 = S::ShiftRight(tx, 8), row0 = S::ShiftRight(ty, 8);
                 const Iv i0 = FixBelow<S, U>(column0, width), i1 = FixAbove<S, U>(S::Add(column0, S::Set(1)), width);
                 const Iv j0 = FixBelow<S, V>(row0, height), j1 = FixAbove<S, V>(S::Add(row0, S::Set(1)), height);
