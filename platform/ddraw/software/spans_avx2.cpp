@@ -108,19 +108,24 @@ struct Avx2 {
     // (see TextureFitsLanes). Eight loads into lanes: on some processors (AMD's Zen 2 and 3) the
     // gather instruction takes several times as long.
     static SOFTWARE_PIXEL_INLINE I GatherWords(const uint8_t* base, ptrdiff_t pitch, I row, I byteColumn) {
-        const I offsets =
-            _mm256_add_epi32(_mm256_mullo_epi32(row, _mm256_set1_epi32(static_cast<int32_t>(pitch))), byteColumn);
-        const __m128i low = _mm256_castsi256_si128(offsets), high = _mm256_extracti128_si256(offsets, 1);
-        return _mm256_inserti128_si256(_mm256_castsi128_si256(LoadWords(base, low)), LoadWords(base, high), 1);
+        alignas(32) uint32_t offsets[Width];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(offsets), WordOffsets(pitch, row, byteColumn));
+        return LoadWordsAt(base, offsets);
     }
-    // The words at four byte offsets from base.
-    static SOFTWARE_PIXEL_INLINE __m128i LoadWords(const uint8_t* base, __m128i offsets) {
-        const uint64_t first = static_cast<uint64_t>(_mm_cvtsi128_si64(offsets));
-        const uint64_t second = static_cast<uint64_t>(_mm_extract_epi64(offsets, 1));
-        __m128i words = _mm_cvtsi32_si128(WordAt(base, static_cast<uint32_t>(first)));
-        words = _mm_insert_epi32(words, WordAt(base, static_cast<uint32_t>(first >> 32)), 1);
-        words = _mm_insert_epi32(words, WordAt(base, static_cast<uint32_t>(second)), 2);
-        return _mm_insert_epi32(words, WordAt(base, static_cast<uint32_t>(second >> 32)), 3);
+    static SOFTWARE_PIXEL_INLINE I WordOffsets(ptrdiff_t pitch, I row, I byteColumn) {
+        return _mm256_add_epi32(_mm256_mullo_epi32(row, _mm256_set1_epi32(static_cast<int32_t>(pitch))), byteColumn);
+    }
+    // The 32-bit word at base + each of Width byte offsets.
+    static SOFTWARE_PIXEL_INLINE I LoadWordsAt(const uint8_t* base, const uint32_t* offsets) {
+        __m128i halves[2];
+        for (int k = 0; k < 2; ++k) {
+            const uint32_t* at = offsets + 4 * k;
+            halves[k] = _mm_cvtsi32_si128(WordAt(base, at[0]));
+            halves[k] = _mm_insert_epi32(halves[k], WordAt(base, at[1]), 1);
+            halves[k] = _mm_insert_epi32(halves[k], WordAt(base, at[2]), 2);
+            halves[k] = _mm_insert_epi32(halves[k], WordAt(base, at[3]), 3);
+        }
+        return _mm256_inserti128_si256(_mm256_castsi128_si256(halves[0]), halves[1], 1);
     }
     // Whether every lane of a 32-bit mask is set; whether no bit at all is.
     static SOFTWARE_PIXEL_INLINE bool All(I mask) { return _mm256_movemask_epi8(mask) == -1; }

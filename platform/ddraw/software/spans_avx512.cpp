@@ -117,8 +117,14 @@ struct Avx512 {
     // on processors whose gathers are quick (AMD's Zen 5).
     static SOFTWARE_PIXEL_INLINE I GatherWords(const uint8_t* base, ptrdiff_t pitch, I row, I byteColumn) {
         alignas(64) uint32_t offsets[Width];
-        const I rowStart = _mm512_mullo_epi32(row, _mm512_set1_epi32(static_cast<int32_t>(pitch)));
-        _mm512_store_si512(offsets, _mm512_add_epi32(rowStart, byteColumn));
+        _mm512_store_si512(offsets, WordOffsets(pitch, row, byteColumn));
+        return LoadWordsAt(base, offsets);
+    }
+    static SOFTWARE_PIXEL_INLINE I WordOffsets(ptrdiff_t pitch, I row, I byteColumn) {
+        return _mm512_add_epi32(_mm512_mullo_epi32(row, _mm512_set1_epi32(static_cast<int32_t>(pitch))), byteColumn);
+    }
+    // The 32-bit word at base + each of Width byte offsets.
+    static SOFTWARE_PIXEL_INLINE I LoadWordsAt(const uint8_t* base, const uint32_t* offsets) {
         __m128i quarters[4];
         for (int k = 0; k < 4; ++k) {
             const uint32_t* at = offsets + 4 * k;

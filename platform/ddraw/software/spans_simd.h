@@ -595,7 +595,16 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
     }
     // Every lane's texel co-ordinates first, in a loop of arithmetic alone, then the reads: each
     // step's division and rounding no longer stand between the previous step's reads and its own.
-    alignas(64) int32_t columns[Chunk + 2 * MaxStepPixels], rows[Chunk + 2 * MaxStepPixels];
+    // Bilinear lanes also get the byte offsets of their texels' first columns in both rows, for
+    // the registers whose second columns all follow their first (the usual case). Not with four
+    // lanes a register, where the extra work outweighs the reads it saves (SSE2 drew 5% slower).
+    constexpr bool offsetsAhead = S::Width >= 8;
+    constexpr int Room = Chunk + 2 * MaxStepPixels;
+    alignas(64) int32_t columns[Room], rows[Room];
+    alignas(64) uint32_t offsets0[Room], offsets1[Room];
+    uint64_t following = 0;
+    static_assert(Room / S::Width <= 64, "a bit for each register of a span");
+    constexpr int Bytes = F == ColourFormat::X8R8G8B8 ? 4 : 2;
     for (int at = begin; at < end; at += S::Width) {
         Fv offset, rs = rowS, rt = rowT, rq = rowQ;
         if (batched) {
@@ -627,8 +636,18 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
             S::Store(columns + at, S::Truncate(S::FMul(u, scaleU)));
             S::Store(rows + at, S::Truncate(S::FMul(v, scaleV)));
         } else {
-            S::Store(columns + at, TexelFixed<S>(u, scaleU));
-            S::Store(rows + at, TexelFixed<S>(v, scaleV));
+            const Iv tx = TexelFixed<S>(u, scaleU), ty = TexelFixed<S>(v, scaleV);
+            S::Store(columns + at, tx);
+            S::Store(rows + at, ty);
+            if (!offsetsAhead) continue;
+            const Iv column0 = S::ShiftRight(tx, 8), row0 = S::ShiftRight(ty, 8);
+            const Iv i0 = FixBelow<S, U>(column0, width), i1 = FixAbove<S, U>(S::Add(column0, S::Set(1)), width);
+            if (!S::All(S::Equal(i1, S::Add(i0, S::Set(1))))) continue;
+            following |= uint64_t(1) << (at / S::Width);
+            const Iv j0 = FixBelow<S, V>(row0, height), j1 = FixAbove<S, V>(S::Add(row0, S::Set(1)), height);
+            const Iv byteColumn = S::ShiftLeft(i0, Bytes == 4 ? 2 : 1);
+            S::Store(reinterpret_cast<int32_t*>(offsets0 + at), S::WordOffsets(c.texelPitch, j0, byteColumn));
+            S::Store(reinterpret_cast<int32_t*>(offsets1 + at), S::WordOffsets(c.texelPitch, j1, byteColumn));
         }
     }
     PlaneLanes<S> r, g, b;
@@ -667,11 +686,28 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
                 t00[half] = FetchTexel<S, F>(c, texelRow, texelColumn);
             } else {
                 const Iv tx = S::Load(columns + at), ty = S::Load(rows + at);
-                const Iv column0 = S::ShiftRight(tx, 8), row0 = S::ShiftRight(ty, 8);
-                const Iv i0 = FixBelow<S, U>(column0, width), i1 = FixAbove<S, U>(S::Add(column0, S::Set(1)), width);
-                const Iv j0 = FixBelow<S, V>(row0, height), j1 = FixAbove<S, V>(S::Add(row0, S::Set(1)), height);
-                FetchTexels<S, F>(c, j0, i0, i1, &t00[half], &t01[half]);
-                FetchTexels<S, F>(c, j1, i0, i1, &t10[half], &t11[half]);
+                if (following >> (at / S::Width) & 1) {
+                    if (Bytes == 4) {
+                        t00[half] = S::LoadWordsAt(c.texels, offsets0 + at);
+                        t01[half] = S::LoadWordsAt(c.texels + 4, offsets0 + at);
+                        t10[half] = S::LoadWordsAt(c.texels, offsets1 + at);
+                        t11[half] = S::LoadWordsAt(c.texels + 4, offsets1 + at);
+                    } else {
+                        const Iv pair0 = S::LoadWordsAt(c.texels, offsets0 + at);
+                        const Iv pair1 = S::LoadWordsAt(c.texels, offsets1 + at);
+                        t00[half] = S::And(pair0, S::Set(0xFFFF));
+                        t01[half] = S::ShiftRightLogical(pair0, 16);
+                        t10[half] = S::And(pair1, S::Set(0xFFFF));
+                        t11[half] = S::ShiftRightLogical(pair1, 16);
+                    }
+                } else {
+                    const Iv column0 = S::ShiftRight(tx, 8), row0 = S::ShiftRight(ty, 8);
+                    const Iv i0 = FixBelow<S, U>(column0, width);
+                    const Iv i1 = FixAbove<S, U>(S::Add(column0, S::Set(1)), width);
+                    const Iv j0 = FixBelow<S, V>(row0, height), j1 = FixAbove<S, V>(S::Add(row0, S::Set(1)), height);
+                    FetchTexels<S, F>(c, j0, i0, i1, &t00[half], &t01[half]);
+                    FetchTexels<S, F>(c, j1, i0, i1, &t10[half], &t11[half]);
+                }
                 fx[half] = S::And(tx, byte);
                 fy[half] = S::And(ty, byte);
             }

@@ -104,10 +104,22 @@ struct Sse2 {
 
     // The 32-bit word at base + row x pitch + byteColumn for each lane.
     static SOFTWARE_PIXEL_INLINE I GatherWords(const uint8_t* base, ptrdiff_t pitch, I row, I byteColumn) {
-        alignas(16) int32_t rows[Width], columns[Width], words[Width];
-        _mm_store_si128(reinterpret_cast<__m128i*>(rows), row);
-        _mm_store_si128(reinterpret_cast<__m128i*>(columns), byteColumn);
-        for (int k = 0; k < Width; ++k) std::memcpy(&words[k], base + rows[k] * pitch + columns[k], 4);
+        alignas(16) uint32_t offsets[Width];
+        _mm_store_si128(reinterpret_cast<__m128i*>(offsets), WordOffsets(pitch, row, byteColumn));
+        return LoadWordsAt(base, offsets);
+    }
+    // SSE2 multiplies only the even lanes into 64 bits: the odd ones are shifted down to them.
+    static SOFTWARE_PIXEL_INLINE I WordOffsets(ptrdiff_t pitch, I row, I byteColumn) {
+        const __m128i times = _mm_set1_epi32(static_cast<int32_t>(pitch));
+        const __m128i even = _mm_mul_epu32(row, times), odd = _mm_mul_epu32(_mm_srli_epi64(row, 32), times);
+        const __m128i rowStart = _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                                                    _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+        return _mm_add_epi32(rowStart, byteColumn);
+    }
+    // The 32-bit word at base + each of Width byte offsets.
+    static SOFTWARE_PIXEL_INLINE I LoadWordsAt(const uint8_t* base, const uint32_t* offsets) {
+        alignas(16) int32_t words[Width];
+        for (int k = 0; k < Width; ++k) words[k] = WordAt(base, offsets[k]);
         return _mm_load_si128(reinterpret_cast<const __m128i*>(words));
     }
     // Whether every lane of a 32-bit mask is set; whether no bit at all is.
