@@ -120,15 +120,16 @@ TEST(Sampling, BillboardsDrawAsOnePixelAtATime) {
 
 TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
     // Triangles a few pixels across, whose short rows the vector paths gather across rows, and
-    // some wider ones: textured or not, shaded and depth-tested over each other in every blend
-    // (added ones without writing depth), target layout and depth format, on the path under test
-    // and on the scalar one. Some depths lie outside 0..1 and some triangles are steep in depth,
+    // some wider ones: textured (16- and 32-bit texels, wrapping across the texture's edges) or
+    // not, shaded and depth-tested over each other in every blend (added ones without writing
+    // depth), target layout and depth format, on the path under test and on the scalar one. Some
+    // depths lie outside 0..1 and some triangles are steep in depth,
     // where 32-bit depth leaves its lanes.
     std::vector<uint32_t> texels;
     // Black in its lower half, as glows are around their centre: black source added to the
     // target leaves it as it was.
     for (uint32_t i = 0; i < 16 * 16; ++i) texels.push_back(i < 128 ? i * 0x0B0705 + (i >> 2) * 0x010203 : 0);
-    Image texture(16, 16, 16, texels);
+    const Image texture16(16, 16, 16, texels), texture32(16, 16, 32, texels);
     uint32_t seed = 12345;
     auto next = [&](float range) {
         seed = seed * 1664525u + 1013904223u;
@@ -141,7 +142,7 @@ TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
             mesh.push_back({x + next(size), y + next(size), next(1.2f) - 0.1f, 0.3f + next(1.0f),
                             0xFF000000 | DWORD(next(16777215.0f)), 0, next(3.0f) - 1.0f, next(3.0f) - 1.0f});
     }
-    const Image* const textures[] = {&texture, nullptr};
+    const Image* const textures[] = {&texture16, &texture32, nullptr};
     for (const Image* textured : textures)
     for (int depthBits : {16, 32})
     for (int bits : {16, 15, 32})
@@ -166,7 +167,7 @@ TEST(Sampling, SmallTrianglesDrawAsOnePixelAtATime) {
                 for (int x = 0; x < 100; ++x) {
                     ASSERT_EQ(path.Raw(x, y), scalar.Raw(x, y))
                         << x << "," << y << " bits " << bits << " blend " << blend << " depth " << depthBits
-                        << (textured ? "" : " untextured");
+                        << (textured ? textured == &texture16 ? " 16-bit texels" : " 32-bit texels" : " untextured");
                     ASSERT_EQ(path.Depth(x, y), scalar.Depth(x, y)) << x << "," << y;
                     drawn += path.Depth(x, y) != cleared.Depth(x, y) || path.Raw(x, y) != cleared.Raw(x, y);
                 }
