@@ -353,6 +353,13 @@ SOFTWARE_PIXEL_INLINE typename S::I FixAbove(typename S::I i, typename S::I size
     return S::Select(S::Greater(i, last), A == Address::Wrap ? S::Sub(i, size) : last, i);
 }
 
+// The two 16-bit texels of a pair read as one 32-bit word: the first in the low half.
+template <class S>
+SOFTWARE_PIXEL_INLINE void SplitPair(typename S::I pair, typename S::I* first, typename S::I* second) {
+    *first = S::And(pair, S::Set(0xFFFF));
+    *second = S::ShiftRightLogical(pair, 16);
+}
+
 // A texel of each lane as the low bits of a 32-bit lane. 16-bit texels are read in pairs from
 // the pair's first column, at most width - 2, so no read leaves the row.
 template <class S, ColourFormat F>
@@ -361,8 +368,9 @@ SOFTWARE_PIXEL_INLINE typename S::I FetchTexel(const SpanContext& c, typename S:
         return S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(column, 2));
     const typename S::I last = S::Set(c.textureWidth - 2);
     const typename S::I first = S::Select(S::Greater(column, last), last, column);
-    const typename S::I pair = S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(first, 1));
-    return S::Select(S::Equal(column, first), S::And(pair, S::Set(0xFFFF)), S::ShiftRightLogical(pair, 16));
+    typename S::I low, high;
+    SplitPair<S>(S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(first, 1)), &low, &high);
+    return S::Select(S::Equal(column, first), low, high);
 }
 
 // The texels of two columns of a row; for bilinear filtering the second column is nearly
@@ -378,15 +386,13 @@ SOFTWARE_PIXEL_INLINE void FetchTexels(const SpanContext& c, typename S::I row, 
     if (S::All(S::Equal(column1, S::Add(column0, S::Set(1))))) {
         // Every lane's second column follows its first inside the row (the usual case): each
         // pair is read from its first column as it is.
-        const typename S::I pair = S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(column0, 1));
-        *texel0 = S::And(pair, S::Set(0xFFFF));
-        *texel1 = S::ShiftRightLogical(pair, 16);
+        SplitPair<S>(S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(column0, 1)), texel0, texel1);
         return;
     }
     const typename S::I last = S::Set(c.textureWidth - 2);
     const typename S::I first = S::Select(S::Greater(column0, last), last, column0);
-    const typename S::I pair = S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(first, 1));
-    const typename S::I low = S::And(pair, S::Set(0xFFFF)), high = S::ShiftRightLogical(pair, 16);
+    typename S::I low, high;
+    SplitPair<S>(S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(first, 1)), &low, &high);
     *texel0 = S::Select(S::Equal(column0, first), low, high);
     const typename S::I isFirst = S::Equal(column1, first);
     const typename S::I inPair = S::Or(isFirst, S::Equal(column1, S::Add(first, S::Set(1))));
@@ -429,9 +435,8 @@ SOFTWARE_PIXEL_INLINE void FetchTexelsInRow(const SpanContext& c, const TextureR
                 const Iv odd = S::Load(reinterpret_cast<const int32_t*>(at + 2));
                 const Iv half = S::ShiftRightLogical(k, 1);
                 const Iv isOdd = S::Equal(S::And(k, S::Set(1)), S::Set(1));
-                const Iv pair = S::Select(isOdd, S::PermuteWords(odd, half), S::PermuteWords(even, half));
-                *texel0 = S::And(pair, S::Set(0xFFFF));
-                *texel1 = S::ShiftRightLogical(pair, 16);
+                SplitPair<S>(S::Select(isOdd, S::PermuteWords(odd, half), S::PermuteWords(even, half)), texel0,
+                             texel1);
             }
             return;
         }
@@ -693,12 +698,8 @@ __attribute__((noinline)) void ShadeTexturedSteps(const SpanContext& c, int colu
                         t10[half] = S::LoadWordsAt(c.texels, offsets1 + at);
                         t11[half] = S::LoadWordsAt(c.texels + 4, offsets1 + at);
                     } else {
-                        const Iv pair0 = S::LoadWordsAt(c.texels, offsets0 + at);
-                        const Iv pair1 = S::LoadWordsAt(c.texels, offsets1 + at);
-                        t00[half] = S::And(pair0, S::Set(0xFFFF));
-                        t01[half] = S::ShiftRightLogical(pair0, 16);
-                        t10[half] = S::And(pair1, S::Set(0xFFFF));
-                        t11[half] = S::ShiftRightLogical(pair1, 16);
+                        SplitPair<S>(S::LoadWordsAt(c.texels, offsets0 + at), &t00[half], &t01[half]);
+                        SplitPair<S>(S::LoadWordsAt(c.texels, offsets1 + at), &t10[half], &t11[half]);
                     }
                 } else {
                     const Iv column0 = S::ShiftRight(tx, 8), row0 = S::ShiftRight(ty, 8);
