@@ -3,7 +3,8 @@
 // 16-bit lanes a register, thirty-two pixels a step. This unit alone is compiled for AVX-512.
 //
 // The kernels select with masks held in vector lanes (all ones or zero), as the narrower sets
-// do; here they go to and from mask registers around each compare and blend.
+// do. Here a 32-bit compare gives a mask register that becomes lanes only where a kernel uses it
+// as one: a select or a test straight after the compare keeps to the mask register.
 #include <immintrin.h>
 
 #include "ddraw/software/spans_simd.h"
@@ -18,6 +19,12 @@ struct Avx512 {
     typedef __m512 F;
     typedef __m512i I;
     typedef __m512i H;
+
+    // A compare's result: a mask register, as lanes of all ones or zero where it is taken as one.
+    struct Mask {
+        __mmask16 bits;
+        SOFTWARE_PIXEL_INLINE operator I() const { return _mm512_movm_epi32(bits); }
+    };
 
     static SOFTWARE_PIXEL_INLINE __mmask16 Lanes32(I mask) { return _mm512_movepi32_mask(mask); }
     static SOFTWARE_PIXEL_INLINE __mmask32 Lanes16(H mask) { return _mm512_movepi16_mask(mask); }
@@ -61,9 +68,11 @@ struct Avx512 {
     static SOFTWARE_PIXEL_INLINE I ShiftRight(I a, int n) { return _mm512_srai_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I ShiftRightLogical(I a, int n) { return _mm512_srli_epi32(a, n); }
     static SOFTWARE_PIXEL_INLINE I ShiftLeft(I a, int n) { return _mm512_slli_epi32(a, n); }
-    static SOFTWARE_PIXEL_INLINE I Greater(I a, I b) { return _mm512_movm_epi32(_mm512_cmpgt_epi32_mask(a, b)); }
-    static SOFTWARE_PIXEL_INLINE I Equal(I a, I b) { return _mm512_movm_epi32(_mm512_cmpeq_epi32_mask(a, b)); }
+    static SOFTWARE_PIXEL_INLINE Mask Greater(I a, I b) { return {_mm512_cmpgt_epi32_mask(a, b)}; }
+    static SOFTWARE_PIXEL_INLINE Mask Equal(I a, I b) { return {_mm512_cmpeq_epi32_mask(a, b)}; }
+    static SOFTWARE_PIXEL_INLINE Mask Or(Mask a, Mask b) { return {static_cast<__mmask16>(a.bits | b.bits)}; }
     static SOFTWARE_PIXEL_INLINE I Select(I mask, I a, I b) { return _mm512_mask_blend_epi32(Lanes32(mask), b, a); }
+    static SOFTWARE_PIXEL_INLINE I Select(Mask mask, I a, I b) { return _mm512_mask_blend_epi32(mask.bits, b, a); }
     static SOFTWARE_PIXEL_INLINE I Load(const int32_t* p) { return _mm512_loadu_si512(p); }
     static SOFTWARE_PIXEL_INLINE void FStore(float* p, F a) { _mm512_storeu_ps(p, a); }
     static SOFTWARE_PIXEL_INLINE void Store(int32_t* p, I a) { _mm512_storeu_si512(p, a); }
@@ -142,6 +151,8 @@ struct Avx512 {
         return _mm512_cmpeq_epi32_mask(mask, _mm512_set1_epi32(-1)) == 0xFFFF;
     }
     static SOFTWARE_PIXEL_INLINE bool None(I mask) { return _mm512_test_epi32_mask(mask, mask) == 0; }
+    static SOFTWARE_PIXEL_INLINE bool All(Mask mask) { return mask.bits == 0xFFFF; }
+    static SOFTWARE_PIXEL_INLINE bool None(Mask mask) { return mask.bits == 0; }
     // The first and the last lane.
     static SOFTWARE_PIXEL_INLINE int32_t First(I a) { return _mm_cvtsi128_si32(_mm512_castsi512_si128(a)); }
     static SOFTWARE_PIXEL_INLINE int32_t Last(I a) { return _mm_extract_epi32(_mm512_extracti32x4_epi32(a, 3), 3); }

@@ -343,7 +343,7 @@ SOFTWARE_PIXEL_INLINE typename S::I TexelFixed(typename S::F reduced, typename S
 // and the second of a pair or a point sample at most one above it (FixAbove).
 template <class S, Address A>
 SOFTWARE_PIXEL_INLINE typename S::I FixBelow(typename S::I i, typename S::I size) {
-    const typename S::I below = S::Greater(S::Set(0), i);
+    const auto below = S::Greater(S::Set(0), i);
     return S::Select(below, A == Address::Wrap ? S::Add(i, size) : S::Set(0), i);
 }
 
@@ -394,8 +394,8 @@ SOFTWARE_PIXEL_INLINE void FetchTexels(const SpanContext& c, typename S::I row, 
     typename S::I low, high;
     SplitPair<S>(S::GatherWords(c.texels, c.texelPitch, row, S::ShiftLeft(first, 1)), &low, &high);
     *texel0 = S::Select(S::Equal(column0, first), low, high);
-    const typename S::I isFirst = S::Equal(column1, first);
-    const typename S::I inPair = S::Or(isFirst, S::Equal(column1, S::Add(first, S::Set(1))));
+    const auto isFirst = S::Equal(column1, first);
+    const auto inPair = S::Or(isFirst, S::Equal(column1, S::Add(first, S::Set(1))));
     *texel1 = S::Select(isFirst, low, high);
     // Wrapping from the last column back to the first.
     if (!S::All(inPair)) *texel1 = S::Select(inPair, *texel1, FetchTexel<S, F>(c, row, column1));
@@ -418,9 +418,9 @@ SOFTWARE_PIXEL_INLINE void FetchTexelsInRow(const SpanContext& c, const TextureR
         const int first = S::First(column0), last = S::Last(column0);
         const int window = first < last ? first : last;
         const Iv k = S::Sub(column0, S::Set(window));
-        const Iv outside = S::Or(S::Or(S::Greater(S::Set(0), k), S::Greater(k, S::Set(Reach))),
-                                 S::Xor(S::Equal(column1, S::Add(column0, S::Set(1))), S::Set(-1)));
-        if (static_cast<int64_t>(window) * Bytes + LoadEnd <= row.bytesLeft && S::None(outside)) {
+        if (static_cast<int64_t>(window) * Bytes + LoadEnd <= row.bytesLeft &&
+            S::None(S::Or(S::Greater(S::Set(0), k), S::Greater(k, S::Set(Reach)))) &&
+            S::All(S::Equal(column1, S::Add(column0, S::Set(1))))) {
             const uint8_t* at = row.texels + static_cast<ptrdiff_t>(window) * Bytes;
             if (Bytes == 4) {
                 const Iv low = S::Load(reinterpret_cast<const int32_t*>(at));
@@ -434,7 +434,7 @@ SOFTWARE_PIXEL_INLINE void FetchTexelsInRow(const SpanContext& c, const TextureR
                 const Iv even = S::Load(reinterpret_cast<const int32_t*>(at));
                 const Iv odd = S::Load(reinterpret_cast<const int32_t*>(at + 2));
                 const Iv half = S::ShiftRightLogical(k, 1);
-                const Iv isOdd = S::Equal(S::And(k, S::Set(1)), S::Set(1));
+                const auto isOdd = S::Equal(S::And(k, S::Set(1)), S::Set(1));
                 SplitPair<S>(S::Select(isOdd, S::PermuteWords(odd, half), S::PermuteWords(even, half)), texel0,
                              texel1);
             }
