@@ -1,6 +1,7 @@
 #include "ddraw/software/lighting.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace software {
 
@@ -58,35 +59,61 @@ float Saturate(float c) {
 
 }  // namespace
 
-void LightVertex(const LightingSetup& setup, const float eye[3], const float normal[3], const float* diffuse,
-                 float colour[3]) {
-    const float* materialDiffuse = diffuse ? diffuse : setup.materialDiffuse;
-    float sum[3] = {setup.base[0], setup.base[1], setup.base[2]};
+namespace {
+
+// LitBlock lanes in the compiler's generic vectors: SSE2 on x86-64, whatever the target has elsewhere.
+typedef float Lanes __attribute__((vector_size(4 * LitBlock)));
+
+Lanes Load(const float (&row)[LitBlock]) {
+    Lanes lanes;
+    std::memcpy(&lanes, row, sizeof lanes);
+    return lanes;
+}
+
+Lanes SquareRoot(Lanes a) {
+    Lanes root;
+    for (int k = 0; k < LitBlock; ++k) root[k] = std::sqrt(a[k]);
+    return root;
+}
+
+}  // namespace
+
+void LightVertices(const LightingSetup& setup, bool ownDiffuse, LitVertices& v) {
+    const Lanes zero = {}, one = zero + 1.0f;
+    const Lanes eye[3] = {Load(v.eye[0]), Load(v.eye[1]), Load(v.eye[2])};
+    const Lanes normal[3] = {Load(v.normal[0]), Load(v.normal[1]), Load(v.normal[2])};
+    Lanes sum[3], diffuse[3];
+    for (int c = 0; c < 3; ++c) {
+        sum[c] = zero + setup.base[c];
+        diffuse[c] = ownDiffuse ? Load(v.diffuse[c]) : zero + setup.materialDiffuse[c];
+    }
     for (int i = 0; i < setup.lightCount; ++i) {
         const PreparedLight& light = setup.lights[i];
-        float attenuation, lambert;
+        Lanes attenuation = one, lambert, reached = one;
         if (light.directional) {
-            attenuation = 1.0f;
             lambert = normal[0] * light.x + normal[1] * light.y + normal[2] * light.z;
         } else {
-            float lx = light.x - eye[0], ly = light.y - eye[1], lz = light.z - eye[2];
-            float distanceSquared = lx * lx + ly * ly + lz * lz;
-            float distance = std::sqrt(distanceSquared);
-            if (distance > light.range) continue;
-            float denominator =
+            const Lanes lx = light.x - eye[0], ly = light.y - eye[1], lz = light.z - eye[2];
+            const Lanes distanceSquared = lx * lx + ly * ly + lz * lz;
+            const Lanes distance = SquareRoot(distanceSquared);
+            // A vertex out of the light's range keeps its sum as it is.
+            reached = distance > light.range ? zero : one;
+            const Lanes denominator =
                 light.attenuation0 + light.attenuation1 * distance + light.attenuation2 * distanceSquared;
-            attenuation = denominator > 0.0f ? 1.0f / denominator : 0.0f;
-            float dot = normal[0] * lx + normal[1] * ly + normal[2] * lz;
+            attenuation = denominator > 0.0f ? one / denominator : zero;
+            const Lanes dot = normal[0] * lx + normal[1] * ly + normal[2] * lz;
             // A light at the vertex itself has no direction and lights only through its ambient.
-            lambert = distance > 0.0f ? dot / distance : 0.0f;
+            lambert = distance > 0.0f ? dot / distance : zero;
         }
-        float diffuseFactor = lambert > 0.0f ? lambert * attenuation : 0.0f;
+        const Lanes diffuseFactor = lambert > 0.0f ? lambert * attenuation : zero;
         for (int c = 0; c < 3; ++c) {
-            sum[c] += setup.materialAmbient[c] * light.ambient[c] * attenuation;
-            sum[c] += materialDiffuse[c] * light.diffuse[c] * diffuseFactor;
+            const Lanes lit = sum[c] + setup.materialAmbient[c] * light.ambient[c] * attenuation +
+                              diffuse[c] * light.diffuse[c] * diffuseFactor;
+            sum[c] = reached != 0.0f ? lit : sum[c];
         }
     }
-    for (int c = 0; c < 3; ++c) colour[c] = Saturate(sum[c]);
+    for (int c = 0; c < 3; ++c)
+        for (int k = 0; k < LitBlock; ++k) v.colour[c][k] = Saturate(sum[c][k]);
 }
 
 }  // namespace software

@@ -30,9 +30,17 @@ struct LightingSetup {
 void PrepareLight(const D3DLIGHT7& light, const D3DMATRIX& view, PreparedLight* prepared);
 void PrepareLighting(const D3DMATERIAL7& material, D3DCOLOR globalAmbient, LightingSetup* setup);
 
-// Colour of a vertex at camera-space position eye with transformed normal; diffuse, when not
-// null, replaces the material's diffuse colour. Channels come back clamped to 0..1.
-void LightVertex(const LightingSetup& setup, const float eye[3], const float normal[3], const float* diffuse,
-                 float colour[3]);
+// Vertices lit together, each channel a row of LitBlock lanes that the lighting takes as one
+// vector (the same IEEE operations, in the same order, as one vertex at a time).
+constexpr int LitBlock = 4;
+struct LitVertices {
+    float eye[3][LitBlock];      // camera-space positions
+    float normal[3][LitBlock];   // transformed normals
+    float diffuse[3][LitBlock];  // the vertices' own diffuse colours, when they have them
+    float colour[3][LitBlock];   // the result, each channel clamped to 0..1
+};
+
+// Lights every lane of vertices; with ownDiffuse their diffuse colours replace the material's.
+void LightVertices(const LightingSetup& setup, bool ownDiffuse, LitVertices& vertices);
 
 }  // namespace software

@@ -1,5 +1,6 @@
 #include "ddraw/software/vertexprocessing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -140,55 +141,76 @@ void ProcessVertices(const VertexTransform& transform, const VertexLayout& layou
     const D3DMATRIX& e = transform.worldView;
     const float(*n)[3] = transform.normalMatrix;
     const bool vertexColour = layout.diffuse >= 0;
-    for (DWORD i = 0; i < count; ++i, data += layout.stride) {
-        float p[3];
-        ReadFloats(data, p, 3);
-        ClipVertex& c = clip[i];
-        c.x = p[0] * m._11 + p[1] * m._21 + p[2] * m._31 + m._41;
-        c.y = p[0] * m._12 + p[1] * m._22 + p[2] * m._32 + m._42;
-        c.z = p[0] * m._13 + p[1] * m._23 + p[2] * m._33 + m._43;
-        c.w = p[0] * m._14 + p[1] * m._24 + p[2] * m._34 + m._44;
-        float colour[3] = {1.0f, 1.0f, 1.0f};
-        if (transform.lighting) {
-            float eye[3] = {p[0] * e._11 + p[1] * e._21 + p[2] * e._31 + e._41,
-                            p[0] * e._12 + p[1] * e._22 + p[2] * e._32 + e._42,
-                            p[0] * e._13 + p[1] * e._23 + p[2] * e._33 + e._43};
+    const bool useVertexColour = vertexColour && transform.colourVertex;
+    // Lit vertices go through the lighting a block at a time; lanes past the last vertex light
+    // zeros and are not used.
+    LitVertices lit = {};
+    for (DWORD first = 0; first < count; first += LitBlock) {
+        const int lanes = static_cast<int>(std::min<DWORD>(LitBlock, count - first));
+        const uint8_t* block = data + static_cast<size_t>(first) * layout.stride;
+        for (int k = 0; k < lanes; ++k) {
+            const uint8_t* at = block + static_cast<size_t>(k) * layout.stride;
+            float p[3];
+            ReadFloats(at, p, 3);
+            ClipVertex& c = clip[first + k];
+            c.x = p[0] * m._11 + p[1] * m._21 + p[2] * m._31 + m._41;
+            c.y = p[0] * m._12 + p[1] * m._22 + p[2] * m._32 + m._42;
+            c.z = p[0] * m._13 + p[1] * m._23 + p[2] * m._33 + m._43;
+            c.w = p[0] * m._14 + p[1] * m._24 + p[2] * m._34 + m._44;
+            if (!transform.lighting) continue;
+            lit.eye[0][k] = p[0] * e._11 + p[1] * e._21 + p[2] * e._31 + e._41;
+            lit.eye[1][k] = p[0] * e._12 + p[1] * e._22 + p[2] * e._32 + e._42;
+            lit.eye[2][k] = p[0] * e._13 + p[1] * e._23 + p[2] * e._33 + e._43;
             float normal[3] = {0.0f, 0.0f, 0.0f};
             if (layout.normal >= 0) {
                 float q[3];
-                ReadFloats(data + layout.normal, q, 3);
-                for (int k = 0; k < 3; ++k) normal[k] = q[0] * n[0][k] + q[1] * n[1][k] + q[2] * n[2][k];
+                ReadFloats(at + layout.normal, q, 3);
+                for (int j = 0; j < 3; ++j) normal[j] = q[0] * n[0][j] + q[1] * n[1][j] + q[2] * n[2][j];
                 if (transform.normalize) {
                     float length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
                     float scale = length > 0.0f ? 1.0f / length : 0.0f;
-                    for (float& k : normal) k *= scale;
+                    for (float& j : normal) j *= scale;
                 }
             }
-            float diffuse[3];
-            const bool useVertexColour = vertexColour && transform.colourVertex;
-            if (useVertexColour) ReadColour(data + layout.diffuse, diffuse, 1.0f / 255.0f);
-            LightVertex(transform.lightingSetup, eye, normal, useVertexColour ? diffuse : nullptr, colour);
-            c.r = colour[0] * 255.0f;
-            c.g = colour[1] * 255.0f;
-            c.b = colour[2] * 255.0f;
-        } else if (vertexColour) {
-            ReadColour(data + layout.diffuse, colour, 1.0f);
-            c.r = colour[0];
-            c.g = colour[1];
-            c.b = colour[2];
-        } else {
-            c.r = c.g = c.b = 255.0f;
+            for (int j = 0; j < 3; ++j) lit.normal[j][k] = normal[j];
+            if (useVertexColour) {
+                float diffuse[3];
+                ReadColour(at + layout.diffuse, diffuse, 1.0f / 255.0f);
+                for (int j = 0; j < 3; ++j) lit.diffuse[j][k] = diffuse[j];
+            }
         }
-        if (layout.texture >= 0) {
-            float uv[2];
-            ReadFloats(data + layout.texture, uv, 2);
-            c.u = uv[0];
-            c.v = uv[1];
-        } else {
-            c.u = c.v = 0.0f;
+        if (transform.lighting) {
+            for (int k = lanes; k < LitBlock; ++k)
+                for (int j = 0; j < 3; ++j) lit.eye[j][k] = lit.normal[j][k] = lit.diffuse[j][k] = 0.0f;
+            LightVertices(transform.lightingSetup, useVertexColour, lit);
         }
-        outcodes[i] = ClipOutcode(c);
-        if (!outcodes[i]) screen[i] = MapToScreen(c, transform.viewport);
+        for (int k = 0; k < lanes; ++k) {
+            const uint8_t* at = block + static_cast<size_t>(k) * layout.stride;
+            ClipVertex& c = clip[first + k];
+            if (transform.lighting) {
+                c.r = lit.colour[0][k] * 255.0f;
+                c.g = lit.colour[1][k] * 255.0f;
+                c.b = lit.colour[2][k] * 255.0f;
+            } else if (vertexColour) {
+                float colour[3];
+                ReadColour(at + layout.diffuse, colour, 1.0f);
+                c.r = colour[0];
+                c.g = colour[1];
+                c.b = colour[2];
+            } else {
+                c.r = c.g = c.b = 255.0f;
+            }
+            if (layout.texture >= 0) {
+                float uv[2];
+                ReadFloats(at + layout.texture, uv, 2);
+                c.u = uv[0];
+                c.v = uv[1];
+            } else {
+                c.u = c.v = 0.0f;
+            }
+            outcodes[first + k] = ClipOutcode(c);
+            if (!outcodes[first + k]) screen[first + k] = MapToScreen(c, transform.viewport);
+        }
     }
 }
 
