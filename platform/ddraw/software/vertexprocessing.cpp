@@ -133,6 +133,14 @@ void ReadColour(const uint8_t* p, float out[3], float scale) {
     out[2] = static_cast<float>(c & 255) * scale;
 }
 
+// A vertex's first texture co-ordinates; 0, 0 for a layout without any.
+void ReadTextureCoordinates(const VertexLayout& layout, const uint8_t* vertex, float* u, float* v) {
+    float uv[2] = {0.0f, 0.0f};
+    if (layout.texture >= 0) ReadFloats(vertex + layout.texture, uv, 2);
+    *u = uv[0];
+    *v = uv[1];
+}
+
 }  // namespace
 
 void ProcessVertices(const VertexTransform& transform, const VertexLayout& layout, const uint8_t* data,
@@ -200,14 +208,7 @@ void ProcessVertices(const VertexTransform& transform, const VertexLayout& layou
             } else {
                 c.r = c.g = c.b = 255.0f;
             }
-            if (layout.texture >= 0) {
-                float uv[2];
-                ReadFloats(at + layout.texture, uv, 2);
-                c.u = uv[0];
-                c.v = uv[1];
-            } else {
-                c.u = c.v = 0.0f;
-            }
+            ReadTextureCoordinates(layout, at, &c.u, &c.v);
             outcodes[first + k] = ClipOutcode(c);
             if (!outcodes[first + k]) screen[first + k] = MapToScreen(c, transform.viewport);
         }
@@ -229,14 +230,7 @@ void ProcessTransformedVertices(const VertexLayout& layout, const uint8_t* data,
         s.r = colour[0];
         s.g = colour[1];
         s.b = colour[2];
-        if (layout.texture >= 0) {
-            float uv[2];
-            ReadFloats(data + layout.texture, uv, 2);
-            s.u = uv[0];
-            s.v = uv[1];
-        } else {
-            s.u = s.v = 0.0f;
-        }
+        ReadTextureCoordinates(layout, data, &s.u, &s.v);
         s.s = s.u * s.q;
         s.t = s.v * s.q;
         outcodes[i] = ScreenOutcode(s);
