@@ -150,8 +150,8 @@ void ProcessVertices(const VertexTransform& transform, const VertexLayout& layou
     const float(*n)[3] = transform.normalMatrix;
     const bool vertexColour = layout.diffuse >= 0;
     const bool useVertexColour = vertexColour && transform.colourVertex;
-    // Lit vertices go through the lighting a block at a time; lanes past the last vertex light
-    // zeros and are not used.
+    // Lit vertices go through the lighting a block at a time. Lanes past the last vertex light
+    // what the block before left there, or zeros, and are not used.
     LitVertices lit = {};
     for (DWORD first = 0; first < count; first += LitBlock) {
         const int lanes = static_cast<int>(std::min<DWORD>(LitBlock, count - first));
@@ -187,11 +187,7 @@ void ProcessVertices(const VertexTransform& transform, const VertexLayout& layou
                 for (int j = 0; j < 3; ++j) lit.diffuse[j][k] = diffuse[j];
             }
         }
-        if (transform.lighting) {
-            for (int k = lanes; k < LitBlock; ++k)
-                for (int j = 0; j < 3; ++j) lit.eye[j][k] = lit.normal[j][k] = lit.diffuse[j][k] = 0.0f;
-            LightVertices(transform.lightingSetup, useVertexColour, lit);
-        }
+        if (transform.lighting) LightVertices(transform.lightingSetup, useVertexColour, lit);
         for (int k = 0; k < lanes; ++k) {
             const uint8_t* at = block + static_cast<size_t>(k) * layout.stride;
             ClipVertex& c = clip[first + k];
